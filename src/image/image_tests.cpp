@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+
+#include "image/indexed_image.h"
+#include "image/snes_codec.h"
+
+using namespace morvi;
+
+TEST(IndexedImage, AllocationGivesOneBlackColourAndZeroPixels) {
+    IndexedImage image;
+    image.palette[1] = makeColor(1, 2, 3);
+    ASSERT_FALSE(image.allocateImage(4, 3));
+    EXPECT_EQ(image.colorCount, 1);
+    EXPECT_EQ(image.palette[0], PaletteColor{});
+    EXPECT_EQ(image.palette[1], makeColor(1, 2, 3)) << "entries above 0 are left alone";
+    EXPECT_EQ(image.pixels, std::vector<std::uint8_t>(12, 0));
+    EXPECT_EQ(image.findOrAddColor(PaletteColor{}), 0);
+    EXPECT_EQ(image.findOrAddColor(makeColor(9, 9, 9)), 1);
+    EXPECT_TRUE(IndexedImage().allocateImage(-1, 5));
+    EXPECT_TRUE(IndexedImage().allocateImage(1 << 20, 1 << 20));
+}
+
+TEST(IndexedImage, FullPaletteRefusesEvenAColourItHolds) {
+    IndexedImage image;
+    image.allocateImage(16, 16);
+    for (int i = 1; i < 256; ++i) image.setPixelColor(makeColor(std::uint8_t(i), 0, 0), i % 16, i / 16);
+    ASSERT_EQ(image.colorCount, 256);
+    EXPECT_EQ(image.findOrAddColor(makeColor(5, 0, 0)), PALETTE_FULL);
+    std::uint8_t before = image.pixel(0, 0);
+    EXPECT_EQ(image.setPixelColor(makeColor(5, 0, 0), 0, 0), PALETTE_FULL);
+    EXPECT_EQ(image.pixel(0, 0), before);
+}
+
+TEST(IndexedImage, LowerIndexWinsAndPaletteEntriesGrowTheCount) {
+    IndexedImage image;
+    image.allocateImage(2, 2);
+    image.setPaletteEntry(3, makeColor(7, 7, 7));
+    image.setPaletteEntry(5, makeColor(7, 7, 7));
+    EXPECT_EQ(image.colorCount, 6);
+    EXPECT_EQ(image.findOrAddColor(makeColor(7, 7, 7)), 3);
+    image.palette[10] = makeColor(1, 1, 1);
+    image.setPaletteEntry(15, makeColor(2, 2, 2));
+    EXPECT_EQ(image.colorCount, 16);
+    EXPECT_EQ(image.palette[10], makeColor(1, 1, 1));
+    EXPECT_EQ(image.setPixelColor(makeColor(200, 0, 0), 1, 1), 17);
+    EXPECT_EQ(image.pixel(1, 1), 16);
+}
+
+TEST(IndexedImage, SwapExchangesEntriesAndRemapsPixels) {
+    IndexedImage image;
+    image.allocateImage(3, 1);
+    for (int i = 0; i < 6; ++i) image.setPaletteEntry(std::uint8_t(i), makeColor(std::uint8_t(i * 10), 0, 0));
+    image.pixels = {0, 3, 5};
+    image.swapPaletteEntries(3, 3);
+    EXPECT_EQ(image.pixels, (std::vector<std::uint8_t>{0, 3, 5}));
+    image.swapPaletteEntries(0, 3);
+    EXPECT_EQ(image.pixels, (std::vector<std::uint8_t>{3, 0, 5}));
+    EXPECT_EQ(image.palette[0], makeColor(30, 0, 0));
+    EXPECT_EQ(image.palette[3], makeColor(0, 0, 0));
+    EXPECT_EQ(image.colorCount, 6);
+    EXPECT_EQ(image.colorAt(1, 0), makeColor(30, 0, 0));
+    EXPECT_EQ(image.colorAt(3, 0), PaletteColor{}) << "outside the image is black";
+}
+
+TEST(IndexedImage, MirrorWithinContentKeepsTheDrawingInItsCorner) {
+    IndexedImage image;
+    image.allocateImage(128, 128);
+    image.setPixel(2, 0, 4);
+    image.setPixel(9, 0, 6);
+    image.mirrorImage(0, true);
+    EXPECT_EQ(image.pixel(7, 0), 4);
+    EXPECT_EQ(image.pixel(0, 0), 6);
+    EXPECT_EQ(image.pixel(2, 0), 0);
+    EXPECT_EQ(image.pixel(9, 0), 0);
+
+    IndexedImage tall;
+    tall.allocateImage(8, 8);
+    tall.setPixel(1, 0, 1);
+    tall.setPixel(3, 2, 2);
+    tall.mirrorImage(1, true); // content extent 4 x 3: rows 0..2 swap
+    EXPECT_EQ(tall.pixel(1, 2), 1);
+    EXPECT_EQ(tall.pixel(3, 0), 2);
+    tall.mirrorImage(1, false); // whole image: row y goes to 7 - y
+    EXPECT_EQ(tall.pixel(1, 5), 1);
+    EXPECT_EQ(tall.pixel(3, 7), 2);
+
+    IndexedImage blank;
+    blank.allocateImage(8, 8);
+    blank.mirrorImage(0, true);
+    EXPECT_EQ(blank.pixels, std::vector<std::uint8_t>(64, 0));
+}
+
+TEST(IndexedImage, CaptureTurnsBlackIntoIndexZeroAndAppendsColoursInScanOrder) {
+    Surface surface(3, 2);
+    surface.set(0, 0, rgb32(10, 20, 30));
+    surface.set(1, 0, rgb32(0, 0, 0));
+    surface.set(2, 0, rgb32(10, 20, 30));
+    surface.set(0, 1, rgb32(1, 2, 3));
+    IndexedImage image;
+    image.captureImage(surface, 3, 2);
+    EXPECT_EQ(image.colorCount, 3);
+    EXPECT_EQ(image.pixels, (std::vector<std::uint8_t>{1, 0, 1, 2, 0, 0}));
+    EXPECT_EQ(image.palette[1], makeColor(10, 20, 30));
+}
+
+TEST(SnesColour, EveryColourWordSurvivesARoundTripWithoutBit15) {
+    for (int word = 0; word < 0x10000; ++word) {
+        PaletteColor c = colorFromSnes(std::uint8_t(word), std::uint8_t(word >> 8));
+        auto [low, high] = colorToSnes(c);
+        ASSERT_EQ(low | (high << 8), word & 0x7FFF) << "word " << word;
+        ASSERT_EQ(c.red % 8, 0);
+    }
+    EXPECT_EQ(colorFromSnes(0xFF, 0x7F), makeColor(248, 248, 248));
+    EXPECT_EQ(colorFromSnes(0xFF, 0xFF), makeColor(248, 248, 248));
+    EXPECT_EQ(colorToSnes(makeColor(255, 0, 0)), std::make_pair(std::uint8_t(0x1F), std::uint8_t(0)));
+    EXPECT_EQ(colorToSnes(makeColor(0, 255, 0)), std::make_pair(std::uint8_t(0xE0), std::uint8_t(3)));
+    EXPECT_EQ(colorToSnes(makeColor(0, 0, 255)), std::make_pair(std::uint8_t(0), std::uint8_t(0x7C)));
+}
+
+TEST(SnesTile, RandomTilesRoundTripInBothDepths) {
+    std::mt19937 rng(7);
+    for (int colors : {16, 8}) {
+        for (int n = 0; n < 500; ++n) {
+            std::uint8_t raw[32];
+            for (auto& b : raw) b = std::uint8_t(rng());
+            std::uint8_t tile[64];
+            decodeTile(raw, tile, colors);
+            std::uint8_t again[32] = {};
+            encodeTilePixels(tile, again, colors);
+            ASSERT_EQ(0, std::memcmp(raw, again, std::size_t(tileBytes(colors))));
+            for (auto v : tile) ASSERT_LT(v, colors);
+        }
+    }
+}
+
+TEST(SnesTile, PlaneLayoutMatchesTheHardware) {
+    std::uint8_t all[32];
+    std::memset(all, 0xFF, sizeof all);
+    std::uint8_t tile[64];
+    decodeTile(all, tile, 16);
+    EXPECT_EQ(std::vector<std::uint8_t>(tile, tile + 64), std::vector<std::uint8_t>(64, 15));
+    decodeTile(all, tile, 8);
+    EXPECT_EQ(std::vector<std::uint8_t>(tile, tile + 64), std::vector<std::uint8_t>(64, 7));
+
+    // Pixel (0, 2) of value 13 = planes 0, 2, 3: bit 7 of bytes 4, 20 and 21.
+    std::uint8_t one[32] = {};
+    one[4] = 0x80;
+    one[20] = 0x80;
+    one[21] = 0x80;
+    decodeTile(one, tile, 16);
+    EXPECT_EQ(tile[16], 13);
+    EXPECT_EQ(std::count(tile, tile + 64, 0), 63);
+    // In 3-bit tiles, plane 2 is packed one byte a row: row 5 at byte 21.
+    std::uint8_t three[24] = {};
+    three[21] = 0x01;
+    decodeTile(three, tile, 8);
+    EXPECT_EQ(tile[8 * 5 + 7], 4);
+}
+
+TEST(SnesTile, EncodeDropsHighBitsAndReadsZeroOutsideTheImage) {
+    IndexedImage image;
+    image.allocateImage(12, 8);
+    image.setPixel(0, 0, 9);
+    image.setPixel(11, 7, 5);
+    std::uint8_t raw[32];
+    encodeTile(image, 0, 0, raw, 8);
+    std::uint8_t tile[64];
+    decodeTile(raw, tile, 8);
+    EXPECT_EQ(tile[0], 1) << "bit 3 is dropped in 3-bit tiles";
+    encodeTile(image, 1, 0, raw, 16);
+    decodeTile(raw, tile, 16);
+    EXPECT_EQ(tile[8 * 7 + 3], 5);
+    EXPECT_EQ(tile[8 * 7 + 4], 0) << "columns past the image encode as 0";
+}
+
+TEST(SnesTile, FlipsAndPlacement) {
+    std::uint8_t tile[64];
+    for (int i = 0; i < 64; ++i) tile[i] = std::uint8_t(i);
+    flipTileX(tile);
+    EXPECT_EQ(tile[0], 7);
+    EXPECT_EQ(tile[15], 8);
+    flipTileY(tile);
+    EXPECT_EQ(tile[0], 63);
+    EXPECT_EQ(tile[63], 0);
+
+    IndexedImage image;
+    image.allocateImage(40, 40);
+    EXPECT_TRUE(placeTile(image, tile, 5, 0)) << "8 x 5 = 40 is not below 40 - 7";
+    EXPECT_EQ(image.pixels, std::vector<std::uint8_t>(1600, 0));
+    EXPECT_FALSE(placeTile(image, tile, 4, 1));
+    EXPECT_EQ(image.pixel(32, 8), 63);
+    EXPECT_EQ(image.pixel(39, 15), 0);
+    EXPECT_EQ(image.pixel(39, 8), 56);
+}

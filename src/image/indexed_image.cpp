@@ -1,0 +1,89 @@
+#include "image/indexed_image.h"
+
+#include <algorithm>
+#include <new>
+
+namespace morvi {
+
+bool IndexedImage::allocateImage(std::int32_t w, std::int32_t h) {
+    width = w;
+    height = h;
+    colorCount = 1;
+    releasePixels();
+    if (w < 0 || h < 0 || std::int64_t(w) * h > kMaxImagePixels) return true;
+    try {
+        pixels.assign(std::size_t(w) * std::size_t(h), 0);
+    } catch (const std::bad_alloc&) {
+        return true;
+    }
+    palette[0] = PaletteColor{};
+    return false;
+}
+
+int IndexedImage::findOrAddColor(PaletteColor color) {
+    if (colorCount >= 256) return PALETTE_FULL;
+    for (int i = 0; i < colorCount; ++i)
+        if (palette[i] == color) return i;
+    palette[colorCount] = color;
+    return colorCount++;
+}
+
+int IndexedImage::setPixelColor(PaletteColor color, int x, int y) {
+    int index = findOrAddColor(color);
+    if (index == PALETTE_FULL) return PALETTE_FULL;
+    setPixel(x, y, std::uint8_t(index));
+    return colorCount;
+}
+
+void IndexedImage::setPaletteEntry(std::uint8_t index, PaletteColor color) {
+    palette[index] = color;
+    if (index >= colorCount) colorCount = index + 1;
+}
+
+void IndexedImage::swapPaletteEntries(int a, int b) {
+    if (a == b || a < 0 || b < 0 || a > 255 || b > 255) return;
+    std::swap(palette[a], palette[b]);
+    for (auto& p : pixels) {
+        if (p == a)
+            p = std::uint8_t(b);
+        else if (p == b)
+            p = std::uint8_t(a);
+    }
+}
+
+PaletteColor IndexedImage::colorAt(int x, int y) const {
+    if (!contains(x, y) || !hasPixels()) return PaletteColor{};
+    return palette[pixel(x, y)];
+}
+
+void IndexedImage::mirrorImage(int vertical, bool withinContent) {
+    if (!hasPixels()) return;
+    int extentW = width, extentH = height;
+    if (withinContent) {
+        extentW = 1;
+        extentH = 1;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (pixel(x, y) != 0) {
+                    extentW = std::max(extentW, x + 1);
+                    extentH = std::max(extentH, y + 1);
+                }
+    }
+    const std::vector<std::uint8_t> old = pixels;
+    auto oldAt = [&](int x, int y) { return old[std::size_t(y) * width + x]; };
+    for (int y = 0; y < extentH; ++y)
+        for (int x = 0; x < extentW; ++x)
+            setPixel(x, y, vertical ? oldAt(x, extentH - 1 - y) : oldAt(extentW - 1 - x, y));
+}
+
+void IndexedImage::captureImage(const Surface& surface, int w, int h) {
+    if (allocateImage(w, h)) return;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint32_t v = surface.contains(x, y) ? surface.at(x, y) : 0;
+            setPixelColor(makeColor(std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)),
+                          x, y);
+        }
+}
+
+} // namespace morvi

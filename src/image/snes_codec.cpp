@@ -1,0 +1,92 @@
+#include "image/snes_codec.h"
+
+#include <algorithm>
+#include <cstring>
+#include <span>
+
+namespace morvi {
+
+namespace {
+
+// Where the byte of one pixel row of one bit plane lies in a tile: offset + rowStride x row.
+// Decoding and encoding both walk this table, so they cannot disagree.
+struct TilePlane {
+    int offset;
+    int rowStride;
+};
+constexpr TilePlane kPlanes4bpp[] = {{0, 2}, {1, 2}, {16, 2}, {17, 2}};
+constexpr TilePlane kPlanes3bpp[] = {{0, 2}, {1, 2}, {16, 1}};
+
+std::span<const TilePlane> planesFor(int colors) {
+    if (colors == 16) return kPlanes4bpp;
+    return kPlanes3bpp;
+}
+
+} // namespace
+
+PaletteColor colorFromSnes(std::uint8_t low, std::uint8_t high) {
+    std::uint8_t red = std::uint8_t((low & 0x1F) * 8);
+    std::uint8_t green = std::uint8_t((((high & 0x03) * 8) + (low >> 5)) * 8);
+    std::uint8_t blue = std::uint8_t(((high >> 2) & 0x1F) * 8);
+    return makeColor(red, green, blue);
+}
+
+std::pair<std::uint8_t, std::uint8_t> colorToSnes(PaletteColor color) {
+    std::uint8_t low = std::uint8_t(((color.green >> 3) & 7) * 32 + (color.red >> 3));
+    std::uint8_t high = std::uint8_t((color.blue >> 3) * 4 + (color.green >> 6));
+    return {low, high};
+}
+
+void decodeTile(const std::uint8_t* src, std::uint8_t* dst, int colors) {
+    std::memset(dst, 0, kTilePixels);
+    auto planes = planesFor(colors);
+    for (std::size_t plane = 0; plane < planes.size(); ++plane)
+        for (int r = 0; r < 8; ++r) {
+            std::uint8_t bits = src[planes[plane].offset + planes[plane].rowStride * r];
+            for (int k = 0; k < 8; ++k)
+                if (bits & (1 << k)) dst[8 * r + (7 - k)] |= std::uint8_t(1 << plane);
+        }
+}
+
+void encodeTilePixels(const std::uint8_t* tile, std::uint8_t* dst, int colors) {
+    std::memset(dst, 0, std::size_t(tileBytes(colors)));
+    auto planes = planesFor(colors);
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) {
+            std::uint8_t value = tile[8 * r + c];
+            for (std::size_t plane = 0; plane < planes.size(); ++plane)
+                if (value & (1 << plane))
+                    dst[planes[plane].offset + planes[plane].rowStride * r] |=
+                        std::uint8_t(1 << (7 - c));
+        }
+}
+
+void encodeTile(const IndexedImage& image, int tx, int ty, std::uint8_t* dst, int colors) {
+    std::uint8_t tile[kTilePixels] = {};
+    if (image.hasPixels())
+        for (int r = 0; r < 8; ++r)
+            for (int c = 0; c < 8; ++c) {
+                int x = 8 * tx + c, y = 8 * ty + r;
+                if (image.contains(x, y)) tile[8 * r + c] = image.pixel(x, y);
+            }
+    encodeTilePixels(tile, dst, colors);
+}
+
+void flipTileX(std::uint8_t* tile) {
+    for (int r = 0; r < 8; ++r) std::reverse(tile + 8 * r, tile + 8 * r + 8);
+}
+
+void flipTileY(std::uint8_t* tile) {
+    for (int r = 0; r < 4; ++r) std::swap_ranges(tile + 8 * r, tile + 8 * r + 8, tile + 8 * (7 - r));
+}
+
+bool placeTile(IndexedImage& image, const std::uint8_t* tile, int tx, int ty) {
+    if (tx < 0 || ty < 0 || 8 * tx >= image.width - 7 || 8 * ty >= image.height - 7 ||
+        !image.hasPixels())
+        return true;
+    for (int r = 0; r < 8; ++r)
+        std::memcpy(&image.pixels[std::size_t(8 * ty + r) * image.width + 8 * tx], tile + 8 * r, 8);
+    return false;
+}
+
+} // namespace morvi

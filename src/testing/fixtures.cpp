@@ -1,0 +1,45 @@
+#include "testing/fixtures.h"
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+namespace morvi::testing {
+
+TempDir::TempDir() {
+    std::random_device rd;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto candidate = std::filesystem::temp_directory_path() /
+                         ("morvi-test-" + std::to_string(rd()) + "-" + std::to_string(attempt));
+        if (std::filesystem::create_directory(candidate)) {
+            m_path = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+std::vector<std::uint8_t> readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string testdata(const std::string& relative) {
+    return std::string(MORVI_TESTDATA_DIR) + "/" + relative;
+}
+
+} // namespace morvi::testing

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: the CTest suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then a short smoke run of each fuzz harness (with clang).
+set -euo pipefail
+cd "$(dirname "$0")"
+. ./scripts_common.sh
+morvi_install "${MORVI_BUILD_PACKAGES[@]}" clang libclang-rt-14-dev
+jobs="$(nproc)"
+
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DMORVI_SANITIZE=ON >/dev/null
+cmake --build build-test -j"$jobs"
+(cd build-test && ctest --output-on-failure -j"$jobs")
+
+if [ -d fuzz ] && [ -f fuzz/CMakeLists.txt ] && command -v clang++ >/dev/null; then
+  CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVI_FUZZ=ON \
+      -DMORVI_TESTS=OFF -DMORVI_BENCH=OFF >/dev/null
+  cmake --build build-fuzz -j"$jobs"
+  ./fuzz/smoke.sh build-fuzz/fuzz
+fi
