@@ -1,0 +1,52 @@
+#pragma once
+// Reading and writing the picture files the pages import and export: BMP, PCX and PNG.
+// Readers never show anything; they return an ImageLoadResult that the caller turns into its
+// own message. Writers return true when they failed (the file could not be created or a write
+// fell short), false when the whole file was written.
+#include <cstdint>
+#include <string>
+
+#include "image/indexed_image.h"
+
+namespace morvi {
+
+enum class ImageLoadResult : int {
+    Read = 0,          // the image holds the picture
+    TooManyColors = 1, // more colours than the caller's limit, or a full palette
+    TooLarge = 2,      // wider or taller than the caller's limit
+    CannotRead = 3,    // cannot be opened or read, truncated, or out of memory
+    NotValid = 4,      // no supported extension, or not a file of the format it names
+};
+
+// Export file type index.
+enum class ExportFileType : int { Bmp = 0, Pcx = 1, Png = 2, Raw = 3 };
+
+ImageLoadResult loadBmp(IndexedImage& image, const std::string& path, int maxColors, int maxWidth,
+                        int maxHeight);
+ImageLoadResult loadPcx(IndexedImage& image, const std::string& path, int maxColors, int maxWidth,
+                        int maxHeight);
+ImageLoadResult loadPng(IndexedImage& image, const std::string& path, int maxColors, int maxWidth,
+                        int maxHeight);
+// Picks the reader by the last four characters of the path, in any case: ".bmp", ".pcx", ".png".
+ImageLoadResult loadImageFile(IndexedImage& image, const std::string& path, int maxColors,
+                              int maxWidth, int maxHeight);
+
+// The writers store the width x height region at the top-left corner of the image.
+// 4 bits per pixel, the first 16 palette entries, bottom-up rows; width a multiple of 8.
+bool saveBmp(const IndexedImage& image, const std::string& path, int width, int height);
+// One 4-bit plane, run-length encoded, the 16-colour header palette; width even, at most 256.
+bool savePcx(const IndexedImage& image, const std::string& path, int width, int height);
+// 4-bit palette PNG (at most 16 colours) whose index 0 is fully transparent.
+bool savePng(const IndexedImage& image, const std::string& path, int width, int height);
+// 8-bit palette PNG without transparency; the palette holds max(colorCount, highest pixel + 1)
+// entries, so every pixel names a palette entry.
+bool savePng8(const IndexedImage& image, const std::string& path, int width, int height);
+
+// Encodes one scan line in place; line must have room for 2 x length bytes (runs never cross
+// the line, a lone byte of 0xC0 or more takes two). Returns the encoded length.
+int encodePcxRow(std::uint8_t* line, int length);
+
+// Largest file the readers take in: far above any picture the limits let through.
+constexpr std::uint64_t kMaxImageFileBytes = 64u * 1024 * 1024;
+
+} // namespace morvi
