@@ -1,0 +1,258 @@
+// Reading the monster and esper graphics from the ROM, and the two operations that keep an
+// entry and its graphics record in step: the mold follows from the pixels, the record's tile
+// data is the ROM form of the image.
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "app/rom_file.h"
+#include "image/snes_codec.h"
+#include "monsters/monster_graphics.h"
+
+namespace morvi {
+
+namespace {
+
+Mold singleCellMold() {
+    Mold m{};
+    m[0] = 1;
+    return m;
+}
+const Mold kFallbackMold = singleCellMold();
+
+int moldSide(bool large) { return large ? kLargeMoldSide : kSmallMoldSide; }
+
+int countCells(const Mold& mold, bool large) {
+    int side = moldSide(large);
+    return int(std::count(mold.begin(), mold.begin() + side * side, 1));
+}
+
+// Bits of a mold in the ROM (bit 7 first) to cells.
+Mold moldFromBits(const std::uint8_t* bits, bool large) {
+    Mold m{};
+    int side = moldSide(large);
+    for (int cell = 0; cell < side * side; ++cell) m[cell] = (bits[cell / 8] >> (7 - cell % 8)) & 1;
+    return m;
+}
+
+std::string readName(const std::uint8_t* codes, int length) {
+    std::string text;
+    for (int i = 0; i < length; ++i) text.push_back(gameTextToAscii(codes[i]));
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    auto end = text.find('\0');
+    if (end != std::string::npos) text.resize(end);
+    return text;
+}
+
+// Everything the reader takes from the file, read and checked before the model changes.
+struct MonsterTables {
+    std::vector<std::uint8_t> palettes, monsterNames, esperNames, info, region, moldArea;
+    std::uint32_t smallStart = 0, largeStart = 0;
+};
+
+bool readTables(const std::string& path, const RomState& rom, MonsterTables& t) {
+    RomFile file;
+    if (!file.open(path, rom)) return false;
+    bool ok = true;
+    auto grab = [&](std::uint32_t at, std::size_t n) {
+        bool done = false;
+        auto bytes = file.read(at, n, &done);
+        ok = ok && done;
+        return bytes;
+    };
+    t.palettes = grab(kMonsterPaletteOffset, kMonsterPaletteColors * 2);
+    t.monsterNames = grab(kMonsterNamesOffset, kMonsterCount * kMonsterNameLength);
+    t.esperNames = grab(kEsperNamesOffset, kEsperCount * kEsperNameLength);
+    auto pointers = grab(kMoldPointersOffset, 4);
+    t.info = grab(kMonsterInfoOffset, kMonsterEntryCount * kInfoRecordBytes);
+    t.region = grab(kMonsterGraphicsOffset, kGraphicsRegionRead);
+    if (!ok) return false;
+    t.smallStart = kMoldBank + (pointers[0] | (pointers[1] << 8));
+    t.largeStart = kMoldBank + (pointers[2] | (pointers[3] << 8));
+    if (t.smallStart <= kMoldAreaEnd) t.moldArea = grab(t.smallStart, kMoldAreaEnd - t.smallStart + 1);
+    return ok;
+}
+
+} // namespace
+
+const Mold& MonsterGraphics::moldOf(const MonsterEntry& entry) const {
+    const auto& table = molds(entry.large);
+    if (entry.moldNumber < 0 || std::size_t(entry.moldNumber) >= table.size()) return kFallbackMold;
+    return table[std::size_t(entry.moldNumber)];
+}
+
+char gameTextToAscii(std::uint8_t code) {
+    if (code == 0x00) return '\0';
+    if (code >= 0x80 && code <= 0x99) return char('A' + (code - 0x80));
+    if (code >= 0x9A && code <= 0xB3) return char('a' + (code - 0x9A));
+    if (code >= 0xB4 && code <= 0xBD) return char('0' + (code - 0xB4));
+    if (code == 0x01 || code == 0x05 || (code >= 0x1E && code <= 0x22) || code == 0xC7 ||
+        (code >= 0xD8 && code <= 0xEA) || code == 0xFE || code == 0xFF)
+        return ' ';
+    switch (code) {
+    case 0xBE: return '!';
+    case 0xBF: return '?';
+    case 0xC0: return '/';
+    case 0xC2: case 0xD3: return '"';
+    case 0xC3: return '\'';
+    case 0xC4: return '-';
+    case 0xC5: return '.';
+    case 0xC6: return ',';
+    case 0xCD: return '%';
+    default: return '?';
+    }
+}
+
+std::uint16_t tileDataSize(const MonsterGraphics& mg, const MonsterEntry& entry) {
+    int bytes = countCells(mg.moldOf(entry), entry.large) * (entry.colorCount == 8 ? 24 : 32);
+    return std::uint16_t(bytes == 0 ? 8 : bytes);
+}
+
+void parseInfoRecord(MonsterGraphics& mg, MonsterEntry& entry, std::span<const std::uint8_t, 5> b) {
+    entry.graphicsOffset = std::uint16_t(b[0] + 256 * (b[1] & 0x7F));
+    entry.colorCount = (b[1] & 0x80) ? 8 : 16;
+    entry.large = (b[2] >> 7) & 1;
+    entry.paletteNumber = b[3] + 256 * (b[2] & 1) + 512 * ((b[2] >> 1) & 1);
+    entry.moldNumber = b[4];
+    int slot = 0;
+    while (slot < kRecordSlotCount - 1 && mg.records[slot].graphicsOffset != entry.graphicsOffset &&
+           mg.records[slot].graphicsOffset != -1)
+        ++slot;
+    GraphicsRecord& record = mg.records[slot];
+    record.moldNumber = entry.moldNumber;
+    record.graphicsOffset = entry.graphicsOffset;
+    record.size = tileDataSize(mg, entry);
+    record.large = entry.large;
+    record.colorCount = entry.colorCount;
+    entry.recordIndex = std::uint16_t(slot);
+    mg.recordCount = std::max(mg.recordCount, slot);
+}
+
+void decodeEntry(MonsterGraphics& mg, MonsterEntry& entry, std::span<const std::uint8_t> source) {
+    const GraphicsRecord& record = mg.records[entry.recordIndex];
+    entry.moldNumber = record.moldNumber;
+    entry.large = record.large;
+    entry.colorCount = record.colorCount;
+    entry.image.allocateImage(entry.side(), entry.side());
+    for (int i = 0; i < entry.colorCount; ++i)
+        entry.image.setPaletteEntry(std::uint8_t(i), mg.paletteColor(std::int64_t(entry.paletteNumber) * 8 + i));
+    const Mold& mold = mg.moldOf(entry);
+    const int side = moldSide(entry.large);
+    const std::size_t bytes = std::size_t(tileBytes(entry.colorCount));
+    std::size_t at = 0;
+    std::uint8_t tile[kTilePixels];
+    for (int cell = 0; cell < side * side; ++cell) {
+        if (!mold[cell]) continue;
+        if (at + bytes > source.size()) break; // tiles the data does not hold stay colour 0
+        decodeTile(source.data() + at, tile, entry.colorCount);
+        placeTile(entry.image, tile, cell % side, cell / side);
+        at += bytes;
+    }
+}
+
+void decodeEntry(MonsterGraphics& mg, MonsterEntry& entry) {
+    // Decoding reads the record and never changes it, so its own buffer can be the source.
+    const std::vector<std::uint8_t>& own = mg.records[entry.recordIndex].tileData;
+    decodeEntry(mg, entry, std::span<const std::uint8_t>(own));
+}
+
+void deriveMold(MonsterGraphics& mg, MonsterEntry& entry) {
+    const int side = moldSide(entry.large);
+    Mold mold{};
+    const IndexedImage& image = entry.image;
+    if (image.hasPixels()) {
+        const int w = std::min(8 * side, image.width), h = std::min(8 * side, image.height);
+        for (int y = 0; y < h; ++y) {
+            const std::uint8_t* row = &image.pixels[std::size_t(y) * image.width];
+            for (int x = 0; x < w; ++x)
+                if (row[x]) mold[(y / 8) * side + x / 8] = 1;
+        }
+    }
+    if (countCells(mold, entry.large) == 0) mold[0] = 1;
+    auto& table = mg.molds(entry.large);
+    auto found = std::find(table.begin(), table.end(), mold);
+    if (found == table.end()) {
+        table.push_back(mold);
+        found = table.end() - 1;
+    }
+    entry.moldNumber = std::int32_t(found - table.begin());
+}
+
+void commitEntry(MonsterGraphics& mg, MonsterEntry& entry) {
+    GraphicsRecord& record = mg.records[entry.recordIndex];
+    record.moldNumber = entry.moldNumber;
+    record.size = tileDataSize(mg, entry);
+    record.colorCount = entry.colorCount;
+    record.large = entry.large;
+    record.tileData.assign(record.size, 0);
+    const Mold& mold = mg.moldOf(entry);
+    const int side = moldSide(entry.large);
+    const std::size_t bytes = std::size_t(tileBytes(entry.colorCount));
+    std::size_t at = 0;
+    for (int cell = 0; cell < side * side; ++cell) {
+        if (!mold[cell]) continue;
+        if (at + bytes > record.tileData.size()) break;
+        encodeTile(entry.image, cell % side, cell / side, record.tileData.data() + at, entry.colorCount);
+        at += bytes;
+    }
+}
+
+bool loadMonsterGraphics(MonsterGraphics& target, const std::string& path, const RomState& rom) {
+    MonsterTables t;
+    if (!readTables(path, rom, t)) return false;
+
+    // Build the new model beside the old one, so that a refused file changes nothing.
+    auto fresh = std::make_unique<MonsterGraphics>();
+    MonsterGraphics& mg = *fresh;
+    mg.recordCount = -1;
+    mg.records[0].graphicsOffset = 0;
+    for (int k = 0; k < kMonsterPaletteColors; ++k)
+        mg.palettes[std::size_t(k)] = colorFromSnes(t.palettes[2 * std::size_t(k)], t.palettes[2 * std::size_t(k) + 1]);
+    for (int i = 0; i < kMonsterCount; ++i)
+        mg.entries[std::size_t(i)].name = readName(&t.monsterNames[std::size_t(i) * kMonsterNameLength], kMonsterNameLength);
+    for (int k = 0; k < kEsperCount; ++k)
+        mg.entries[std::size_t(kFirstEsper + k)].name = readName(&t.esperNames[std::size_t(k) * kEsperNameLength], kEsperNameLength);
+
+    // Molds: the small ones from the small-mold start, the large ones straight after them.
+    mg.moldBuffer = t.moldArea;
+    const std::int64_t areaEnd = kMoldAreaEnd;
+    std::int64_t smallCount = std::max<std::int64_t>(0, (std::int64_t(t.largeStart) - t.smallStart + 1) / 8);
+    std::int64_t largeCount = std::max<std::int64_t>(0, (areaEnd - std::int64_t(t.largeStart) + 1) / 32);
+    const std::int64_t available = std::int64_t(mg.moldBuffer.size());
+    smallCount = std::min(smallCount, available / 8);
+    largeCount = std::min(largeCount, (available - smallCount * 8) / 32);
+    for (std::int64_t i = 0; i < smallCount; ++i)
+        mg.smallMolds.push_back(moldFromBits(&mg.moldBuffer[std::size_t(8 * i)], false));
+    for (std::int64_t i = 0; i < largeCount; ++i)
+        mg.largeMolds.push_back(moldFromBits(&mg.moldBuffer[std::size_t(smallCount * 8 + 32 * i)], true));
+
+    for (int i = 0; i < kMonsterEntryCount; ++i)
+        parseInfoRecord(mg, mg.entries[std::size_t(i)],
+                        std::span<const std::uint8_t, 5>(&t.info[std::size_t(i) * kInfoRecordBytes], 5));
+
+    mg.tileBuffer.assign(kTileBufferSize, 0);
+    std::copy(t.region.begin(), t.region.end(), mg.tileBuffer.begin());
+    for (auto& entry : mg.entries) {
+        GraphicsRecord& record = mg.records[entry.recordIndex];
+        const std::size_t at = std::size_t(entry.graphicsOffset) * 8;
+        std::span<const std::uint8_t> source(mg.tileBuffer.data() + at, mg.tileBuffer.size() - at);
+        record.tileData.assign(source.begin(), source.begin() + std::min<std::size_t>(record.size, source.size()));
+        decodeEntry(mg, entry, source);
+    }
+
+    // Large molds past the last one in use are dropped.
+    int highest = -1;
+    for (const auto& entry : mg.entries)
+        if (entry.large) highest = std::max(highest, entry.moldNumber);
+    mg.largeMolds.resize(std::min<std::size_t>(mg.largeMolds.size(), std::size_t(highest + 1)));
+    mg.recordCount += 1;
+
+    for (auto& entry : mg.entries) {
+        deriveMold(mg, entry);
+        commitEntry(mg, entry);
+    }
+    target = std::move(mg);
+    return true;
+}
+
+} // namespace morvi
