@@ -1,0 +1,185 @@
+#include "portraits/portraits.h"
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+#include "app/rom_file.h"
+#include "image/snes_codec.h"
+
+namespace morvi {
+
+const std::array<const char*, kPortraitCount> kPortraitNames = {
+    "Terra", "Locke", "Cyan", "Shadow", "Edgar", "Sabin", "Celes", "Strago", "Relm", "Setzer",
+    "Mog", "Gau", "Gogo", "Umaro", "Vicks & Wedge", "Imp", "Leo", "Banon", "Ghost"};
+
+namespace {
+
+// Tile k of the ROM data covers the 8 x 8 block at this column and row.
+constexpr std::pair<int, int> kTilePositions[kPortraitTileCount] = {
+    {0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 2}, {1, 2}, {2, 2}, {3, 2}, {4, 0}, {4, 1}, {4, 2}, {4, 3}, {4, 4},
+    {0, 4}, {1, 4}, {2, 4}, {0, 1}, {1, 1}, {2, 1}, {3, 1}, {0, 3}, {1, 3}, {2, 3}, {3, 3}, {3, 4}};
+
+std::uint8_t shownNumber(std::uint8_t stored) { return stored < kPortraitCount ? stored : 0; }
+
+void readPalette(PortraitSet& set, int palette, const std::uint8_t* bytes) {
+    for (int c = 0; c < 16; ++c) set.color(palette, c) = colorFromSnes(bytes[2 * c], bytes[2 * c + 1]);
+}
+
+void writePalette(PortraitSet& set, int palette, std::uint8_t* out) {
+    for (int c = 0; c < 16; ++c) {
+        auto [low, high] = colorToSnes(set.color(palette, c));
+        out[2 * c] = low;
+        out[2 * c + 1] = high;
+    }
+}
+
+} // namespace
+
+std::pair<int, int> portraitTilePosition(int k) { return kTilePositions[k]; }
+
+void decodePortrait(PortraitSet& set, PortraitRecord& record, std::span<const std::uint8_t, kPortraitTileBytes> raw) {
+    std::copy(raw.begin(), raw.end(), record.raw.begin());
+    record.image.allocateImage(kPortraitSide, kPortraitSide);
+    reloadPortraitPalette(set, record);
+    std::uint8_t tile[kTilePixels];
+    for (int k = 0; k < kPortraitTileCount; ++k) {
+        decodeTile(record.raw.data() + 32 * k, tile, 16);
+        placeTile(record.image, tile, kTilePositions[k].first, kTilePositions[k].second);
+    }
+}
+
+const std::array<std::uint8_t, kPortraitTileBytes>& encodePortrait(PortraitRecord& record) {
+    record.raw.fill(0);
+    for (int k = 0; k < kPortraitTileCount; ++k)
+        encodeTile(record.image, kTilePositions[k].first, kTilePositions[k].second, record.raw.data() + 32 * k, 16);
+    return record.raw;
+}
+
+bool loadPortraits(PortraitSet& target, const std::string& path, const RomState& rom) {
+    RomFile file;
+    if (!file.open(path, rom)) return false;
+    bool ok = true;
+    auto palettes = file.read(kPortraitPalettesOffset, kPortraitCount * kPortraitPaletteBytes, &ok);
+    bool numbersOk = false, tilesOk = false;
+    auto numbers = file.read(kPortraitPaletteNumbersOffset, kLastPortraitNumberByte + 1, &numbersOk);
+    auto tiles = file.read(kPortraitTilesOffset, kPortraitCount * kPortraitTileBytes, &tilesOk);
+    if (!ok || !numbersOk || !tilesOk) return false;
+
+    PortraitSet set;
+    for (int p = 0; p < kPortraitCount; ++p) readPalette(set, p, &palettes[std::size_t(p) * kPortraitPaletteBytes]);
+    for (int i = 0; i < kPortraitCount; ++i) {
+        auto& record = set.portraits[std::size_t(i)];
+        record.storedNumber = numbers[std::size_t(i < kPortraitCount - 1 ? i : kLastPortraitNumberByte)];
+        record.paletteNumber = shownNumber(record.storedNumber);
+        decodePortrait(set, record,
+                       std::span<const std::uint8_t, kPortraitTileBytes>(&tiles[std::size_t(i) * kPortraitTileBytes],
+                                                                          kPortraitTileBytes));
+    }
+    target = std::move(set);
+    return true;
+}
+
+bool savePortraits(PortraitSet& set, const std::string& path, const RomState& rom, Notifier& notifier) {
+    std::vector<std::uint8_t> palettes(std::size_t(kPortraitCount) * kPortraitPaletteBytes);
+    for (int p = 0; p < kPortraitCount; ++p) writePalette(set, p, &palettes[std::size_t(p) * kPortraitPaletteBytes]);
+    std::vector<std::uint8_t> numbers;
+    for (int i = 0; i < kPortraitCount - 1; ++i) numbers.push_back(set.portraits[std::size_t(i)].storedNumber);
+    const std::uint8_t last = set.portraits[kPortraitCount - 1].storedNumber;
+    std::vector<std::uint8_t> tiles;
+    for (auto& record : set.portraits) {
+        const auto& raw = encodePortrait(record);
+        tiles.insert(tiles.end(), raw.begin(), raw.end());
+    }
+    RomFile file;
+    if (!file.open(path, rom)) {
+        notifier.notify(MessageKind::Warning, kMsgPortraitSaveError);
+        return false;
+    }
+    bool ok = file.write(kPortraitPalettesOffset, palettes) && file.write(kPortraitPaletteNumbersOffset, numbers) &&
+              file.write(kPortraitPaletteNumbersOffset + kLastPortraitNumberByte, std::span<const std::uint8_t>(&last, 1)) &&
+              file.write(kPortraitTilesOffset, tiles);
+    ok = file.close() && ok;
+    if (!ok) notifier.notify(MessageKind::Warning, kMsgPortraitSaveError);
+    return ok;
+}
+
+void setPortraitPalette(PortraitSet& set, PortraitRecord& record, int n) {
+    if (n < 0 || n >= kPortraitCount) return;
+    record.paletteNumber = std::uint8_t(n);
+    record.storedNumber = std::uint8_t(n);
+    reloadPortraitPalette(set, record);
+}
+
+void reloadPortraitPalette(PortraitSet& set, PortraitRecord& record) {
+    for (int c = 0; c < 16; ++c) record.image.setPaletteEntry(std::uint8_t(c), set.color(record.paletteNumber, c));
+}
+
+void clearPortrait(PortraitRecord& record) { std::fill(record.image.pixels.begin(), record.image.pixels.end(), 0); }
+
+void flipPortrait(PortraitRecord& record, int direction) { record.image.mirrorImage(direction, false); }
+
+void copyPortrait(PortraitSet& set, int target, int source) {
+    if (target == source || target < 0 || source < 0 || target >= kPortraitCount || source >= kPortraitCount) return;
+    auto& to = set.portraits[std::size_t(target)];
+    const auto& from = set.portraits[std::size_t(source)];
+    for (int y = 0; y < kPortraitSide; ++y)
+        for (int x = 0; x < kPortraitSide; ++x)
+            to.image.setPixel(x, y, from.image.contains(x, y) && from.image.hasPixels() ? from.image.pixel(x, y) : 0);
+    for (int c = 0; c < 16; ++c) set.color(to.paletteNumber, c) = set.color(from.paletteNumber, c);
+    reloadPortraitPalette(set, to);
+}
+
+void setPortraitFromImage(PortraitSet& set, PortraitRecord& record, const IndexedImage& imported) {
+    for (int y = 0; y < kPortraitSide; ++y)
+        for (int x = 0; x < kPortraitSide; ++x)
+            record.image.setPixel(x, y, imported.hasPixels() && imported.contains(x, y) ? imported.pixel(x, y) : 0);
+    // Colours the imported image does not have stay as they are: the palette is shared.
+    const int given = std::min(16, imported.colorCount);
+    for (int c = 0; c < given; ++c) set.color(record.paletteNumber, c) = imported.palette[std::size_t(c)];
+    reloadPortraitPalette(set, record);
+}
+
+void swapPortraitColor(PortraitSet& set, PortraitRecord& record, int k) {
+    if (k <= 0 || k > 15) return;
+    record.image.swapPaletteEntries(0, k);
+    std::swap(set.color(record.paletteNumber, 0), set.color(record.paletteNumber, k));
+}
+
+std::string portraitPalettePath(const std::string& tilePath) {
+    if (tilePath.size() <= 4) return tilePath + ".pal";
+    return tilePath.substr(0, tilePath.size() - 4) + ".pal";
+}
+
+bool isRawPortraitPath(const std::string& path) {
+    if (path.size() < 5) return false;
+    std::string ending = path.substr(path.size() - 4);
+    for (auto& c : ending) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return ending == ".bin";
+}
+
+bool exportPortraitRaw(PortraitSet& set, int index, const std::string& tilePath, Notifier& notifier) {
+    auto& record = set.portraits[std::size_t(index)];
+    const auto& raw = encodePortrait(record);
+    std::uint8_t palette[kPortraitPaletteBytes];
+    writePalette(set, record.paletteNumber, palette);
+    bool ok = writeWholeFile(tilePath, raw) && writeWholeFile(portraitPalettePath(tilePath), palette);
+    if (!ok) notifier.notify(MessageKind::Warning, kMsgPortraitSaveError);
+    return ok;
+}
+
+bool importPortraitRaw(PortraitSet& set, int index, const std::string& tilePath, Notifier& notifier) {
+    std::vector<std::uint8_t> tiles, palette;
+    const bool hasTiles = readWholeFile(tilePath, tiles) && tiles.size() >= kPortraitTileBytes;
+    const bool hasPalette = readWholeFile(portraitPalettePath(tilePath), palette);
+    if (!hasTiles || (hasPalette && palette.size() < kPortraitPaletteBytes)) {
+        notifier.notify(MessageKind::Error, kMsgImportOpenError);
+        return false;
+    }
+    auto& record = set.portraits[std::size_t(index)];
+    if (hasPalette) readPalette(set, record.paletteNumber, palette.data());
+    decodePortrait(set, record, std::span<const std::uint8_t, kPortraitTileBytes>(tiles.data(), kPortraitTileBytes));
+    return true;
+}
+
+} // namespace morvi
