@@ -1,0 +1,114 @@
+#include "image/canvas.h"
+
+#include <algorithm>
+#include <array>
+
+namespace morvi {
+
+namespace {
+
+void ensureSize(Surface& surface, int width, int height) {
+    if (surface.width < width || surface.height < height)
+        surface.resize(std::max(surface.width, width), std::max(surface.height, height));
+}
+
+// Palette of a composite: the image's colours at 0 .. n - 1, the backdrop's at n + k (mod 256).
+std::array<std::uint32_t, 256> compositePalette(const IndexedImage& image, const IndexedImage* backdrop,
+                                                bool imageWins) {
+    std::array<std::uint32_t, 256> colours{};
+    const int n = image.colorCount;
+    auto putImage = [&] {
+        for (int i = 0; i < n && i < 256; ++i) colours[std::size_t(i)] = image.palette[std::size_t(i)].toRgb32();
+    };
+    for (auto& c : colours) c = rgb32(0, 0, 0);
+    putImage();
+    if (backdrop)
+        for (int k = 0; k < backdrop->colorCount; ++k)
+            colours[std::size_t((n + k) % 256)] = backdrop->palette[std::size_t(k)].toRgb32();
+    if (imageWins) putImage();
+    return colours;
+}
+
+} // namespace
+
+void drawImage(const IndexedImage& image, Surface& surface, const IndexedImage* backdrop, int width, int height) {
+    if (width == 0) width = image.width;
+    if (height == 0) height = image.height;
+    if (width <= 0 || height <= 0) return;
+    ensureSize(surface, width, height);
+    const auto colours = compositePalette(image, backdrop, false);
+    const bool hasPixels = image.hasPixels();
+    const int n = image.colorCount;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const bool inside = hasPixels && x < image.width && y < image.height;
+            const std::uint8_t v = inside ? image.pixel(x, y) : 0;
+            if (backdrop) {
+                std::uint8_t index = v;
+                if (!inside || v == 0) {
+                    const bool under = backdrop->hasPixels() && backdrop->contains(x, y);
+                    index = std::uint8_t((under ? backdrop->pixel(x, y) : 0) + n);
+                }
+                surface.set(x, y, colours[index]);
+            } else if (inside) {
+                surface.set(x, y, colours[v]);
+            }
+        }
+}
+
+void drawMagnified(const IndexedImage& image, int m, Surface& surface, int originX, int originY,
+                   const IndexedImage* backdrop, int width, int height) {
+    if (m < 1) m = 1;
+    if (width == 0) width = m * image.width;
+    if (height == 0) height = m * image.height;
+    if (width <= 0 || height <= 0) return;
+    ensureSize(surface, width, height);
+    const auto colours = compositePalette(image, backdrop, true);
+    const int n = image.colorCount;
+    const bool hasPixels = image.hasPixels();
+    const bool backdropPixels = backdrop && backdrop->hasPixels();
+    for (int y = 0; y < height; ++y) {
+        const int sy = originY + y / m;
+        const bool rowInside = hasPixels && sy >= 0 && sy < image.height;
+        std::uint32_t* out = &surface.pixels[std::size_t(y) * surface.width];
+        for (int x = 0; x < width; ++x) {
+            const int sx = originX + x / m;
+            std::uint8_t v = rowInside && sx >= 0 && sx < image.width ? image.pixels[std::size_t(sy) * image.width + sx] : 0;
+            if (v == 0 && backdrop) {
+                const bool under = backdropPixels && x < backdrop->width && y < backdrop->height;
+                v = std::uint8_t(n + (under ? backdrop->pixels[std::size_t(y) * backdrop->width + x] : 0));
+            }
+            out[x] = colours[v];
+        }
+    }
+}
+
+void drawCanvasGrid(Surface& surface, GridMode mode, int minMagnification, int m, int imageWidth, int imageHeight,
+                    int originX, int originY, GridClip clip) {
+    if (mode == GridMode::None || m < minMagnification || m < 1) return;
+    const int extentW = std::min(m * imageWidth, kCanvasSide), extentH = std::min(m * imageHeight, kCanvasSide);
+    auto plot = [&](int x, int y) {
+        if (clip == GridClip::SpriteExtent && (x > extentW || y > extentH)) return;
+        if (surface.contains(x, y)) surface.set(x, y, kGridColor);
+    };
+    auto vertical = [&](int x) {
+        for (int y = 0; y <= extentH; ++y) plot(x, y);
+    };
+    auto horizontal = [&](int y) {
+        for (int x = 0; x <= extentW; ++x) plot(x, y);
+    };
+    const int loopW = clip == GridClip::SquareExtent ? extentW : kCanvasSide;
+    const int loopH = clip == GridClip::SquareExtent ? extentH : kCanvasSide;
+    if (mode == GridMode::Pixel) {
+        for (int p = 0; p <= loopW; p += m) vertical(p);
+        for (int p = 0; p <= loopH; p += m) horizontal(p);
+        return;
+    }
+    const int t = 8 * m;
+    const int wrap = kCanvasSide + t - (kCanvasSide % t);
+    const int ox = m * (((originX % 8) + 8) % 8), oy = m * (((originY % 8) + 8) % 8);
+    for (int h = 0; h <= loopW; h += t) vertical(h - ox < 0 ? wrap + h - ox : h - ox);
+    for (int h = 0; h <= loopH; h += t) horizontal(h - oy < 0 ? wrap + h - oy : h - oy);
+}
+
+} // namespace morvi

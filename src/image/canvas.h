@@ -1,0 +1,27 @@
+#pragma once
+// Drawing indexed images into a Surface: at full size or magnified, over a backdrop that shows
+// through palette index 0, and the pixel and tile grids over the magnified canvas.
+#include "image/indexed_image.h"
+#include "image/surface.h"
+
+namespace morvi {
+
+constexpr std::uint32_t kGridColor = rgb32(136, 136, 136);
+constexpr int kCanvasSide = 256;
+
+enum class GridMode : int { None = 0, Pixel = 1, Tile = 2 };
+// Monster and portrait pages draw their lines over the whole square extent; the character page
+// runs to the canvas edge and keeps only what lies inside its sprite's extent.
+enum class GridClip { SquareExtent, SpriteExtent };
+
+// Draws width x height pixels (0: the image's own) of the image at (0, 0) of the surface; with
+// a backdrop, index 0 shows the backdrop's pixel at the same place. The surface grows to fit.
+void drawImage(const IndexedImage& image, Surface& surface, const IndexedImage* backdrop, int width, int height);
+// Draws width x height canvas pixels (0: magnification x the image's size) showing the image
+// magnified from image pixel (originX, originY); the backdrop stays fixed under the canvas.
+void drawMagnified(const IndexedImage& image, int magnification, Surface& surface, int originX, int originY,
+                   const IndexedImage* backdrop, int width, int height);
+void drawCanvasGrid(Surface& surface, GridMode mode, int minMagnification, int magnification, int imageWidth,
+                    int imageHeight, int originX, int originY, GridClip clip);
+
+} // namespace morvi
