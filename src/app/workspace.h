@@ -1,15 +1,28 @@
 #pragma once
 // Everything one editing session holds: the ROM state, the data families read from the ROM and
-// the backdrops. The editor makes one and hands it to its pages; tests make as many as they like.
+// the backgrounds with their backdrops. The editor makes one and hands it to its pages; tests
+// and the command-line tool make their own. Large: keep it on the heap.
+#include <memory>
+
 #include "app/notifier.h"
 #include "app/rom_state.h"
+#include "backgrounds/battle_backgrounds.h"
+#include "characters/characters.h"
+#include "monsters/monster_graphics.h"
+#include "portraits/portraits.h"
 
 namespace morvi {
 
 struct Workspace {
     RomState rom;
+    MonsterGraphics monsters;
+    PortraitSet portraits;
+    CharacterSet characters;
+    BackgroundSet backgrounds;
     CollectingNotifier collected;
     Notifier* notifier = &collected;  // where the core's messages go
+
+    static std::unique_ptr<Workspace> create() { return std::make_unique<Workspace>(); }
 };
 
 } // namespace morvi

@@ -1,0 +1,30 @@
+#pragma once
+// Opening a ROM without the editor's dialogs: the header test, then the three families in
+// order (monsters and espers, portraits, character sprites), stopping at the first failure.
+#include <optional>
+#include <string>
+
+#include "app/workspace.h"
+
+namespace morvi {
+
+inline constexpr const char* kMsgLoadError = "Error loading ROM";
+inline constexpr const char* kMsgNotARom =
+    "This file does not appear to be a valid Final Fantasy III ROM. Do you want to load it anyway?";
+
+// How to treat the copier header: as the header test says, or as the caller insists.
+enum class HeaderChoice { Detect, Present, Absent };
+
+struct OpenOutcome {
+    bool ok = false;
+    HeaderTest test = HeaderTest::NotRecognised;
+    std::string error; // empty on success
+};
+
+// Runs the header test; an unrecognised file is refused under Detect. On success romPath and
+// romHasHeader are set. Families read before a failing one hold the new file's data.
+OpenOutcome openRom(Workspace& ws, const std::string& path, HeaderChoice choice);
+// The three readers with the workspace's current header flag.
+bool loadRomFamilies(Workspace& ws, const std::string& path);
+
+} // namespace morvi

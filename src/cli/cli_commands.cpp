@@ -1,0 +1,352 @@
+#include "cli/cli_commands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "app/picture_transfer.h"
+#include "app/rom_session.h"
+#include "app/workspace.h"
+#include "cli/demo_rom.h"
+#include "imagefile/image_file.h"
+
+namespace morvi::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage:\n"
+    "  morvi-cli info ROM [--header yes|no]\n"
+    "  morvi-cli export ROM DIR [--format png|bmp|pcx] [--header yes|no]\n"
+    "  morvi-cli import ROM DIR [--header yes|no]\n"
+    "  morvi-cli inspect IMAGE [--max-colors N] [--max-size WxH]\n"
+    "  morvi-cli demo OUT [--header]\n";
+
+class StreamNotifier : public Notifier {
+public:
+    explicit StreamNotifier(std::ostream& err) : m_err(err) {}
+    void notify(MessageKind, std::string_view text) override { m_err << text << "\n"; }
+
+private:
+    std::ostream& m_err;
+};
+
+struct Options {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> values; // --name value
+    std::vector<std::string> flags;            // --name
+    bool has(const std::string& f) const { return std::find(flags.begin(), flags.end(), f) != flags.end(); }
+};
+
+// Splits arguments; names in takesValue consume the next argument.
+std::optional<Options> parse(const std::vector<std::string>& args, const std::vector<std::string>& takesValue,
+                             const std::vector<std::string>& bare, std::ostream& err) {
+    Options o;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.rfind("--", 0) != 0) {
+            o.positional.push_back(a);
+        } else if (std::find(takesValue.begin(), takesValue.end(), a) != takesValue.end()) {
+            if (i + 1 >= args.size()) {
+                err << a << " needs a value\n";
+                return std::nullopt;
+            }
+            o.values[a] = args[++i];
+        } else if (std::find(bare.begin(), bare.end(), a) != bare.end()) {
+            o.flags.push_back(a);
+        } else {
+            err << "unknown option " << a << "\n";
+            return std::nullopt;
+        }
+    }
+    return o;
+}
+
+std::optional<HeaderChoice> headerChoice(const Options& o, std::ostream& err) {
+    auto it = o.values.find("--header");
+    if (it == o.values.end()) return HeaderChoice::Detect;
+    if (it->second == "yes") return HeaderChoice::Present;
+    if (it->second == "no") return HeaderChoice::Absent;
+    err << "--header takes yes or no\n";
+    return std::nullopt;
+}
+
+const char* headerWord(HeaderTest t) {
+    switch (t) {
+    case HeaderTest::Present: return "present";
+    case HeaderTest::Absent: return "absent";
+    default: return "unrecognised";
+    }
+}
+
+std::unique_ptr<Workspace> openOrComplain(const std::string& path, HeaderChoice choice, std::ostream& err,
+                                          HeaderTest* test = nullptr) {
+    auto ws = Workspace::create();
+    OpenOutcome outcome = openRom(*ws, path, choice);
+    if (test) *test = outcome.test;
+    if (!outcome.ok) {
+        err << path << ": " << outcome.error << "\n";
+        if (outcome.test == HeaderTest::NotRecognised && choice == HeaderChoice::Detect)
+            err << "use --header yes or --header no to load it anyway\n";
+        return nullptr;
+    }
+    return ws;
+}
+
+// The value of 1 to maxDigits decimal digits, or -1.
+int digitsValue(const std::string& text, std::size_t maxDigits) {
+    if (text.empty() || text.size() > maxDigits) return -1;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// The index of a file named as export names them (digits, then .png, .bmp or .pcx in any case).
+int exportedIndex(const std::string& name, std::size_t digits) {
+    if (name.size() != digits + 4 || name[digits] != '.') return -1;
+    std::string ext = name.substr(digits + 1);
+    for (auto& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (ext != "png" && ext != "bmp" && ext != "pcx") return -1;
+    return digitsValue(name.substr(0, digits), digits);
+}
+
+std::string number(int value, int digits) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%0*d", digits, value);
+    return buffer;
+}
+
+int cmdInfo(const Options& o, std::ostream& out, std::ostream& err) {
+    if (o.positional.size() != 1) return err << kUsage, 1;
+    auto choice = headerChoice(o, err);
+    if (!choice) return 1;
+    HeaderTest test = HeaderTest::NotRecognised;
+    auto ws = openOrComplain(o.positional[0], *choice, err, &test);
+    if (!ws) return 1;
+    const MonsterGraphics& mg = ws->monsters;
+    out << "header: " << headerWord(test) << "\n";
+    out << "header used: " << (ws->rom.romHasHeader ? "yes" : "no") << "\n";
+    out << "free space: " << freeSpace(mg) << "\n";
+    out << "records: " << mg.recordCount << "\n";
+    out << "small molds: " << mg.smallMolds.size() << "\n";
+    out << "large molds: " << mg.largeMolds.size() << "\n";
+    int large = 0, eight = 0;
+    for (const auto& e : mg.entries) {
+        large += e.large;
+        eight += e.colorCount == 8;
+    }
+    out << "large entries: " << large << "\n";
+    out << "8-colour entries: " << eight << "\n";
+    out << "portraits: " << kPortraitCount << "\n";
+    out << "characters: " << kCharacterCount << "\n";
+    return 0;
+}
+
+std::optional<ExportFileType> formatOf(const Options& o, std::ostream& err, std::string& ext) {
+    auto it = o.values.find("--format");
+    ext = it == o.values.end() ? "png" : it->second;
+    if (ext == "png") return ExportFileType::Png;
+    if (ext == "bmp") return ExportFileType::Bmp;
+    if (ext == "pcx") return ExportFileType::Pcx;
+    err << "--format takes png, bmp or pcx\n";
+    return std::nullopt;
+}
+
+int cmdExport(const Options& o, std::ostream& err) {
+    if (o.positional.size() != 2) return err << kUsage, 1;
+    auto choice = headerChoice(o, err);
+    std::string ext;
+    auto type = formatOf(o, err, ext);
+    if (!choice || !type) return 1;
+    const std::string& romPath = o.positional[0];
+    auto ws = openOrComplain(romPath, *choice, err);
+    if (!ws) return 1;
+    readBackgrounds(ws->backgrounds, romPath, ws->rom);
+    const fs::path dir = o.positional[1];
+    std::error_code ec;
+    for (const char* sub : {"monsters", "espers", "portraits", "characters", "backgrounds"}) {
+        fs::create_directories(dir / sub, ec);
+        if (ec) return err << (dir / sub).string() << ": cannot create the folder: " << ec.message() << "\n", 1;
+    }
+    StreamNotifier notifier(err);
+    auto fail = [&](const fs::path& p) {
+        err << p.string() << ": cannot write the file\n";
+        return 1;
+    };
+    for (int i = 0; i < kMonsterEntryCount; ++i) {
+        fs::path p = dir / (i < kFirstEsper ? "monsters" : "espers") / (number(i, 3) + "." + ext);
+        if (!exportMonsterEntry(ws->monsters, i, p.string(), *type)) return fail(p);
+    }
+    for (int i = 0; i < kPortraitCount; ++i) {
+        fs::path p = dir / "portraits" / (number(i, 2) + "." + ext);
+        if (!exportPortrait(ws->portraits, i, p.string(), *type, notifier)) return fail(p);
+    }
+    for (int i = 0; i < kCharacterCount; ++i) {
+        fs::path p = dir / "characters" / (number(i, 2) + "." + ext);
+        if (!exportCharacterSheet(ws->characters, i, p.string(), *type)) return fail(p);
+    }
+    for (int i = 0; i < kBackgroundCount; ++i) {
+        fs::path p = dir / "backgrounds" / (number(i, 2) + ".png");
+        if (!exportBackground(ws->backgrounds, i, p.string())) return fail(p);
+    }
+    return 0;
+}
+
+struct ImportFile {
+    std::string family;
+    int index;
+    fs::path path;
+    IndexedImage image;
+};
+
+int cmdImport(const Options& o, std::ostream& err) {
+    if (o.positional.size() != 2) return err << kUsage, 1;
+    auto choice = headerChoice(o, err);
+    if (!choice) return 1;
+    const std::string& romPath = o.positional[0];
+    const fs::path dir = o.positional[1];
+    if (!fs::is_directory(dir)) return err << dir.string() << ": not a folder\n", 1;
+    auto ws = openOrComplain(romPath, *choice, err);
+    if (!ws) return 1;
+
+    struct Family {
+        const char* name;
+        int digits, first, last, side;
+    };
+    const Family families[] = {{"monsters", 3, 0, kFirstEsper - 1, kMonsterImportSide},
+                               {"espers", 3, kFirstEsper, kMonsterEntryCount - 1, kMonsterImportSide},
+                               {"portraits", 2, 0, kPortraitCount - 1, kPortraitSide},
+                               {"characters", 2, 0, kCharacterCount - 1, kCharacterImportSide}};
+    std::vector<ImportFile> files;
+    std::map<std::pair<std::string, int>, fs::path> seen;
+    // Every file is checked before anything is written.
+    for (const Family& f : families) {
+        const fs::path sub = dir / f.name;
+        if (!fs::is_directory(sub)) continue;
+        std::vector<fs::path> names;
+        for (const auto& e : fs::directory_iterator(sub)) names.push_back(e.path());
+        std::sort(names.begin(), names.end());
+        for (const auto& p : names) {
+            const std::string name = p.filename().string();
+            const int index = exportedIndex(name, f.digits);
+            if (index < 0) continue;
+            if (index < f.first || index > f.last) {
+                err << p.string() << ": no " << f.name << " entry " << index << "\n";
+                return 1;
+            }
+            auto key = std::make_pair(std::string(f.name), index);
+            if (seen.count(key)) {
+                err << p.string() << ": " << seen[key].string() << " is the same picture\n";
+                return 1;
+            }
+            seen[key] = p;
+            ImportFile file{f.name, index, p, {}};
+            ImageLoadResult r = loadImageFile(file.image, p.string(), kImportColorLimit, f.side, f.side);
+            if (r != ImageLoadResult::Read) {
+                err << p.string() << ": " << importErrorMessage(r, f.side, f.side) << "\n";
+                return 1;
+            }
+            files.push_back(std::move(file));
+        }
+    }
+    bool monsters = false, portraits = false, characters = false;
+    for (const auto& f : files) {
+        if (f.family == "monsters" || f.family == "espers") {
+            importMonsterEntry(ws->monsters, f.index, f.image);
+            monsters = true;
+        } else if (f.family == "portraits") {
+            importPortrait(ws->portraits, f.index, f.image);
+            portraits = true;
+        } else {
+            importCharacterSheet(ws->characters, f.index, f.image);
+            characters = true;
+        }
+    }
+    StreamNotifier notifier(err);
+    if (monsters && !saveMonstersToRom(ws->monsters, -1, romPath, ws->rom, notifier)) return 1;
+    if (portraits && !savePortraits(ws->portraits, romPath, ws->rom, notifier)) return 1;
+    if (characters && !saveCharacterSprites(ws->characters, romPath, ws->rom, notifier)) return 1;
+    return 0;
+}
+
+int cmdInspect(const Options& o, std::ostream& out, std::ostream& err) {
+    if (o.positional.size() != 1) return err << kUsage, 1;
+    int maxColors = 256, maxW = 1024, maxH = 1024;
+    if (auto it = o.values.find("--max-colors"); it != o.values.end()) {
+        maxColors = digitsValue(it->second, 4);
+        if (maxColors < 0) return err << "--max-colors takes a number\n", 1;
+    }
+    if (auto it = o.values.find("--max-size"); it != o.values.end()) {
+        const auto x = it->second.find('x');
+        maxW = x == std::string::npos ? -1 : digitsValue(it->second.substr(0, x), 5);
+        maxH = x == std::string::npos ? -1 : digitsValue(it->second.substr(x + 1), 5);
+        if (maxW < 0 || maxH < 0) return err << "--max-size takes WxH\n", 1;
+    }
+    IndexedImage image;
+    const ImageLoadResult r = loadImageFile(image, o.positional[0], maxColors, maxW, maxH);
+    out << "result " << int(r) << "\n";
+    if (r != ImageLoadResult::Read) return int(r);
+    out << "size " << image.width << " " << image.height << "\n";
+    out << "colors " << image.colorCount << "\n";
+    out << "palette";
+    char hex[8];
+    for (int i = 0; i < image.colorCount; ++i) {
+        const PaletteColor& c = image.palette[std::size_t(i)];
+        std::snprintf(hex, sizeof hex, "%02x%02x%02x", c.red, c.green, c.blue);
+        out << " " << hex;
+    }
+    out << "\npixels\n";
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            std::snprintf(hex, sizeof hex, "%02x", image.pixel(x, y));
+            out << (x ? " " : "") << hex;
+        }
+        out << "\n";
+    }
+    return 0;
+}
+
+int cmdDemo(const Options& o, std::ostream& err) {
+    if (o.positional.size() != 1) return err << kUsage, 1;
+    if (!buildDemoRom().writeFile(o.positional[0], o.has("--header")))
+        return err << o.positional[0] << ": cannot write the file\n", 1;
+    return 0;
+}
+
+} // namespace
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) return err << kUsage, 1;
+    const std::string& command = args[0];
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    std::optional<Options> o;
+    if (command == "info" || command == "import") {
+        o = parse(rest, {"--header"}, {}, err);
+    } else if (command == "export") {
+        o = parse(rest, {"--header", "--format"}, {}, err);
+    } else if (command == "inspect") {
+        o = parse(rest, {"--max-colors", "--max-size"}, {}, err);
+    } else if (command == "demo") {
+        o = parse(rest, {}, {"--header"}, err);
+    } else {
+        err << "unknown command " << command << "\n" << kUsage;
+        return 1;
+    }
+    if (!o) return 1;
+    if (command == "info") return cmdInfo(*o, out, err);
+    if (command == "export") return cmdExport(*o, err);
+    if (command == "import") return cmdImport(*o, err);
+    if (command == "inspect") return cmdInspect(*o, out, err);
+    return cmdDemo(*o, err);
+}
+
+} // namespace morvi::cli
