@@ -205,8 +205,10 @@ void setCharacterFromSheet(CharacterSet& set, CharacterSprites& ch, const Indexe
             for (int x = 0; x < 8; ++x)
                 tile[8 * y + x] = sheet.hasPixels() && sheet.contains(x0 + x, y0 + y) ? sheet.pixel(x0 + x, y0 + y) : 0;
     }
-    // Colours the sheet does not have stay as they are: the palette is shared.
-    const int given = std::min(16, sheet.colorCount);
+    // Colours the sheet does not have stay as they are: the palette is shared. A character
+    // shown in its fixed palette exports that palette, so taking the sheet's colours would
+    // only recolour the other characters that share its palette number.
+    const int given = ch.fixedPalette ? 0 : std::min(16, sheet.colorCount);
     for (int c = 0; c < given; ++c) set.color(ch.paletteNumber, c) = sheet.palette[std::size_t(c)];
     rebuildSprites(set, ch);
 }

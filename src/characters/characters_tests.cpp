@@ -154,16 +154,22 @@ TEST(Characters, EsperTerraKeepsItsFixedPalette) {
     set->color(terra.paletteNumber, 2) = makeColor(0, 0, 8);
     reloadCharacterPalette(*set, terra);
     EXPECT_EQ(terra.sprites[0].palette[2], makeColor(248, 248, 216));
-    // An import still writes the sheet's colours under its palette number.
+    palettes = set->palettes;
+    // An import takes the sheet's pixels but leaves the shared palette alone: the sheet's
+    // colours are the fixed ones, and writing them would recolour every character sharing it.
     IndexedImage sheet;
     sheet.allocateImage(128, 128);
     sheet.setPaletteEntry(1, makeColor(40, 40, 40));
     sheet.setPixel(1, 16, 1); // sprite 0, cell (0, 2): tile 4, first named there, also sprite 1 cell (0, 0)
     setCharacterFromSheet(*set, terra, sheet);
-    EXPECT_EQ(set->color(terra.paletteNumber, 1), makeColor(40, 40, 40));
+    EXPECT_EQ(set->palettes, palettes);
     EXPECT_EQ(terra.sprites[1].pixel(1, 0), 1);
     EXPECT_EQ(terra.sprites[0].palette[1], makeColor(88, 16, 64));
-    EXPECT_EQ(set->color(terra.paletteNumber, 5), palettes[std::size_t(terra.paletteNumber * 16 + 5)])
+    // Other characters' imports write the colours the sheet has, and only those.
+    auto& other = set->characters[2];
+    setCharacterFromSheet(*set, other, sheet);
+    EXPECT_EQ(set->color(other.paletteNumber, 1), makeColor(40, 40, 40));
+    EXPECT_EQ(set->color(other.paletteNumber, 5), palettes[std::size_t(other.paletteNumber * 16 + 5)])
         << "colours the sheet lacks keep what they held";
 }
 

@@ -9,6 +9,7 @@
 
 #include "imagefile/file_bytes.h"
 #include "imagefile/image_file.h"
+#include "imagefile/preset_palette.h"
 
 namespace morvi {
 
@@ -243,20 +244,24 @@ ImageLoadResult loadBmp(IndexedImage& image, const std::string& path, int maxCol
     auto indexed = [&](int index) {
         return index < l.paletteEntries ? l.palette[index] : PaletteColor{};
     };
+    const int preset = l.bpp == 4 ? l.paletteEntries : 0;
     for (std::size_t y = 0; y < h; ++y) {
         std::size_t fileRow = l.topDown ? y : h - 1 - y;
         const std::uint8_t* row = rleIndices.empty() ? data.data() + fileRow * rowBytes : nullptr;
         for (std::size_t x = 0; x < w; ++x) {
+            int index = -1;
             PaletteColor color;
-            if (!rleIndices.empty())
-                color = indexed(rleIndices[y * w + x]);
-            else if (l.bpp <= 8) {
+            if (!rleIndices.empty()) {
+                index = rleIndices[y * w + x];
+            } else if (l.bpp <= 8) {
                 std::size_t bit = x * std::size_t(l.bpp);
                 int shift = 8 - l.bpp - int(bit % 8);
-                color = indexed((row[bit / 8] >> shift) & ((1 << l.bpp) - 1));
-            } else
+                index = (row[bit / 8] >> shift) & ((1 << l.bpp) - 1);
+            } else {
                 color = directColor(l, row + x * std::size_t(l.bpp / 8));
-            if (image.setPixelColor(color, int(x), int(y)) > maxColors)
+            }
+            if (index >= 0) color = indexed(index);
+            if (placePixel(image, preset, index, color, int(x), int(y)) > maxColors)
                 return ImageLoadResult::TooManyColors;
         }
     }

@@ -435,3 +435,18 @@ TEST(ImageFiles, PcxTruncatedDataAndShortPalettesAreRefused) {
     morvi::testing::writeFile(dir.file("vga.pcx"), bytes);
     EXPECT_EQ(loadPcx(back, dir.file("vga.pcx"), 256, 128, 128), ImageLoadResult::CannotRead);
 }
+
+TEST(ImageFiles, FourBitFilesKeepEveryIndexEvenWhenThePaletteRepeatsAColour) {
+    TempDir dir;
+    IndexedImage image = patterned(16, 8, 16);
+    image.palette[9] = image.palette[3];
+    image.palette[6] = image.palette[0];
+    using Saver = bool (*)(const IndexedImage&, const std::string&, int, int);
+    for (auto [ext, save] : {std::pair<const char*, Saver>{"png", savePng}, {"bmp", saveBmp}, {"pcx", savePcx}}) {
+        const std::string path = dir.file(std::string("dup.") + ext);
+        ASSERT_FALSE(save(image, path, 16, 8));
+        IndexedImage back;
+        ASSERT_EQ(loadImageFile(back, path, 16, 128, 128), ImageLoadResult::Read) << ext;
+        EXPECT_EQ(back.pixels, image.pixels) << ext;
+    }
+}

@@ -6,6 +6,7 @@
 
 #include "imagefile/file_bytes.h"
 #include "imagefile/image_file.h"
+#include "imagefile/preset_palette.h"
 
 namespace morvi {
 
@@ -101,16 +102,20 @@ ImageLoadResult loadPcx(IndexedImage& image, const std::string& path, int maxCol
                 return ImageLoadResult::CannotRead;
         for (int x = 0; x < width; ++x) {
             PaletteColor color;
-            if (mono)
+            int index = -1;
+            if (mono) {
                 color = table[(line[std::size_t(x) / 8] >> (7 - x % 8)) & 1];
-            else if (nibbles)
-                color = table[x % 2 ? line[std::size_t(x) / 2] & 15 : line[std::size_t(x) / 2] >> 4];
+            } else if (nibbles) {
+                index = x % 2 ? line[std::size_t(x) / 2] & 15 : line[std::size_t(x) / 2] >> 4;
+                color = table[std::size_t(index)];
+            }
             else if (vga)
                 color = table[line[std::size_t(x)]];
-            else
+            else if (rgb)
                 color = makeColor(line[std::size_t(x)], line[bytesPerLine + std::size_t(x)],
                                   line[2 * bytesPerLine + std::size_t(x)]);
-            if (image.setPixelColor(color, x, y) > maxColors) return ImageLoadResult::TooManyColors;
+            if (placePixel(image, nibbles ? 16 : 0, index, color, x, y) > maxColors)
+                return ImageLoadResult::TooManyColors;
         }
     }
     return ImageLoadResult::Read;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "imagefile/image_file.h"
+#include "imagefile/preset_palette.h"
 
 namespace morvi {
 
@@ -154,8 +155,9 @@ ImageLoadResult loadPng(IndexedImage& image, const std::string& path, int maxCol
     }
     if (image.allocateImage(image.width, image.height)) return ImageLoadResult::CannotRead;
     image.colorCount = 0;
+    int preset = 0;
     if (d.palette && d.bitDepth == 4) {
-        int preset = std::min(d.paletteEntries, 16);
+        preset = std::min(d.paletteEntries, 16);
         for (int i = 0; i < preset; ++i) image.palette[i] = d.table[i];
         image.colorCount = preset;
     }
@@ -165,7 +167,7 @@ ImageLoadResult loadPng(IndexedImage& image, const std::string& path, int maxCol
         for (std::size_t x = 0; x < w; ++x) {
             PaletteColor color = d.palette ? d.table[row[x]]
                                            : makeColor(row[3 * x], row[3 * x + 1], row[3 * x + 2]);
-            if (image.setPixelColor(color, int(x), int(y)) > maxColors)
+            if (placePixel(image, preset, d.palette ? row[x] : -1, color, int(x), int(y)) > maxColors)
                 return ImageLoadResult::TooManyColors;
         }
     }

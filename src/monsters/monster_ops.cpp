@@ -129,12 +129,17 @@ void setEntryFromImage(MonsterGraphics& mg, MonsterEntry& entry, const IndexedIm
     else if (!entry.large && (w > 64 || h > 64)) entry.large = 1;
     const int side = entry.side();
     // The depth follows the pixels actually used: a 16-entry file palette around an 8-colour
-    // picture (every BMP and PCX export) must not turn the entry into 16 colours.
+    // picture (every BMP and PCX export) must not turn the entry into 16 colours, and a
+    // 16-colour entry that happens to use only its first 8 colours keeps its depth on the way
+    // back in, so that exporting and importing an entry changes nothing.
     int highest = 0;
     for (int y = 0; y < std::min(h, side); ++y)
         for (int x = 0; x < std::min(w, side); ++x)
             if (imported.hasPixels()) highest = std::max<int>(highest, imported.pixel(x, y) & 15);
-    entry.colorCount = highest <= 7 ? 8 : 16;
+    if (highest > 7)
+        entry.colorCount = 16;
+    else if (imported.colorCount <= 8)
+        entry.colorCount = 8;
     // Only colours the imported image has replace table colours; the others are shared with
     // other entries and keep what they hold.
     const std::int64_t base = std::int64_t(entry.paletteNumber) * 8;

@@ -479,7 +479,13 @@ TEST(MonsterOperations, ExportAndReimportChangesNothingButAtMostTheSize) {
     auto mg = load(path, false);
     using Saver = bool (*)(const IndexedImage&, const std::string&, int, int);
     const std::pair<const char*, Saver> formats[] = {{"png", savePng}, {"bmp", saveBmp}, {"pcx", savePcx}};
-    for (int index : {0, 1, 5, 6}) {
+    // Entry 20 has 16 colours but draws with its first 8 only.
+    auto& sparse = mg->entries[20];
+    setEntryDepth(*mg, sparse, 16);
+    for (auto& v : sparse.image.pixels) v &= 7;
+    deriveMold(*mg, sparse);
+    commitEntry(*mg, sparse);
+    for (int index : {0, 1, 5, 6, 20}) {
         for (auto [ext, save] : formats) {
             SCOPED_TRACE(std::string(ext) + " entry " + std::to_string(index));
             auto& e = mg->entries[std::size_t(index)];

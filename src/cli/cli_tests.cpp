@@ -1,0 +1,319 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "app/picture_transfer.h"
+#include "app/rom_session.h"
+#include "backgrounds/battle_backgrounds.h"
+#include "cli/demo_rom.h"
+#include "imagefile/image_file.h"
+#include "testing/fixtures.h"
+
+using namespace morvi;
+using morvi::testing::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out, err;
+};
+
+std::string quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs the built morvi-cli binary.
+CliRun cli(const TempDir& dir, const std::vector<std::string>& args) {
+    std::string command = quote(MORVI_CLI_PATH);
+    for (const auto& a : args) command += " " + quote(a);
+    command += " >" + quote(dir.file("out.txt")) + " 2>" + quote(dir.file("err.txt"));
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir.file("out.txt")), slurp(dir.file("err.txt"))};
+}
+
+// Every file below a folder, by relative path.
+std::map<std::string, std::string> tree(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file()) files[fs::relative(e.path(), root).string()] = slurp(e.path());
+    return files;
+}
+
+std::string makeDemo(const TempDir& dir, const std::string& name, bool header) {
+    std::vector<std::string> args = {"demo", dir.file(name)};
+    if (header) args.push_back("--header");
+    EXPECT_EQ(cli(dir, args).status, 0);
+    return dir.file(name);
+}
+
+} // namespace
+
+TEST(MorviCli, DemoIsDeterministicAndExportsTheSameWithOrWithoutHeader) {
+    TempDir dir;
+    const std::string plain = makeDemo(dir, "a.smc", false);
+    const std::string headered = makeDemo(dir, "b.smc", true);
+    auto a = morvi::testing::readFile(plain);
+    auto b = morvi::testing::readFile(headered);
+    ASSERT_EQ(a.size(), 0x300000u);
+    ASSERT_EQ(b.size(), 0x300000u + 512);
+    EXPECT_EQ(a[0x20], 0xA2);
+    EXPECT_EQ(b[0x220], 0xA2);
+    EXPECT_TRUE(std::equal(a.begin(), a.end(), b.begin() + 512));
+    EXPECT_EQ(morvi::testing::readFile(makeDemo(dir, "c.smc", false)), a) << "the same bytes every run";
+
+    ASSERT_EQ(cli(dir, {"export", plain, dir.file("x")}).status, 0);
+    ASSERT_EQ(cli(dir, {"export", headered, dir.file("y")}).status, 0);
+    auto x = tree(dir.file("x")), y = tree(dir.file("y"));
+    EXPECT_EQ(x.size(), 384u + 31 + 19 + 22 + 55);
+    EXPECT_TRUE(x == y);
+    EXPECT_TRUE(x.count("espers/400.png"));
+    EXPECT_TRUE(x.count("backgrounds/54.png"));
+
+    CliRun info = cli(dir, {"info", headered});
+    EXPECT_NE(info.out.find("header: present"), std::string::npos);
+    EXPECT_NE(cli(dir, {"info", plain}).out.find("header: absent"), std::string::npos);
+}
+
+TEST(MorviCli, ExportImportExportGivesIdenticalFilesInEveryFormat) {
+    TempDir dir;
+    const std::string rom = makeDemo(dir, "demo.smc", false);
+    for (const char* format : {"png", "bmp", "pcx"}) {
+        SCOPED_TRACE(format);
+        const std::string first = dir.file(std::string("first-") + format), second = dir.file(std::string("second-") + format);
+        ASSERT_EQ(cli(dir, {"export", rom, first, "--format", format}).status, 0);
+        CliRun imported = cli(dir, {"import", rom, first});
+        ASSERT_EQ(imported.status, 0) << imported.err;
+        ASSERT_EQ(cli(dir, {"export", rom, second, "--format", format}).status, 0);
+        auto a = tree(first), b = tree(second);
+        ASSERT_EQ(a.size(), b.size());
+        for (const auto& [name, bytes] : a) EXPECT_TRUE(b[name] == bytes) << name;
+    }
+}
+
+TEST(MorviCli, ImportedPicturesInEveryFamilySurviveSaveAndReload) {
+    TempDir dir;
+    const std::string rom = makeDemo(dir, "demo.smc", true);
+    const fs::path in = dir.file("in");
+    fs::create_directories(in / "monsters");
+    fs::create_directories(in / "espers");
+    fs::create_directories(in / "portraits");
+    fs::create_directories(in / "characters");
+    auto picture = [](int w, int h, int colors, int seed) {
+        IndexedImage image;
+        image.allocateImage(w, h);
+        for (int c = 0; c < colors; ++c) image.setPaletteEntry(std::uint8_t(c), makeColor(std::uint8_t(8 * c), std::uint8_t(8 * seed), 120));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) image.setPixel(x, y, std::uint8_t((x / 3 + y / 5 + seed) % colors));
+        return image;
+    };
+    const IndexedImage monster = picture(96, 80, 16, 1), esper = picture(48, 40, 8, 2);
+    const IndexedImage portrait = picture(40, 40, 16, 3), sheet = picture(128, 128, 16, 4);
+    ASSERT_FALSE(savePng(monster, (in / "monsters" / "007.png").string(), 96, 80));
+    ASSERT_FALSE(saveBmp(esper, (in / "espers" / "390.bmp").string(), 48, 40));
+    ASSERT_FALSE(savePcx(portrait, (in / "portraits" / "05.pcx").string(), 40, 40));
+    ASSERT_FALSE(savePng(sheet, (in / "characters" / "03.png").string(), 128, 128));
+    CliRun run = cli(dir, {"import", rom, in.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    auto ws = Workspace::create();
+    ASSERT_TRUE(openRom(*ws, rom, HeaderChoice::Detect).ok);
+    const MonsterEntry& m = ws->monsters.entries[7];
+    EXPECT_EQ(m.large, 1);
+    EXPECT_EQ(m.colorCount, 16);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x)
+            ASSERT_EQ(m.image.pixel(x, y), monster.contains(x, y) ? monster.pixel(x, y) : 0) << x << "," << y;
+    for (int c = 1; c < 16; ++c) EXPECT_EQ(m.image.palette[std::size_t(c)], monster.palette[std::size_t(c)]);
+    const MonsterEntry& e = ws->monsters.entries[390];
+    EXPECT_EQ(e.large, 0);
+    EXPECT_EQ(e.colorCount, 8);
+    EXPECT_EQ(e.image.pixel(10, 10), esper.pixel(10, 10));
+    EXPECT_EQ(ws->portraits.portraits[5].image.pixels, portrait.pixels);
+    // A tile shared by several sprites takes the cell of the first sprite that names it.
+    const CharacterSet& cs = ws->characters;
+    for (int s = 0; s < kSpritesPerCharacter; ++s)
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const int tile = cs.tileOf(s, y / 8, x / 8);
+                const int first = int(std::find(cs.tileTable.begin(), cs.tileTable.end(), std::uint16_t(32 * tile)) -
+                                      cs.tileTable.begin());
+                const int fs = first / 6, fr = (first % 6) / 2, fc = first % 2;
+                ASSERT_EQ(cs.characters[3].sprites[std::size_t(s)].pixel(x, y),
+                          sheet.pixel(16 * (fs % 8) + 8 * fc + x % 8, 24 * (fs / 8) + 8 * fr + y % 8));
+            }
+}
+
+TEST(MorviCli, RefusedImportsWriteNothingAndSayWhy) {
+    TempDir dir;
+    const std::string rom = makeDemo(dir, "demo.smc", false);
+    const auto before = morvi::testing::readFile(rom);
+    const fs::path in = dir.file("in");
+    fs::create_directories(in / "portraits");
+    fs::create_directories(in / "monsters");
+    IndexedImage fine;
+    fine.allocateImage(40, 40);
+    ASSERT_FALSE(savePng(fine, (in / "monsters" / "001.png").string(), 40, 40));
+    IndexedImage big;
+    big.allocateImage(48, 40);
+    ASSERT_FALSE(savePng(big, (in / "portraits" / "02.png").string(), 48, 40));
+    CliRun run = cli(dir, {"import", rom, in.string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Image is larger than 40x40"), std::string::npos) << run.err;
+    EXPECT_EQ(morvi::testing::readFile(rom), before);
+
+    fs::remove(in / "portraits" / "02.png");
+    IndexedImage many;
+    many.allocateImage(32, 32);
+    for (int i = 0; i < 20; ++i) many.setPixelColor(makeColor(std::uint8_t(i * 8), 0, 0), i, 0);
+    fs::create_directories(in / "characters");
+    ASSERT_FALSE(savePng8(many, (in / "characters" / "01.png").string(), 32, 32));
+    run = cli(dir, {"import", rom, in.string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Image has more than 16 colors"), std::string::npos) << run.err;
+    EXPECT_EQ(morvi::testing::readFile(rom), before);
+
+    // Two files for one picture are ambiguous.
+    fs::remove(in / "characters" / "01.png");
+    ASSERT_FALSE(saveBmp(fine, (in / "monsters" / "001.bmp").string(), 40, 40));
+    EXPECT_EQ(cli(dir, {"import", rom, in.string()}).status, 1);
+    EXPECT_EQ(morvi::testing::readFile(rom), before);
+}
+
+TEST(MorviCli, InfoReportsTheModelAndUnrecognisedFilesNeedAnExplicitHeader) {
+    TempDir dir;
+    const std::string rom = makeDemo(dir, "demo.smc", false);
+    auto ws = Workspace::create();
+    ASSERT_TRUE(openRom(*ws, rom, HeaderChoice::Detect).ok);
+    CliRun info = cli(dir, {"info", rom});
+    ASSERT_EQ(info.status, 0);
+    EXPECT_NE(info.out.find("free space: " + std::to_string(freeSpace(ws->monsters)) + "\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("records: " + std::to_string(ws->monsters.recordCount) + "\n"), std::string::npos);
+    EXPECT_NE(info.out.find("small molds: 128\n"), std::string::npos);
+
+    auto bytes = morvi::testing::readFile(rom);
+    bytes[0x20] = 0;
+    morvi::testing::writeFile(dir.file("odd.smc"), bytes);
+    CliRun refused = cli(dir, {"info", dir.file("odd.smc")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("does not appear to be a valid Final Fantasy III ROM"), std::string::npos);
+    CliRun forced = cli(dir, {"info", dir.file("odd.smc"), "--header", "no"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_NE(forced.out.find("header: unrecognised"), std::string::npos);
+    EXPECT_EQ(cli(dir, {"info", dir.file("missing.smc")}).status, 1);
+    EXPECT_EQ(cli(dir, {"info", rom, "--header", "maybe"}).status, 1);
+    EXPECT_EQ(cli(dir, {"frobnicate"}).status, 1);
+    morvi::testing::writeFile(dir.file("short.smc"), std::vector<std::uint8_t>(0x100, 0xA2));
+    CliRun shortRom = cli(dir, {"info", dir.file("short.smc")});
+    EXPECT_EQ(shortRom.status, 1);
+    EXPECT_NE(shortRom.err.find("Error loading ROM"), std::string::npos);
+}
+
+TEST(MorviCli, InspectPrintsTheDecodedPicture) {
+    TempDir dir;
+    IndexedImage image;
+    image.allocateImage(3, 2);
+    image.setPaletteEntry(1, makeColor(0xAB, 0x0C, 0xFF));
+    image.setPixel(2, 1, 1);
+    ASSERT_FALSE(savePng(image, dir.file("p.png"), 3, 2));
+    CliRun run = cli(dir, {"inspect", dir.file("p.png")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "result 0\nsize 3 2\ncolors 2\npalette 000000 ab0cff\npixels\n00 00 00\n00 00 01\n");
+    EXPECT_EQ(cli(dir, {"inspect", dir.file("p.png"), "--max-size", "2x2"}).status, 2);
+    EXPECT_EQ(cli(dir, {"inspect", dir.file("p.png"), "--max-colors", "1"}).status, 1);
+    EXPECT_EQ(cli(dir, {"inspect", dir.file("nothing.png")}).status, 3);
+    CliRun notImage = cli(dir, {"inspect", dir.file("out.txt")});
+    EXPECT_EQ(notImage.status, 4);
+    EXPECT_EQ(notImage.out, "result 4\n");
+    EXPECT_EQ(cli(dir, {"inspect", morvi::testing::testdata("pcx/pil184.pcx")}).status, 0);
+    EXPECT_EQ(cli(dir, {"inspect", morvi::testing::testdata("bmpsuite/g/pal8.bmp"), "--max-colors", "16"}).status, 1);
+}
+
+TEST(DemoRom, HoldsEverythingTheEditorCanMeet) {
+    TempDir dir;
+    const std::string rom = dir.file("demo.smc");
+    ASSERT_TRUE(buildDemoRom().writeFile(rom, false));
+    auto ws = Workspace::create();
+    ASSERT_TRUE(openRom(*ws, rom, HeaderChoice::Detect).ok);
+    const MonsterGraphics& mg = ws->monsters;
+    // Filled like a real game: 80 to 95 per cent of the graphics region.
+    const double used = 1.0 - double(freeSpace(mg)) / kSpaceLimit;
+    EXPECT_GT(used, 0.80);
+    EXPECT_LT(used, 0.95);
+    int large = 0, small = 0, eight = 0, sixteen = 0;
+    std::map<int, int> slotUsers, paletteUsers;
+    for (const auto& e : mg.entries) {
+        (e.large ? large : small)++;
+        (e.colorCount == 8 ? eight : sixteen)++;
+        slotUsers[e.recordIndex]++;
+        paletteUsers[e.paletteNumber]++;
+    }
+    EXPECT_GT(large, 0);
+    EXPECT_GT(small, 0);
+    EXPECT_GT(eight, 0);
+    EXPECT_GT(sixteen, 0);
+    EXPECT_TRUE(std::any_of(slotUsers.begin(), slotUsers.end(), [](auto p) { return p.second > 1; })) << "shared graphics";
+    EXPECT_TRUE(std::any_of(paletteUsers.begin(), paletteUsers.end(), [](auto p) { return p.second > 1; })) << "shared palettes";
+    EXPECT_EQ(mg.smallMolds.size(), 128u) << "padded small-mold table";
+    EXPECT_FALSE(mg.entries[0].name.empty());
+    EXPECT_FALSE(mg.entries[384].name.empty());
+    // Molds that mark empty tiles: the ROM's tile data is larger than what the pixels need.
+    auto bytes = morvi::testing::readFile(rom);
+    std::size_t romUse = 0;
+    {
+        std::map<int, std::size_t> seen;
+        for (int i = 0; i < kMonsterEntryCount; ++i) {
+            const std::uint8_t* r = &bytes[kMonsterInfoOffset + 5 * std::size_t(i)];
+            seen[r[0] | ((r[1] & 0x7F) << 8)] = 1;
+        }
+        romUse = seen.size();
+    }
+    EXPECT_EQ(int(romUse), mg.recordCount) << "one slot for each distinct graphics offset";
+    // Portraits share a palette; characters share tiles and palettes and keep unused tiles.
+    EXPECT_EQ(ws->portraits.portraits[14].paletteNumber, ws->portraits.portraits[15].paletteNumber);
+    EXPECT_EQ(ws->characters.tileTable[0], ws->characters.tileTable[6 * 4]) << "sprites 0 and 4 share a head";
+    EXPECT_EQ(ws->characters.characters[0].paletteNumber, ws->characters.characters[9].paletteNumber);
+    // Backgrounds: all 55 compose, with raw and compressed sets, skipped areas and 256-tile sets.
+    BackgroundSet backgrounds;
+    ASSERT_TRUE(readBackgrounds(backgrounds, rom, ws->rom));
+    bool raw = false, compressed = false, skipped = false, wide = false, flipped = false;
+    std::set<int> thirds;
+    for (int n = 0; n < kBackgroundCount; ++n) {
+        const std::uint8_t* props = &bytes[kBackgroundPropertiesOffset + 6 * std::size_t(n)];
+        for (int a = 0; a < 3; ++a) {
+            if (props[a] == 0xFF) {
+                skipped = true;
+                continue;
+            }
+            wide = wide || (props[a] & 0x80);
+            const std::uint8_t bank = bytes[kGraphicsSetPointersOffset + 3 * std::size_t(props[a] & 0x7F) + 2];
+            (bank >= 0xE7 ? compressed : raw) = true;
+        }
+        for (const auto& cell : backgrounds.backgrounds[std::size_t(n)].tileMap) {
+            flipped = flipped || cell.flipX || cell.flipY;
+            thirds.insert(cell.paletteOffset);
+        }
+        int nonZero = 0;
+        for (auto v : backgrounds.backgrounds[std::size_t(n)].image.pixels) nonZero += v != 0;
+        EXPECT_GT(nonZero, 10000) << "background " << n << " shows a picture";
+    }
+    EXPECT_TRUE(raw && compressed && skipped && wide && flipped);
+    EXPECT_TRUE(thirds.count(0) && thirds.count(16) && thirds.count(32));
+}
