@@ -27,11 +27,6 @@ IndexedImage picture(int side, const std::vector<int>& cells, int cellsPerRow, i
     return image;
 }
 
-std::vector<int> range(int from, int to) {
-    std::vector<int> v;
-    for (int i = from; i < to; ++i) v.push_back(i);
-    return v;
-}
 
 struct Fixture {
     RomImage rom;

@@ -1,0 +1,138 @@
+// What users wait for: opening a ROM, the backgrounds, a repaint per mouse move, a painted pixel
+// and a save, each next to the floor of reading the file at all. Run on the demo ROM.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "app/rom_file.h"
+#include "app/rom_session.h"
+#include "app/workspace.h"
+#include "backgrounds/battle_backgrounds.h"
+#include "cli/demo_rom.h"
+#include "image/canvas.h"
+
+namespace {
+
+using namespace morvi;
+
+// The demo ROM (headerless) in the temporary folder, made once.
+const std::string& demoPath() {
+    static const std::string path = [] {
+        auto p = (std::filesystem::temp_directory_path() / "morvi-bench-demo.smc").string();
+        buildDemoRom().writeFile(p, false);
+        return p;
+    }();
+    return path;
+}
+
+const std::string& scratchCopy() {
+    static const std::string path = [] {
+        auto p = (std::filesystem::temp_directory_path() / "morvi-bench-copy.smc").string();
+        std::filesystem::copy_file(demoPath(), p, std::filesystem::copy_options::overwrite_existing);
+        return p;
+    }();
+    return path;
+}
+
+RomState headerless() {
+    RomState s;
+    s.romHasHeader = false;
+    return s;
+}
+
+void read_file(benchmark::State& state) {
+    std::vector<std::uint8_t> bytes;
+    for (auto _ : state) {
+        readWholeFile(demoPath(), bytes);
+        benchmark::DoNotOptimize(bytes.data());
+    }
+}
+
+void open_rom(benchmark::State& state) {
+    auto ws = Workspace::create();
+    ws->rom = headerless();
+    for (auto _ : state) {
+        bool ok = loadMonsterGraphics(ws->monsters, demoPath(), ws->rom) && loadPortraits(ws->portraits, demoPath(), ws->rom) &&
+                  loadCharacterSprites(ws->characters, demoPath(), ws->rom);
+        if (!ok) state.SkipWithError("the demo ROM did not load");
+    }
+}
+
+void read_backgrounds(benchmark::State& state) {
+    auto set = std::make_unique<BackgroundSet>();
+    for (auto _ : state) {
+        readBackgrounds(*set, demoPath(), headerless());
+        buildBackgroundPreviews(*set);
+        buildBackdrop(*set, 10);
+    }
+}
+
+// A large 16-colour monster of the demo, for the drawing benchmarks.
+int largeSixteen(const MonsterGraphics& mg) {
+    for (int i = 0; i < kMonsterEntryCount; ++i)
+        if (mg.entries[std::size_t(i)].large && mg.entries[std::size_t(i)].colorCount == 16) return i;
+    return 0;
+}
+
+void repaint_canvas(benchmark::State& state) {
+    auto ws = Workspace::create();
+    ws->rom = headerless();
+    loadMonsterGraphics(ws->monsters, demoPath(), ws->rom);
+    loadBackgrounds(ws->backgrounds, demoPath(), ws->rom, 10);
+    const IndexedImage& image = ws->monsters.entries[std::size_t(largeSixteen(ws->monsters))].image;
+    Surface canvas(kCanvasSide, kCanvasSide);
+    for (auto _ : state) {
+        drawMagnified(image, 4, canvas, 16, 16, &ws->backgrounds.largeBackdrop, kCanvasSide, kCanvasSide);
+        drawCanvasGrid(canvas, GridMode::Pixel, 2, 4, 128, 128, 16, 16, GridClip::SquareExtent);
+        benchmark::DoNotOptimize(canvas.pixels.data());
+    }
+}
+
+void paint_pixel(benchmark::State& state) {
+    auto ws = Workspace::create();
+    ws->rom = headerless();
+    loadMonsterGraphics(ws->monsters, demoPath(), ws->rom);
+    MonsterEntry& entry = ws->monsters.entries[std::size_t(largeSixteen(ws->monsters))];
+    int n = 0;
+    for (auto _ : state) {
+        setEntryPixel(ws->monsters, entry, 40 + n % 40, 40 + (n / 40) % 40, std::uint8_t(1 + n % 15));
+        commitEntry(ws->monsters, entry);
+        ++n;
+    }
+}
+
+void save_monsters(benchmark::State& state) {
+    auto ws = Workspace::create();
+    ws->rom = headerless();
+    loadMonsterGraphics(ws->monsters, scratchCopy(), ws->rom);
+    CollectingNotifier quiet;
+    for (auto _ : state)
+        if (!saveMonstersToRom(ws->monsters, 0, scratchCopy(), ws->rom, quiet)) state.SkipWithError("save failed");
+}
+
+void save_all(benchmark::State& state) {
+    auto ws = Workspace::create();
+    ws->rom = headerless();
+    loadRomFamilies(*ws, scratchCopy());
+    CollectingNotifier quiet;
+    for (auto _ : state) {
+        bool ok = saveMonstersToRom(ws->monsters, 0, scratchCopy(), ws->rom, quiet) &&
+                  savePortraits(ws->portraits, scratchCopy(), ws->rom, quiet) &&
+                  saveCharacterSprites(ws->characters, scratchCopy(), ws->rom, quiet);
+        if (!ok) state.SkipWithError("save failed");
+    }
+}
+
+} // namespace
+
+BENCHMARK(read_file)->Unit(benchmark::kMillisecond);
+BENCHMARK(open_rom)->Unit(benchmark::kMillisecond);
+BENCHMARK(read_backgrounds)->Unit(benchmark::kMillisecond);
+BENCHMARK(repaint_canvas)->Unit(benchmark::kMillisecond);
+BENCHMARK(paint_pixel)->Unit(benchmark::kMillisecond);
+BENCHMARK(save_monsters)->Unit(benchmark::kMillisecond);
+BENCHMARK(save_all)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
