@@ -202,10 +202,8 @@ PaletteColor directColor(const BmpLayout& l, const std::uint8_t* p) {
 ImageLoadResult loadBmp(IndexedImage& image, const std::string& path, int maxColors, int maxWidth,
                         int maxHeight) {
     std::vector<std::uint8_t> bytes;
-    if (filebytes::readFile(path, bytes, kMaxImageFileBytes) != filebytes::ReadStatus::Ok)
-        return ImageLoadResult::CannotRead;
+    if (!filebytes::startDecoding(path, bytes, image)) return ImageLoadResult::CannotRead;
     std::span<const std::uint8_t> f = bytes;
-    image.releasePixels();
     if (f.size() < 2 || f[0] != 'B' || f[1] != 'M') return ImageLoadResult::NotValid;
 
     BmpLayout l;

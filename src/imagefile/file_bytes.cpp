@@ -1,5 +1,7 @@
 #include "imagefile/file_bytes.h"
 
+#include "imagefile/image_file.h"
+
 namespace morvi::filebytes {
 
 ReadStatus readFile(const std::string& path, std::vector<std::uint8_t>& out, std::uint64_t cap) {
@@ -18,6 +20,12 @@ ReadStatus readFile(const std::string& path, std::vector<std::uint8_t>& out, std
     }
     std::fclose(file);
     return status;
+}
+
+bool startDecoding(const std::string& path, std::vector<std::uint8_t>& bytes, IndexedImage& image) {
+    if (readFile(path, bytes, kMaxImageFileBytes) != ReadStatus::Ok) return false;
+    image.releasePixels();
+    return true;
 }
 
 bool writeFileFailed(const std::string& path, std::span<const std::uint8_t> bytes) {

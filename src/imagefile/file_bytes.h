@@ -7,10 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "image/indexed_image.h"
+
 namespace morvi::filebytes {
 
 enum class ReadStatus { Ok, CannotOpen, TooBig, ReadError };
 ReadStatus readFile(const std::string& path, std::vector<std::uint8_t>& out, std::uint64_t cap);
+
+// How every reader starts: the whole file in memory (under the image file cap) and the image's
+// old pixels dropped. False when the file cannot be read.
+bool startDecoding(const std::string& path, std::vector<std::uint8_t>& bytes, IndexedImage& image);
 
 inline std::uint16_t le16(std::span<const std::uint8_t> b, std::size_t at) {
     return std::uint16_t(b[at] | (b[at + 1] << 8));

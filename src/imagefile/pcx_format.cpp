@@ -52,10 +52,8 @@ private:
 ImageLoadResult loadPcx(IndexedImage& image, const std::string& path, int maxColors, int maxWidth,
                         int maxHeight) {
     std::vector<std::uint8_t> bytes;
-    if (filebytes::readFile(path, bytes, kMaxImageFileBytes) != filebytes::ReadStatus::Ok)
-        return ImageLoadResult::CannotRead;
+    if (!filebytes::startDecoding(path, bytes, image)) return ImageLoadResult::CannotRead;
     std::span<const std::uint8_t> f = bytes;
-    image.releasePixels();
     if (f.empty() || f[0] != kPcxManufacturer) return ImageLoadResult::NotValid;
     if (f.size() < kPcxHeaderSize) return ImageLoadResult::CannotRead;
 
