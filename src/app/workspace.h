@@ -22,6 +22,9 @@ struct Workspace {
     CollectingNotifier collected;
     Notifier* notifier = &collected;  // where the core's messages go
 
+    Workspace() = default;
+    Workspace(const Workspace&) = delete; // the notifier points into the workspace itself
+    Workspace& operator=(const Workspace&) = delete;
     static std::unique_ptr<Workspace> create() { return std::make_unique<Workspace>(); }
 };
 

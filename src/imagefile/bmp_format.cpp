@@ -213,6 +213,7 @@ ImageLoadResult loadBmp(IndexedImage& image, const std::string& path, int maxCol
     image.width = std::int32_t(std::min<std::int64_t>(l.width, INT32_MAX));
     image.height = std::int32_t(std::min<std::int64_t>(l.height, INT32_MAX));
     if (l.width > maxWidth || l.height > maxHeight) return ImageLoadResult::TooLarge;
+    if (!fitsInMemory(l.width, l.height)) return ImageLoadResult::CannotRead;
     if (auto r = readFormat(f, l, headerSize); r != ImageLoadResult::Read) return r;
 
     const std::size_t w = std::size_t(l.width), h = std::size_t(l.height);

@@ -49,4 +49,9 @@ int encodePcxRow(std::uint8_t* line, int length);
 // Largest file the readers take in: far above any picture the limits let through.
 constexpr std::uint64_t kMaxImageFileBytes = 64u * 1024 * 1024;
 
+// Whether a picture of this size can be held at all; checked before anything is allocated.
+constexpr bool fitsInMemory(std::int64_t width, std::int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxImagePixels && height <= kMaxImagePixels / width;
+}
+
 } // namespace morvi

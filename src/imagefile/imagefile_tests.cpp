@@ -196,6 +196,11 @@ TEST(ImageFiles, ReadersCheckSizeLimitsBeforeDecoding) {
     IndexedImage back;
     EXPECT_EQ(loadBmp(back, dir.file("huge.bmp"), 256, INT32_MAX, INT32_MAX), ImageLoadResult::CannotRead);
     EXPECT_EQ(loadBmp(back, dir.file("huge.bmp"), 256, 1024, 1024), ImageLoadResult::TooLarge);
+    // The same claim with run-length data: refused before a buffer of that size is asked for.
+    huge[30] = 1;
+    huge[28] = 8;
+    morvi::testing::writeFile(dir.file("huge-rle.bmp"), huge);
+    EXPECT_EQ(loadBmp(back, dir.file("huge-rle.bmp"), 256, INT32_MAX, INT32_MAX), ImageLoadResult::CannotRead);
 }
 
 // Builds a minimal uncompressed BMP of the given depth from raw rows (bottom-up as stored).

@@ -66,6 +66,7 @@ ImageLoadResult loadPcx(IndexedImage& image, const std::string& path, int maxCol
     image.width = width;
     image.height = height;
     if (width > maxWidth || height > maxHeight) return ImageLoadResult::TooLarge;
+    if (!fitsInMemory(width, height)) return ImageLoadResult::CannotRead;
 
     const bool mono = planes == 1 && bits == 1, nibbles = planes == 1 && bits == 4;
     const bool vga = planes == 1 && bits == 8, rgb = planes == 3 && bits == 8;

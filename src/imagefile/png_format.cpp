@@ -68,6 +68,7 @@ int readPngHeader(PngReadState& s, Decoded& d, IndexedImage& image, int maxWidth
     image.height = std::int32_t(std::min<png_uint_32>(d.height, INT32_MAX));
     if (d.width > png_uint_32(maxWidth) || d.height > png_uint_32(maxHeight) || d.height > kMaxPngRows)
         return 1;
+    if (!fitsInMemory(d.width, d.height)) png_error(s.png, "too large to hold");
     d.palette = d.colorType == PNG_COLOR_TYPE_PALETTE;
     if (d.palette) {
         png_colorp plte = nullptr;
