@@ -455,3 +455,20 @@ TEST(ImageFiles, FourBitFilesKeepEveryIndexEvenWhenThePaletteRepeatsAColour) {
         EXPECT_EQ(back.pixels, image.pixels) << ext;
     }
 }
+
+TEST(ImageFiles, PngChunksLongerThanTheFileAreRefusedWithoutAskingForTheMemory) {
+    TempDir dir;
+    IndexedImage image = patterned(9, 9, 4);
+    ASSERT_FALSE(savePng(image, dir.file("ok.png"), 9, 9));
+    auto bytes = morvi::testing::readFile(dir.file("ok.png"));
+    // A suggested-palette chunk that claims 1.9 GB just after the header chunk.
+    const std::vector<std::uint8_t> chunk = {0x73, 0x73, 0x73, 0x73, 's', 'P', 'L', 'T', 0, 0, 0, 0};
+    bytes.insert(bytes.begin() + 33, chunk.begin(), chunk.end());
+    morvi::testing::writeFile(dir.file("long.png"), bytes);
+    IndexedImage back;
+    EXPECT_EQ(loadPng(back, dir.file("long.png"), 256, 64, 64), ImageLoadResult::CannotRead);
+    bytes = morvi::testing::readFile(dir.file("ok.png"));
+    bytes.resize(bytes.size() - 12); // no IEND
+    morvi::testing::writeFile(dir.file("cut.png"), bytes);
+    EXPECT_EQ(loadPng(back, dir.file("cut.png"), 256, 64, 64), ImageLoadResult::CannotRead);
+}

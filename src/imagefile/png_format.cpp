@@ -8,8 +8,10 @@
 #include <array>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
+#include "imagefile/file_bytes.h"
 #include "imagefile/image_file.h"
 #include "imagefile/preset_palette.h"
 
@@ -19,9 +21,11 @@ namespace {
 
 constexpr int kPngSignatureBytesChecked = 5;
 constexpr int kMaxPngRows = 1024;
+constexpr png_alloc_size_t kMaxPngChunkBytes = 8u * 1024 * 1024;
 
 struct PngReadState {
-    std::FILE* file = nullptr;
+    std::vector<std::uint8_t> bytes; // the whole file
+    std::size_t position = 0;        // where libpng reads next
     png_structp png = nullptr;
     png_infop info = nullptr;
     png_infop endInfo = nullptr;
@@ -29,9 +33,28 @@ struct PngReadState {
     std::vector<png_bytep> rows;
     ~PngReadState() {
         if (png) png_destroy_read_struct(&png, info ? &info : nullptr, endInfo ? &endInfo : nullptr);
-        if (file) std::fclose(file);
     }
 };
+
+void readFromMemory(png_structp png, png_bytep out, png_size_t count) {
+    auto* s = static_cast<PngReadState*>(png_get_io_ptr(png));
+    if (count > s->bytes.size() - s->position) png_error(png, "read past the end of the file");
+    std::copy_n(s->bytes.begin() + std::ptrdiff_t(s->position), count, out);
+    s->position += count;
+}
+
+// Every chunk's length must fit in the bytes that follow it: libpng takes lengths as they
+// stand and would otherwise ask for gigabytes on the word of a damaged file.
+bool chunksFit(const std::vector<std::uint8_t>& bytes) {
+    std::size_t at = 8;
+    while (at + 8 <= bytes.size()) {
+        const std::size_t length = (std::size_t(bytes[at]) << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3];
+        if (length > 0x7FFFFFFF || length + 12 > bytes.size() - at) return false;
+        if (std::memcmp(&bytes[at + 4], "IEND", 4) == 0) return true;
+        at += length + 12;
+    }
+    return false;
+}
 
 void quietWarning(png_structp, png_const_charp) {}
 // Ends the libpng call at the setjmp of the guarded function, without printing anything.
@@ -59,7 +82,11 @@ std::uint8_t scaleGrey(unsigned value, int bitDepth) {
 
 // Reads the header; 1 = too large (size stored), 0 = go on; longjmps on libpng errors.
 int readPngHeader(PngReadState& s, Decoded& d, IndexedImage& image, int maxWidth, int maxHeight) {
-    png_init_io(s.png, s.file);
+    png_set_read_fn(s.png, &s, readFromMemory);
+    // A chunk's length comes from the file: never let one ask for more than a picture needs,
+    // and skip chunks the reader does not know without keeping them.
+    png_set_chunk_malloc_max(s.png, kMaxPngChunkBytes);
+    png_set_keep_unknown_chunks(s.png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
     png_set_sig_bytes(s.png, kPngSignatureBytesChecked);
     png_read_info(s.png, s.info);
     int interlace = 0;
@@ -136,12 +163,12 @@ int readPngGuarded(PngReadState& s, Decoded& d, IndexedImage& image, int maxWidt
 ImageLoadResult loadPng(IndexedImage& image, const std::string& path, int maxColors, int maxWidth,
                         int maxHeight) {
     PngReadState s;
-    s.file = std::fopen(path.c_str(), "rb");
-    if (!s.file) return ImageLoadResult::CannotRead;
-    png_byte signature[kPngSignatureBytesChecked];
-    if (std::fread(signature, 1, sizeof signature, s.file) != sizeof signature ||
-        png_sig_cmp(signature, 0, sizeof signature) != 0)
+    if (filebytes::readFile(path, s.bytes, kMaxImageFileBytes) != filebytes::ReadStatus::Ok)
+        return ImageLoadResult::CannotRead;
+    if (s.bytes.size() < kPngSignatureBytesChecked || png_sig_cmp(s.bytes.data(), 0, kPngSignatureBytesChecked) != 0)
         return ImageLoadResult::NotValid;
+    if (!chunksFit(s.bytes)) return ImageLoadResult::CannotRead;
+    s.position = kPngSignatureBytesChecked;
     s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
     if (!s.png) return ImageLoadResult::CannotRead;
     s.info = png_create_info_struct(s.png);
