@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <bit>
 #include <map>
 #include <set>
 #include <sstream>
@@ -274,18 +275,24 @@ TEST(DemoRom, HoldsEverythingTheEditorCanMeet) {
     EXPECT_EQ(mg.smallMolds.size(), 128u) << "padded small-mold table";
     EXPECT_FALSE(mg.entries[0].name.empty());
     EXPECT_FALSE(mg.entries[384].name.empty());
-    // Molds that mark empty tiles: the ROM's tile data is larger than what the pixels need.
+    // Molds that mark empty tiles: the tile data the ROM's molds call for is more than what
+    // the pixels need once loaded.
     auto bytes = morvi::testing::readFile(rom);
-    std::size_t romUse = 0;
-    {
-        std::map<int, std::size_t> seen;
-        for (int i = 0; i < kMonsterEntryCount; ++i) {
-            const std::uint8_t* r = &bytes[kMonsterInfoOffset + 5 * std::size_t(i)];
-            seen[r[0] | ((r[1] & 0x7F) << 8)] = 1;
-        }
-        romUse = seen.size();
+    const std::uint32_t smallStart = kMoldBank + (bytes[kMoldPointersOffset] | (bytes[kMoldPointersOffset + 1] << 8));
+    const std::uint32_t largeStart = kMoldBank + (bytes[kMoldPointersOffset + 2] | (bytes[kMoldPointersOffset + 3] << 8));
+    std::map<int, int> romSizes;
+    for (int i = 0; i < kMonsterEntryCount; ++i) {
+        const std::uint8_t* r = &bytes[kMonsterInfoOffset + 5 * std::size_t(i)];
+        const bool isLarge = r[2] & 0x80;
+        const std::uint32_t at = (isLarge ? largeStart + 32u * r[4] : smallStart + 8u * r[4]);
+        int cells = 0;
+        for (int b = 0; b < (isLarge ? 32 : 8); ++b) cells += std::popcount(unsigned(bytes[at + std::size_t(b)]));
+        romSizes[r[0] | ((r[1] & 0x7F) << 8)] = cells * ((r[1] & 0x80) ? 24 : 32);
     }
-    EXPECT_EQ(int(romUse), mg.recordCount) << "one slot for each distinct graphics offset";
+    int romUse = 0;
+    for (auto [offset, size] : romSizes) romUse += size;
+    EXPECT_EQ(int(romSizes.size()), mg.recordCount) << "one slot for each distinct graphics offset";
+    EXPECT_GT(romUse, kSpaceLimit - freeSpace(mg));
     // Portraits share a palette; characters share tiles and palettes and keep unused tiles.
     EXPECT_EQ(ws->portraits.portraits[14].paletteNumber, ws->portraits.portraits[15].paletteNumber);
     EXPECT_EQ(ws->characters.tileTable[0], ws->characters.tileTable[6 * 4]) << "sprites 0 and 4 share a head";

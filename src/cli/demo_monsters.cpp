@@ -243,13 +243,6 @@ void writePalette(MonsterRomBuilder& b, int p, double hue, double hue2) {
 
 } // namespace
 
-struct PlannedImage {
-    IndexedImage image;
-    bool large = false;
-    int colors = 16;
-    std::string kind;
-};
-
 void addDemoMonsters(RomImage& rom, DemoStats& stats) {
     MonsterRomBuilder b;
     for (int p = 0; p < kMonsterPaletteCount; ++p) writePalette(b, p, ((p / 2) % 24) / 24.0, (((p / 2) * 7 + 5) % 24) / 24.0);
@@ -278,14 +271,12 @@ void addDemoMonsters(RomImage& rom, DemoStats& stats) {
         auto tiles = MonsterRomBuilder::encodeTiles(img, mold, large, colors);
         slots.push_back({b.addTileData(tiles), colors, large, number, kind});
     };
-    int made = 0;
     for (int kind = 0; kind < kLargeKinds; ++kind)
         for (int size = 0; size < 2; ++size) {
             IndexedImage img;
             img.allocateImage(128, 128);
             drawLarge(img, kind, size, dice);
             addPicture(img, true, 16, kLargeNames[std::size_t(kind)], false);
-            ++made;
         }
     for (int round = 0; round < 16; ++round)
         for (int kind = 0; kind < kSmallKinds; ++kind) {
@@ -295,7 +286,6 @@ void addDemoMonsters(RomImage& rom, DemoStats& stats) {
             img.allocateImage(64, 64);
             drawSmall(img, kind, size, sixteen, dice);
             addPicture(img, false, sixteen ? 16 : 8, kSmallNames[std::size_t(kind)], round == 3 && kind < 4);
-            ++made;
         }
     // Assign entries: the first entries take the pictures in turn; the rest are palette
     // variants of earlier ones and share their tile data.
@@ -317,7 +307,6 @@ void addDemoMonsters(RomImage& rom, DemoStats& stats) {
     stats.monsterTileBytes = b.regionBytes();
     stats.monsterPictures = int(slots.size());
     stats.monsterWritten = b.writeTo(rom);
-    (void)made;
 }
 
 } // namespace morvi::demo
