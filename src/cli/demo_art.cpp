@@ -6,6 +6,21 @@
 
 namespace morvi::demo {
 
+PaletteColor steppedColor(int red, int green, int blue) {
+    auto step = [](int v) { return std::uint8_t(std::clamp(v, 0, 248) / 8 * 8); };
+    return makeColor(step(red), step(green), step(blue));
+}
+
+PaletteColor hslColor(double hue, double light, double saturation) {
+    auto channel = [&](double offset) {
+        const double t = std::fmod(hue + offset + 1.0, 1.0);
+        const double v = std::clamp(std::abs(t * 6 - 3) - 1, 0.0, 1.0);
+        const double c = light + saturation * (v - 0.5) * (1 - std::abs(2 * light - 1));
+        return std::uint8_t(std::clamp(int(c * 248) / 8 * 8, 0, 248));
+    };
+    return makeColor(channel(0), channel(2.0 / 3), channel(1.0 / 3));
+}
+
 void Painter::plot(int x, int y, std::uint8_t c) {
     if (!m_image.hasPixels() || !m_image.contains(x, y)) return;
     if (onlyOverDrawn && m_image.pixel(x, y) == 0) return;

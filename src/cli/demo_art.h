@@ -29,6 +29,13 @@ private:
     IndexedImage& m_image;
 };
 
+// A colour with each channel clamped to 0..248 and rounded down to a step of 8, as SNES
+// colours are.
+PaletteColor steppedColor(int red, int green, int blue);
+// A colour from hue (0..1 around the wheel, any real number), lightness and saturation (0..1),
+// in steps of 8.
+PaletteColor hslColor(double hue, double light, double saturation);
+
 // A deterministic small random generator for the art (same output on every machine).
 class Dice {
 public:

@@ -126,24 +126,14 @@ struct Theme {
     bool snow, stars, water, trees;
 };
 
-PaletteColor hsl(double hue, double light, double sat) {
-    auto channel = [&](double offset) {
-        const double t = std::fmod(hue + offset + 1.0, 1.0);
-        const double v = std::clamp(std::abs(t * 6 - 3) - 1, 0.0, 1.0);
-        const double c = light + sat * (v - 0.5) * (1 - std::abs(2 * light - 1));
-        return std::uint8_t(std::clamp(int(c * 248) / 8 * 8, 0, 248));
-    };
-    return makeColor(channel(0), channel(2.0 / 3), channel(1.0 / 3));
-}
-
 void writePalette(BackgroundRomBuilder& b, int palette, const Theme& theme) {
     const int base = palette * kBackgroundColors;
     for (int c = 0; c < 16; ++c) {
-        b.setPaletteColor(base + c, hsl(theme.skyHue, std::clamp(theme.skyLight * (0.35 + c / 22.0), 0.05, 0.95), 0.6));
-        b.setPaletteColor(base + 16 + c, hsl(theme.landHue + (c > 11 ? 0.08 : 0), std::clamp(0.08 + c / 19.0, 0.0, 0.95), 0.5));
-        b.setPaletteColor(base + 32 + c, hsl(theme.detailHue, std::clamp(0.1 + c / 18.0, 0.0, 0.95), 0.65));
+        b.setPaletteColor(base + c, hslColor(theme.skyHue, std::clamp(theme.skyLight * (0.35 + c / 22.0), 0.05, 0.95), 0.6));
+        b.setPaletteColor(base + 16 + c, hslColor(theme.landHue + (c > 11 ? 0.08 : 0), std::clamp(0.08 + c / 19.0, 0.0, 0.95), 0.5));
+        b.setPaletteColor(base + 32 + c, hslColor(theme.detailHue, std::clamp(0.1 + c / 18.0, 0.0, 0.95), 0.65));
     }
-    b.setPaletteColor(base + 8, hsl(theme.skyHue, theme.skyLight * 0.7, 0.6));
+    b.setPaletteColor(base + 8, hslColor(theme.skyHue, theme.skyLight * 0.7, 0.6));
 }
 
 struct MapBuilder {

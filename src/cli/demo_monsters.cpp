@@ -212,32 +212,21 @@ void drawLarge(IndexedImage& img, int kind, int size, Dice& dice) {
         p.plot(int(cx) - 30 + dice.below(60), int(cy) - 20 + dice.below(40), std::uint8_t(kBody + 3));
 }
 
-PaletteColor hueColor(double hue, double light, double saturation) {
-    // hue 0..1 around the colour wheel; light 0..1
-    auto channel = [&](double offset) {
-        double t = std::fmod(hue + offset, 1.0);
-        double v = std::clamp(std::abs(t * 6 - 3) - 1, 0.0, 1.0);
-        double c = light + saturation * (v - 0.5) * (1 - std::abs(2 * light - 1));
-        return std::uint8_t(std::clamp(int(c * 248) / 8 * 8, 0, 248));
-    };
-    return makeColor(channel(0), channel(2.0 / 3), channel(1.0 / 3));
-}
-
 void writePalette(MonsterRomBuilder& b, int p, double hue, double hue2) {
     const int base = p * 8;
     if (p % 2) {
         // The second half of a 16-colour pair: a second ramp, mouth, glow and highlights.
-        for (int i = 0; i < 4; ++i) b.setPaletteColor(base + i, hueColor(hue2, 0.25 + 0.17 * i, 0.8));
+        for (int i = 0; i < 4; ++i) b.setPaletteColor(base + i, hslColor(hue2, 0.25 + 0.17 * i, 0.8));
         b.setPaletteColor(base + 4, makeColor(200, 40, 48));
         b.setPaletteColor(base + 5, makeColor(248, 224, 64));
-        b.setPaletteColor(base + 6, hueColor(hue, 0.85, 0.5));
+        b.setPaletteColor(base + 6, hslColor(hue, 0.85, 0.5));
         b.setPaletteColor(base + 7, makeColor(248, 248, 248));
         return;
     }
     b.setPaletteColor(base + 0, makeColor(0, 0, 0));
     b.setPaletteColor(base + 1, makeColor(16, 16, 24));
-    for (int i = 0; i < 4; ++i) b.setPaletteColor(base + 2 + i, hueColor(hue, 0.2 + 0.18 * i, 0.9));
-    b.setPaletteColor(base + 6, hueColor(hue2, 0.55, 0.9));
+    for (int i = 0; i < 4; ++i) b.setPaletteColor(base + 2 + i, hslColor(hue, 0.2 + 0.18 * i, 0.9));
+    b.setPaletteColor(base + 6, hslColor(hue2, 0.55, 0.9));
     b.setPaletteColor(base + 7, makeColor(240, 240, 232));
 }
 
