@@ -81,17 +81,9 @@ void MonsterRomBuilder::setName(int entry, const std::string& ascii) { m_names.a
 
 bool MonsterRomBuilder::writeTo(RomImage& rom) const {
     std::vector<std::uint8_t> molds;
-    auto append = [&](const Mold& mold, int cells) {
-        for (int byte = 0; byte < cells / 8; ++byte) {
-            std::uint8_t bits = 0;
-            for (int k = 0; k < 8; ++k)
-                if (mold[std::size_t(byte * 8 + k)]) bits |= std::uint8_t(0x80 >> k);
-            molds.push_back(bits);
-        }
-    };
-    for (const auto& m : m_small) append(m, 64);
+    for (const auto& m : m_small) appendMoldBits(molds, m, false);
     const std::uint32_t largeStart = kSmallMoldsOffset + std::uint32_t(molds.size());
-    for (const auto& m : m_large) append(m, 256);
+    for (const auto& m : m_large) appendMoldBits(molds, m, true);
     if (kSmallMoldsOffset + molds.size() > kMoldAreaEnd + 1 || m_region.size() > kGraphicsRegionRead) return false;
     rom.put16(kMoldPointersOffset, kSmallMoldPointer);
     rom.put16(kMoldPointersOffset + 2, std::uint16_t(largeStart - kMoldBank));
@@ -99,11 +91,7 @@ bool MonsterRomBuilder::writeTo(RomImage& rom) const {
     rom.put(kMonsterGraphicsOffset, m_region);
     for (int i = 0; i < kMonsterEntryCount; ++i)
         rom.put(kMonsterInfoOffset + std::uint32_t(i * kInfoRecordBytes), m_info[std::size_t(i)]);
-    for (int k = 0; k < kMonsterPaletteColors; ++k) {
-        auto [low, high] = colorToSnes(m_palettes[std::size_t(k)]);
-        rom.put8(kMonsterPaletteOffset + 2 * std::uint32_t(k), low);
-        rom.put8(kMonsterPaletteOffset + 2 * std::uint32_t(k) + 1, high);
-    }
+    rom.put(kMonsterPaletteOffset, encodeSnesColors(m_palettes));
     for (int i = 0; i < kFirstEsper + kEsperCount; ++i) {
         const bool esper = i >= kFirstEsper;
         const int length = esper ? kEsperNameLength : kMonsterNameLength;

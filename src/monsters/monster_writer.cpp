@@ -9,8 +9,6 @@
 
 namespace morvi {
 
-namespace {
-
 void appendMoldBits(std::vector<std::uint8_t>& out, const Mold& mold, bool large) {
     const int cells = large ? kLargeMoldSide * kLargeMoldSide : kSmallMoldSide * kSmallMoldSide;
     for (int byte = 0; byte < cells / 8; ++byte) {
@@ -20,6 +18,8 @@ void appendMoldBits(std::vector<std::uint8_t>& out, const Mold& mold, bool large
         out.push_back(bits);
     }
 }
+
+namespace {
 
 bool slotHasEntry(const MonsterGraphics& mg, int slot) {
     return std::any_of(mg.entries.begin(), mg.entries.end(),
@@ -111,12 +111,7 @@ bool saveMonsterGraphics(MonsterGraphics& mg, const std::string& path, const Rom
     const std::uint16_t largePointer = std::uint16_t((largeStart - kMoldBank) & 0xFFFF);
     const std::uint8_t pointers[4] = {std::uint8_t(kSmallMoldPointer & 0xFF), std::uint8_t(kSmallMoldPointer >> 8),
                                       std::uint8_t(largePointer & 0xFF), std::uint8_t(largePointer >> 8)};
-    std::vector<std::uint8_t> palettes;
-    for (const auto& color : mg.palettes) {
-        auto [low, high] = colorToSnes(color);
-        palettes.push_back(low);
-        palettes.push_back(high);
-    }
+    const std::vector<std::uint8_t> palettes = encodeSnesColors(mg.palettes);
     std::vector<std::uint8_t> info(std::size_t(kMonsterEntryCount) * kInfoRecordBytes);
     for (int i = 0; i < kMonsterEntryCount; ++i) {
         const MonsterEntry& e = mg.entries[std::size_t(i)];
