@@ -34,11 +34,7 @@ bool BackgroundRomBuilder::writeTo(RomImage& rom) const {
     if (m_maps.size() > 128 || m_sets.size() > 128) return false;
     for (int n = 0; n < kBackgroundCount; ++n)
         rom.put(kBackgroundPropertiesOffset + 6 * std::uint32_t(n), m_properties[std::size_t(n)]);
-    for (int k = 0; k < kBackgroundPaletteColors; ++k) {
-        auto [low, high] = colorToSnes(m_palettes[std::size_t(k)]);
-        rom.put8(kBackgroundPalettesOffset + 2 * std::uint32_t(k), low);
-        rom.put8(kBackgroundPalettesOffset + 2 * std::uint32_t(k) + 1, high);
-    }
+    rom.put(kBackgroundPalettesOffset, encodeSnesColors(m_palettes));
     std::uint32_t at = kBackgroundDataOffset;
     for (std::size_t m = 0; m < m_maps.size(); ++m) {
         if (at + m_maps[m].size() > 0x280000) return false; // tile maps live in the bank at 0x270000

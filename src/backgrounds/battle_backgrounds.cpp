@@ -59,9 +59,7 @@ bool readBackgrounds(BackgroundSet& set, std::span<const std::uint8_t> rom) {
     if (!holds(rom, kBackgroundPropertiesOffset, kBackgroundCount * kPropertyBytes) ||
         !holds(rom, kBackgroundPalettesOffset, kBackgroundPaletteColors * 2) || !holds(rom, kTileMapPointersOffset, 256))
         return false;
-    for (int k = 0; k < kBackgroundPaletteColors; ++k)
-        set.palettes[std::size_t(k)] = colorFromSnes(rom[kBackgroundPalettesOffset + 2 * std::size_t(k)],
-                                                     rom[kBackgroundPalettesOffset + 2 * std::size_t(k) + 1]);
+    decodeSnesColors(rom.subspan(kBackgroundPalettesOffset, kBackgroundPaletteColors * 2), set.palettes);
     std::vector<std::uint8_t> tiles(std::size_t(kBackgroundTiles) * 64);
     for (int n = 0; n < kBackgroundCount; ++n) {
         BattleBackground& bg = set.backgrounds[std::size_t(n)];

@@ -30,14 +30,6 @@ void setSpritePalettes(const CharacterSet& set, CharacterSprites& ch, bool apply
                                                         : set.palettes[std::size_t(ch.paletteNumber * 16 + c)]);
 }
 
-void encodePalettes(const CharacterSet& set, int count, std::vector<std::uint8_t>& out) {
-    for (int i = 0; i < count * 16; ++i) {
-        auto [low, high] = colorToSnes(set.palettes[std::size_t(i)]);
-        out.push_back(low);
-        out.push_back(high);
-    }
-}
-
 } // namespace
 
 void rebuildSprites(CharacterSet& set, CharacterSprites& ch) {
@@ -67,8 +59,7 @@ bool loadCharacterSprites(CharacterSet& target, const std::string& path, const R
         if (entry >= kCharacterTileBytes || entry % 32 != 0) return false;
         set->tileTable[std::size_t(i)] = entry;
     }
-    for (int i = 0; i < kCharacterPaletteCount * 16; ++i)
-        set->palettes[std::size_t(i)] = colorFromSnes(palettes[2 * std::size_t(i)], palettes[2 * std::size_t(i) + 1]);
+    decodeSnesColors(palettes, set->palettes);
     for (int n = 0; n < kCharacterCount; ++n) {
         auto& ch = set->characters[std::size_t(n)];
         ch.fixedPalette = n == kEsperTerra;
@@ -88,9 +79,9 @@ bool loadCharacterSprites(CharacterSet& target, const std::string& path, const R
 }
 
 bool saveCharacterSprites(CharacterSet& set, const std::string& path, const RomState& rom, Notifier& notifier) {
-    std::vector<std::uint8_t> palettes, copy;
-    encodePalettes(set, kCharacterPaletteCount, palettes);
-    encodePalettes(set, kCopiedCharacterPalettes, copy);
+    const std::vector<std::uint8_t> palettes = encodeSnesColors(set.palettes);
+    const std::vector<std::uint8_t> copy =
+        encodeSnesColors(std::span<const PaletteColor>(set.palettes).first(kCopiedCharacterPalettes * 16));
     struct Tiles {
         std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(kCharacterTileBytes, 0);
         std::array<bool, kTilesPerCharacter> written{};

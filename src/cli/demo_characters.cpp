@@ -87,11 +87,6 @@ std::vector<std::uint8_t> characterTiles(int ch) {
     return bytes;
 }
 
-PaletteColor tone(int r, int g, int b) {
-    return makeColor(std::uint8_t(std::clamp(r, 0, 248) / 8 * 8), std::uint8_t(std::clamp(g, 0, 248) / 8 * 8),
-                     std::uint8_t(std::clamp(b, 0, 248) / 8 * 8));
-}
-
 } // namespace
 
 void addDemoCharacters(RomImage& rom) {
@@ -105,19 +100,13 @@ void addDemoCharacters(RomImage& rom) {
         const int hr = dice.below(248), hg = dice.below(200), hb = dice.below(160);
         const int tr = dice.below(248), tg = dice.below(248), tb = dice.below(248);
         const PaletteColor colours[16] = {
-            tone(0, 0, 0),        tone(16, 16, 24),     tone(176, 120, 88),   tone(240, 192, 152),
-            tone(hr / 2, hg / 2, hb / 2), tone(hr, hg, hb), tone(hr + 50, hg + 50, hb + 50), tone(tr / 2, tg / 2, tb / 2),
-            tone(tr, tg, tb),     tone(tr + 50, tg + 50, tb + 50), tone(60, 60, 100), tone(90, 90, 150),
-            tone(96, 56, 32),     tone(248, 248, 248), tone(200, 160, 48), tone(hb, hr, hg)};
-        for (int c = 0; c < 16; ++c) {
-            auto [low, high] = colorToSnes(colours[c]);
-            rom.put8(kCharacterPalettesOffset + std::uint32_t(32 * palette + 2 * c), low);
-            rom.put8(kCharacterPalettesOffset + std::uint32_t(32 * palette + 2 * c + 1), high);
-            if (palette < kCopiedCharacterPalettes) {
-                rom.put8(kCharacterPaletteCopyOffset + std::uint32_t(32 * palette + 2 * c), low);
-                rom.put8(kCharacterPaletteCopyOffset + std::uint32_t(32 * palette + 2 * c + 1), high);
-            }
-        }
+            steppedColor(0, 0, 0),        steppedColor(16, 16, 24),     steppedColor(176, 120, 88),   steppedColor(240, 192, 152),
+            steppedColor(hr / 2, hg / 2, hb / 2), steppedColor(hr, hg, hb), steppedColor(hr + 50, hg + 50, hb + 50), steppedColor(tr / 2, tg / 2, tb / 2),
+            steppedColor(tr, tg, tb),     steppedColor(tr + 50, tg + 50, tb + 50), steppedColor(60, 60, 100), steppedColor(90, 90, 150),
+            steppedColor(96, 56, 32),     steppedColor(248, 248, 248), steppedColor(200, 160, 48), steppedColor(hb, hr, hg)};
+        const std::vector<std::uint8_t> words = encodeSnesColors(colours);
+        rom.put(kCharacterPalettesOffset + std::uint32_t(32 * palette), words);
+        if (palette < kCopiedCharacterPalettes) rom.put(kCharacterPaletteCopyOffset + std::uint32_t(32 * palette), words);
     }
     for (int ch = 0; ch < kCharacterCount; ++ch) {
         const std::uint32_t address = kSpriteGraphicsSnesAddress + std::uint32_t(kCharacterTileBytes * ch);

@@ -48,38 +48,29 @@ void drawFace(IndexedImage& img, int i) {
     p.rect(4, 36, 35, 36, 14);                          // collar
 }
 
-PaletteColor tone(int r, int g, int b) {
-    return makeColor(std::uint8_t(std::clamp(r, 0, 248) / 8 * 8), std::uint8_t(std::clamp(g, 0, 248) / 8 * 8),
-                     std::uint8_t(std::clamp(b, 0, 248) / 8 * 8));
-}
-
 void writePalette(RomImage& rom, int palette) {
     Dice dice{std::uint32_t(700 + palette)};
     const int hairR = 40 + dice.below(200), hairG = 30 + dice.below(150), hairB = 20 + dice.below(120);
     const int clothR = dice.below(200), clothG = dice.below(200), clothB = 40 + dice.below(200);
     const int skin = dice.below(3);
     const PaletteColor colours[16] = {
-        tone(40 + palette * 8, 60, 100),
-        tone(24, 16, 16),
-        tone(150 - skin * 30, 96 - skin * 20, 72 - skin * 16),
-        tone(208 - skin * 30, 152 - skin * 24, 112 - skin * 20),
-        tone(248 - skin * 24, 200 - skin * 24, 160 - skin * 24),
-        tone(hairR / 2, hairG / 2, hairB / 2),
-        tone(hairR, hairG, hairB),
-        tone(hairR + 48, hairG + 48, hairB + 48),
-        tone(40, 80 + dice.below(120), 160),
-        tone(hairR / 3, hairG / 3, hairB / 3),
-        tone(240, 240, 240),
-        tone(176, 64, 64),
-        tone(clothR / 2, clothG / 2, clothB / 2),
-        tone(clothR, clothG, clothB),
-        tone(clothR + 60, clothG + 60, clothB + 60),
-        tone(248, 248, 248)};
-    for (int c = 0; c < 16; ++c) {
-        auto [low, high] = colorToSnes(colours[c]);
-        rom.put8(kPortraitPalettesOffset + std::uint32_t(32 * palette + 2 * c), low);
-        rom.put8(kPortraitPalettesOffset + std::uint32_t(32 * palette + 2 * c + 1), high);
-    }
+        steppedColor(40 + palette * 8, 60, 100),
+        steppedColor(24, 16, 16),
+        steppedColor(150 - skin * 30, 96 - skin * 20, 72 - skin * 16),
+        steppedColor(208 - skin * 30, 152 - skin * 24, 112 - skin * 20),
+        steppedColor(248 - skin * 24, 200 - skin * 24, 160 - skin * 24),
+        steppedColor(hairR / 2, hairG / 2, hairB / 2),
+        steppedColor(hairR, hairG, hairB),
+        steppedColor(hairR + 48, hairG + 48, hairB + 48),
+        steppedColor(40, 80 + dice.below(120), 160),
+        steppedColor(hairR / 3, hairG / 3, hairB / 3),
+        steppedColor(240, 240, 240),
+        steppedColor(176, 64, 64),
+        steppedColor(clothR / 2, clothG / 2, clothB / 2),
+        steppedColor(clothR, clothG, clothB),
+        steppedColor(clothR + 60, clothG + 60, clothB + 60),
+        steppedColor(248, 248, 248)};
+    rom.put(kPortraitPalettesOffset + std::uint32_t(kPortraitPaletteBytes * palette), encodeSnesColors(colours));
 }
 
 } // namespace

@@ -37,6 +37,22 @@ std::pair<std::uint8_t, std::uint8_t> colorToSnes(PaletteColor color) {
     return {low, high};
 }
 
+std::vector<std::uint8_t> encodeSnesColors(std::span<const PaletteColor> colors) {
+    std::vector<std::uint8_t> out;
+    out.reserve(2 * colors.size());
+    for (const PaletteColor& c : colors) {
+        auto [low, high] = colorToSnes(c);
+        out.push_back(low);
+        out.push_back(high);
+    }
+    return out;
+}
+
+void decodeSnesColors(std::span<const std::uint8_t> bytes, std::span<PaletteColor> out) {
+    for (std::size_t k = 0; k < out.size() && 2 * k + 1 < bytes.size(); ++k)
+        out[k] = colorFromSnes(bytes[2 * k], bytes[2 * k + 1]);
+}
+
 void decodeTile(const std::uint8_t* src, std::uint8_t* dst, int colors) {
     std::memset(dst, 0, kTilePixels);
     auto planes = planesFor(colors);

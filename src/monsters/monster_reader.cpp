@@ -206,8 +206,7 @@ bool loadMonsterGraphics(MonsterGraphics& target, const std::string& path, const
     MonsterGraphics& mg = *fresh;
     mg.recordCount = -1;
     mg.records[0].graphicsOffset = 0;
-    for (int k = 0; k < kMonsterPaletteColors; ++k)
-        mg.palettes[std::size_t(k)] = colorFromSnes(t.palettes[2 * std::size_t(k)], t.palettes[2 * std::size_t(k) + 1]);
+    decodeSnesColors(t.palettes, mg.palettes);
     for (int i = 0; i < kMonsterCount; ++i)
         mg.entries[std::size_t(i)].name = readName(&t.monsterNames[std::size_t(i) * kMonsterNameLength], kMonsterNameLength);
     for (int k = 0; k < kEsperCount; ++k)

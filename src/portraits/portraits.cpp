@@ -22,16 +22,8 @@ constexpr std::pair<int, int> kTilePositions[kPortraitTileCount] = {
 
 std::uint8_t shownNumber(std::uint8_t stored) { return stored < kPortraitCount ? stored : 0; }
 
-void readPalette(PortraitSet& set, int palette, const std::uint8_t* bytes) {
-    for (int c = 0; c < 16; ++c) set.color(palette, c) = colorFromSnes(bytes[2 * c], bytes[2 * c + 1]);
-}
-
-void writePalette(PortraitSet& set, int palette, std::uint8_t* out) {
-    for (int c = 0; c < 16; ++c) {
-        auto [low, high] = colorToSnes(set.color(palette, c));
-        out[2 * c] = low;
-        out[2 * c + 1] = high;
-    }
+std::span<PaletteColor> paletteOf(PortraitSet& set, int palette) {
+    return std::span<PaletteColor>(set.palettes).subspan(std::size_t(palette) * 16, 16);
 }
 
 } // namespace
@@ -67,7 +59,7 @@ bool loadPortraits(PortraitSet& target, const std::string& path, const RomState&
     if (!ok || !numbersOk || !tilesOk) return false;
 
     PortraitSet set;
-    for (int p = 0; p < kPortraitCount; ++p) readPalette(set, p, &palettes[std::size_t(p) * kPortraitPaletteBytes]);
+    decodeSnesColors(palettes, set.palettes);
     for (int i = 0; i < kPortraitCount; ++i) {
         auto& record = set.portraits[std::size_t(i)];
         record.storedNumber = numbers[std::size_t(i < kPortraitCount - 1 ? i : kLastPortraitNumberByte)];
@@ -81,8 +73,7 @@ bool loadPortraits(PortraitSet& target, const std::string& path, const RomState&
 }
 
 bool savePortraits(PortraitSet& set, const std::string& path, const RomState& rom, Notifier& notifier) {
-    std::vector<std::uint8_t> palettes(std::size_t(kPortraitCount) * kPortraitPaletteBytes);
-    for (int p = 0; p < kPortraitCount; ++p) writePalette(set, p, &palettes[std::size_t(p) * kPortraitPaletteBytes]);
+    const std::vector<std::uint8_t> palettes = encodeSnesColors(set.palettes);
     std::vector<std::uint8_t> numbers;
     for (int i = 0; i < kPortraitCount - 1; ++i) numbers.push_back(set.portraits[std::size_t(i)].storedNumber);
     const std::uint8_t last = set.portraits[kPortraitCount - 1].storedNumber;
@@ -161,8 +152,7 @@ bool isRawPortraitPath(const std::string& path) {
 bool exportPortraitRaw(PortraitSet& set, int index, const std::string& tilePath, Notifier& notifier) {
     auto& record = set.portraits[std::size_t(index)];
     const auto& raw = encodePortrait(record);
-    std::uint8_t palette[kPortraitPaletteBytes];
-    writePalette(set, record.paletteNumber, palette);
+    const std::vector<std::uint8_t> palette = encodeSnesColors(paletteOf(set, record.paletteNumber));
     bool ok = writeWholeFile(tilePath, raw) && writeWholeFile(portraitPalettePath(tilePath), palette);
     if (!ok) notifier.notify(MessageKind::Warning, kMsgPortraitSaveError);
     return ok;
@@ -177,7 +167,7 @@ bool importPortraitRaw(PortraitSet& set, int index, const std::string& tilePath,
         return false;
     }
     auto& record = set.portraits[std::size_t(index)];
-    if (hasPalette) readPalette(set, record.paletteNumber, palette.data());
+    if (hasPalette) decodeSnesColors(palette, paletteOf(set, record.paletteNumber));
     decodePortrait(set, record, std::span<const std::uint8_t, kPortraitTileBytes>(tiles.data(), kPortraitTileBytes));
     return true;
 }
