@@ -13,7 +13,7 @@ cmake --build build-test -j"$jobs"
 
 if [ -d fuzz ] && [ -f fuzz/CMakeLists.txt ] && command -v clang++ >/dev/null; then
   CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVI_FUZZ=ON \
-      -DMORVI_TESTS=OFF -DMORVI_BENCH=OFF >/dev/null
+      -DMORVI_TESTS=OFF -DMORVI_BENCH=OFF -DMORVI_EDITOR=OFF >/dev/null
   cmake --build build-fuzz -j"$jobs"
   ./fuzz/smoke.sh build-fuzz/fuzz
 fi

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/rom_file.h"
+#include "rom/rom_file.h"
 #include "app/rom_session.h"
 #include "app/workspace.h"
 #include "backgrounds/battle_backgrounds.h"
@@ -115,7 +115,7 @@ void save_monsters(benchmark::State& state) {
 void save_all(benchmark::State& state) {
     auto ws = Workspace::create();
     ws->rom = headerless();
-    loadRomFamilies(*ws, scratchCopy());
+    loadRomFamilies(*ws, scratchCopy(), ws->rom.romHasHeader);
     CollectingNotifier quiet;
     for (auto _ : state) {
         bool ok = saveMonstersToRom(ws->monsters, 0, scratchCopy(), ws->rom, quiet) &&

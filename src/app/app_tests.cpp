@@ -1,81 +1,87 @@
 #include <gtest/gtest.h>
 
-#include "app/rom_file.h"
-#include "app/rom_state.h"
+#include "app/rom_session.h"
+#include "app/settings.h"
+#include "cli/demo_rom.h"
 #include "testing/fixtures.h"
 
 using namespace morvi;
 using morvi::testing::TempDir;
 
-namespace {
-std::string fileWith(const TempDir& dir, std::size_t size, std::vector<std::pair<std::size_t, std::uint8_t>> bytes) {
-    std::vector<std::uint8_t> data(size, 0);
-    for (auto [at, value] : bytes) data.at(at) = value;
-    std::string path = dir.file("rom.smc");
-    morvi::testing::writeFile(path, data);
-    return path;
+TEST(RecentFiles, NewestFirstMovedNotDuplicatedAndFourAtMost) {
+    Settings s;
+    for (const char* p : {"A", "B", "C", "D", "E"}) s.addRecentFile(p);
+    EXPECT_EQ(s.recentFiles, (std::vector<std::string>{"E", "D", "C", "B"}));
+    s.addRecentFile("C");
+    EXPECT_EQ(s.recentFiles, (std::vector<std::string>{"C", "E", "D", "B"}));
+    s.addRecentFile("C");
+    EXPECT_EQ(s.recentFiles, (std::vector<std::string>{"C", "E", "D", "B"}));
+    s.addRecentFile("c");
+    EXPECT_EQ(s.recentFiles, (std::vector<std::string>{"c", "C", "E", "D"})) << "letter case makes another entry";
 }
-} // namespace
 
-TEST(HeaderTest, ByteAt0x220WinsOverByteAt0x20) {
+TEST(Settings, ByteFieldsTakeTheLowBitsAndWindowCoordinatesFallBackTo50) {
+    EXPECT_EQ(lowByte(258), 2);
+    EXPECT_EQ(lowByte(-1), 255);
+    EXPECT_EQ(placeWindowCoordinate(-5, 1919), 50);
+    EXPECT_EQ(placeWindowCoordinate(3000, 1079), 50);
+    EXPECT_EQ(placeWindowCoordinate(1900, 1919), 1900);
+    EXPECT_EQ(placeWindowCoordinate(0, 1919), 0);
+}
+
+TEST(Settings, LongRecentPathsAreShortenedOnlyInTheMenuText) {
+    EXPECT_EQ(recentMenuText(0, "/roms/ff3.smc"), "&1 /roms/ff3.smc");
+    std::string longPath = "/home/user/" + std::string(300, 'x') + "/hack.smc";
+    Settings s;
+    s.addRecentFile(longPath);
+    EXPECT_EQ(s.recentFiles[0], longPath) << "the list keeps the whole path";
+    std::string text = recentMenuText(3, longPath, 60);
+    EXPECT_EQ(text.rfind("&4 /home/", 0), 0u);
+    EXPECT_NE(text.find("..."), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 8), "hack.smc");
+    EXPECT_LE(text.size(), 3u + 60u);
+    // A multi-byte character at a cut point is never split.
+    std::string wide;
+    for (int i = 0; i < 100; ++i) wide += "\xC3\xA9"; // é
+    std::string cut = recentMenuText(0, wide, 41);
+    for (std::size_t i = 3; i < cut.size(); ++i) {
+        if (cut.compare(i, 3, "...") == 0) { i += 2; continue; }
+        const auto b = std::uint8_t(cut[i]);
+        if (b == 0xC3) {
+            EXPECT_EQ(std::uint8_t(cut[i + 1]), 0xA9);
+        }
+    }
+}
+
+TEST(RomSession, AFailedOpenChangesNothingInTheWorkspace) {
     TempDir dir;
-    EXPECT_EQ(detectRomHeader(fileWith(dir, 0x300, {{0x220, 0xA2}, {0x20, 0xA2}})), HeaderTest::Present);
-    EXPECT_EQ(detectRomHeader(fileWith(dir, 0x300, {{0x220, 0xA2}})), HeaderTest::Present);
-    EXPECT_EQ(detectRomHeader(fileWith(dir, 0x300, {{0x20, 0xA2}})), HeaderTest::Absent);
-    EXPECT_EQ(detectRomHeader(fileWith(dir, 0x300, {{0x21, 0xA2}})), HeaderTest::NotRecognised);
-}
+    const std::string good = dir.file("good.smc"), damaged = dir.file("damaged.smc");
+    RomImage demo = buildDemoRom();
+    ASSERT_TRUE(demo.writeFile(good, false));
+    auto ws = Workspace::create();
+    ASSERT_TRUE(openRom(*ws, good, HeaderChoice::Detect).ok);
+    const std::string firstName = ws->monsters.entries[0].name;
+    const auto firstPalette = ws->monsters.palettes;
 
-TEST(HeaderTest, ShortFilesAreNotRecognisedOrTestedOnlyWhereTheyHaveBytes) {
-    TempDir dir;
-    EXPECT_EQ(detectRomHeader(fileWith(dir, 32, {})), HeaderTest::NotRecognised);
-    EXPECT_EQ(detectRomHeader(fileWith(dir, 0, {})), HeaderTest::NotRecognised);
-    // 33 bytes hold offset 0x20 but not 0x220.
-    EXPECT_EQ(detectRomHeader(fileWith(dir, 33, {{0x20, 0xA2}})), HeaderTest::Absent);
-    EXPECT_EQ(detectRomHeader(dir.file("missing.smc")), HeaderTest::NotRecognised);
-}
-
-TEST(RomState, FileOffsetFollowsTheHeaderFlag) {
-    RomState state;
-    EXPECT_TRUE(state.romHasHeader) << "a ROM is taken as headered until a test says otherwise";
-    EXPECT_EQ(state.romFileOffset(0x127000), 0x127200u);
-    state.romHasHeader = false;
-    EXPECT_EQ(state.romFileOffset(0x127000), 0x127000u);
-}
-
-TEST(RomFile, ReadsAndWritesThroughTheHeaderRuleAndReportsShortCounts) {
-    TempDir dir;
-    std::string path = fileWith(dir, 0x200 + 16, {{0x200 + 3, 0x5A}});
+    // A file that the monster reader accepts but the character reader refuses: its character
+    // tile pointers lead outside the sprite graphics block.
+    RomImage other = demo;
+    other.put8(kMonsterNamesOffset, 0x9A); // another first monster name
+    for (int c = 0; c < kCharacterCount; ++c) {
+        other.put16(kCharacterTileAddressOffset + 2 * c, 0xFFFF);
+        other.put8(kCharacterTileBankOffset + 2 * c, 0xFF);
+    }
+    for (std::uint32_t i = 0; i < 64; ++i) other.put8(kMonsterPaletteOffset + i, std::uint8_t(i * 7));
+    ASSERT_TRUE(other.writeFile(damaged, true));
+    MonsterGraphics probe;
     RomState headered;
-    headered.romHasHeader = true;
-    RomFile file;
-    ASSERT_TRUE(file.open(path, headered));
-    std::uint8_t byte = 0;
-    ASSERT_TRUE(file.readByte(3, byte));
-    EXPECT_EQ(byte, 0x5A);
+    ASSERT_TRUE(loadMonsterGraphics(probe, damaged, headered)) << "the monsters alone would load";
+    ASSERT_NE(probe.entries[0].name, firstName);
 
-    std::vector<std::uint8_t> buffer(17);
-    EXPECT_FALSE(file.read(0, buffer)) << "17 bytes from offset 0 run past the end";
-    EXPECT_FALSE(file.good());
-    EXPECT_FALSE(file.holds(0, 17));
-    EXPECT_TRUE(file.holds(0, 16));
-
-    const std::uint8_t data[] = {1, 2, 3};
-    ASSERT_TRUE(file.write(14, data));
-    ASSERT_TRUE(file.close());
-    auto bytes = morvi::testing::readFile(path);
-    ASSERT_EQ(bytes.size(), 0x200u + 17);
-    EXPECT_EQ(bytes[0x200 + 14], 1);
-    EXPECT_EQ(bytes[0x200 + 16], 3);
-}
-
-TEST(RomFile, NeverCreatesAMissingFileAndRefusesReadOnlyOpenForWriting) {
-    TempDir dir;
-    RomFile file;
-    EXPECT_FALSE(file.open(dir.file("absent.smc"), RomState{}));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("absent.smc")));
-    std::string path = fileWith(dir, 64, {});
-    ASSERT_TRUE(file.open(path, RomState{}, RomFile::Mode::ReadOnly));
-    const std::uint8_t data[] = {9};
-    EXPECT_FALSE(file.write(0, data)) << "a file opened for reading only takes no writes";
-    EXPECT_FALSE(file.good());
+    OpenOutcome outcome = openRom(*ws, damaged, HeaderChoice::Detect);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(ws->rom.romPath, good);
+    EXPECT_FALSE(ws->rom.romHasHeader) << "the header flag of the failed file is not kept";
+    EXPECT_EQ(ws->monsters.entries[0].name, firstName);
+    EXPECT_EQ(ws->monsters.palettes, firstPalette);
 }

@@ -1,12 +1,25 @@
 #include "app/rom_session.h"
 
 #include <cstdio>
+#include <memory>
 
 namespace morvi {
 
-bool loadRomFamilies(Workspace& ws, const std::string& path) {
-    return loadMonsterGraphics(ws.monsters, path, ws.rom) && loadPortraits(ws.portraits, path, ws.rom) &&
-           loadCharacterSprites(ws.characters, path, ws.rom);
+bool loadRomFamilies(Workspace& ws, const std::string& path, bool hasHeader) {
+    RomState rom = ws.rom;
+    rom.romHasHeader = hasHeader;
+    // Read beside the current data: a reader that fails half-way must not leave some families
+    // holding another file's pictures while romPath still names the old file.
+    auto monsters = std::make_unique<MonsterGraphics>();
+    auto portraits = std::make_unique<PortraitSet>();
+    auto characters = std::make_unique<CharacterSet>();
+    if (path.size() > kRomPathCapacity || !loadMonsterGraphics(*monsters, path, rom) ||
+        !loadPortraits(*portraits, path, rom) || !loadCharacterSprites(*characters, path, rom))
+        return false;
+    ws.monsters = std::move(*monsters);
+    ws.portraits = std::move(*portraits);
+    ws.characters = std::move(*characters);
+    return true;
 }
 
 OpenOutcome openRom(Workspace& ws, const std::string& path, HeaderChoice choice) {
@@ -27,13 +40,11 @@ OpenOutcome openRom(Workspace& ws, const std::string& path, HeaderChoice choice)
     } else {
         header = out.test == HeaderTest::Present;
     }
-    const bool previous = ws.rom.romHasHeader;
-    ws.rom.romHasHeader = header;
-    if (path.size() > kRomPathCapacity || !loadRomFamilies(ws, path)) {
-        ws.rom.romHasHeader = previous;
+    if (!loadRomFamilies(ws, path, header)) {
         out.error = kMsgLoadError;
         return out;
     }
+    ws.rom.romHasHeader = header;
     ws.rom.romPath = path;
     out.ok = true;
     return out;

@@ -22,9 +22,10 @@ struct OpenOutcome {
 };
 
 // Runs the header test; an unrecognised file is refused under Detect. On success romPath and
-// romHasHeader are set. Families read before a failing one hold the new file's data.
+// romHasHeader are set. A failed open changes nothing in the workspace.
 OpenOutcome openRom(Workspace& ws, const std::string& path, HeaderChoice choice);
-// The three readers with the workspace's current header flag.
-bool loadRomFamilies(Workspace& ws, const std::string& path);
+// Reads the three families from path with the given header flag into fresh records and puts
+// them into the workspace only when all three were read; false leaves the workspace as it was.
+bool loadRomFamilies(Workspace& ws, const std::string& path, bool hasHeader);
 
 } // namespace morvi

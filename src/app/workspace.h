@@ -1,11 +1,12 @@
 #pragma once
-// Everything one editing session holds: the ROM state, the data families read from the ROM and
-// the backgrounds with their backdrops. The editor makes one and hands it to its pages; tests
-// and the command-line tool make their own. Large: keep it on the heap.
+// Everything one editing session holds: the ROM state, the data families read from the ROM,
+// the backgrounds with their backdrops, and the settings. The editor makes one and hands it to
+// its pages; tests and the command-line tool make their own. Large: keep it on the heap.
 #include <memory>
 
-#include "app/notifier.h"
-#include "app/rom_state.h"
+#include "app/settings.h"
+#include "rom/notifier.h"
+#include "rom/rom_state.h"
 #include "backgrounds/battle_backgrounds.h"
 #include "characters/characters.h"
 #include "monsters/monster_graphics.h"
@@ -19,6 +20,7 @@ struct Workspace {
     PortraitSet portraits;
     CharacterSet characters;
     BackgroundSet backgrounds;
+    Settings settings;
     CollectingNotifier collected;
     Notifier* notifier = &collected;  // where the core's messages go
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/rom_image.h"
+#include "rom/rom_image.h"
 #include "backgrounds/battle_backgrounds.h"
 
 namespace morvi {

@@ -3,7 +3,7 @@
 #include <random>
 #include <set>
 
-#include "app/rom_image.h"
+#include "rom/rom_image.h"
 #include "backgrounds/background_rom_builder.h"
 #include "backgrounds/battle_backgrounds.h"
 #include "backgrounds/block_codec.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/rom_file.h"
+#include "rom/rom_file.h"
 #include "backgrounds/block_codec.h"
 #include "image/canvas.h"
 #include "image/snes_codec.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/rom_state.h"
+#include "rom/rom_state.h"
 #include "image/indexed_image.h"
 #include "image/surface.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/rom_file.h"
+#include "rom/rom_file.h"
 #include "image/snes_codec.h"
 
 namespace morvi {

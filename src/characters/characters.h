@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/notifier.h"
-#include "app/rom_state.h"
+#include "rom/notifier.h"
+#include "rom/rom_state.h"
 #include "image/indexed_image.h"
 
 namespace morvi {

@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "app/rom_image.h"
+#include "rom/rom_image.h"
 #include "characters/characters.h"
 #include "image/snes_codec.h"
 #include "testing/fixtures.h"

@@ -2,7 +2,7 @@
 // The pieces of the demo ROM, one per family.
 #include <cstddef>
 
-#include "app/rom_image.h"
+#include "rom/rom_image.h"
 
 namespace morvi::demo {
 

@@ -1,6 +1,6 @@
 #include "cli/demo_rom.h"
 
-#include "app/rom_state.h"
+#include "rom/rom_state.h"
 #include "cli/demo_parts.h"
 
 namespace morvi {

@@ -1,7 +1,7 @@
 #pragma once
 // The demo cartridge: a complete ROM image with the game's layout whose every table holds our
 // own placeholder art, so the editor can be tried (and tested end to end) without a game ROM.
-#include "app/rom_image.h"
+#include "rom/rom_image.h"
 
 namespace morvi {
 

@@ -111,4 +111,20 @@ void drawCanvasGrid(Surface& surface, GridMode mode, int minMagnification, int m
     for (int h = 0; h <= loopH; h += t) horizontal(h - oy < 0 ? wrap + h - oy : h - oy);
 }
 
+void drawPaletteStrip(Surface& surface, std::span<const PaletteColor> colors, int swatchWidth, int current) {
+    surface.resize(kStripWidth, kStripHeight);
+    if (swatchWidth < 3) return;
+    const std::uint32_t white = rgb32(255, 255, 255), black = rgb32(0, 0, 0);
+    for (int c = 0; c < int(colors.size()) && (c + 1) * swatchWidth <= kStripWidth; ++c) {
+        const std::uint32_t border = c == current ? white : black;
+        const std::uint32_t inside = colors[std::size_t(c)].toRgb32();
+        const int left = c * swatchWidth, right = left + swatchWidth - 1;
+        for (int y = 0; y < kStripHeight; ++y)
+            for (int x = left; x <= right; ++x) {
+                const bool edge = x == left || x == right || y == 0 || y == kStripHeight - 1;
+                surface.set(x, y, edge ? border : inside);
+            }
+    }
+}
+
 } // namespace morvi

@@ -1,6 +1,8 @@
 #pragma once
 // Drawing indexed images into a Surface: at full size or magnified, over a backdrop that shows
 // through palette index 0, and the pixel and tile grids over the magnified canvas.
+#include <span>
+
 #include "image/indexed_image.h"
 #include "image/surface.h"
 
@@ -23,5 +25,12 @@ void drawMagnified(const IndexedImage& image, int magnification, Surface& surfac
                    const IndexedImage* backdrop, int width, int height);
 void drawCanvasGrid(Surface& surface, GridMode mode, int minMagnification, int magnification, int imageWidth,
                     int imageHeight, int originX, int originY, GridClip clip);
+
+constexpr int kStripWidth = 288;
+constexpr int kStripHeight = 30;
+// The palette strip: one swatch per colour, swatchWidth pixels wide and the strip's height, with
+// a one-pixel border (white around the current colour, black around the others) and the colour
+// inside. The surface becomes kStripWidth x kStripHeight; what the swatches leave is black.
+void drawPaletteStrip(Surface& surface, std::span<const PaletteColor> colors, int swatchWidth, int current);
 
 } // namespace morvi

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <random>
 
+#include "image/canvas.h"
 #include "image/indexed_image.h"
 #include "image/snes_codec.h"
 
@@ -194,4 +195,30 @@ TEST(SnesTile, FlipsAndPlacement) {
     EXPECT_EQ(image.pixel(32, 8), 63);
     EXPECT_EQ(image.pixel(39, 15), 0);
     EXPECT_EQ(image.pixel(39, 8), 56);
+}
+
+TEST(PaletteStrip, FramesTheCurrentSwatchInWhiteAndFillsEachWithItsColour) {
+    std::array<PaletteColor, 8> colours{};
+    for (int i = 0; i < 8; ++i) colours[std::size_t(i)] = makeColor(std::uint8_t(10 * i), 7, 200);
+    Surface strip;
+    drawPaletteStrip(strip, colours, 36, 2);
+    ASSERT_EQ(strip.width, 288);
+    ASSERT_EQ(strip.height, 30);
+    const std::uint32_t white = rgb32(255, 255, 255), black = rgb32(0, 0, 0);
+    EXPECT_EQ(strip.at(72, 0), white) << "swatch 2 starts at 72 with a white border";
+    EXPECT_EQ(strip.at(107, 15), white);
+    EXPECT_EQ(strip.at(90, 29), white);
+    EXPECT_EQ(strip.at(90, 15), colours[2].toRgb32());
+    EXPECT_EQ(strip.at(0, 10), black);
+    EXPECT_EQ(strip.at(35, 10), black);
+    EXPECT_EQ(strip.at(1, 1), colours[0].toRgb32());
+    EXPECT_EQ(strip.at(287, 29), black) << "last swatch's border";
+
+    // Sixteen colours in 18-pixel swatches fill the same width.
+    std::array<PaletteColor, 16> sixteen{};
+    sixteen[15] = makeColor(1, 2, 3);
+    drawPaletteStrip(strip, sixteen, 18, 15);
+    EXPECT_EQ(strip.at(270, 0), white);
+    EXPECT_EQ(strip.at(280, 10), sixteen[15].toRgb32());
+    EXPECT_EQ(strip.at(269, 10), black);
 }

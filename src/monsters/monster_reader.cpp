@@ -5,7 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/rom_file.h"
+#include "rom/rom_file.h"
 #include "image/snes_codec.h"
 #include "monsters/monster_graphics.h"
 

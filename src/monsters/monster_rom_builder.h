@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/rom_image.h"
+#include "rom/rom_image.h"
 #include "monsters/monster_graphics.h"
 
 namespace morvi {

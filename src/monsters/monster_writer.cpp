@@ -3,7 +3,7 @@
 // rewrite the molds, palettes and info records. Nothing is written unless everything fits.
 #include <algorithm>
 
-#include "app/rom_file.h"
+#include "rom/rom_file.h"
 #include "image/snes_codec.h"
 #include "monsters/monster_graphics.h"
 

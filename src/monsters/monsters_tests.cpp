@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/rom_file.h"
+#include "rom/rom_file.h"
 #include "image/snes_codec.h"
 #include "imagefile/image_file.h"
 #include "monsters/monster_graphics.h"

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <vector>
 
-#include "app/rom_file.h"
+#include "rom/rom_file.h"
 #include "image/snes_codec.h"
 
 namespace morvi {

@@ -1,7 +1,7 @@
-#include "app/rom_image.h"
+#include "rom/rom_image.h"
 
-#include "app/rom_file.h"
-#include "app/rom_state.h"
+#include "rom/rom_file.h"
+#include "rom/rom_state.h"
 
 namespace morvi {
 

@@ -1,4 +1,4 @@
-#include "app/rom_file.h"
+#include "rom/rom_file.h"
 
 namespace morvi {
 

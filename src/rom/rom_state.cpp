@@ -1,4 +1,4 @@
-#include "app/rom_state.h"
+#include "rom/rom_state.h"
 
 namespace morvi {
 

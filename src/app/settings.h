@@ -1,0 +1,44 @@
+#pragma once
+// The choices the editor remembers between runs and the four most recently opened ROMs. How
+// they are stored is the editor's business; the rules for reading values and for the recent
+// list live here so that they can be tested without a settings store.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace morvi {
+
+constexpr int kRecentFileCount = 4;
+constexpr int kBackgroundChoiceCount = 60;
+
+struct Settings {
+    std::uint8_t background = 0;
+    std::uint8_t grid = 1;
+    std::uint8_t gridMinMag = 5;
+    std::uint8_t tab1Mag = 4;
+    std::uint8_t tab3Mag = 6;
+    std::uint8_t tab4Mag = 10;
+    std::int32_t xPos = 50;
+    std::int32_t yPos = 50;
+    std::uint8_t tab = 0;                // the page shown last: 0 Monsters .. 3 Characters
+    std::vector<std::string> recentFiles; // most recent first, at most four
+
+    // Puts path at the top of the list; an equal entry (byte for byte) moves up instead of
+    // appearing twice, and the fifth entry falls off.
+    void addRecentFile(const std::string& path);
+};
+
+// A stored number becomes a byte field by its lowest 8 bits.
+constexpr std::uint8_t lowByte(std::int64_t value) { return std::uint8_t(std::uint64_t(value) & 0xFF); }
+
+// Where the window goes: a saved coordinate that is negative or beyond the desktop's far edge
+// is replaced by 50.
+int placeWindowCoordinate(std::int32_t saved, int desktopEnd);
+
+// The menu text of recent entry i: "&<i+1> <path>", the path shortened in the middle when it is
+// longer than maxPathChars (the list itself keeps it whole).
+std::string recentMenuText(int index, const std::string& path, std::size_t maxPathChars = 120);
+
+} // namespace morvi

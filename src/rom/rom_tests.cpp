@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include "rom/rom_file.h"
+#include "rom/rom_state.h"
+#include "testing/fixtures.h"
+
+using namespace morvi;
+using morvi::testing::TempDir;
+
+namespace {
+std::string fileWith(const TempDir& dir, std::size_t size, std::vector<std::pair<std::size_t, std::uint8_t>> bytes) {
+    std::vector<std::uint8_t> data(size, 0);
+    for (auto [at, value] : bytes) data.at(at) = value;
+    std::string path = dir.file("rom.smc");
+    morvi::testing::writeFile(path, data);
+    return path;
+}
+} // namespace
+
+TEST(HeaderTest, ByteAt0x220WinsOverByteAt0x20) {
+    TempDir dir;
+    EXPECT_EQ(detectRomHeader(fileWith(dir, 0x300, {{0x220, 0xA2}, {0x20, 0xA2}})), HeaderTest::Present);
+    EXPECT_EQ(detectRomHeader(fileWith(dir, 0x300, {{0x220, 0xA2}})), HeaderTest::Present);
+    EXPECT_EQ(detectRomHeader(fileWith(dir, 0x300, {{0x20, 0xA2}})), HeaderTest::Absent);
+    EXPECT_EQ(detectRomHeader(fileWith(dir, 0x300, {{0x21, 0xA2}})), HeaderTest::NotRecognised);
+}
+
+TEST(HeaderTest, ShortFilesAreNotRecognisedOrTestedOnlyWhereTheyHaveBytes) {
+    TempDir dir;
+    EXPECT_EQ(detectRomHeader(fileWith(dir, 32, {})), HeaderTest::NotRecognised);
+    EXPECT_EQ(detectRomHeader(fileWith(dir, 0, {})), HeaderTest::NotRecognised);
+    // 33 bytes hold offset 0x20 but not 0x220.
+    EXPECT_EQ(detectRomHeader(fileWith(dir, 33, {{0x20, 0xA2}})), HeaderTest::Absent);
+    EXPECT_EQ(detectRomHeader(dir.file("missing.smc")), HeaderTest::NotRecognised);
+}
+
+TEST(RomState, FileOffsetFollowsTheHeaderFlag) {
+    RomState state;
+    EXPECT_TRUE(state.romHasHeader) << "a ROM is taken as headered until a test says otherwise";
+    EXPECT_EQ(state.romFileOffset(0x127000), 0x127200u);
+    state.romHasHeader = false;
+    EXPECT_EQ(state.romFileOffset(0x127000), 0x127000u);
+}
+
+TEST(RomFile, ReadsAndWritesThroughTheHeaderRuleAndReportsShortCounts) {
+    TempDir dir;
+    std::string path = fileWith(dir, 0x200 + 16, {{0x200 + 3, 0x5A}});
+    RomState headered;
+    headered.romHasHeader = true;
+    RomFile file;
+    ASSERT_TRUE(file.open(path, headered));
+    std::uint8_t byte = 0;
+    ASSERT_TRUE(file.readByte(3, byte));
+    EXPECT_EQ(byte, 0x5A);
+
+    std::vector<std::uint8_t> buffer(17);
+    EXPECT_FALSE(file.read(0, buffer)) << "17 bytes from offset 0 run past the end";
+    EXPECT_FALSE(file.good());
+    EXPECT_FALSE(file.holds(0, 17));
+    EXPECT_TRUE(file.holds(0, 16));
+
+    const std::uint8_t data[] = {1, 2, 3};
+    ASSERT_TRUE(file.write(14, data));
+    ASSERT_TRUE(file.close());
+    auto bytes = morvi::testing::readFile(path);
+    ASSERT_EQ(bytes.size(), 0x200u + 17);
+    EXPECT_EQ(bytes[0x200 + 14], 1);
+    EXPECT_EQ(bytes[0x200 + 16], 3);
+}
+
+TEST(RomFile, NeverCreatesAMissingFileAndRefusesReadOnlyOpenForWriting) {
+    TempDir dir;
+    RomFile file;
+    EXPECT_FALSE(file.open(dir.file("absent.smc"), RomState{}));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("absent.smc")));
+    std::string path = fileWith(dir, 64, {});
+    ASSERT_TRUE(file.open(path, RomState{}, RomFile::Mode::ReadOnly));
+    const std::uint8_t data[] = {9};
+    EXPECT_FALSE(file.write(0, data)) << "a file opened for reading only takes no writes";
+    EXPECT_FALSE(file.good());
+}
