@@ -1,16 +1,21 @@
 #include "app/picture_transfer.h"
 
+#include "rom/rom_file.h"
+
 namespace morvi {
 
 namespace {
 
 bool writeByType(const IndexedImage& image, const std::string& path, ExportFileType type, int w, int h) {
-    switch (type) {
-    case ExportFileType::Bmp: return !saveBmp(image, path, w, h);
-    case ExportFileType::Pcx: return !savePcx(image, path, w, h);
-    case ExportFileType::Png: return !savePng(image, path, w, h);
-    default: return false;
-    }
+    if (type != ExportFileType::Bmp && type != ExportFileType::Pcx && type != ExportFileType::Png)
+        return false; // a type this picture has no writer for: nothing is written
+    return writeReplacing(path, [&](const std::string& temp) {
+        switch (type) {
+        case ExportFileType::Bmp: return !saveBmp(image, temp, w, h);
+        case ExportFileType::Pcx: return !savePcx(image, temp, w, h);
+        default: return !savePng(image, temp, w, h);
+        }
+    });
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "portraits/portraits.h"
 
+#include <filesystem>
+
 #include <algorithm>
 #include <cctype>
 #include <vector>
@@ -153,7 +155,26 @@ bool exportPortraitRaw(PortraitSet& set, int index, const std::string& tilePath,
     auto& record = set.portraits[std::size_t(index)];
     const auto& raw = encodePortrait(record);
     const std::vector<std::uint8_t> palette = encodeSnesColors(paletteOf(set, record.paletteNumber));
-    bool ok = writeWholeFile(tilePath, raw) && writeWholeFile(portraitPalettePath(tilePath), palette);
+    // Both files are written beside their places first, then put in place together: a palette
+    // file that cannot be written leaves no new tile file without its palette.
+    const std::string palettePath = portraitPalettePath(tilePath);
+    const std::string tileTemp = tilePath + ".morvi-part", paletteTemp = palettePath + ".morvi-part";
+    std::error_code ec;
+    bool ok = writeWholeFile(tileTemp, raw) && writeWholeFile(paletteTemp, palette);
+    if (ok) {
+        std::filesystem::rename(tileTemp, tilePath, ec);
+        ok = !ec;
+    }
+    if (ok) {
+        std::filesystem::rename(paletteTemp, palettePath, ec);
+        if (ec) {
+            std::error_code ignored;
+            std::filesystem::remove(tilePath, ignored);
+            ok = false;
+        }
+    }
+    std::filesystem::remove(tileTemp, ec);
+    std::filesystem::remove(paletteTemp, ec);
     if (!ok) notifier.notify(MessageKind::Warning, kMsgPortraitSaveError);
     return ok;
 }

@@ -1,5 +1,7 @@
 #include "rom/rom_file.h"
 
+#include <filesystem>
+
 namespace morvi {
 
 RomFile::~RomFile() { close(); }
@@ -91,6 +93,21 @@ bool writeWholeFile(const std::string& path, std::span<const std::uint8_t> data)
     bool ok = std::fwrite(data.data(), 1, data.size(), file) == data.size();
     ok = (std::fclose(file) == 0) && ok;
     return ok;
+}
+
+bool writeReplacing(const std::string& path, const std::function<bool(const std::string& temp)>& write) {
+    const std::string temp = path + ".morvi-part";
+    std::error_code ec;
+    if (!write(temp)) {
+        std::filesystem::remove(temp, ec);
+        return false;
+    }
+    std::filesystem::rename(temp, path, ec);
+    if (ec) {
+        std::filesystem::remove(temp, ec);
+        return false;
+    }
+    return true;
 }
 
 } // namespace morvi

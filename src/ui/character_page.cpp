@@ -1,0 +1,218 @@
+#include "ui/character_page.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/picture_transfer.h"
+#include "app/workspace.h"
+#include "image/canvas.h"
+#include "ui/dialogs.h"
+
+namespace morvi::ui {
+
+namespace {
+
+constexpr int kSheetRowsUsed = 120; // five rows of 24-pixel sprites
+constexpr int kSpritesPerRow = 8;
+
+} // namespace
+
+CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
+    : PictureTab(context, parent, morvi::kSheetSide, morvi::kSheetSide, QStringLiteral("Sprite sheet"),
+                 &morvi::Settings::tab4Mag) {
+    m_paletteList = addList(QStringLiteral("Palette"), QStringLiteral("Palette number"));
+    m_paletteList->setEnabled(false);
+    m_paletteList->setToolTip(QStringLiteral("The character's palette number"));
+    leftColumn()->addStretch(1);
+    preview()->setCursor(Qt::PointingHandCursor);
+    preview()->setToolTip(QStringLiteral("Click a sprite to edit it"));
+    m_importButton = addButton(QStringLiteral("Import Sprites"), [this] { importImage(); });
+    m_copyButton = addButton(QStringLiteral("Copy Sprite"), [this] { startCopy(); });
+    m_clearButton = addButton(QStringLiteral("Clear Sprite"), [this] { clearImage(); });
+
+    connect(pictureList(), &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0) selectCharacter(index);
+    });
+    connect(preview(), &SurfaceView::pressed, this, &CharacterPage::sheetClicked);
+    connect(colorControls(), &ColorControls::channelMoved, this, &CharacterPage::sliderMoved);
+    connect(colorControls(), &ColorControls::transparentClicked, this, [this] {
+        const int k = m_currentColor;
+        edit(QStringLiteral("Transparent"), [&] {
+            if (k == 0 || !colorEditable()) return false;
+            morvi::swapCharacterColor(ws().characters, character(), k);
+            return true;
+        });
+        setCurrentColor(0);
+    });
+}
+
+morvi::CharacterSprites& CharacterPage::character() const {
+    return ws().characters.characters[std::size_t(m_character)];
+}
+
+QSize CharacterPage::magnifiedSize() const { return QSize(morvi::kSpriteWidth, morvi::kSpriteHeight); }
+
+bool CharacterPage::colorEditable() const { return m_currentColor != 0 && m_character != morvi::kEsperTerra; }
+
+void CharacterPage::romLoaded() {
+    m_loaded = true;
+    {
+        QSignalBlocker a(pictureList()), b(m_paletteList);
+        pictureList()->clear();
+        for (const char* name : morvi::kCharacterNames) pictureList()->addItem(QString::fromLatin1(name));
+        pictureList()->setCurrentIndex(0);
+        m_paletteList->clear();
+        for (int n = 0; n < morvi::kCharacterPaletteCount; ++n)
+            m_paletteList->addItem(QStringLiteral("Palette #%1").arg(n));
+    }
+    m_sprite = 0;
+    magnification()->setValue(ws().settings.tab4Mag);
+    m_currentColor = 0;
+    selectCharacter(0);
+}
+
+void CharacterPage::selectCharacter(int index) {
+    m_character = index;
+    morvi::rebuildSprites(ws().characters, character());
+    updateColorControls();
+    redrawPage();
+}
+
+void CharacterPage::sheetClicked(QPoint at) {
+    if (!m_loaded) return;
+    // Below the last row of sprites or beside the sheet there is no sprite: keep the current one.
+    if (at.x() < 0 || at.y() < 0 || at.x() >= morvi::kSheetSide || at.y() >= kSheetRowsUsed) return;
+    m_sprite = kSpritesPerRow * (at.y() / morvi::kSpriteHeight) + at.x() / morvi::kSpriteWidth;
+    redrawPage();
+}
+
+void CharacterPage::paint() {
+    if (!m_loaded) return;
+    const morvi::CharacterSprites& ch = character();
+    updateScrollRanges();
+    renderPreview(morvi::buildSpriteSheet(ch, m_sprite), morvi::kSheetSide, morvi::kSheetSide);
+    renderCanvas(ch.sprites[std::size_t(m_sprite)], morvi::GridClip::SpriteExtent);
+    std::array<morvi::PaletteColor, 16> colors{};
+    for (int k = 0; k < 16; ++k) colors[std::size_t(k)] = ws().characters.color(ch.paletteNumber, k);
+    renderStrip(colors);
+    const morvi::PaletteColor c = colors[std::size_t(m_currentColor)];
+    colorControls()->setValues(c.red / 8, c.green / 8, c.blue / 8);
+    QSignalBlocker quiet(m_paletteList);
+    m_paletteList->setCurrentIndex(ch.paletteNumber);
+}
+
+bool CharacterPage::edit(const QString& label, const std::function<bool()>& change) {
+    const bool changed = applyEdit(label, change);
+    redrawPage();
+    return changed;
+}
+
+void CharacterPage::toolAt(int x, int y, bool) {
+    morvi::CharacterSprites& ch = character();
+    const morvi::IndexedImage& sprite = ch.sprites[std::size_t(m_sprite)];
+    const bool inside = sprite.hasPixels() && sprite.contains(x, y);
+    if (currentTool() == Tool::Pick) {
+        const int c = inside ? sprite.pixel(x, y) : 0;
+        setCurrentColor(c < 16 ? c : 0);
+        return;
+    }
+    // The second tool erases to the transparent colour, as on the portrait page.
+    const std::uint8_t value = currentTool() == Tool::Draw ? std::uint8_t(m_currentColor) : 0;
+    edit(currentTool() == Tool::Draw ? QStringLiteral("Draw") : QStringLiteral("Erase"), [&] {
+        if (!inside || sprite.pixel(x, y) == value) return false;
+        morvi::setSpritePixel(ws().characters, ch, m_sprite, x, y, value);
+        return true;
+    });
+}
+
+void CharacterPage::sliderMoved(int channel, int value) {
+    edit(QStringLiteral("Palette colour"), [&] {
+        if (!colorEditable()) return false;
+        morvi::PaletteColor& color = ws().characters.color(character().paletteNumber, m_currentColor);
+        std::uint8_t& field = channel == 0 ? color.red : channel == 1 ? color.green : color.blue;
+        const std::uint8_t stored = std::uint8_t(value * 8);
+        if (field == stored) return false;
+        field = stored;
+        for (auto& ch : ws().characters.characters) morvi::reloadCharacterPalette(ws().characters, ch);
+        return true;
+    });
+}
+
+void CharacterPage::startCopy() {
+    if (!m_loaded) return;
+    auto* choice = new CopyChoiceDialog(window(), QStringLiteral("Copy character sprite"),
+                                        QStringLiteral("Copy only selected sprite"),
+                                        QStringLiteral("Copy all sprites for this character"));
+    choice->setAttribute(Qt::WA_DeleteOnClose);
+    connect(choice, &CopyChoiceDialog::chosen, this, [this](int mode) {
+        const int sprite = mode == 1 ? morvi::kAllSprites : m_sprite;
+        QStringList names;
+        for (const char* name : morvi::kCharacterNames) names << QString::fromLatin1(name);
+        runCopyList(QStringLiteral("Copy character sprite"), names, [this, sprite](int row) {
+            edit(QStringLiteral("Copy"), [&] {
+                if (row < 0 || row >= morvi::kCharacterCount || row == m_character) return false;
+                morvi::copyCharacterSprites(ws().characters, m_character, row, sprite);
+                return true;
+            });
+            updateColorControls();
+        });
+    });
+    choice->open();
+}
+
+void CharacterPage::clearImage() {
+    if (!m_loaded) return;
+    const QString name = QString::fromLatin1(morvi::kCharacterNames[std::size_t(m_character)]);
+    if (m_context.prompts.ask(QStringLiteral("This will erase all sprites for %1").arg(name), Buttons::OkCancel,
+                              Icon::None) != Answer::Ok)
+        return;
+    edit(QStringLiteral("Clear"), [&] {
+        const morvi::IndexedImage before = morvi::buildSpriteSheet(character(), -1);
+        morvi::clearCharacterSprites(ws().characters, character());
+        return before.pixels != morvi::buildSpriteSheet(character(), -1).pixels;
+    });
+}
+
+void CharacterPage::flipImage(int vertical) {
+    if (!m_loaded) return;
+    edit(vertical ? QStringLiteral("Flip vertical") : QStringLiteral("Flip horizontal"), [&] {
+        const morvi::IndexedImage before = morvi::buildSpriteSheet(character(), -1);
+        morvi::flipCharacterSprites(ws().characters, character(), vertical);
+        return before.pixels != morvi::buildSpriteSheet(character(), -1).pixels;
+    });
+}
+
+void CharacterPage::importImage() {
+    if (!m_loaded) return;
+    const ImportLimits limits{morvi::kCharacterImportSide, morvi::kCharacterImportSide, false};
+    runImport(QStringLiteral("Import Character sprites"),
+              {fileFilter(QStringLiteral("Supported images formats (*.png, *.bmp, *.pcx)"),
+                          QStringLiteral("*.png *.bmp *.pcx *.PNG *.BMP *.PCX")),
+               fileFilter(QStringLiteral("All files (*.*)"), QStringLiteral("*"))},
+              limits, [this, limits](const QString& path) {
+                  morvi::IndexedImage image;
+                  if (!loadImportFile(path, limits, image)) return false;
+                  edit(QStringLiteral("Import"), [&] {
+                      morvi::importCharacterSheet(ws().characters, m_character, image);
+                      return true;
+                  });
+                  return true;
+              });
+}
+
+void CharacterPage::exportImage() {
+    if (!m_loaded) return;
+    const int index = m_character;
+    runExport(QStringLiteral("Export character sprites"),
+              QString::fromLatin1(morvi::kCharacterNames[std::size_t(index)]), false,
+              [this, index](const std::string& path, morvi::ExportFileType type) {
+                  return morvi::exportCharacterSheet(ws().characters, index, path, type);
+              });
+}
+
+bool CharacterPage::saveToRom(const std::string& path) {
+    return morvi::saveCharacterSprites(ws().characters, path, ws().rom, *ws().notifier);
+}
+
+} // namespace morvi::ui

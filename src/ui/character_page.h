@@ -1,0 +1,52 @@
+#pragma once
+// The "Characters" tab: the 22 characters' sheets of 40 sprites built from shared tiles.
+#include "ui/picture_tab.h"
+
+namespace morvi {
+struct CharacterSprites;
+}
+
+namespace morvi::ui {
+
+class CharacterPage : public PictureTab {
+    Q_OBJECT
+public:
+    explicit CharacterPage(EditorContext& context, QWidget* parent = nullptr);
+
+    void clearImage() override;
+    void exportImage() override;
+    void flipImage(int vertical) override;
+    void importImage() override;
+    void romLoaded() override;
+    bool saveToRom(const std::string& path) override;
+
+    int currentCharacter() const { return m_character; }
+    int selectedSprite() const { return m_sprite; }
+    // A click on the sheet at (x, y): selects the sprite there, if any.
+    void sheetClicked(QPoint at);
+    QPushButton* importButton() const { return m_importButton; }
+    QPushButton* copyButton() const { return m_copyButton; }
+    QPushButton* clearButton() const { return m_clearButton; }
+
+protected:
+    void paint() override;
+    QSize magnifiedSize() const override;
+    void toolAt(int x, int y, bool first) override;
+    int colorCount() const override { return 16; }
+    bool colorEditable() const override;
+
+private:
+    morvi::CharacterSprites& character() const;
+    bool edit(const QString& label, const std::function<bool()>& change);
+    void selectCharacter(int index);
+    void sliderMoved(int channel, int value);
+    void startCopy();
+
+    int m_character = 0;
+    int m_sprite = 0;
+    QPushButton* m_importButton = nullptr;
+    QPushButton* m_copyButton = nullptr;
+    QPushButton* m_clearButton = nullptr;
+};
+
+} // namespace morvi::ui

@@ -1,0 +1,312 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "app/rom_session.h"
+#include "app/workspace.h"
+#include "ui/character_page.h"
+#include "ui/dialogs.h"
+#include "ui/monster_page.h"
+#include "ui/portrait_page.h"
+#include "ui/prompts.h"
+#include "ui/resources.h"
+#include "ui/settings_store.h"
+
+namespace morvi::ui {
+
+namespace {
+
+constexpr QPoint kLoadingOffset(150, 100);
+constexpr QPoint kSavingOffset(150, 130);
+
+QString recentText(int index, const std::string& path) {
+    // The path's own ampersands must not become mnemonics.
+    const std::string text = morvi::recentMenuText(index, path);
+    const std::size_t prefix = text.find(' ') + 1;
+    return QString::fromStdString(text.substr(0, prefix)) +
+           QString::fromStdString(text.substr(prefix)).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+} // namespace
+
+MainWindow::MainWindow(morvi::Workspace& ws, Prompts& prompts, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      m_ws(ws), m_prompts(prompts), m_context{ws, prompts} {
+    initResources();
+    setWindowTitle(kCaption);
+    setWindowIcon(QIcon(QStringLiteral(":/art/morvi-64.png")));
+    setObjectName(QStringLiteral("mainWindow"));
+    setFixedSize(685, 490);
+    const QRect desktop = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->virtualGeometry()
+                                                           : QRect(0, 0, 1920, 1080);
+    move(morvi::placeWindowCoordinate(ws.settings.xPos, desktop.right()),
+         morvi::placeWindowCoordinate(ws.settings.yPos, desktop.bottom()));
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_tabs = new QTabBar(central);
+    m_tabs->setAccessibleName(QStringLiteral("Pages"));
+    for (const char* name : {"Monsters", "Espers", "Portraits", "Characters"})
+        m_tabs->addTab(QString::fromLatin1(name));
+    m_tabs->setExpanding(false);
+    m_stack = new QStackedWidget(central);
+    m_monsterPage = new MonsterPage(m_context, m_stack);
+    m_portraitPage = new PortraitPage(m_context, m_stack);
+    m_characterPage = new CharacterPage(m_context, m_stack);
+    for (Tab* page : {static_cast<Tab*>(m_monsterPage), static_cast<Tab*>(m_portraitPage),
+                      static_cast<Tab*>(m_characterPage)}) {
+        m_stack->addWidget(page);
+        connect(page, &Tab::exitRequested, this, &QWidget::close);
+    }
+    m_hint = new QLabel(QStringLiteral("Open a Final Fantasy III ROM with File > Open ... (Ctrl+O)."), central);
+    m_hint->setAlignment(Qt::AlignCenter);
+    m_hint->setEnabled(false);
+    layout->addWidget(m_tabs);
+    layout->addWidget(m_stack, 1);
+    layout->addWidget(m_hint, 1);
+    m_tabs->hide();
+    m_stack->hide();
+    setCentralWidget(central);
+    connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
+        if (index >= 0) selectPage(index);
+    });
+    buildMenus();
+    rebuildRecentMenu();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus() {
+    m_fileMenu = menuBar()->addMenu(QStringLiteral("File"));
+    m_open = m_fileMenu->addAction(QStringLiteral("&Open ...\tCTRL+O"));
+    m_open->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
+    m_save = m_fileMenu->addAction(QStringLiteral("&Save \tCTRL+S"));
+    m_save->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
+    m_save->setEnabled(false);
+    m_fileMenu->addSeparator();
+    m_exit = m_fileMenu->addAction(QStringLiteral("E&xit\tCTRL+X"));
+    m_exit->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
+    connect(m_open, &QAction::triggered, this, [this] { openRom(255); });
+    connect(m_save, &QAction::triggered, this, [this] { saveRom(); });
+    connect(m_exit, &QAction::triggered, this, &QWidget::close);
+
+    m_imageMenu = menuBar()->addMenu(QStringLiteral("&Image"));
+    auto pageCommand = [this](const char* text, std::function<void(Tab*)> run) {
+        QAction* a = m_imageMenu->addAction(QString::fromLatin1(text));
+        connect(a, &QAction::triggered, this, [this, run] {
+            if (Tab* page = currentPage()) run(page);
+        });
+    };
+    pageCommand("&Import", [](Tab* p) { p->importImage(); });
+    pageCommand("&Export", [](Tab* p) { p->exportImage(); });
+    pageCommand("&Clear", [](Tab* p) { p->clearImage(); });
+    pageCommand("Flip &horizontal", [](Tab* p) { p->flipImage(0); });
+    pageCommand("Flip &vertical", [](Tab* p) { p->flipImage(1); });
+    m_imageMenu->setEnabled(false);
+    m_imageMenu->menuAction()->setEnabled(false);
+
+    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+    m_grid = options->addAction(QStringLiteral("&Grid settings"));
+    m_background = options->addAction(QStringLiteral("Change &Background ..."));
+    m_background->setEnabled(false);
+    connect(m_grid, &QAction::triggered, this, &MainWindow::openGridSettings);
+    connect(m_background, &QAction::triggered, this, &MainWindow::openBackgroundChooser);
+}
+
+void MainWindow::rebuildRecentMenu() {
+    const auto& files = m_ws.settings.recentFiles;
+    if (files.empty()) return;
+    for (QAction* a : m_recent) {
+        m_fileMenu->removeAction(a);
+        a->deleteLater();
+    }
+    m_recent.clear();
+    if (m_recentSeparator) {
+        m_fileMenu->removeAction(m_recentSeparator);
+        m_recentSeparator->deleteLater();
+    }
+    m_recentSeparator = m_fileMenu->addSeparator();
+    for (int i = 0; i < int(files.size()) && i < morvi::kRecentFileCount; ++i) {
+        QAction* a = m_fileMenu->addAction(recentText(i, files[std::size_t(i)]));
+        a->setToolTip(QString::fromStdString(files[std::size_t(i)]));
+        connect(a, &QAction::triggered, this, [this, i] { openRom(i); });
+        m_recent.push_back(a);
+    }
+}
+
+bool MainWindow::anyChanged() const {
+    return m_monsterPage->changed() || m_portraitPage->changed() || m_characterPage->changed();
+}
+
+bool MainWindow::confirmDiscard() {
+    if (!anyChanged()) return true;
+    switch (m_prompts.ask(QStringLiteral("Save changes to the ROM?"), Buttons::YesNoCancel, Icon::Question)) {
+    case Answer::Yes: return saveRom();
+    case Answer::No: return true;
+    default: return false;
+    }
+}
+
+void MainWindow::openRom(int source) {
+    if (!confirmDiscard()) return;
+    QString path;
+    if (source >= 0 && source < morvi::kRecentFileCount) {
+        if (std::size_t(source) >= m_ws.settings.recentFiles.size()) return;
+        path = QString::fromStdString(m_ws.settings.recentFiles[std::size_t(source)]);
+    } else {
+        path = m_prompts.openFile(this, FileRequest{QStringLiteral("Select location of Final Fantasy III ROM"),
+                                                    {QStringLiteral("ROM file (*.smc)"), QStringLiteral("All files (*.*)")},
+                                                    QString(),
+                                                    QString()});
+        if (path.isEmpty()) return;
+    }
+    loadRom(path);
+}
+
+void MainWindow::openRomPath(const QString& path) {
+    if (!confirmDiscard()) return;
+    loadRom(path);
+}
+
+void MainWindow::loadRom(const QString& path) {
+    const std::string file = QFile::encodeName(path).toStdString();
+    auto progress = std::make_unique<ProgressWindow>(this, QStringLiteral("Loading Final Fantasy III ROM ..."),
+                                                     kLoadingOffset);
+    auto fail = [&] {
+        progress.reset();
+        m_prompts.message(QString::fromLatin1(morvi::kMsgLoadError), Icon::Error);
+    };
+    std::FILE* f = std::fopen(file.c_str(), "r+b");
+    if (!f) return fail();
+    const morvi::HeaderTest test = morvi::detectRomHeader(f);
+    std::fclose(f);
+    bool header = m_ws.rom.romHasHeader;
+    if (test == morvi::HeaderTest::Present) header = true;
+    else if (test == morvi::HeaderTest::Absent) header = false;
+    else if (m_prompts.ask(QString::fromLatin1(morvi::kMsgNotARom), Buttons::YesNo, Icon::Warning) != Answer::Yes)
+        return;
+    if (!morvi::loadRomFamilies(m_ws, file, header)) return fail();
+    progress.reset();
+    m_ws.rom.romHasHeader = header;
+
+    const bool first = m_ws.rom.romPath.empty();
+    m_ws.rom.romPath = file;
+    // The pages hold what the file holds now: any edits were saved or discarded before.
+    m_monsterPage->setChanged(false);
+    m_portraitPage->setChanged(false);
+    m_characterPage->setChanged(false);
+    if (first) firstRomLoaded();
+    if (Tab* page = currentPage()) page->redraw();
+    m_ws.settings.addRecentFile(file);
+    rebuildRecentMenu();
+}
+
+void MainWindow::firstRomLoaded() {
+    {
+        ProgressWindow progress(this, QStringLiteral("Loading backgrounds ..."), kLoadingOffset);
+        morvi::loadBackgrounds(m_ws.backgrounds, m_ws.rom.romPath, m_ws.rom, m_ws.settings.background);
+    }
+    m_hint->hide();
+    m_tabs->show();
+    m_stack->show();
+    m_monsterPage->romLoaded();
+    m_portraitPage->romLoaded();
+    m_characterPage->romLoaded();
+    if (m_ws.settings.tab > 3) m_ws.settings.tab = 0;
+    {
+        QSignalBlocker quiet(m_tabs);
+        m_tabs->setCurrentIndex(m_ws.settings.tab);
+    }
+    selectPage(m_ws.settings.tab);
+    m_save->setEnabled(true);
+    m_background->setEnabled(true);
+    m_imageMenu->setEnabled(true);
+    m_imageMenu->menuAction()->setEnabled(true);
+}
+
+bool MainWindow::saveRom() {
+    auto progress = std::make_unique<ProgressWindow>(this, QStringLiteral("Saving Final Fantasy III ROM ..."),
+                                                     kSavingOffset);
+    for (Tab* page : {static_cast<Tab*>(m_monsterPage), static_cast<Tab*>(m_portraitPage),
+                      static_cast<Tab*>(m_characterPage)}) {
+        if (!page->changed()) continue;
+        page->setChanged(false);
+        if (!page->saveToRom(m_ws.rom.romPath)) {
+            // The edits were not written: they must still count as unsaved.
+            page->setChanged(true);
+            return false;
+        }
+    }
+    progress.reset();
+    m_prompts.message(QStringLiteral("ROM saved"), Icon::None);
+    return true;
+}
+
+bool MainWindow::askSaveChanges() {
+    if (!anyChanged()) return false;
+    switch (m_prompts.ask(QStringLiteral("Save changes to the ROM?"), Buttons::YesNoCancel, Icon::Question)) {
+    case Answer::Yes: return !saveRom();
+    case Answer::No: return false;
+    default: return true;
+    }
+}
+
+Tab* MainWindow::currentPage() const {
+    switch (m_ws.settings.tab) {
+    case kMonstersTab:
+    case kEspersTab: return m_monsterPage;
+    case kPortraitsTab: return m_portraitPage;
+    case kCharactersTab: return m_characterPage;
+    default: return nullptr;
+    }
+}
+
+void MainWindow::selectPage(int index) {
+    m_ws.settings.tab = std::uint8_t(index);
+    Tab* page = currentPage();
+    if (!page) return;
+    m_stack->setCurrentWidget(page);
+    if (index == kMonstersTab || index == kEspersTab) m_monsterPage->selectFamily(index);
+}
+
+void MainWindow::showToolDialog(QDialog* dialog) {
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_toolDialog = dialog;
+    connect(dialog, &QDialog::finished, this, [this] {
+        if (Tab* page = currentPage()) page->redrawPage();
+    });
+    dialog->open();
+}
+
+void MainWindow::openGridSettings() { showToolDialog(new GridDialog(this, m_ws.settings)); }
+
+void MainWindow::openBackgroundChooser() {
+    showToolDialog(new BackgroundChooser(this, m_ws.backgrounds, m_ws.settings));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (askSaveChanges()) {
+        event->ignore();
+        return;
+    }
+    morvi::Settings& s = m_ws.settings;
+    s.xPos = pos().x();
+    s.yPos = pos().y();
+    saveSettings(s, pos());
+    event->accept();
+}
+
+} // namespace morvi::ui

@@ -1,0 +1,93 @@
+#pragma once
+// The editor's main window: the File, Image and Options menus, the four tabs over the three
+// pages, opening and saving the ROM, and the close flow.
+#include <QDialog>
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <memory>
+
+#include "ui/tab.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QStackedWidget;
+class QTabBar;
+
+namespace morvi::ui {
+
+class MonsterPage;
+class PortraitPage;
+class CharacterPage;
+class PromptNotifier;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(morvi::Workspace& ws, Prompts& prompts, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // source 0..3 opens recent entry source; anything else lets the user choose a file.
+    void openRom(int source);
+    // Opens a named file (the command line): the same questions and messages as the menu.
+    void openRomPath(const QString& path);
+    bool saveRom();
+    // True when the program must not close.
+    bool askSaveChanges();
+
+    Tab* currentPage() const;
+    void selectPage(int index);
+    bool anyChanged() const;
+
+    QTabBar* tabBar() const { return m_tabs; }
+    MonsterPage* monsterPage() const { return m_monsterPage; }
+    PortraitPage* portraitPage() const { return m_portraitPage; }
+    CharacterPage* characterPage() const { return m_characterPage; }
+    QAction* openAction() const { return m_open; }
+    QAction* saveAction() const { return m_save; }
+    QAction* exitAction() const { return m_exit; }
+    QAction* gridAction() const { return m_grid; }
+    QAction* backgroundAction() const { return m_background; }
+    QMenu* fileMenu() const { return m_fileMenu; }
+    QMenu* imageMenu() const { return m_imageMenu; }
+    QList<QAction*> recentActions() const { return m_recent; }
+    // The dialog a tool command opened, while it is open.
+    QDialog* toolDialog() const { return m_toolDialog; }
+
+    void openGridSettings();
+    void openBackgroundChooser();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void rebuildRecentMenu();
+    bool confirmDiscard();
+    void loadRom(const QString& path);
+    void firstRomLoaded();
+    void showToolDialog(QDialog* dialog);
+
+    morvi::Workspace& m_ws;
+    Prompts& m_prompts;
+    EditorContext m_context;
+    QTabBar* m_tabs = nullptr;
+    QStackedWidget* m_stack = nullptr;
+    QLabel* m_hint = nullptr;
+    MonsterPage* m_monsterPage = nullptr;
+    PortraitPage* m_portraitPage = nullptr;
+    CharacterPage* m_characterPage = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QMenu* m_imageMenu = nullptr;
+    QAction* m_open = nullptr;
+    QAction* m_save = nullptr;
+    QAction* m_exit = nullptr;
+    QAction* m_grid = nullptr;
+    QAction* m_background = nullptr;
+    QAction* m_recentSeparator = nullptr;
+    QList<QAction*> m_recent;
+    QPointer<QDialog> m_toolDialog;
+};
+
+} // namespace morvi::ui

@@ -1,0 +1,343 @@
+#include "ui/monster_page.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/picture_transfer.h"
+#include "app/workspace.h"
+#include "image/canvas.h"
+
+namespace morvi::ui {
+
+namespace {
+
+constexpr int kEsperListLength = 30;
+constexpr int kSkippedEsperEntry = 400;
+constexpr int kCopyListLength = morvi::kFirstEsper + morvi::kEsperCount; // entries 0 to 410
+
+} // namespace
+
+MonsterPage::MonsterPage(EditorContext& context, QWidget* parent)
+    : PictureTab(context, parent, 128, 128, QStringLiteral("Preview"), &morvi::Settings::tab1Mag) {
+    m_recordList = addList(QStringLiteral("Record"), QStringLiteral("Graphics record"));
+    m_recordList->setToolTip(QStringLiteral("The graphics record (tile data) this entry draws"));
+    m_paletteList = addList(QStringLiteral("Palette"), QStringLiteral("Palette number"));
+    m_sizeList = addList(QStringLiteral("Size"), QStringLiteral("Size"));
+    m_colorList = addList(QStringLiteral("Colours"), QStringLiteral("Colours"));
+    m_mold = new QLabel(QStringLiteral("Mold: 0"), this);
+    leftColumn()->addWidget(m_mold);
+    auto* space = new QHBoxLayout;
+    m_spaceIcon = new QLabel(this);
+    m_spaceIcon->setFixedSize(20, 20);
+    m_freeSpace = new QLabel(QStringLiteral("Free Space:"), this);
+    space->addWidget(m_spaceIcon);
+    space->addWidget(m_freeSpace, 1);
+    leftColumn()->addLayout(space);
+    leftColumn()->addStretch(1);
+
+    m_importButton = addButton(QStringLiteral("Import Image"), [this] { importImage(); });
+    m_copyButton = addButton(QStringLiteral("Copy Image"), [this] { openCopyDialog(); });
+    m_clearButton = addButton(QStringLiteral("Clear Image"), [this] { clearImage(); });
+    m_newImage = addButton(QStringLiteral("New Image"), [this] { newImage(); });
+
+    connect(pictureList(), &QComboBox::currentIndexChanged, this, [this] { select(); });
+    connect(m_recordList, &QComboBox::currentIndexChanged, this, [this](int slot) {
+        edit(QStringLiteral("Graphics record"), [&] { return morvi::useRecord(ws().monsters, entry(), slot); });
+        refillRecordList();
+        redrawPage();
+    });
+    connect(m_paletteList, &QComboBox::currentIndexChanged, this, [this](int n) {
+        edit(QStringLiteral("Palette"), [&] {
+            if (n < 0 || n == entry().paletteNumber) return false;
+            morvi::setEntryPalette(ws().monsters, entry(), n);
+            return true;
+        });
+    });
+    connect(m_sizeList, &QComboBox::currentIndexChanged, this, [this](int large) {
+        edit(QStringLiteral("Size"), [&] {
+            if (large < 0 || large == entry().large) return false;
+            morvi::setEntrySize(ws().monsters, entry(), large);
+            return true;
+        });
+    });
+    connect(m_colorList, &QComboBox::currentIndexChanged, this, [this](int position) {
+        const int colors = position == 1 ? 16 : 8;
+        edit(QStringLiteral("Colours"), [&] {
+            if (position < 0 || colors == entry().colorCount) return false;
+            morvi::setEntryDepth(ws().monsters, entry(), colors);
+            return true;
+        });
+        if (m_currentColor >= entry().colorCount) setCurrentColor(0);
+    });
+    connect(colorControls(), &ColorControls::channelMoved, this, &MonsterPage::sliderMoved);
+    connect(colorControls(), &ColorControls::transparentClicked, this, &MonsterPage::makeTransparent);
+}
+
+int MonsterPage::entryAt(int family, int position) {
+    if (family == kMonstersTab) return position;
+    const int e = morvi::kFirstEsper + position;
+    return e >= kSkippedEsperEntry ? e + 1 : e;
+}
+
+morvi::MonsterEntry& MonsterPage::entry() const { return ws().monsters.entries[std::size_t(m_entry)]; }
+
+QSize MonsterPage::magnifiedSize() const { return QSize(entry().side(), entry().side()); }
+
+int MonsterPage::colorCount() const { return entry().colorCount == 8 ? 8 : 16; }
+
+int MonsterPage::swatchWidth() const { return colorCount() == 8 ? 36 : 18; }
+
+void MonsterPage::romLoaded() {
+    m_loaded = true;
+    tools()->setCurrent(Tool::Draw);
+    canvas()->setTool(Tool::Draw);
+    {
+        QSignalBlocker a(m_paletteList), b(m_sizeList), c(m_colorList);
+        m_paletteList->clear();
+        for (int n = 0; n < morvi::kMonsterPaletteCount; ++n) m_paletteList->addItem(QStringLiteral("Palette #%1").arg(n));
+        m_sizeList->clear();
+        m_sizeList->addItems({QStringLiteral("64x64"), QStringLiteral("128x128")});
+        m_colorList->clear();
+        m_colorList->addItems({QStringLiteral("8 Colors"), QStringLiteral("16 Colors")});
+    }
+    m_currentColor = 0;
+    magnification()->setValue(ws().settings.tab1Mag);
+    refillEntryList();
+    refillRecordList();
+    m_edited = false;
+    select();
+}
+
+void MonsterPage::refillEntryList() {
+    QSignalBlocker quiet(pictureList());
+    pictureList()->clear();
+    const int count = m_family == kMonstersTab ? morvi::kMonsterCount : kEsperListLength;
+    for (int i = 0; i < count; ++i)
+        pictureList()->addItem(QString::fromStdString(ws().monsters.entries[std::size_t(entryAt(m_family, i))].name));
+    pictureList()->setCurrentIndex(0);
+    m_entry = entryAt(m_family, 0);
+}
+
+void MonsterPage::refillRecordList() {
+    const auto& mg = ws().monsters;
+    std::vector<int> firstUser(morvi::kRecordSlotCount, -1);
+    for (int e = kCopyListLength - 1; e >= 0; --e) {
+        const int r = mg.entries[std::size_t(e)].recordIndex;
+        if (r < morvi::kRecordSlotCount) firstUser[std::size_t(r)] = e;
+    }
+    QSignalBlocker quiet(m_recordList);
+    m_recordList->clear();
+    for (int n = 0; n < mg.recordCount && n < morvi::kRecordSlotCount; ++n) {
+        QString text = QStringLiteral("Image %1").arg(n);
+        if (firstUser[std::size_t(n)] >= 0)
+            text += QStringLiteral(" - ") + QString::fromStdString(mg.entries[std::size_t(firstUser[std::size_t(n)])].name);
+        m_recordList->addItem(text);
+    }
+    m_recordList->setCurrentIndex(entry().recordIndex);
+}
+
+void MonsterPage::selectFamily(int pageIndex) {
+    m_family = pageIndex == kEspersTab ? kEspersTab : kMonstersTab;
+    if (!m_loaded) return;
+    refillEntryList();
+    select();
+}
+
+void MonsterPage::redraw() {
+    if (!m_loaded) return;
+    m_edited = false; // the data was read again: nothing of the old entry is left to commit
+    refillEntryList();
+    refillRecordList();
+    select();
+}
+
+void MonsterPage::select() {
+    auto& mg = ws().monsters;
+    if (m_edited) {
+        // Entries sharing the left entry's record or palette must show its edit.
+        m_edited = false;
+        morvi::commitEntry(mg, entry());
+        morvi::redecodeEntries(mg);
+    }
+    m_entry = entryAt(m_family, std::max(0, pictureList()->currentIndex()));
+    if (m_currentColor >= colorCount()) m_currentColor = 0;
+    updateColorControls();
+    redrawPage();
+}
+
+void MonsterPage::paint() {
+    if (!m_loaded) return;
+    const morvi::MonsterEntry& e = entry();
+    updateScrollRanges();
+    renderPreview(e.image, 128, 128);
+    renderCanvas(e.image, morvi::GridClip::SquareExtent);
+    std::array<morvi::PaletteColor, 16> colors{};
+    for (int c = 0; c < colorCount(); ++c)
+        colors[std::size_t(c)] = ws().monsters.paletteColor(std::int64_t(e.paletteNumber) * 8 + c);
+    renderStrip(std::span(colors.data(), std::size_t(colorCount())));
+    updateTexts();
+}
+
+void MonsterPage::updateTexts() {
+    const morvi::MonsterEntry& e = entry();
+    const morvi::PaletteColor c = ws().monsters.paletteColor(std::int64_t(e.paletteNumber) * 8 + m_currentColor);
+    colorControls()->setValues(c.red / 8, c.green / 8, c.blue / 8);
+    m_mold->setText(QStringLiteral("Mold: %1").arg(e.moldNumber));
+    {
+        QSignalBlocker a(m_sizeList), b(m_colorList), p(m_paletteList), r(m_recordList);
+        m_sizeList->setCurrentIndex(e.large ? 1 : 0);
+        m_colorList->setCurrentIndex(e.colorCount == 16 ? 1 : 0);
+        m_paletteList->setCurrentIndex(e.paletteNumber);
+        m_recordList->setCurrentIndex(e.recordIndex);
+    }
+    const int free = morvi::freeSpace(ws().monsters);
+    m_over = free < 0;
+    m_spaceIcon->setPixmap(QPixmap(m_over ? QStringLiteral(":/art/space-over.png") : QStringLiteral(":/art/space-ok.png")));
+    m_spaceIcon->setToolTip(m_over ? QStringLiteral("Not enough room: the ROM cannot be saved like this")
+                                   : QStringLiteral("The pictures fit into the ROM"));
+    m_freeSpace->setText(QStringLiteral("Free Space: %1").arg(free));
+}
+
+bool MonsterPage::edit(const QString& label, const std::function<bool()>& change) {
+    const bool changed = applyEdit(label, [&] {
+        const bool c = change();
+        if (c) m_edited = true;
+        return c;
+    });
+    redrawPage();
+    return changed;
+}
+
+void MonsterPage::toolAt(int x, int y, bool) {
+    auto& mg = ws().monsters;
+    auto& e = entry();
+    if (currentTool() == Tool::Pick) {
+        const int c = morvi::entryPixel(e, x, y);
+        setCurrentColor(c < colorCount() ? c : 0);
+        return;
+    }
+    const std::uint8_t value = currentTool() == Tool::Draw ? std::uint8_t(m_currentColor) : 0;
+    edit(currentTool() == Tool::Draw ? QStringLiteral("Draw") : QStringLiteral("Erase"), [&] {
+        if (!e.image.hasPixels() || !e.image.contains(x, y) || e.image.pixel(x, y) == value) return false;
+        morvi::setEntryPixel(mg, e, x, y, value);
+        morvi::commitEntry(mg, e);
+        return true;
+    });
+}
+
+void MonsterPage::sliderMoved(int channel, int value) {
+    edit(QStringLiteral("Palette colour"), [&] {
+        auto& mg = ws().monsters;
+        const std::int64_t k = std::int64_t(entry().paletteNumber) * 8 + m_currentColor;
+        if (m_currentColor == 0 || k < 0 || k >= morvi::kMonsterPaletteColors) return false;
+        morvi::PaletteColor& color = mg.palettes[std::size_t(k)];
+        std::uint8_t& field = channel == 0 ? color.red : channel == 1 ? color.green : color.blue;
+        const std::uint8_t stored = std::uint8_t(value * 8);
+        if (field == stored) return false;
+        field = stored;
+        morvi::setEntryPalette(mg, entry(), entry().paletteNumber);
+        return true;
+    });
+}
+
+void MonsterPage::makeTransparent() {
+    const int k = m_currentColor;
+    edit(QStringLiteral("Transparent"), [&] {
+        if (k == 0) return false;
+        morvi::makeTransparent(ws().monsters, entry(), k);
+        morvi::commitEntry(ws().monsters, entry());
+        return true;
+    });
+    setCurrentColor(0);
+}
+
+void MonsterPage::newImage() {
+    if (!m_loaded) return;
+    const bool made = edit(QStringLiteral("New Image"), [&] { return morvi::newEntryImage(ws().monsters, entry()); });
+    if (!made) {
+        m_context.prompts.message(QStringLiteral("All %1 graphics records are in use: no new image can be made. "
+                                                 "Give another entry's record to this one instead.")
+                                      .arg(morvi::kRecordSlotCount),
+                                  Icon::Warning);
+        return;
+    }
+    refillRecordList();
+    redrawPage();
+}
+
+void MonsterPage::openCopyDialog() {
+    if (!m_loaded) return;
+    QStringList names;
+    for (int e = 0; e < kCopyListLength; ++e) names << QString::fromStdString(ws().monsters.entries[std::size_t(e)].name);
+    runCopyList(QStringLiteral("Copy monster image"), names, [this](int row) {
+        if (row < 0 || row >= kCopyListLength) return;
+        edit(QStringLiteral("Copy"), [&] {
+            const morvi::MonsterEntry& source = ws().monsters.entries[std::size_t(row)];
+            if (source.recordIndex == entry().recordIndex) return false;
+            morvi::copyEntry(ws().monsters, entry(), source);
+            return true;
+        });
+    });
+}
+
+void MonsterPage::clearImage() {
+    if (!m_loaded) return;
+    if (m_context.prompts.ask(QStringLiteral("This will erase the current monster's picture"), Buttons::OkCancel,
+                              Icon::None) != Answer::Ok)
+        return;
+    edit(QStringLiteral("Clear"), [&] {
+        const std::vector<std::uint8_t> before = entry().image.pixels;
+        morvi::blankEntry(ws().monsters, entry());
+        return before != entry().image.pixels;
+    });
+}
+
+void MonsterPage::flipImage(int vertical) {
+    if (!m_loaded) return;
+    edit(vertical ? QStringLiteral("Flip vertical") : QStringLiteral("Flip horizontal"), [&] {
+        const std::vector<std::uint8_t> before = entry().image.pixels;
+        morvi::flipEntry(ws().monsters, entry(), vertical);
+        return before != entry().image.pixels;
+    });
+}
+
+void MonsterPage::importImage() {
+    if (!m_loaded) return;
+    const QString title = m_family == kEspersTab ? QStringLiteral("Import Esper") : QStringLiteral("Import Monster");
+    const ImportLimits limits{morvi::kMonsterImportSide, morvi::kMonsterImportSide, true};
+    runImport(title,
+              {fileFilter(QStringLiteral("Supported images formats (*.png, *.bmp, *.pcx)"),
+                          QStringLiteral("*.png *.bmp *.pcx *.PNG *.BMP *.PCX")),
+               fileFilter(QStringLiteral("All files (*.*)"), QStringLiteral("*"))},
+              limits, [this, limits](const QString& path) {
+                  morvi::IndexedImage image;
+                  if (!loadImportFile(path, limits, image)) return false;
+                  edit(QStringLiteral("Import"), [&] {
+                      morvi::importMonsterEntry(ws().monsters, m_entry, image);
+                      return true;
+                  });
+                  return true;
+              });
+}
+
+void MonsterPage::exportImage() {
+    if (!m_loaded) return;
+    const int index = m_entry;
+    runExport(QStringLiteral("Export monster"), QString::fromStdString(entry().name), false,
+              [this, index](const std::string& path, morvi::ExportFileType type) {
+                  return morvi::exportMonsterEntry(ws().monsters, index, path, type);
+              });
+}
+
+bool MonsterPage::saveToRom(const std::string& path) {
+    m_edited = false;
+    if (!morvi::saveMonstersToRom(ws().monsters, m_entry, path, ws().rom, *ws().notifier)) return false;
+    refillRecordList();
+    redrawPage();
+    return true;
+}
+
+} // namespace morvi::ui

@@ -1,0 +1,80 @@
+#pragma once
+// The "Monsters" and "Espers" tabs: one page that shows either family of the shared monster
+// graphics pool.
+#include "ui/picture_tab.h"
+
+namespace morvi {
+struct MonsterEntry;
+}
+
+namespace morvi::ui {
+
+class MonsterPage : public PictureTab {
+    Q_OBJECT
+public:
+    explicit MonsterPage(EditorContext& context, QWidget* parent = nullptr);
+
+    void clearImage() override;
+    void exportImage() override;
+    void flipImage(int vertical) override;
+    void importImage() override;
+    void romLoaded() override;
+    void redraw() override;
+    bool saveToRom(const std::string& path) override;
+
+    // Monsters for page index 0, espers for 1: refills the list and shows the family's first entry.
+    void selectFamily(int pageIndex);
+    int family() const { return m_family; }
+    int currentEntry() const { return m_entry; }
+    // The entry at a position of the list of a family.
+    static int entryAt(int family, int position);
+
+    QComboBox* recordList() const { return m_recordList; }
+    QComboBox* sizeList() const { return m_sizeList; }
+    QComboBox* colorList() const { return m_colorList; }
+    QLabel* moldLabel() const { return m_mold; }
+    QLabel* freeSpaceLabel() const { return m_freeSpace; }
+    // Which free-space icon shows: true for the "too little" one.
+    bool overSpace() const { return m_over; }
+    QPushButton* newImageButton() const { return m_newImage; }
+    QPushButton* importButton() const { return m_importButton; }
+    QPushButton* copyButton() const { return m_copyButton; }
+    QPushButton* clearButton() const { return m_clearButton; }
+
+protected:
+    void paint() override;
+    QSize magnifiedSize() const override;
+    void toolAt(int x, int y, bool first) override;
+    int colorCount() const override;
+    int swatchWidth() const override;
+
+private:
+    morvi::MonsterEntry& entry() const;
+    void refillEntryList();
+    void refillRecordList();
+    void select();
+    void updateTexts();
+    void sliderMoved(int channel, int value);
+    void makeTransparent();
+    void newImage();
+    void openCopyDialog();
+    // Runs an edit of the current entry and marks it edited when data changed.
+    bool edit(const QString& label, const std::function<bool()>& change);
+
+    int m_family = 0;
+    int m_entry = 0;
+    bool m_edited = false;
+    bool m_over = false;
+    QComboBox* m_recordList = nullptr;
+    QComboBox* m_sizeList = nullptr;
+    QComboBox* m_colorList = nullptr;
+    QLabel* m_mold = nullptr;
+    QLabel* m_freeSpace = nullptr;
+    QLabel* m_spaceIcon = nullptr;
+    QPushButton* m_importButton = nullptr;
+    QPushButton* m_copyButton = nullptr;
+    QPushButton* m_clearButton = nullptr;
+    QPushButton* m_newImage = nullptr;
+};
+
+} // namespace morvi::ui

@@ -1,0 +1,278 @@
+#include "ui/picture_tab.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include "app/workspace.h"
+#include "app/picture_transfer.h"
+#include "image/canvas.h"
+#include "ui/dialogs.h"
+
+namespace morvi::ui {
+
+QString fileFilter(const QString& shown, const QString& patterns) {
+    // The chooser hides the part in the last parentheses and filters by it.
+    return shown + QStringLiteral(" (") + patterns + QLatin1Char(')');
+}
+
+PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth, int previewHeight,
+                       const QString& previewName, std::uint8_t morvi::Settings::*magnificationSetting)
+    : Tab(context, parent), m_magSetting(magnificationSetting) {
+    auto* page = new QHBoxLayout(this);
+    page->setContentsMargins(8, 8, 8, 8);
+    page->setSpacing(12);
+
+    m_left = new QVBoxLayout;
+    m_left->setSpacing(6);
+    m_pictureList = new QComboBox(this);
+    m_pictureList->setAccessibleName(QStringLiteral("Picture list"));
+    m_pictureList->setMaxVisibleItems(24);
+    m_pictureList->setMinimumWidth(170);
+    m_pictureList->setMaximumWidth(170);
+    m_preview = new SurfaceView(previewWidth, previewHeight, previewName, this);
+    m_left->addWidget(m_pictureList);
+    m_left->addSpacing(4);
+    m_left->addWidget(m_preview, 0, Qt::AlignHCenter);
+    m_left->addSpacing(4);
+
+    auto* middle = new QVBoxLayout;
+    middle->setSpacing(6);
+    auto* canvasGrid = new QGridLayout;
+    canvasGrid->setSpacing(0);
+    m_canvas = new CanvasView(this);
+    m_hScroll = new QScrollBar(Qt::Horizontal, this);
+    m_vScroll = new QScrollBar(Qt::Vertical, this);
+    m_hScroll->setAccessibleName(QStringLiteral("Scroll across"));
+    m_vScroll->setAccessibleName(QStringLiteral("Scroll down"));
+    m_hScroll->setPageStep(10);
+    m_vScroll->setPageStep(10);
+    m_hScroll->setFixedWidth(256);
+    m_vScroll->setFixedHeight(256);
+    // Hidden scroll bars keep their room, so the canvas does not move when they come and go.
+    for (QScrollBar* bar : {m_hScroll, m_vScroll}) {
+        QSizePolicy keep = bar->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        bar->setSizePolicy(keep);
+        connect(bar, &QScrollBar::valueChanged, this, [this] { redrawPage(); });
+    }
+    canvasGrid->addWidget(m_canvas, 0, 0);
+    canvasGrid->addWidget(m_vScroll, 0, 1);
+    canvasGrid->addWidget(m_hScroll, 1, 0);
+    middle->addLayout(canvasGrid);
+    m_mag = new MagnificationControl(this);
+    middle->addWidget(m_mag);
+    m_strip = new SurfaceView(morvi::kStripWidth, morvi::kStripHeight, QStringLiteral("Palette"), this);
+    m_strip->setCursor(Qt::PointingHandCursor);
+    m_strip->setToolTip(QStringLiteral("Click a colour to draw with it and edit it"));
+    middle->addWidget(m_strip);
+    middle->addStretch(1);
+
+    auto* right = new QVBoxLayout;
+    right->setSpacing(6);
+    m_tools = new ToolButtons(this);
+    right->addWidget(m_tools);
+    m_colors = new ColorControls(this);
+    right->addWidget(m_colors);
+    right->addSpacing(6);
+    m_buttons = new QVBoxLayout;
+    m_buttons->setSpacing(4);
+    right->addLayout(m_buttons);
+    right->addStretch(1);
+    m_exit = new QPushButton(QStringLiteral("Exit"), this);
+    m_buttons->addWidget(m_exit);
+    connect(m_exit, &QPushButton::clicked, this, &Tab::exitRequested);
+
+    page->addLayout(m_left);
+    page->addLayout(middle);
+    page->addLayout(right, 1);
+
+    connect(m_canvas, &CanvasView::stroke, this, [this](QPoint at, bool first) {
+        if (!m_loaded) return;
+        const QPoint p = origin() + QPoint(at.x() / magnificationValue(), at.y() / magnificationValue());
+        toolAt(p.x(), p.y(), first);
+    });
+    connect(m_strip, &SurfaceView::pressed, this, [this](QPoint at) {
+        if (!m_loaded) return;
+        const int c = at.x() / swatchWidth();
+        if (c >= 0 && c < colorCount()) setCurrentColor(c);
+    });
+    connect(m_tools, &ToolButtons::toolChosen, this, [this](Tool tool) {
+        m_canvas->setTool(tool);
+        redrawPage();
+    });
+    connect(m_mag, &MagnificationControl::changed, this, [this] { redrawPage(); });
+}
+
+morvi::Workspace& PictureTab::ws() const { return m_context.ws; }
+
+QPushButton* PictureTab::addButton(const QString& text, const std::function<void()>& action) {
+    auto* b = new QPushButton(text, this);
+    m_buttons->insertWidget(m_buttons->indexOf(m_exit), b);
+    connect(b, &QPushButton::clicked, this, [action] { action(); });
+    return b;
+}
+
+QComboBox* PictureTab::addList(const QString& label, const QString& accessibleName) {
+    auto* row = new QHBoxLayout;
+    auto* text = new QLabel(label, this);
+    auto* list = new QComboBox(this);
+    list->setAccessibleName(accessibleName);
+    list->setMaxVisibleItems(24);
+    text->setBuddy(list);
+    text->setMinimumWidth(50);
+    row->addWidget(text);
+    row->addWidget(list, 1);
+    m_left->addLayout(row);
+    return list;
+}
+
+int PictureTab::magnificationValue() const { return std::max(1, m_mag->value()); }
+
+QPoint PictureTab::origin() const {
+    return QPoint(m_hScroll->value(), m_vScroll->value());
+}
+
+void PictureTab::updateScrollRanges() {
+    const int mag = magnificationValue();
+    ws().settings.*m_magSetting = std::uint8_t(mag);
+    const QSize size = magnifiedSize();
+    const int maxX = std::max(0, size.width() - morvi::kCanvasSide / mag);
+    const int maxY = std::max(0, size.height() - morvi::kCanvasSide / mag);
+    for (auto [bar, max] : {std::pair{m_hScroll, maxX}, std::pair{m_vScroll, maxY}}) {
+        QSignalBlocker quiet(bar);
+        bar->setRange(0, max);
+        bar->setVisible(max > 0);
+    }
+}
+
+void PictureTab::setCurrentColor(int color) {
+    m_currentColor = color;
+    updateColorControls();
+    redrawPage();
+}
+
+void PictureTab::updateColorControls() {
+    m_colors->setEditable(colorEditable(), m_currentColor == 0);
+}
+
+void PictureTab::renderCanvas(const morvi::IndexedImage& image, morvi::GridClip clip) {
+    const int mag = magnificationValue();
+    const QPoint o = origin();
+    const QSize size = magnifiedSize();
+    morvi::Surface& s = m_canvas->surface();
+    morvi::drawMagnified(image, mag, s, o.x(), o.y(), &ws().backgrounds.largeBackdrop, morvi::kCanvasSide,
+                         morvi::kCanvasSide);
+    morvi::drawCanvasGrid(s, morvi::GridMode(ws().settings.grid), ws().settings.gridMinMag, mag, size.width(),
+                          size.height(), o.x(), o.y(), clip);
+    m_canvas->update();
+}
+
+void PictureTab::renderPreview(const morvi::IndexedImage& image, int width, int height) {
+    morvi::drawImage(image, m_preview->surface(), &ws().backgrounds.smallBackdrop, width, height);
+    m_preview->update();
+}
+
+void PictureTab::renderStrip(std::span<const morvi::PaletteColor> colors) {
+    morvi::drawPaletteStrip(m_strip->surface(), colors, swatchWidth(), m_currentColor);
+    m_strip->update();
+}
+
+ImportPreview PictureTab::describeImportFile(const QString& path, const ImportLimits& limits) const {
+    ImportPreview out;
+    const morvi::IndexedImage& backdrop = ws().backgrounds.smallBackdrop;
+    out.picture.resize(128, 128);
+    if (path.isEmpty()) {
+        morvi::drawImage(backdrop, out.picture, nullptr, 128, 128);
+        return out;
+    }
+    morvi::IndexedImage image;
+    const auto result = morvi::loadImageFile(image, QFile::encodeName(path).toStdString(), morvi::kImportColorLimit,
+                                             limits.width, limits.height);
+    if (result != morvi::ImageLoadResult::Read) {
+        morvi::drawImage(backdrop, out.picture, nullptr, 128, 128);
+        switch (result) {
+        case morvi::ImageLoadResult::TooManyColors: out.sizeText = QStringLiteral("Image has over 16 colors"); break;
+        case morvi::ImageLoadResult::TooLarge:
+            out.sizeText = QStringLiteral("Image is larger than %1x%2").arg(limits.width).arg(limits.height);
+            break;
+        case morvi::ImageLoadResult::CannotRead: out.sizeText = QStringLiteral("Error opening image"); break;
+        default: out.sizeText = QStringLiteral("Not a valid image file"); break;
+        }
+        return out;
+    }
+    morvi::drawImage(image, out.picture, &backdrop, 128, 128);
+    if (limits.monsterTexts) {
+        out.colorsText = image.colorCount > 8 ? QStringLiteral("16 colors") : QStringLiteral("8 colors");
+        out.sizeText = image.width > 64 || image.height > 64 ? QStringLiteral("128x128") : QStringLiteral("64x64");
+    } else {
+        out.sizeText = QStringLiteral("%1x%2").arg(image.width).arg(image.height);
+        out.colorsText = QStringLiteral("%1 colors").arg(image.colorCount);
+    }
+    return out;
+}
+
+bool PictureTab::loadImportFile(const QString& path, const ImportLimits& limits, morvi::IndexedImage& out) {
+    const auto result = morvi::loadImageFile(out, QFile::encodeName(path).toStdString(), morvi::kImportColorLimit,
+                                             limits.width, limits.height);
+    if (result == morvi::ImageLoadResult::Read) return true;
+    m_context.prompts.message(QString::fromStdString(morvi::importErrorMessage(result, limits.width, limits.height)),
+                              Icon::Error);
+    return false;
+}
+
+bool PictureTab::runImport(const QString& title, const QStringList& filters, const ImportLimits& limits,
+                           const std::function<bool(const QString& path)>& accept) {
+    ImportRequest request;
+    request.title = title;
+    request.filters = filters;
+    request.preview = [this, limits](const QString& path) { return describeImportFile(path, limits); };
+    request.accept = accept;
+    return m_context.prompts.importFile(window(), request);
+}
+
+QString PictureTab::defaultExportPath(const QString& name) const {
+    const QString file = QStringLiteral("%1.png").arg(name);
+    const QString rom = QString::fromStdString(ws().rom.romPath);
+    if (rom.isEmpty()) return file;
+    return QFileInfo(rom).absoluteDir().filePath(file);
+}
+
+void PictureTab::showDialog(QDialog* dialog) {
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_dialog = dialog;
+    dialog->open();
+}
+
+void PictureTab::runExport(const QString& title, const QString& name, bool allowRaw,
+                           const std::function<bool(const std::string&, morvi::ExportFileType)>& write) {
+    auto* dialog = new ExportDialog(window(), m_context.prompts, title, defaultExportPath(name),
+                                    morvi::ExportFileType::Png, allowRaw);
+    connect(dialog, &QDialog::accepted, this, [this, dialog, write, allowRaw] {
+        const morvi::ExportFileType type = dialog->fileType();
+        const QString path = dialog->path();
+        if (type == morvi::ExportFileType::Raw && !allowRaw) return;
+        if (path.isEmpty()) return;
+        if (!write(QFile::encodeName(path).toStdString(), type))
+            m_context.prompts.message(QStringLiteral("Error writing the file \"%1\"; nothing was exported.")
+                                          .arg(QDir::toNativeSeparators(path)),
+                                      Icon::Warning);
+    });
+    showDialog(dialog);
+}
+
+void PictureTab::runCopyList(const QString& title, const QStringList& names, const std::function<void(int)>& copy) {
+    auto* dialog = new CopyListDialog(window(), title, names);
+    connect(dialog, &CopyListDialog::chosen, this, [copy](int row) { copy(row); });
+    showDialog(dialog);
+}
+
+} // namespace morvi::ui

@@ -1,0 +1,131 @@
+#pragma once
+// What the three pages have in common: the preview, the magnified canvas with its scroll bars
+// and grid, the palette strip, the colour sliders with "Transparent", the tool buttons, the
+// magnification control and the column of buttons; the import chooser with its preview panel,
+// the export dialog and the copy list, each run the same way on every page.
+#include <QDialog>
+#include <QPointer>
+#include <functional>
+#include <span>
+
+#include "app/settings.h"
+#include "image/canvas.h"
+#include "imagefile/image_file.h"
+#include "ui/prompts.h"
+#include "ui/tab.h"
+#include "ui/widgets.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+class QVBoxLayout;
+
+namespace morvi {
+class IndexedImage;
+}
+
+namespace morvi::ui {
+
+class ExportDialog;
+class CopyListDialog;
+
+// Filters of the file choosers: the text the user reads, then the patterns that match.
+QString fileFilter(const QString& shown, const QString& patterns);
+
+class PictureTab : public Tab {
+    Q_OBJECT
+public:
+    PictureTab(EditorContext& context, QWidget* parent, int previewWidth, int previewHeight,
+               const QString& previewName, std::uint8_t morvi::Settings::*magnificationSetting);
+
+    CanvasView* canvas() const { return m_canvas; }
+    SurfaceView* preview() const { return m_preview; }
+    SurfaceView* strip() const { return m_strip; }
+    ColorControls* colorControls() const { return m_colors; }
+    ToolButtons* tools() const { return m_tools; }
+    MagnificationControl* magnification() const { return m_mag; }
+    QScrollBar* horizontalScroll() const { return m_hScroll; }
+    QScrollBar* verticalScroll() const { return m_vScroll; }
+    QComboBox* pictureList() const { return m_pictureList; }
+    QComboBox* paletteList() const { return m_paletteList; }
+    QPushButton* exitButton() const { return m_exit; }
+    int currentColor() const { return m_currentColor; }
+    Tool currentTool() const { return m_tools->current(); }
+    // The export dialog or copy list while one is open.
+    QDialog* openDialog() const { return m_dialog; }
+
+protected:
+    // --- what each page tells ---
+    // Size of the picture the canvas magnifies.
+    virtual QSize magnifiedSize() const = 0;
+    // The current tool at image pixel (x, y); first is the press that starts a stroke.
+    virtual void toolAt(int x, int y, bool first) = 0;
+    // Colours the strip shows, and how wide a swatch is.
+    virtual int colorCount() const = 0;
+    virtual int swatchWidth() const { return 18; }
+    // Whether the sliders may edit the current colour.
+    virtual bool colorEditable() const { return m_currentColor != 0; }
+
+    // --- helpers for the pages ---
+    QVBoxLayout* leftColumn() const { return m_left; }
+    QVBoxLayout* buttonColumn() const { return m_buttons; }
+    QPushButton* addButton(const QString& text, const std::function<void()>& action);
+    // A drop-down list in the left column, with its label beside it.
+    QComboBox* addList(const QString& label, const QString& accessibleName);
+    QComboBox* m_paletteList = nullptr; // set by the page
+    void setCurrentColor(int color);
+    void updateColorControls();
+    // Scroll ranges for the picture at the current magnification; hides a bar with nothing to scroll.
+    void updateScrollRanges();
+    int magnificationValue() const;
+    QPoint origin() const;
+    // Draws the magnified picture over the large backdrop with the grid into the canvas.
+    void renderCanvas(const morvi::IndexedImage& image, morvi::GridClip clip);
+    void renderPreview(const morvi::IndexedImage& image, int width, int height);
+    void renderStrip(std::span<const morvi::PaletteColor> colors);
+
+    // The import chooser: panel texts for the page's limits; take runs on a file that loaded.
+    struct ImportLimits {
+        int width;
+        int height;
+        bool monsterTexts; // "16 colors" / "128x128" on success, as the monster page shows
+    };
+    ImportPreview describeImportFile(const QString& path, const ImportLimits& limits) const;
+    bool runImport(const QString& title, const QStringList& filters, const ImportLimits& limits,
+                   const std::function<bool(const QString& path)>& accept);
+    // Loads an image file within the limits; on failure shows why and returns false.
+    bool loadImportFile(const QString& path, const ImportLimits& limits, morvi::IndexedImage& out);
+    // The export dialog; write runs on OK. It returns false for a failure it did not report
+    // itself, and the page then warns, naming the file.
+    void runExport(const QString& title, const QString& name, bool allowRaw,
+                   const std::function<bool(const std::string& path, morvi::ExportFileType type)>& write);
+    // The copy list; copy runs with the chosen row.
+    void runCopyList(const QString& title, const QStringList& names, const std::function<void(int row)>& copy);
+    QString defaultExportPath(const QString& name) const;
+
+    morvi::Workspace& ws() const;
+    bool m_loaded = false;
+
+private:
+    void showDialog(QDialog* dialog);
+    SurfaceView* m_preview = nullptr;
+    CanvasView* m_canvas = nullptr;
+    SurfaceView* m_strip = nullptr;
+    ColorControls* m_colors = nullptr;
+    ToolButtons* m_tools = nullptr;
+    MagnificationControl* m_mag = nullptr;
+    QScrollBar* m_hScroll = nullptr;
+    QScrollBar* m_vScroll = nullptr;
+    QComboBox* m_pictureList = nullptr;
+    QPushButton* m_exit = nullptr;
+    QVBoxLayout* m_left = nullptr;
+    QVBoxLayout* m_buttons = nullptr;
+    std::uint8_t morvi::Settings::*m_magSetting;
+    QPointer<QDialog> m_dialog;
+
+protected:
+    int m_currentColor = 0;
+};
+
+} // namespace morvi::ui

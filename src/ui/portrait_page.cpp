@@ -1,0 +1,194 @@
+#include "ui/portrait_page.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/picture_transfer.h"
+#include "app/workspace.h"
+#include "image/canvas.h"
+
+namespace morvi::ui {
+
+PortraitPage::PortraitPage(EditorContext& context, QWidget* parent)
+    : PictureTab(context, parent, morvi::kPortraitSide, morvi::kPortraitSide, QStringLiteral("Preview"),
+                 &morvi::Settings::tab3Mag) {
+    m_paletteList = addList(QStringLiteral("Palette"), QStringLiteral("Palette number"));
+    m_paletteList->setToolTip(QStringLiteral("Portraits with the same palette number share their colours"));
+    leftColumn()->addStretch(1);
+    m_importButton = addButton(QStringLiteral("Import Image"), [this] { importImage(); });
+    m_copyButton = addButton(QStringLiteral("Copy Image"), [this] { openCopyDialog(); });
+    m_clearButton = addButton(QStringLiteral("Clear Image"), [this] { clearImage(); });
+
+    connect(pictureList(), &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index < 0) return;
+        m_portrait = index;
+        redrawPage();
+    });
+    connect(m_paletteList, &QComboBox::currentIndexChanged, this, [this](int n) {
+        edit(QStringLiteral("Palette"), [&] {
+            if (n < 0 || n == portrait().paletteNumber) return false;
+            morvi::setPortraitPalette(ws().portraits, portrait(), n);
+            return true;
+        });
+    });
+    connect(colorControls(), &ColorControls::channelMoved, this, &PortraitPage::sliderMoved);
+    connect(colorControls(), &ColorControls::transparentClicked, this, [this] {
+        const int k = m_currentColor;
+        edit(QStringLiteral("Transparent"), [&] {
+            if (k == 0) return false;
+            morvi::swapPortraitColor(ws().portraits, portrait(), k);
+            return true;
+        });
+        setCurrentColor(0);
+    });
+}
+
+morvi::PortraitRecord& PortraitPage::portrait() const { return ws().portraits.portraits[std::size_t(m_portrait)]; }
+
+void PortraitPage::romLoaded() {
+    m_loaded = true;
+    {
+        QSignalBlocker a(pictureList()), b(m_paletteList);
+        pictureList()->clear();
+        for (const char* name : morvi::kPortraitNames) pictureList()->addItem(QString::fromLatin1(name));
+        pictureList()->setCurrentIndex(0);
+        m_paletteList->clear();
+        for (int n = 0; n < morvi::kPortraitCount; ++n) m_paletteList->addItem(QStringLiteral("Palette #%1").arg(n));
+    }
+    m_portrait = 0;
+    m_currentColor = 0;
+    updateColorControls();
+    magnification()->setValue(ws().settings.tab3Mag);
+    redrawPage();
+}
+
+void PortraitPage::paint() {
+    if (!m_loaded) return;
+    const morvi::PortraitRecord& p = portrait();
+    updateScrollRanges();
+    renderPreview(p.image, morvi::kPortraitSide, morvi::kPortraitSide);
+    renderCanvas(p.image, morvi::GridClip::SquareExtent);
+    std::array<morvi::PaletteColor, 16> colors{};
+    for (int k = 0; k < 16; ++k) colors[std::size_t(k)] = ws().portraits.color(p.paletteNumber, k);
+    renderStrip(colors);
+    const morvi::PaletteColor c = colors[std::size_t(m_currentColor)];
+    colorControls()->setValues(c.red / 8, c.green / 8, c.blue / 8);
+    QSignalBlocker quiet(m_paletteList);
+    m_paletteList->setCurrentIndex(p.paletteNumber);
+}
+
+bool PortraitPage::edit(const QString& label, const std::function<bool()>& change) {
+    const bool changed = applyEdit(label, change);
+    redrawPage();
+    return changed;
+}
+
+void PortraitPage::toolAt(int x, int y, bool) {
+    morvi::IndexedImage& image = portrait().image;
+    if (currentTool() == Tool::Pick) {
+        const int c = image.hasPixels() && image.contains(x, y) ? image.pixel(x, y) : 0;
+        setCurrentColor(c < 16 ? c : 0);
+        return;
+    }
+    const std::uint8_t value = currentTool() == Tool::Draw ? std::uint8_t(m_currentColor) : 0;
+    edit(currentTool() == Tool::Draw ? QStringLiteral("Draw") : QStringLiteral("Erase"), [&] {
+        if (!image.hasPixels() || !image.contains(x, y) || image.pixel(x, y) == value) return false;
+        image.setPixel(x, y, value);
+        return true;
+    });
+}
+
+void PortraitPage::sliderMoved(int channel, int value) {
+    edit(QStringLiteral("Palette colour"), [&] {
+        if (m_currentColor == 0) return false;
+        morvi::PaletteColor& color = ws().portraits.color(portrait().paletteNumber, m_currentColor);
+        std::uint8_t& field = channel == 0 ? color.red : channel == 1 ? color.green : color.blue;
+        const std::uint8_t stored = std::uint8_t(value * 8);
+        if (field == stored) return false;
+        field = stored;
+        for (auto& record : ws().portraits.portraits) morvi::reloadPortraitPalette(ws().portraits, record);
+        return true;
+    });
+}
+
+void PortraitPage::openCopyDialog() {
+    if (!m_loaded) return;
+    QStringList names;
+    for (const char* name : morvi::kPortraitNames) names << QString::fromLatin1(name);
+    runCopyList(QStringLiteral("Copy portrait image"), names, [this](int row) {
+        edit(QStringLiteral("Copy"), [&] {
+            if (row < 0 || row >= morvi::kPortraitCount || row == m_portrait) return false;
+            morvi::copyPortrait(ws().portraits, m_portrait, row);
+            return true;
+        });
+    });
+}
+
+void PortraitPage::clearImage() {
+    if (!m_loaded) return;
+    if (m_context.prompts.ask(QStringLiteral("This will erase the current portrait"), Buttons::OkCancel,
+                              Icon::None) != Answer::Ok)
+        return;
+    edit(QStringLiteral("Clear"), [&] {
+        const auto before = portrait().image.pixels;
+        morvi::clearPortrait(portrait());
+        return before != portrait().image.pixels;
+    });
+}
+
+void PortraitPage::flipImage(int vertical) {
+    if (!m_loaded) return;
+    edit(vertical ? QStringLiteral("Flip vertical") : QStringLiteral("Flip horizontal"), [&] {
+        const auto before = portrait().image.pixels;
+        morvi::flipPortrait(portrait(), vertical);
+        return before != portrait().image.pixels;
+    });
+}
+
+void PortraitPage::importImage() {
+    if (!m_loaded) return;
+    const ImportLimits limits{morvi::kPortraitSide, morvi::kPortraitSide, false};
+    runImport(QStringLiteral("Import Portrait"),
+              {fileFilter(QStringLiteral("Supported images formats (*.png, *.bmp, *.pcx)"),
+                          QStringLiteral("*.png *.bmp *.pcx *.PNG *.BMP *.PCX")),
+               fileFilter(QStringLiteral("*.bin+*.pal"), QStringLiteral("*.bin *.BIN")),
+               fileFilter(QStringLiteral("All files (*.*)"), QStringLiteral("*"))},
+              limits, [this, limits](const QString& path) {
+                  const std::string file = QFile::encodeName(path).toStdString();
+                  if (morvi::isRawPortraitPath(file)) {
+                      bool read = false;
+                      edit(QStringLiteral("Import"), [&] {
+                          // Reports "Error opening file" itself and changes nothing on a bad pair.
+                          read = morvi::importPortraitRaw(ws().portraits, m_portrait, file, *ws().notifier);
+                          return read;
+                      });
+                      return read;
+                  }
+                  morvi::IndexedImage image;
+                  if (!loadImportFile(path, limits, image)) return false;
+                  edit(QStringLiteral("Import"), [&] {
+                      morvi::importPortrait(ws().portraits, m_portrait, image);
+                      return true;
+                  });
+                  return true;
+              });
+}
+
+void PortraitPage::exportImage() {
+    if (!m_loaded) return;
+    const int index = m_portrait;
+    runExport(QStringLiteral("Export portrait"), QString::fromLatin1(morvi::kPortraitNames[std::size_t(index)]), true,
+              [this, index](const std::string& path, morvi::ExportFileType type) {
+                  const bool written = morvi::exportPortrait(ws().portraits, index, path, type, *ws().notifier);
+                  // The raw pair reports its own failure ("Error saving portrait data").
+                  return written || type == morvi::ExportFileType::Raw;
+              });
+}
+
+bool PortraitPage::saveToRom(const std::string& path) {
+    return morvi::savePortraits(ws().portraits, path, ws().rom, *ws().notifier);
+}
+
+} // namespace morvi::ui

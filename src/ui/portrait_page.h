@@ -1,0 +1,46 @@
+#pragma once
+// The "Portraits" tab: the 19 portraits of 40 x 40 pixels and their shared palettes.
+#include "ui/picture_tab.h"
+
+namespace morvi {
+struct PortraitRecord;
+}
+
+namespace morvi::ui {
+
+class PortraitPage : public PictureTab {
+    Q_OBJECT
+public:
+    explicit PortraitPage(EditorContext& context, QWidget* parent = nullptr);
+
+    void clearImage() override;
+    void exportImage() override;
+    void flipImage(int vertical) override;
+    void importImage() override;
+    void romLoaded() override;
+    bool saveToRom(const std::string& path) override;
+
+    int currentPortrait() const { return m_portrait; }
+    QPushButton* importButton() const { return m_importButton; }
+    QPushButton* copyButton() const { return m_copyButton; }
+    QPushButton* clearButton() const { return m_clearButton; }
+
+protected:
+    void paint() override;
+    QSize magnifiedSize() const override { return QSize(40, 40); }
+    void toolAt(int x, int y, bool first) override;
+    int colorCount() const override { return 16; }
+
+private:
+    morvi::PortraitRecord& portrait() const;
+    bool edit(const QString& label, const std::function<bool()>& change);
+    void sliderMoved(int channel, int value);
+    void openCopyDialog();
+
+    int m_portrait = 0;
+    QPushButton* m_importButton = nullptr;
+    QPushButton* m_copyButton = nullptr;
+    QPushButton* m_clearButton = nullptr;
+};
+
+} // namespace morvi::ui

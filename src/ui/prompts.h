@@ -1,0 +1,78 @@
+#pragma once
+// Every message box, question and file chooser of the editor goes through Prompts. The editor
+// uses QtPrompts, which shows real dialogs; tests install a scripted one that records what was
+// asked and answers from a queue, so the whole editor can run under test without a person.
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "image/surface.h"
+#include "rom/notifier.h"
+
+class QWidget;
+
+namespace morvi::ui {
+
+inline const QString kCaption = QStringLiteral("Morvi V. 2.12");
+
+enum class Icon { None, Information, Warning, Error, Question };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class Answer { Ok, Cancel, Yes, No };
+
+struct FileRequest {
+    QString title;
+    QStringList filters;   // "ROM file (*.smc)", ...
+    QString initialPath;
+    QString defaultSuffix; // "png", without the dot
+};
+
+// What the import file chooser's preview panel shows for one file.
+struct ImportPreview {
+    morvi::Surface picture; // 128 x 128: the file over the small backdrop, or the backdrop alone
+    QString sizeText;
+    QString colorsText;
+};
+
+struct ImportRequest {
+    QString title;
+    QStringList filters;
+    // Fills the panel for a file the user points at; an empty path clears it.
+    std::function<ImportPreview(const QString& path)> preview;
+    // Called when the user confirms a file: true takes it and closes the chooser, false (after
+    // the caller showed why) keeps the chooser open for another choice.
+    std::function<bool(const QString& path)> accept;
+};
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    virtual void message(const QString& text, Icon icon) = 0;
+    virtual Answer ask(const QString& text, Buttons buttons, Icon icon) = 0;
+    // An existing file to open; empty when cancelled.
+    virtual QString openFile(QWidget* parent, const FileRequest& request) = 0;
+    // A file to write, with overwrite confirmation; empty when cancelled.
+    virtual QString saveFile(QWidget* parent, const FileRequest& request) = 0;
+    // Runs the import chooser until a file is accepted or the user cancels; true when accepted.
+    virtual bool importFile(QWidget* parent, const ImportRequest& request) = 0;
+};
+
+class QtPrompts : public Prompts {
+public:
+    void message(const QString& text, Icon icon) override;
+    Answer ask(const QString& text, Buttons buttons, Icon icon) override;
+    QString openFile(QWidget* parent, const FileRequest& request) override;
+    QString saveFile(QWidget* parent, const FileRequest& request) override;
+    bool importFile(QWidget* parent, const ImportRequest& request) override;
+};
+
+// Hands the core's messages (save refusals, write failures) to the prompts.
+class PromptNotifier : public morvi::Notifier {
+public:
+    explicit PromptNotifier(Prompts& prompts) : m_prompts(prompts) {}
+    void notify(morvi::MessageKind kind, std::string_view text) override;
+
+private:
+    Prompts& m_prompts;
+};
+
+} // namespace morvi::ui

@@ -1,0 +1,67 @@
+#pragma once
+// The base of the editor's pages. The main window drives every page through these slots; a
+// page changes its family's data only inside applyEdit, which marks the page changed when the
+// data really changed.
+#include <QWidget>
+#include <functional>
+#include <string>
+
+namespace morvi {
+struct Workspace;
+}
+
+namespace morvi::ui {
+
+class Prompts;
+
+// What every page needs: the session's data and settings, and the way to ask the user.
+struct EditorContext {
+    morvi::Workspace& ws;
+    Prompts& prompts;
+};
+
+// Page index: which tab shows.
+enum PageIndex : int { kMonstersTab = 0, kEspersTab = 1, kPortraitsTab = 2, kCharactersTab = 3 };
+
+class Tab : public QWidget {
+    Q_OBJECT
+public:
+    Tab(EditorContext& context, QWidget* parent = nullptr);
+
+    virtual void clearImage() = 0;
+    virtual void exportImage() = 0;
+    virtual void flipImage(int vertical) = 0;
+    virtual void importImage() = 0;
+    // Once, after the first ROM was read: fill the controls from the data.
+    virtual void romLoaded() = 0;
+    // After every ROM load while the page shows, and whenever the page must be drawn again.
+    virtual void redraw() { redrawPage(); }
+    // Writes the page's family into the ROM; false after the page showed why it failed.
+    virtual bool saveToRom(const std::string& path) = 0;
+
+    bool changed() const { return m_changed; }
+    void setChanged(bool changed);
+    // Draws the page again as it stands: the pictures, the strip and the texts.
+    void redrawPage();
+
+signals:
+    void changedChanged(bool changed);
+    // A page's "Exit" button: the main window is asked to close.
+    void exitRequested();
+    // An edit changed the family's data.
+    void edited(const QString& label);
+
+protected:
+    // Renders the page's pictures and brings its texts up to date; safe before any ROM.
+    virtual void paint() = 0;
+    // Runs one edit of the family's data. change returns whether the data changed; only then
+    // is the page marked changed. Returns what change returned.
+    bool applyEdit(const QString& label, const std::function<bool()>& change);
+
+    EditorContext& m_context;
+
+private:
+    bool m_changed = false;
+};
+
+} // namespace morvi::ui

@@ -1,0 +1,86 @@
+#pragma once
+// What the editor's tests share: prompts answered from a script, a demo ROM on disk and a main
+// window over it, and small helpers to click and drag real widgets.
+#include <QPoint>
+#include <QString>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/workspace.h"
+#include "testing/fixtures.h"
+#include "ui/prompts.h"
+
+class QWidget;
+
+namespace morvi::ui {
+
+class MainWindow;
+
+// Records every text asked and answers from queues. An unexpected question is answered Cancel
+// and an unexpected file chooser is cancelled; both are recorded, so tests can see them.
+class ScriptedPrompts : public Prompts {
+public:
+    struct Entry {
+        QString text;
+        Icon icon;
+        bool question;
+    };
+    void message(const QString& text, Icon icon) override;
+    Answer ask(const QString& text, Buttons buttons, Icon icon) override;
+    QString openFile(QWidget* parent, const FileRequest& request) override;
+    QString saveFile(QWidget* parent, const FileRequest& request) override;
+    bool importFile(QWidget* parent, const ImportRequest& request) override;
+
+    QStringList texts() const;
+    QString lastText() const { return log.empty() ? QString() : log.back().text; }
+
+    std::vector<Entry> log;
+    std::deque<Answer> answers;
+    std::deque<QString> files;       // answers of openFile and saveFile; "" cancels
+    std::deque<QString> importFiles; // tried in turn until one is taken; "" cancels
+    std::vector<FileRequest> fileRequests;
+    std::vector<ImportPreview> previews; // the import panel for each file tried
+    QString lastImportTitle;
+};
+
+// A scratch folder with the demo ROM, a workspace, scripted prompts and a main window.
+class EditorHarness {
+public:
+    explicit EditorHarness(bool withHeader = false);
+    ~EditorHarness();
+    std::string romPath() const { return m_romPath; }
+    std::string file(const std::string& name) const { return dir.file(name); }
+    // Opens the demo ROM through the File menu's path; the test fails unless it loads.
+    void openDemo();
+
+    morvi::testing::TempDir dir;
+    std::unique_ptr<morvi::Workspace> ws;
+    ScriptedPrompts prompts;
+    std::unique_ptr<PromptNotifier> notifier;
+    std::unique_ptr<MainWindow> window;
+
+private:
+    std::string m_romPath;
+};
+
+// The demo ROM's bytes, built once per test program.
+const std::vector<std::uint8_t>& demoRomBytes(bool withHeader);
+// Left-button press at a widget point, then moves through the points, then release.
+void drag(QWidget* widget, const std::vector<QPoint>& points);
+void click(QWidget* widget, QPoint at);
+// The dialog of that type the window shows, if any.
+template <typename T>
+T* openDialogOf(QWidget* window);
+
+} // namespace morvi::ui
+
+#include <QWidget>
+
+template <typename T>
+T* morvi::ui::openDialogOf(QWidget* window) {
+    for (T* d : window->findChildren<T*>())
+        if (d->isVisible()) return d;
+    return nullptr;
+}

@@ -1,0 +1,124 @@
+#pragma once
+// The widgets every page is built from: views that show a core Surface as it is, the canvas
+// that turns mouse strokes into image pixels, the palette strip, the colour sliders with the
+// "Transparent" box, the tool buttons and the magnification control.
+#include <QCursor>
+#include <QWidget>
+#include <array>
+
+#include "image/surface.h"
+
+class QCheckBox;
+class QLabel;
+class QSlider;
+class QSpinBox;
+class QToolButton;
+
+namespace morvi::ui {
+
+// Shows a Surface 1:1, without copying it, at a fixed size.
+class SurfaceView : public QWidget {
+    Q_OBJECT
+public:
+    SurfaceView(int width, int height, const QString& name, QWidget* parent = nullptr);
+    morvi::Surface& surface() { return m_surface; }
+    const morvi::Surface& surface() const { return m_surface; }
+
+signals:
+    void pressed(QPoint at);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    morvi::Surface m_surface;
+};
+
+enum class Tool { Draw = 0, Erase = 1, Pick = 2 };
+
+// The magnified canvas: a press or a drag with the left button reports each canvas point it
+// passes; the pointer shows the current tool's cursor.
+class CanvasView : public SurfaceView {
+    Q_OBJECT
+public:
+    explicit CanvasView(QWidget* parent = nullptr);
+    void setTool(Tool tool);
+
+signals:
+    void stroke(QPoint at, bool first);
+    void strokeEnded();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool m_drawing = false;
+    QPoint m_last{-1, -1};
+};
+
+QCursor toolCursor(Tool tool);
+
+// The red, green and blue sliders (0 to 31) with their value labels, and "Transparent".
+class ColorControls : public QWidget {
+    Q_OBJECT
+public:
+    explicit ColorControls(QWidget* parent = nullptr);
+    // Values 0 to 31, shown without emitting anything.
+    void setValues(int red, int green, int blue);
+    // Sliders and the box are usable only for an editable colour; the box is checked as given.
+    void setEditable(bool editable, bool transparentChecked);
+    QSlider* slider(int channel) const { return m_sliders[std::size_t(channel)]; }
+    QLabel* valueLabel(int channel) const { return m_values[std::size_t(channel)]; }
+    QCheckBox* transparentBox() const { return m_transparent; }
+
+signals:
+    void channelMoved(int channel, int value); // 0 red, 1 green, 2 blue
+    void sliderReleased();
+    void transparentClicked();
+
+private:
+    std::array<QSlider*, 3> m_sliders{};
+    std::array<QLabel*, 3> m_values{};
+    QCheckBox* m_transparent = nullptr;
+};
+
+// The three tool buttons, 42 x 42, drawn with the current tool's picture.
+class ToolButtons : public QWidget {
+    Q_OBJECT
+public:
+    explicit ToolButtons(QWidget* parent = nullptr);
+    void setCurrent(Tool tool);
+    Tool current() const { return m_current; }
+    QToolButton* button(Tool tool) const { return m_buttons[std::size_t(tool)]; }
+
+signals:
+    void toolChosen(Tool tool);
+
+private:
+    std::array<QToolButton*, 3> m_buttons{};
+    Tool m_current = Tool::Draw;
+};
+
+// "Magnification: xN" with a spin box from 2 to 20.
+class MagnificationControl : public QWidget {
+    Q_OBJECT
+public:
+    explicit MagnificationControl(QWidget* parent = nullptr);
+    int value() const;
+    void setValue(int magnification); // emits nothing
+    QSpinBox* spinBox() const { return m_spin; }
+    QLabel* label() const { return m_label; }
+
+signals:
+    void changed(int magnification);
+
+private:
+    void showValue(int magnification);
+    QLabel* m_label = nullptr;
+    QSpinBox* m_spin = nullptr;
+};
+
+} // namespace morvi::ui
