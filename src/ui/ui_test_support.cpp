@@ -63,6 +63,7 @@ EditorHarness::EditorHarness(bool withHeader) : ws(morvi::Workspace::create()) {
     ws->notifier = notifier.get();
     window = std::make_unique<MainWindow>(*ws, prompts);
     window->show();
+    activate();
 }
 
 EditorHarness::~EditorHarness() {
@@ -72,9 +73,17 @@ EditorHarness::~EditorHarness() {
     window.reset();
 }
 
+void EditorHarness::activate() {
+    // Shortcuts act only in the active window; offscreen, nothing hands activation back after
+    // a progress window or dialog went away.
+    QApplication::setActiveWindow(window.get());
+    (void)QTest::qWaitForWindowActive(window.get(), 1000);
+}
+
 void EditorHarness::openDemo() {
     prompts.files.push_back(QString::fromStdString(m_romPath));
     window->openRom(255);
+    activate();
     ASSERT_EQ(ws->rom.romPath, m_romPath) << "the demo ROM did not load: " << prompts.lastText().toStdString();
 }
 

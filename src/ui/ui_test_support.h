@@ -3,6 +3,8 @@
 // window over it, and small helpers to click and drag real widgets.
 #include <QPoint>
 #include <QString>
+#include <QStringList>
+#include <ostream>
 #include <deque>
 #include <memory>
 #include <string>
@@ -54,6 +56,8 @@ public:
     std::string file(const std::string& name) const { return dir.file(name); }
     // Opens the demo ROM through the File menu's path; the test fails unless it loads.
     void openDemo();
+    // Makes the main window the active one, as a click on it would.
+    void activate();
 
     morvi::testing::TempDir dir;
     std::unique_ptr<morvi::Workspace> ws;
@@ -75,6 +79,16 @@ template <typename T>
 T* openDialogOf(QWidget* window);
 
 } // namespace morvi::ui
+
+// Readable failure messages for Qt strings.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& list, std::ostream* os) {
+    *os << '{';
+    for (const QString& s : list) *os << " \"" << s.toStdString() << '"';
+    *os << " }";
+}
+QT_END_NAMESPACE
 
 #include <QWidget>
 
