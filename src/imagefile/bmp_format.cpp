@@ -113,13 +113,21 @@ ImageLoadResult readFormat(std::span<const std::uint8_t> f, BmpLayout& l, std::u
     } else if (l.bpp == 32) {
         l.red = Channel(0xFF0000), l.green = Channel(0xFF00), l.blue = Channel(0xFF);
     }
+    std::size_t declaredOffset = le32(f, 10);
     if (bitfields) {
         std::size_t at = kFileHeaderSize + kInfoHeaderSize;
-        if (headerSize == kInfoHeaderSize) paletteStart += l.compression == kBiAlphaBitfields ? 16 : 12;
-        if (at + 12 > f.size()) return ImageLoadResult::CannotRead;
-        l.red = Channel(le32(f, at)), l.green = Channel(le32(f, at + 4)), l.blue = Channel(le32(f, at + 8));
+        const std::size_t maskBytes = l.compression == kBiAlphaBitfields ? 16 : 12;
+        // Some writers mark a 40-byte-header file as bit fields but start the pixels right
+        // after the header: there is no room for masks, and what sits there is pixels. Such a
+        // file is read with the default layout, as an uncompressed one would be.
+        const bool masksOverlapPixels = headerSize == kInfoHeaderSize && declaredOffset < at + maskBytes &&
+                                        declaredOffset >= kFileHeaderSize + headerSize;
+        if (!masksOverlapPixels) {
+            if (headerSize == kInfoHeaderSize) paletteStart += maskBytes;
+            if (at + 12 > f.size()) return ImageLoadResult::CannotRead;
+            l.red = Channel(le32(f, at)), l.green = Channel(le32(f, at + 4)), l.blue = Channel(le32(f, at + 8));
+        }
     }
-    std::size_t declaredOffset = le32(f, 10);
     if (l.bpp <= 8) {
         int count = 1 << l.bpp;
         if (l.colorsUsed > 0 && l.colorsUsed < std::uint32_t(count)) count = int(l.colorsUsed);

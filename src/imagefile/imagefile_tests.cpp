@@ -472,3 +472,32 @@ TEST(ImageFiles, PngChunksLongerThanTheFileAreRefusedWithoutAskingForTheMemory) 
     morvi::testing::writeFile(dir.file("cut.png"), bytes);
     EXPECT_EQ(loadPng(back, dir.file("cut.png"), 256, 64, 64), ImageLoadResult::CannotRead);
 }
+
+TEST(ImageFiles, BitFieldBmpWithoutRoomForMasksReadsAsFiveFiveFive) {
+    TempDir dir;
+    IndexedImage image;
+    // 16 bits, 4 x 2, compression 3 but the pixels start right after the 40-byte header: the
+    // twelve bytes where masks would be are the pixels themselves.
+    std::vector<std::uint8_t> rows = {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0xFF, 0x7F,  // bottom row
+                                      0x1F, 0x00, 0x1F, 0x00, 0x1F, 0x00, 0x1F, 0x00}; // top row
+    auto file = rawBmp(4, 2, 16, {}, rows);
+    file[30] = 3;
+    morvi::testing::writeFile(dir.file("im.bmp"), file);
+    ASSERT_EQ(loadBmp(image, dir.file("im.bmp"), 16, 128, 128), ImageLoadResult::Read);
+    EXPECT_EQ(image.colorAt(0, 1), makeColor(248, 0, 0));
+    EXPECT_EQ(image.colorAt(1, 1), makeColor(0, 248, 0));
+    EXPECT_EQ(image.colorAt(2, 1), makeColor(0, 0, 248));
+    EXPECT_EQ(image.colorAt(3, 1), makeColor(248, 248, 248));
+    EXPECT_EQ(image.colorAt(0, 0), makeColor(0, 0, 248));
+
+    // With masks where they belong (5-6-5 here), they are used.
+    std::vector<std::uint8_t> masks = {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0};
+    std::vector<std::uint8_t> pixels = {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0xFF, 0xFF};
+    auto withMasks = rawBmp(4, 1, 16, masks, pixels);
+    withMasks[30] = 3;
+    morvi::testing::writeFile(dir.file("masked.bmp"), withMasks);
+    ASSERT_EQ(loadBmp(image, dir.file("masked.bmp"), 16, 128, 128), ImageLoadResult::Read);
+    EXPECT_EQ(image.colorAt(0, 0), makeColor(248, 0, 0));
+    EXPECT_EQ(image.colorAt(1, 0), makeColor(0, 252, 0));
+    EXPECT_EQ(image.colorAt(3, 0), makeColor(248, 252, 248));
+}
