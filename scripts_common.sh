@@ -12,4 +12,5 @@ morvi_install() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
   fi
 }
-MORVI_BUILD_PACKAGES=(cmake make g++ pkg-config libpng-dev libgtest-dev libbenchmark-dev)
+# The editor needs Qt 6 Widgets (qt6-base-dev brings Qt Test and the moc/rcc tools with it).
+MORVI_BUILD_PACKAGES=(cmake make g++ pkg-config libpng-dev libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core)

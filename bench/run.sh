@@ -6,10 +6,10 @@ cd "$(dirname "$0")/.."
 . ./scripts_common.sh
 morvi_install "${MORVI_BUILD_PACKAGES[@]}"
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DMORVI_TESTS=OFF >/dev/null
-cmake --build build-bench -j"$(nproc)" --target morvi_bench
+cmake --build build-bench -j"$(nproc)" --target morvi_bench editor_bench
+report() {
 csv="$(mktemp)"
-trap 'rm -f "$csv"' EXIT
-./build-bench/bench/morvi_bench --benchmark_repetitions="${REPETITIONS:-7}" \
+"$@" --benchmark_repetitions="${REPETITIONS:-7}" \
     --benchmark_report_aggregates_only=true --benchmark_format=csv > "$csv" 2>/dev/null
 awk -F, '
   /_median"?,/ {
@@ -24,3 +24,9 @@ awk -F, '
     for (i = 1; i <= n; ++i)
       printf "%-18s %9.3f ms %10.2f\n", names[i], ms[names[i]], (base > 0 ? ms[names[i]] / base : 0)
   }' "$csv"
+rm -f "$csv"
+}
+echo "core:"
+report ./build-bench/bench/morvi_bench
+echo "editor (offscreen, real widgets):"
+QT_QPA_PLATFORM=offscreen report ./build-bench/bench/editor_bench

@@ -1,0 +1,113 @@
+// What the editor's user waits for, measured through the real widgets (offscreen): a full paint
+// of the monster page, one mouse-move event of a draw stroke up to the repainted canvas, and the
+// first ROM open through the main window. Reading the ROM file is the yardstick.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <filesystem>
+#include <memory>
+
+#include "app/workspace.h"
+#include "cli/demo_rom.h"
+#include "rom/rom_file.h"
+#include "ui/main_window.h"
+#include "ui/monster_page.h"
+#include "ui/prompts.h"
+
+namespace {
+
+using namespace morvi;
+using namespace morvi::ui;
+
+const std::string& demoPath() {
+    static const std::string path = [] {
+        auto p = (std::filesystem::temp_directory_path() / "morvi-editor-bench-demo.smc").string();
+        buildDemoRom().writeFile(p, false);
+        return p;
+    }();
+    return path;
+}
+
+// Answers nothing: the benchmarks never ask.
+class SilentPrompts : public Prompts {
+public:
+    void message(const QString&, Icon) override {}
+    Answer ask(const QString&, Buttons, Icon) override { return Answer::No; }
+    QString openFile(QWidget*, const FileRequest&) override { return {}; }
+    QString saveFile(QWidget*, const FileRequest&) override { return {}; }
+    bool importFile(QWidget*, const ImportRequest&) override { return false; }
+};
+
+struct Editor {
+    Editor() : ws(Workspace::create()) {
+        window = std::make_unique<MainWindow>(*ws, prompts);
+        window->show();
+        window->openRomPath(QString::fromStdString(demoPath()));
+    }
+    std::unique_ptr<Workspace> ws;
+    SilentPrompts prompts;
+    std::unique_ptr<MainWindow> window;
+};
+
+void read_file(benchmark::State& state) {
+    std::vector<std::uint8_t> bytes;
+    for (auto _ : state) {
+        readWholeFile(demoPath(), bytes);
+        benchmark::DoNotOptimize(bytes.data());
+    }
+}
+
+void page_paint(benchmark::State& state) {
+    Editor e;
+    e.ws->settings.grid = 1;
+    e.ws->settings.gridMinMag = 4;
+    MonsterPage* page = e.window->monsterPage();
+    page->magnification()->setValue(4);
+    for (auto _ : state) {
+        page->redrawPage();
+        page->repaint();
+    }
+}
+
+void stroke_event(benchmark::State& state) {
+    Editor e;
+    MonsterPage* page = e.window->monsterPage();
+    page->magnification()->setValue(4);
+    QWidget* canvas = page->canvas();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(10, 10), canvas->mapToGlobal(QPointF(10, 10)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas, &press);
+    int n = 0;
+    for (auto _ : state) {
+        const QPointF at(20 + n % 200, 20 + (n / 200) % 200);
+        ++n;
+        QMouseEvent move(QEvent::MouseMove, at, canvas->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(canvas, &move);
+        canvas->repaint();
+    }
+}
+
+void first_open(benchmark::State& state) {
+    for (auto _ : state) {
+        Editor e;
+        e.window->repaint();
+        if (e.ws->rom.romPath.empty()) state.SkipWithError("the demo ROM did not load");
+    }
+}
+
+} // namespace
+
+BENCHMARK(read_file)->Unit(benchmark::kMillisecond);
+BENCHMARK(page_paint)->Unit(benchmark::kMillisecond);
+BENCHMARK(stroke_event)->Unit(benchmark::kMillisecond);
+BENCHMARK(first_open)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Draws every page of the editor on the demo ROM into docs/ (offscreen: no display needed).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. ./scripts_common.sh
+morvi_install "${MORVI_BUILD_PACKAGES[@]}"
+cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DMORVI_TESTS=OFF -DMORVI_BENCH=OFF >/dev/null
+cmake --build build-release -j"$(nproc)" --target morvi morvi-cli
+mkdir -p out docs
+[ -f out/demo.smc ] || ./build-release/src/morvi-cli demo out/demo.smc
+QT_QPA_PLATFORM=offscreen ./build-release/src/ui/morvi --screenshots docs out/demo.smc
+ls docs/*.png
