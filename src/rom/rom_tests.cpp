@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "rom/rom_file.h"
 #include "rom/rom_state.h"
 #include "testing/fixtures.h"
@@ -78,4 +80,24 @@ TEST(RomFile, NeverCreatesAMissingFileAndRefusesReadOnlyOpenForWriting) {
     const std::uint8_t data[] = {9};
     EXPECT_FALSE(file.write(0, data)) << "a file opened for reading only takes no writes";
     EXPECT_FALSE(file.good());
+}
+
+TEST(RomFile, WriteReplacingPutsTheFileInPlaceOnlyWhenWholeAndKeepsTheOldOneOtherwise) {
+    TempDir dir;
+    const std::string path = dir.file("picture.png");
+    morvi::testing::writeFile(path, {1, 2, 3});
+    std::string temp;
+    EXPECT_FALSE(writeReplacing(path, [&](const std::string& t) {
+        temp = t;
+        morvi::testing::writeFile(t, {9}); // half written, then the writer fails
+        return false;
+    }));
+    EXPECT_EQ(morvi::testing::readFile(path), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_NE(temp, path);
+    EXPECT_FALSE(std::filesystem::exists(temp)) << "no half-written file is left behind";
+
+    EXPECT_TRUE(writeReplacing(path, [](const std::string& t) { return writeWholeFile(t, std::vector<std::uint8_t>{7, 7}); }));
+    EXPECT_EQ(morvi::testing::readFile(path), (std::vector<std::uint8_t>{7, 7}));
+    EXPECT_FALSE(writeReplacing(dir.file("no-such-folder/x.png"),
+                                [](const std::string& t) { return writeWholeFile(t, std::vector<std::uint8_t>{1}); }));
 }

@@ -1,5 +1,7 @@
 // The tool dialogs: grid settings, background chooser, export dialog and the copy dialogs.
 #include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -10,7 +12,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "imagefile/image_file.h"
 #include "ui/dialogs.h"
+#include "ui/import_dialog.h"
 #include "ui/main_window.h"
 #include "ui/monster_page.h"
 #include "ui/ui_test_support.h"
@@ -200,4 +204,56 @@ TEST(CopyDialogs, CopyNeedsASelectionAndTheChoiceAlwaysHasOne) {
     cancelled.show();
     cancelled.cancelButton()->click();
     EXPECT_EQ(cancelled.choice(), -1);
+}
+
+TEST(ImportFileDialog, ThePanelFollowsTheFileUnderThePointerAndARefusedFileKeepsItOpen) {
+    EditorHarness h;
+    h.openDemo();
+    morvi::IndexedImage art;
+    art.allocateImage(100, 50);
+    for (int i = 1; i < 12; ++i) art.setPaletteEntry(std::uint8_t(i), morvi::makeColor(std::uint8_t(20 * i), 0, 90));
+    for (int x = 0; x < 100; ++x) art.setPixel(x, 10, std::uint8_t(1 + x % 11));
+    ASSERT_FALSE(morvi::savePng(art, h.file("wide.png"), 100, 50));
+    morvi::testing::writeFile(h.file("junk.pcx"), {0, 1, 2});
+
+    int accepted = 0;
+    ImportRequest request;
+    request.title = QStringLiteral("Import Monster");
+    request.filters = {QStringLiteral("Supported images formats (*.png, *.bmp, *.pcx) (*.png *.bmp *.pcx)")};
+    request.preview = [&](const QString& path) {
+        ImportPreview p;
+        p.picture.resize(128, 128);
+        p.sizeText = path.isEmpty() ? QString() : QStringLiteral("size of ") + QFileInfo(path).fileName();
+        return p;
+    };
+    request.accept = [&](const QString& path) {
+        ++accepted;
+        return path.endsWith(QStringLiteral(".png"));
+    };
+    ImportFileDialog dialog(h.window.get(), request);
+    dialog.setDirectory(QString::fromStdString(h.dir.path().string()));
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Import Monster"));
+    EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
+    emit dialog.currentChanged(QString::fromStdString(h.file("wide.png")));
+    EXPECT_EQ(dialog.sizeLabel()->text(), QStringLiteral("size of wide.png"));
+    emit dialog.currentChanged(QString());
+    EXPECT_TRUE(dialog.sizeLabel()->text().isEmpty());
+
+    dialog.selectFile(QString::fromStdString(h.file("junk.pcx")));
+    dialog.accept();
+    EXPECT_EQ(accepted, 1);
+    EXPECT_TRUE(dialog.isVisible()) << "a refused file keeps the chooser open";
+    dialog.selectFile(QString::fromStdString(h.file("wide.png")));
+    dialog.accept();
+    EXPECT_EQ(accepted, 2);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+
+    // The monster page's own panel: a picture wider than 64 is shown as "128x128".
+    h.prompts.importFiles = {QString::fromStdString(h.file("wide.png"))};
+    h.window->monsterPage()->importImage();
+    ASSERT_FALSE(h.prompts.previews.empty());
+    EXPECT_EQ(h.prompts.previews[0].sizeText, QStringLiteral("128x128"));
+    EXPECT_EQ(h.prompts.previews[0].colorsText, QStringLiteral("16 colors"));
+    EXPECT_EQ(h.prompts.previews[0].picture.width, 128);
 }
