@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/history.h"
 #include "app/rom_session.h"
 #include "app/settings.h"
 #include "cli/demo_rom.h"
@@ -84,4 +85,114 @@ TEST(RomSession, AFailedOpenChangesNothingInTheWorkspace) {
     EXPECT_FALSE(ws->rom.romHasHeader) << "the header flag of the failed file is not kept";
     EXPECT_EQ(ws->monsters.entries[0].name, firstName);
     EXPECT_EQ(ws->monsters.palettes, firstPalette);
+}
+
+namespace {
+
+std::unique_ptr<Workspace> demoWorkspace(const TempDir& dir) {
+    const std::string path = dir.file("demo.smc");
+    EXPECT_TRUE(buildDemoRom().writeFile(path, false));
+    auto ws = Workspace::create();
+    EXPECT_TRUE(openRom(*ws, path, HeaderChoice::Detect).ok);
+    return ws;
+}
+
+} // namespace
+
+TEST(History, UndoAndRedoBringBackEveryChunkOfEachFamily) {
+    TempDir dir;
+    auto ws = demoWorkspace(dir);
+    EditHistory history;
+    const Snapshot start[3] = {takeSnapshot(*ws, Family::Monsters), takeSnapshot(*ws, Family::Portraits),
+                               takeSnapshot(*ws, Family::Characters)};
+
+    // A new image (a record slot more, a mold table change), a palette colour, a portrait
+    // pixel, a copied character.
+    history.begin(*ws, Family::Monsters, "New Image", {0, 3});
+    ASSERT_TRUE(newEntryImage(ws->monsters, ws->monsters.entries[3]));
+    setEntryPixel(ws->monsters, ws->monsters.entries[3], 60, 60, 5);
+    commitEntry(ws->monsters, ws->monsters.entries[3]);
+    ASSERT_TRUE(history.end(*ws));
+    history.begin(*ws, Family::Monsters, "Palette colour", {1, 390});
+    ws->monsters.palettes[12].red = 8;
+    ASSERT_TRUE(history.end(*ws));
+    history.begin(*ws, Family::Portraits, "Draw", {2, 4});
+    ws->portraits.portraits[4].image.setPixel(1, 1, 9);
+    ASSERT_TRUE(history.end(*ws));
+    history.begin(*ws, Family::Characters, "Copy", {3, 1});
+    copyCharacterSprites(ws->characters, 1, 5, kAllSprites);
+    ASSERT_TRUE(history.end(*ws));
+    history.begin(*ws, Family::Portraits, "Nothing", {2, 0});
+    EXPECT_FALSE(history.end(*ws)) << "a step that changed nothing is not kept";
+    EXPECT_EQ(history.size(), 4u);
+    EXPECT_EQ(history.undoLabel(), "Copy");
+
+    const Snapshot end[3] = {takeSnapshot(*ws, Family::Monsters), takeSnapshot(*ws, Family::Portraits),
+                             takeSnapshot(*ws, Family::Characters)};
+    std::optional<Place> where;
+    while (history.canUndo()) where = history.undo(*ws);
+    ASSERT_TRUE(where);
+    EXPECT_EQ(where->page, 0);
+    EXPECT_EQ(where->picture, 3);
+    for (int f = 0; f < 3; ++f) EXPECT_TRUE(takeSnapshot(*ws, Family(f)) == start[f]) << f;
+    EXPECT_EQ(history.redoLabel(), "New Image");
+    while (history.canRedo()) history.redo(*ws);
+    for (int f = 0; f < 3; ++f) EXPECT_TRUE(takeSnapshot(*ws, Family(f)) == end[f]) << f;
+}
+
+TEST(History, SavedStateFollowsUndoRedoAndHiddenSaveSteps) {
+    TempDir dir;
+    auto ws = demoWorkspace(dir);
+    EditHistory history;
+    auto draw = [&](int x) {
+        history.begin(*ws, Family::Portraits, "Draw", {2, 0});
+        ws->portraits.portraits[0].image.setPixel(x, 0, 3);
+        history.end(*ws);
+    };
+    EXPECT_FALSE(history.differsFromSaved(Family::Portraits));
+    draw(0);
+    EXPECT_TRUE(history.differsFromSaved(Family::Portraits));
+    EXPECT_FALSE(history.differsFromSaved(Family::Monsters));
+    history.undo(*ws);
+    EXPECT_FALSE(history.differsFromSaved(Family::Portraits)) << "undone back to the saved state";
+    history.redo(*ws);
+    // A save that changes the data on its own (as the monster save renumbers records).
+    const Snapshot beforeSave = takeSnapshot(*ws, Family::Portraits);
+    const std::uint8_t stored = ws->portraits.portraits[7].storedNumber;
+    const std::uint8_t renumbered = std::uint8_t(stored ^ 1);
+    ws->portraits.portraits[7].storedNumber = renumbered;
+    history.recordHidden(*ws, Family::Portraits, beforeSave);
+    history.markSaved(Family::Portraits);
+    EXPECT_FALSE(history.differsFromSaved(Family::Portraits));
+    EXPECT_EQ(history.undoLabel(), "Draw") << "the save's own step is not offered";
+    history.undo(*ws);
+    EXPECT_EQ(ws->portraits.portraits[7].storedNumber, stored) << "undo takes the save's own changes back first";
+    EXPECT_TRUE(history.differsFromSaved(Family::Portraits));
+    EXPECT_NE(ws->portraits.portraits[0].image.pixel(0, 0), 3);
+    history.redo(*ws);
+    EXPECT_EQ(ws->portraits.portraits[7].storedNumber, renumbered) << "redo brings the save's changes back too";
+    EXPECT_FALSE(history.differsFromSaved(Family::Portraits));
+    // A new edit after an undo drops the redo branch.
+    history.undo(*ws);
+    draw(5);
+    EXPECT_FALSE(history.canRedo());
+    EXPECT_TRUE(history.differsFromSaved(Family::Portraits));
+}
+
+TEST(History, OldestStepsGoWhenTheHistoryOutgrowsItsLimit) {
+    TempDir dir;
+    auto ws = demoWorkspace(dir);
+    EditHistory history(200 * 1024);
+    for (int i = 0; i < 100; ++i) {
+        history.begin(*ws, Family::Portraits, "Draw", {2, i % 19});
+        ws->portraits.portraits[std::size_t(i % 19)].image.setPixel(i % 40, 2, std::uint8_t(1 + i % 15));
+        history.end(*ws);
+    }
+    EXPECT_LE(history.bytes(), 200u * 1024);
+    EXPECT_LT(history.size(), 100u);
+    EXPECT_GT(history.size(), 10u);
+    int undone = 0;
+    while (history.canUndo()) history.undo(*ws), ++undone;
+    EXPECT_EQ(std::size_t(undone), history.size());
+    EXPECT_TRUE(history.differsFromSaved(Family::Portraits)) << "the saved state was among the dropped steps";
 }
