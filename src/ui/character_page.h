@@ -19,6 +19,10 @@ public:
     void importImage() override;
     void romLoaded() override;
     bool saveToRom(const std::string& path) override;
+    morvi::Family family() const override { return morvi::Family::Characters; }
+    morvi::Place place() const override { return {3, m_character}; }
+    void dataRestored() override;
+    void showPicture(int index) override;
 
     int currentCharacter() const { return m_character; }
     int selectedSprite() const { return m_sprite; }

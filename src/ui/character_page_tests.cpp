@@ -152,7 +152,7 @@ TEST_F(CharacterFixture, CopyingAllSpritesTakesTheSourcesPaletteNumber) {
     EXPECT_TRUE(page->changed());
 
     // Cancelling the choice changes nothing.
-    page->setChanged(false);
+    h.markSaved(page);
     page->copyButton()->click();
     choice = openDialogOf<CopyChoiceDialog>(h.window.get());
     ASSERT_NE(choice, nullptr);

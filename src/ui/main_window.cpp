@@ -42,7 +42,7 @@ QString recentText(int index, const std::string& path) {
 MainWindow::MainWindow(morvi::Workspace& ws, Prompts& prompts, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_ws(ws), m_prompts(prompts), m_context{ws, prompts} {
+      m_ws(ws), m_prompts(prompts), m_context{ws, prompts, m_history} {
     initResources();
     setWindowTitle(kCaption);
     setWindowIcon(QIcon(QStringLiteral(":/art/morvi-64.png")));
@@ -70,6 +70,7 @@ MainWindow::MainWindow(morvi::Workspace& ws, Prompts& prompts, QWidget* parent)
                       static_cast<Tab*>(m_characterPage)}) {
         m_stack->addWidget(page);
         connect(page, &Tab::exitRequested, this, &QWidget::close);
+        connect(page, &Tab::edited, this, &MainWindow::updateEditMenu);
     }
     m_hint = new QLabel(QStringLiteral("Open a Final Fantasy III ROM with File > Open ... (Ctrl+O)."), central);
     m_hint->setAlignment(Qt::AlignCenter);
@@ -102,6 +103,15 @@ void MainWindow::buildMenus() {
     connect(m_open, &QAction::triggered, this, [this] { openRom(255); });
     connect(m_save, &QAction::triggered, this, [this] { saveRom(); });
     connect(m_exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    m_undo = edit->addAction(QStringLiteral("&Undo"));
+    m_undo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
+    m_redo = edit->addAction(QStringLiteral("&Redo"));
+    m_redo->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
+    connect(m_undo, &QAction::triggered, this, &MainWindow::undo);
+    connect(m_redo, &QAction::triggered, this, &MainWindow::redo);
+    updateEditMenu();
 
     m_imageMenu = menuBar()->addMenu(QStringLiteral("&Image"));
     auto pageCommand = [this](const char* text, std::function<void(Tab*)> run) {
@@ -204,10 +214,13 @@ void MainWindow::loadRom(const QString& path) {
 
     const bool first = m_ws.rom.romPath.empty();
     m_ws.rom.romPath = file;
-    // The pages hold what the file holds now: any edits were saved or discarded before.
+    // The pages hold what the file holds now: any edits were saved or discarded before, and
+    // nothing of the old file can be undone into the new one.
+    m_history.clear();
     m_monsterPage->setChanged(false);
     m_portraitPage->setChanged(false);
     m_characterPage->setChanged(false);
+    updateEditMenu();
     if (first) firstRomLoaded();
     if (Tab* page = currentPage()) page->redraw();
     m_ws.settings.addRecentFile(file);
@@ -244,12 +257,20 @@ bool MainWindow::saveRom() {
                       static_cast<Tab*>(m_characterPage)}) {
         if (!page->changed()) continue;
         page->setChanged(false);
-        if (!page->saveToRom(m_ws.rom.romPath)) {
+        // A save may change the data on its own (the monster save drops unused records and
+        // renumbers them): that is kept as part of the history, so undo stays exact.
+        const morvi::Snapshot before = morvi::takeSnapshot(m_ws, page->family());
+        const bool saved = page->saveToRom(m_ws.rom.romPath);
+        m_history.recordHidden(m_ws, page->family(), before);
+        if (!saved) {
             // The edits were not written: they must still count as unsaved.
             page->setChanged(true);
+            updateEditMenu();
             return false;
         }
+        m_history.markSaved(page->family());
     }
+    updateEditMenu();
     progress.reset();
     m_prompts.message(QStringLiteral("ROM saved"), Icon::None);
     return true;
@@ -262,6 +283,46 @@ bool MainWindow::askSaveChanges() {
     case Answer::No: return false;
     default: return true;
     }
+}
+
+Tab* MainWindow::pageOf(morvi::Family family) const {
+    switch (family) {
+    case morvi::Family::Monsters: return m_monsterPage;
+    case morvi::Family::Portraits: return m_portraitPage;
+    default: return m_characterPage;
+    }
+}
+
+void MainWindow::updateEditMenu() {
+    const bool loaded = !m_ws.rom.romPath.empty();
+    const bool canUndo = loaded && m_history.canUndo(), canRedo = loaded && m_history.canRedo();
+    m_undo->setEnabled(canUndo);
+    m_redo->setEnabled(canRedo);
+    m_undo->setText(canUndo ? QStringLiteral("&Undo ") + QString::fromStdString(m_history.undoLabel()) : QStringLiteral("&Undo"));
+    m_redo->setText(canRedo ? QStringLiteral("&Redo ") + QString::fromStdString(m_history.redoLabel()) : QStringLiteral("&Redo"));
+}
+
+void MainWindow::undo() {
+    const auto family = m_history.undoFamily();
+    if (!family || m_history.open()) return;
+    if (const auto place = m_history.undo(m_ws)) historyMoved(*family, *place);
+}
+
+void MainWindow::redo() {
+    const auto family = m_history.redoFamily();
+    if (!family || m_history.open()) return;
+    if (const auto place = m_history.redo(m_ws)) historyMoved(*family, *place);
+}
+
+void MainWindow::historyMoved(morvi::Family family, morvi::Place place) {
+    Tab* page = pageOf(family);
+    page->dataRestored();
+    // Show where the step happened.
+    if (place.page >= 0 && place.page <= 3 && place.page != m_tabs->currentIndex()) m_tabs->setCurrentIndex(place.page);
+    page->showPicture(place.picture);
+    for (Tab* p : {static_cast<Tab*>(m_monsterPage), static_cast<Tab*>(m_portraitPage), static_cast<Tab*>(m_characterPage)})
+        p->refreshChanged();
+    updateEditMenu();
 }
 
 Tab* MainWindow::currentPage() const {

@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 
+#include "app/history.h"
 #include "ui/tab.h"
 
 class QAction;
@@ -49,6 +50,11 @@ public:
     QAction* exitAction() const { return m_exit; }
     QAction* gridAction() const { return m_grid; }
     QAction* backgroundAction() const { return m_background; }
+    QAction* undoAction() const { return m_undo; }
+    QAction* redoAction() const { return m_redo; }
+    morvi::EditHistory& history() { return m_history; }
+    void undo();
+    void redo();
     QMenu* fileMenu() const { return m_fileMenu; }
     QMenu* imageMenu() const { return m_imageMenu; }
     QList<QAction*> recentActions() const { return m_recent; }
@@ -69,8 +75,13 @@ private:
     void firstRomLoaded();
     void showToolDialog(QDialog* dialog);
 
+    void historyMoved(morvi::Family family, morvi::Place place);
+    void updateEditMenu();
+    Tab* pageOf(morvi::Family family) const;
+
     morvi::Workspace& m_ws;
     Prompts& m_prompts;
+    morvi::EditHistory m_history;
     EditorContext m_context;
     QTabBar* m_tabs = nullptr;
     QStackedWidget* m_stack = nullptr;
@@ -80,6 +91,8 @@ private:
     CharacterPage* m_characterPage = nullptr;
     QMenu* m_fileMenu = nullptr;
     QMenu* m_imageMenu = nullptr;
+    QAction* m_undo = nullptr;
+    QAction* m_redo = nullptr;
     QAction* m_open = nullptr;
     QAction* m_save = nullptr;
     QAction* m_exit = nullptr;

@@ -82,6 +82,34 @@ int MonsterPage::entryAt(int family, int position) {
     return e >= kSkippedEsperEntry ? e + 1 : e;
 }
 
+int MonsterPage::positionOf(int family, int entry) {
+    if (family == kMonstersTab) return entry >= 0 && entry < morvi::kMonsterCount ? entry : -1;
+    if (entry < morvi::kFirstEsper || entry == kSkippedEsperEntry || entry >= morvi::kMonsterEntryCount) return -1;
+    return entry - morvi::kFirstEsper - (entry > kSkippedEsperEntry ? 1 : 0);
+}
+
+void MonsterPage::dataRestored() {
+    if (!m_loaded) return;
+    // Entries sharing a restored record or palette show it again.
+    m_edited = false;
+    morvi::redecodeEntries(ws().monsters);
+    refillRecordList();
+    if (m_currentColor >= colorCount()) m_currentColor = 0;
+    updateColorControls();
+    redrawPage();
+}
+
+void MonsterPage::showPicture(int e) {
+    const int position = positionOf(m_family, e);
+    if (position < 0) return;
+    if (pictureList()->currentIndex() == position) {
+        m_entry = e;
+        redrawPage();
+    } else {
+        pictureList()->setCurrentIndex(position);
+    }
+}
+
 morvi::MonsterEntry& MonsterPage::entry() const { return ws().monsters.entries[std::size_t(m_entry)]; }
 
 QSize MonsterPage::magnifiedSize() const { return QSize(entry().side(), entry().side()); }

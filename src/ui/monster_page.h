@@ -21,10 +21,16 @@ public:
     void romLoaded() override;
     void redraw() override;
     bool saveToRom(const std::string& path) override;
+    morvi::Family family() const override { return morvi::Family::Monsters; }
+    morvi::Place place() const override { return {m_family, m_entry}; }
+    void dataRestored() override;
+    void showPicture(int entry) override;
+    // The list position of an entry in a family, or -1 when the family does not list it.
+    static int positionOf(int family, int entry);
 
     // Monsters for page index 0, espers for 1: refills the list and shows the family's first entry.
     void selectFamily(int pageIndex);
-    int family() const { return m_family; }
+    int shownFamily() const { return m_family; }
     int currentEntry() const { return m_entry; }
     // The entry at a position of the list of a family.
     static int entryAt(int family, int position);

@@ -297,7 +297,7 @@ TEST_F(MonsterFixture, OnlyRealChangesMarkThePage) {
     // Flip is a change (and saved as one).
     page->flipImage(0);
     EXPECT_TRUE(page->changed());
-    page->setChanged(false);
+    h.markSaved(page);
 
     // "New Image": a blank picture in a new record slot, named after the entry in the list.
     const int records = h.ws->monsters.recordCount;
@@ -310,7 +310,7 @@ TEST_F(MonsterFixture, OnlyRealChangesMarkThePage) {
               QStringLiteral("Image %1 - %2").arg(records).arg(QString::fromStdString(entry().name)));
 
     // With every slot taken, a warning and no change.
-    page->setChanged(false);
+    h.markSaved(page);
     h.ws->monsters.recordCount = morvi::kRecordSlotCount;
     const auto record = entry().recordIndex;
     h.prompts.log.clear();
@@ -337,7 +337,7 @@ TEST_F(MonsterFixture, CopyTakesAnotherEntrysPictureAndClearNeedsOk) {
         for (int x = 0; x < from.side(); x += 3) ASSERT_EQ(entry().image.pixel(x, y), from.image.pixel(x, y));
     EXPECT_TRUE(page->changed());
 
-    page->setChanged(false);
+    h.markSaved(page);
     const auto pixels = entry().image.pixels;
     h.prompts.answers = {Answer::Cancel};
     page->clearButton()->click();

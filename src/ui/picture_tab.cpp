@@ -97,9 +97,14 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
 
     connect(m_canvas, &CanvasView::stroke, this, [this](QPoint at, bool first) {
         if (!m_loaded) return;
+        // A stroke from press to release is one step of the history.
+        if (first) beginGroup(currentTool() == Tool::Erase ? QStringLiteral("Erase") : QStringLiteral("Draw"));
         const QPoint p = origin() + QPoint(at.x() / magnificationValue(), at.y() / magnificationValue());
         toolAt(p.x(), p.y(), first);
     });
+    connect(m_canvas, &CanvasView::strokeEnded, this, [this] { endGroup(); });
+    connect(m_colors, &ColorControls::sliderPressed, this, [this] { beginGroup(QStringLiteral("Palette colour")); });
+    connect(m_colors, &ColorControls::sliderReleased, this, [this] { endGroup(); });
     connect(m_strip, &SurfaceView::pressed, this, [this](QPoint at) {
         if (!m_loaded) return;
         const int c = at.x() / swatchWidth();

@@ -19,6 +19,10 @@ public:
     void importImage() override;
     void romLoaded() override;
     bool saveToRom(const std::string& path) override;
+    morvi::Family family() const override { return morvi::Family::Portraits; }
+    morvi::Place place() const override { return {2, m_portrait}; }
+    void dataRestored() override;
+    void showPicture(int index) override;
 
     int currentPortrait() const { return m_portrait; }
     QPushButton* importButton() const { return m_importButton; }

@@ -144,7 +144,7 @@ TEST_F(PortraitFixture, RawPairsImportWhateverTheCaseAndRefuseShortFiles) {
     page->pictureList()->setCurrentIndex(5);
     const auto before = portrait(5).image;
     const auto table = h.ws->portraits.palettes;
-    page->setChanged(false);
+    h.markSaved(page);
     h.prompts.log.clear();
     h.prompts.importFiles = {QString::fromStdString(h.file("cut.bin")), QString()};
     page->importImage();
@@ -179,7 +179,7 @@ TEST_F(PortraitFixture, DrawingCopyFlipAndSaveThroughCtrlS) {
     drag(page->canvas(), {canvasPointOf(10, 10), canvasPointOf(11, 10), canvasPointOf(12, 10)});
     for (int x = 10; x <= 12; ++x) EXPECT_EQ(portrait(0).image.pixel(x, 10), 7);
     // Outside the portrait (the canvas is 256 wide, the portrait 240 at x6): nothing changes.
-    page->setChanged(false);
+    h.markSaved(page);
     drag(page->canvas(), {QPoint(250, 250)});
     EXPECT_FALSE(page->changed());
     page->flipImage(1);
@@ -194,7 +194,7 @@ TEST_F(PortraitFixture, DrawingCopyFlipAndSaveThroughCtrlS) {
     copy->list()->setCurrentRow(0);
     copy->copyButton()->click(); // from itself: nothing to do
     page->pictureList()->setCurrentIndex(3);
-    page->setChanged(false);
+    h.markSaved(page);
     page->copyButton()->click();
     copy = qobject_cast<CopyListDialog*>(page->openDialog());
     ASSERT_NE(copy, nullptr);

@@ -66,7 +66,9 @@ TEST(MainWindow, StartsWithTheCaptionFixedSizeMenusAndNoTabs) {
     EXPECT_FALSE(w.backgroundAction()->isEnabled());
     QStringList menus;
     for (QAction* a : w.menuBar()->actions()) menus << a->text();
-    EXPECT_EQ(menus, (QStringList{"File", "&Image", "&Options"}));
+    EXPECT_EQ(menus, (QStringList{"File", "&Edit", "&Image", "&Options"}));
+    EXPECT_FALSE(w.undoAction()->isEnabled());
+    EXPECT_FALSE(w.redoAction()->isEnabled());
 
     // Ctrl+S before any ROM: the Save item is disabled, so nothing happens at all.
     QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);

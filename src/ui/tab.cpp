@@ -1,5 +1,7 @@
 #include "ui/tab.h"
 
+#include "app/workspace.h"
+
 namespace morvi::ui {
 
 Tab::Tab(EditorContext& context, QWidget* parent) : QWidget(parent), m_context(context) {}
@@ -15,13 +17,30 @@ void Tab::setChanged(bool changed) {
     emit changedChanged(changed);
 }
 
+void Tab::refreshChanged() { setChanged(m_context.history.differsFromSaved(family())); }
+
 bool Tab::applyEdit(const QString& label, const std::function<bool()>& change) {
+    morvi::EditHistory& history = m_context.history;
+    const bool grouped = history.open();
+    if (!grouped) history.begin(m_context.ws, family(), label.toStdString(), place());
     const bool didChange = change();
-    if (didChange) {
-        setChanged(true);
+    if (!grouped) {
+        history.end(m_context.ws);
+        refreshChanged();
         emit edited(label);
     }
     return didChange;
+}
+
+void Tab::beginGroup(const QString& label) {
+    if (!m_context.history.open()) m_context.history.begin(m_context.ws, family(), label.toStdString(), place());
+}
+
+void Tab::endGroup() {
+    if (!m_context.history.open()) return;
+    m_context.history.end(m_context.ws);
+    refreshChanged();
+    emit edited(QString());
 }
 
 } // namespace morvi::ui

@@ -6,9 +6,7 @@
 #include <functional>
 #include <string>
 
-namespace morvi {
-struct Workspace;
-}
+#include "app/history.h"
 
 namespace morvi::ui {
 
@@ -18,6 +16,7 @@ class Prompts;
 struct EditorContext {
     morvi::Workspace& ws;
     Prompts& prompts;
+    morvi::EditHistory& history; // one history for the whole ROM
 };
 
 // Page index: which tab shows.
@@ -41,6 +40,15 @@ public:
 
     bool changed() const { return m_changed; }
     void setChanged(bool changed);
+    // The family the page edits, and where on the page the user is (for the history).
+    virtual morvi::Family family() const = 0;
+    virtual morvi::Place place() const = 0;
+    // After undo or redo changed the family's data: bring lists and pictures up to date.
+    virtual void dataRestored() = 0;
+    // Shows a picture of the page (an entry, portrait or character number).
+    virtual void showPicture(int picture) = 0;
+    // The changed flag as the history sees it: whether the data differs from the last save.
+    void refreshChanged();
     // Draws the page again as it stands: the pictures, the strip and the texts.
     void redrawPage();
 
@@ -54,9 +62,13 @@ signals:
 protected:
     // Renders the page's pictures and brings its texts up to date; safe before any ROM.
     virtual void paint() = 0;
-    // Runs one edit of the family's data. change returns whether the data changed; only then
-    // is the page marked changed. Returns what change returned.
+    // Runs one edit of the family's data as one step of the history (or as part of the open
+    // group). change returns whether it changed anything; the page is marked changed when the
+    // family's data differs from the last save. Returns what change returned.
     bool applyEdit(const QString& label, const std::function<bool()>& change);
+    // Edits between these two are one step: a stroke from press to release, a slider drag.
+    void beginGroup(const QString& label);
+    void endGroup();
 
     EditorContext& m_context;
 

@@ -80,6 +80,11 @@ void EditorHarness::activate() {
     (void)QTest::qWaitForWindowActive(window.get(), 1000);
 }
 
+void EditorHarness::markSaved(Tab* page) {
+    window->history().markSaved(page->family());
+    page->refreshChanged();
+}
+
 void EditorHarness::openDemo() {
     prompts.files.push_back(QString::fromStdString(m_romPath));
     window->openRom(255);

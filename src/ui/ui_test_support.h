@@ -58,6 +58,8 @@ public:
     void openDemo();
     // Makes the main window the active one, as a click on it would.
     void activate();
+    // The page's data as it is now counts as saved (as after Ctrl+S, without writing).
+    void markSaved(class Tab* page);
 
     morvi::testing::TempDir dir;
     std::unique_ptr<morvi::Workspace> ws;

@@ -101,6 +101,7 @@ ColorControls::ColorControls(QWidget* parent) : QWidget(parent) {
             m_values[std::size_t(c)]->setText(QString::number(v));
             emit channelMoved(c, v);
         });
+        connect(slider, &QSlider::sliderPressed, this, &ColorControls::sliderPressed);
         connect(slider, &QSlider::sliderReleased, this, &ColorControls::sliderReleased);
     }
     m_transparent = new QCheckBox(QStringLiteral("Transparent"), this);

@@ -76,6 +76,7 @@ public:
 
 signals:
     void channelMoved(int channel, int value); // 0 red, 1 green, 2 blue
+    void sliderPressed();
     void sliderReleased();
     void transparentClicked();
 

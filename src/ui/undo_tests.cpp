@@ -1,0 +1,247 @@
+// Undo and redo through the Edit menu and its shortcuts, across the three pages.
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTest>
+#include <QToolButton>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <random>
+
+#include "app/history.h"
+#include "imagefile/image_file.h"
+#include "ui/character_page.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+#include "ui/monster_page.h"
+#include "ui/portrait_page.h"
+#include "ui/ui_test_support.h"
+
+using namespace morvi::ui;
+using morvi::Family;
+using morvi::testing::readFile;
+
+namespace {
+
+// What a save of all three families would write, without touching the editor's ROM: copies of
+// the families saved into a scratch copy of the demo ROM as it was built.
+std::vector<std::uint8_t> savedBytes(EditorHarness& h, int currentEntry) {
+    const std::string scratch = h.file("scratch.smc");
+    morvi::testing::writeFile(scratch, demoRomBytes(false));
+    auto monsters = std::make_unique<morvi::MonsterGraphics>(h.ws->monsters);
+    auto portraits = std::make_unique<morvi::PortraitSet>(h.ws->portraits);
+    auto characters = std::make_unique<morvi::CharacterSet>(h.ws->characters);
+    morvi::CollectingNotifier quiet;
+    EXPECT_TRUE(morvi::saveMonstersToRom(*monsters, currentEntry, scratch, h.ws->rom, quiet)) << quiet.lastText();
+    EXPECT_TRUE(morvi::savePortraits(*portraits, scratch, h.ws->rom, quiet));
+    EXPECT_TRUE(morvi::saveCharacterSprites(*characters, scratch, h.ws->rom, quiet));
+    return readFile(scratch);
+}
+
+QPoint pixelPoint(PictureTab* page, int x, int y) {
+    const int m = page->magnification()->value();
+    return QPoint(x * m + m / 2, y * m + m / 2);
+}
+
+} // namespace
+
+TEST(Undo, AStrokeIsOneStepAndTheChangedFlagFollowsTheSavedState) {
+    EditorHarness h;
+    h.openDemo();
+    MonsterPage* page = h.window->monsterPage();
+    const auto before = h.ws->monsters.entries[0].image.pixels;
+    click(page->strip(), QPoint(18 * 2 + 4, 5));
+    drag(page->canvas(), {pixelPoint(page, 1, 1), pixelPoint(page, 2, 1), pixelPoint(page, 3, 1), pixelPoint(page, 4, 2)});
+    const auto after = h.ws->monsters.entries[0].image.pixels;
+    ASSERT_NE(after, before);
+    EXPECT_TRUE(h.window->undoAction()->isEnabled());
+    EXPECT_EQ(h.window->undoAction()->text(), QStringLiteral("&Undo Draw"));
+    EXPECT_EQ(h.window->history().size(), 1u) << "a stroke from press to release is one step";
+
+    QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(h.ws->monsters.entries[0].image.pixels, before);
+    EXPECT_FALSE(page->changed()) << "undone back to the saved state";
+    EXPECT_EQ(h.window->redoAction()->text(), QStringLiteral("&Redo Draw"));
+    h.prompts.log.clear();
+    EXPECT_TRUE(h.window->close()) << "nothing to save: no question";
+    EXPECT_TRUE(h.prompts.log.empty());
+    h.window->show();
+    h.activate();
+
+    QTest::keyClick(h.window.get(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(h.ws->monsters.entries[0].image.pixels, after);
+    EXPECT_TRUE(page->changed());
+    QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(h.ws->monsters.entries[0].image.pixels, after) << "Ctrl+Shift+Z redoes too";
+
+    // A save keeps the history; undoing past it leaves something to save again.
+    QTest::keyClick(h.window.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(page->changed());
+    EXPECT_TRUE(h.window->undoAction()->isEnabled());
+    h.window->undo();
+    EXPECT_TRUE(page->changed());
+    EXPECT_EQ(h.ws->monsters.entries[0].image.pixels, before);
+    h.window->redo();
+    EXPECT_FALSE(page->changed());
+
+    // Opening a ROM starts a new history.
+    h.openDemo();
+    EXPECT_FALSE(h.window->undoAction()->isEnabled());
+    EXPECT_FALSE(h.window->redoAction()->isEnabled());
+}
+
+TEST(Undo, ShowsThePageAndPictureOfTheStepAndASliderDragIsOneStep) {
+    EditorHarness h;
+    h.openDemo();
+    h.window->tabBar()->setCurrentIndex(2);
+    PortraitPage* portraits = h.window->portraitPage();
+    portraits->pictureList()->setCurrentIndex(3);
+    click(portraits->strip(), QPoint(18 * 6 + 4, 5));
+    const auto colour = h.ws->portraits.color(h.ws->portraits.portraits[3].paletteNumber, 6);
+    QSlider* red = portraits->colorControls()->slider(0);
+    emit red->sliderPressed();
+    for (int v : {3, 9, 17, 25}) red->setValue(v);
+    emit red->sliderReleased();
+    EXPECT_EQ(h.window->history().size(), 1u);
+    EXPECT_EQ(h.window->undoAction()->text(), QStringLiteral("&Undo Palette colour"));
+
+    h.window->tabBar()->setCurrentIndex(0);
+    portraits->pictureList()->setCurrentIndex(0);
+    h.window->undo();
+    EXPECT_EQ(h.ws->portraits.color(h.ws->portraits.portraits[3].paletteNumber, 6), colour);
+    EXPECT_EQ(h.window->tabBar()->currentIndex(), 2) << "undo shows the page where the step happened";
+    EXPECT_EQ(portraits->currentPortrait(), 3) << "and the picture";
+    EXPECT_EQ(portraits->colorControls()->valueLabel(0)->text().toInt(), colour.red / 8);
+
+    // A monster edit on the Espers tab comes back there.
+    h.window->tabBar()->setCurrentIndex(1);
+    MonsterPage* monsters = h.window->monsterPage();
+    monsters->pictureList()->setCurrentIndex(4);
+    const int esper = monsters->currentEntry();
+    monsters->flipImage(0);
+    h.window->tabBar()->setCurrentIndex(3);
+    h.window->undo();
+    EXPECT_EQ(h.window->tabBar()->currentIndex(), 1);
+    EXPECT_EQ(monsters->currentEntry(), esper);
+}
+
+TEST(Undo, AMonsterSaveThatRenumbersRecordsIsUndoneExactly) {
+    EditorHarness h;
+    h.openDemo();
+    MonsterPage* page = h.window->monsterPage();
+    const morvi::Snapshot start = morvi::takeSnapshot(*h.ws, Family::Monsters);
+    const auto startBytes = savedBytes(h, 0);
+    // Give entry 0 a new record (the old one may fall out of use), draw, save.
+    page->newImageButton()->click();
+    click(page->strip(), QPoint(18 + 4, 5));
+    drag(page->canvas(), {pixelPoint(page, 10, 10)});
+    QTest::keyClick(h.window.get(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(h.prompts.lastText(), QStringLiteral("ROM saved"));
+    h.window->undo();
+    h.window->undo();
+    EXPECT_FALSE(h.window->undoAction()->isEnabled());
+    EXPECT_EQ(savedBytes(h, 0), startBytes);
+    EXPECT_TRUE(morvi::takeSnapshot(*h.ws, Family::Monsters) == start);
+    EXPECT_TRUE(page->changed()) << "the file holds the saved edit, the editor the original";
+}
+
+// 200 edits of every kind on the three pages, undone and redone: the data a save would write is
+// the same as at the start, and then as at the end.
+TEST(Undo, TwoHundredRandomEditsUndoToTheStartAndRedoToTheEnd) {
+    EditorHarness h;
+    h.openDemo();
+    MainWindow& w = *h.window;
+    MonsterPage* monsters = w.monsterPage();
+    PortraitPage* portraits = w.portraitPage();
+    CharacterPage* characters = w.characterPage();
+    // Files to import.
+    morvi::IndexedImage art;
+    art.allocateImage(40, 40);
+    for (int i = 1; i < 9; ++i) art.setPaletteEntry(std::uint8_t(i), morvi::makeColor(std::uint8_t(30 * i), 200, 40));
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) art.setPixel(x, y, std::uint8_t((x + y) % 9));
+    ASSERT_FALSE(morvi::savePng(art, h.file("small.png"), 40, 40));
+    const QString small = QString::fromStdString(h.file("small.png"));
+
+    const auto startBytes = savedBytes(h, 0);
+    std::mt19937 rng(20261208);
+    auto pick = [&](int n) { return int(rng() % std::uint32_t(n)); };
+    int edits = 0;
+    for (int i = 0; i < 200; ++i) {
+        const int tab = pick(4);
+        w.tabBar()->setCurrentIndex(tab);
+        PictureTab* page = tab < 2 ? static_cast<PictureTab*>(monsters) : tab == 2 ? static_cast<PictureTab*>(portraits)
+                                                                                     : static_cast<PictureTab*>(characters);
+        if (pick(3) == 0) page->pictureList()->setCurrentIndex(pick(page->pictureList()->count()));
+        click(page->strip(), QPoint(18 * (1 + pick(7)) + 4, 5));
+        const std::size_t stepsBefore = w.history().size();
+        switch (pick(tab < 2 ? 12 : 8)) {
+        case 0:
+        case 1: {
+            page->tools()->button(pick(4) == 0 ? Tool::Erase : Tool::Draw)->click();
+            std::vector<QPoint> stroke;
+            const int x = pick(30), y = pick(20);
+            for (int k = 0; k < 4; ++k) stroke.push_back(pixelPoint(page, x + k, y + k / 2));
+            drag(page->canvas(), stroke);
+            break;
+        }
+        case 2: page->colorControls()->slider(pick(3))->setValue(pick(32)); break;
+        case 3: page->colorControls()->transparentBox()->click(); break;
+        case 4: page->flipImage(pick(2)); break;
+        case 5:
+            h.prompts.answers = {Answer::Ok};
+            page->clearImage();
+            break;
+        case 6:
+            h.prompts.importFiles = {small};
+            page->importImage();
+            break;
+        case 7:
+            if (tab == 3) {
+                characters->copyButton()->click();
+                if (auto* choice = openDialogOf<CopyChoiceDialog>(&w)) {
+                    choice->radio(pick(2))->setChecked(true);
+                    choice->okButton()->click();
+                }
+            } else if (tab < 2) {
+                monsters->copyButton()->click();
+            } else {
+                portraits->copyButton()->click();
+            }
+            if (auto* list = openDialogOf<CopyListDialog>(&w)) {
+                list->list()->setCurrentRow(pick(list->list()->count()));
+                list->copyButton()->click();
+            }
+            break;
+        case 8: page->paletteList()->setCurrentIndex(pick(page->paletteList()->count())); break;
+        case 9: monsters->sizeList()->setCurrentIndex(pick(2)); break;
+        case 10: monsters->colorList()->setCurrentIndex(pick(2)); break;
+        default:
+            if (pick(2)) monsters->recordList()->setCurrentIndex(pick(monsters->recordList()->count()));
+            else monsters->newImageButton()->click();
+            break;
+        }
+        edits += w.history().size() > stepsBefore ? 1 : 0;
+    }
+    EXPECT_GT(edits, 120) << "most of the 200 actions changed something";
+    const int endEntry = monsters->currentEntry();
+    const auto endBytes = savedBytes(h, endEntry);
+    ASSERT_NE(endBytes, startBytes);
+
+    int undone = 0;
+    while (w.undoAction()->isEnabled()) w.undo(), ++undone;
+    EXPECT_EQ(std::size_t(undone), w.history().size());
+    EXPECT_EQ(savedBytes(h, monsters->currentEntry()), startBytes);
+    EXPECT_FALSE(w.anyChanged());
+    while (w.redoAction()->isEnabled()) w.redo();
+    EXPECT_EQ(savedBytes(h, endEntry), endBytes);
+    EXPECT_TRUE(w.anyChanged());
+}
