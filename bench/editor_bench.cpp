@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QMouseEvent>
 #include <filesystem>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "rom/rom_file.h"
 #include "ui/main_window.h"
 #include "ui/monster_page.h"
+#include "ui/widgets.h"
 #include "ui/prompts.h"
 
 namespace {
@@ -88,6 +90,60 @@ void stroke_event(benchmark::State& state) {
     }
 }
 
+QPoint pixelPoint(MonsterPage* page, int x, int y) {
+    const int m = page->magnification()->value();
+    return QPoint(x * m + m / 2, y * m + m / 2);
+}
+
+// One draw stroke of a few pixels on the canvas, pressed and released: one history step.
+void strokeOnce(MonsterPage* page, int n) {
+    QWidget* canvas = page->canvas();
+    auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent e(type, QPointF(at), canvas->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+        QApplication::sendEvent(canvas, &e);
+    };
+    const QPoint a = pixelPoint(page, 2 + n % 50, 2 + (n / 50) % 50);
+    send(QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, a + QPoint(4, 0), Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, a + QPoint(4, 0), Qt::LeftButton, Qt::NoButton);
+}
+
+// Undo and redo of one draw step on a monster (each iteration does both).
+void undo_redo(benchmark::State& state) {
+    Editor e;
+    MonsterPage* page = e.window->monsterPage();
+    page->magnification()->setValue(2);
+    for (int n = 0; n < 20; ++n) {
+        QMouseEvent pick(QEvent::MouseButtonPress, QPointF(18 * 3 + 4, 5), page->strip()->mapToGlobal(QPointF(18 * 3 + 4, 5)),
+                         Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(page->strip(), &pick);
+        strokeOnce(page, n * 7);
+    }
+    if (!e.window->history().canUndo()) state.SkipWithError("no step to undo");
+    for (auto _ : state) {
+        e.window->undo();
+        e.window->redo();
+    }
+}
+
+// Memory of 1000 steps: draw strokes spread over many monsters, and the step count kept.
+void history_1000_steps(benchmark::State& state) {
+    for (auto _ : state) {
+        Editor e;
+        MonsterPage* page = e.window->monsterPage();
+        page->magnification()->setValue(2);
+        QMouseEvent pick(QEvent::MouseButtonPress, QPointF(18 * 3 + 4, 5), page->strip()->mapToGlobal(QPointF(18 * 3 + 4, 5)),
+                         Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        for (int n = 0; n < 1000; ++n) {
+            if (n % 10 == 0) page->pictureList()->setCurrentIndex(n / 10);
+            QApplication::sendEvent(page->strip(), &pick);
+            strokeOnce(page, n);
+        }
+        state.counters["steps"] = double(e.window->history().size());
+        state.counters["MB"] = double(e.window->history().bytes()) / (1024.0 * 1024.0);
+    }
+}
+
 void first_open(benchmark::State& state) {
     for (auto _ : state) {
         Editor e;
@@ -102,6 +158,8 @@ BENCHMARK(read_file)->Unit(benchmark::kMillisecond);
 BENCHMARK(page_paint)->Unit(benchmark::kMillisecond);
 BENCHMARK(stroke_event)->Unit(benchmark::kMillisecond);
 BENCHMARK(first_open)->Unit(benchmark::kMillisecond);
+BENCHMARK(undo_redo)->Unit(benchmark::kMillisecond);
+BENCHMARK(history_1000_steps)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
