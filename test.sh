@@ -11,6 +11,17 @@ cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DMORVI_SANITIZE=ON >/dev/null
 cmake --build build-test -j"$jobs"
 (cd build-test && ctest --output-on-failure -j"$jobs")
 
+# Installing puts both programs, the desktop entry and the icon in place; the installed
+# command-line tool runs.
+prefix="$(mktemp -d)"
+cmake --install build-test --prefix "$prefix" >/dev/null
+for f in bin/morvi bin/morvi-cli share/applications/morvi.desktop share/icons/hicolor/128x128/apps/morvi.png; do
+  [ -f "$prefix/$f" ] || { echo "install is missing $f"; exit 1; }
+done
+"$prefix/bin/morvi-cli" --help >/dev/null
+echo "install: morvi, morvi-cli, desktop entry and icon in place; the installed morvi-cli runs"
+rm -rf "$prefix"
+
 if [ -d fuzz ] && [ -f fuzz/CMakeLists.txt ] && command -v clang++ >/dev/null; then
   CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVI_FUZZ=ON \
       -DMORVI_TESTS=OFF -DMORVI_BENCH=OFF -DMORVI_EDITOR=OFF >/dev/null

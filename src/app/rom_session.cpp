@@ -29,6 +29,7 @@ OpenOutcome openRom(Workspace& ws, const std::string& path, HeaderChoice choice)
         out.error = kMsgLoadError;
         return out;
     }
+    out.opened = true;
     out.test = detectRomHeader(file);
     std::fclose(file);
     bool header = ws.rom.romHasHeader;

@@ -17,6 +17,7 @@ enum class HeaderChoice { Detect, Present, Absent };
 
 struct OpenOutcome {
     bool ok = false;
+    bool opened = false; // the file could be opened for reading and writing
     HeaderTest test = HeaderTest::NotRecognised;
     std::string error; // empty on success
 };

@@ -90,6 +90,13 @@ std::unique_ptr<Workspace> openOrComplain(const std::string& path, HeaderChoice 
     auto ws = Workspace::create();
     OpenOutcome outcome = openRom(*ws, path, choice);
     if (test) *test = outcome.test;
+    if (!outcome.ok && !outcome.opened) {
+        // --header cannot help a file that does not open at all.
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec)) err << path << ": no such file\n";
+        else err << path << ": cannot open the file for reading and writing\n";
+        return nullptr;
+    }
     if (!outcome.ok) {
         err << path << ": " << outcome.error << "\n";
         if (outcome.test == HeaderTest::NotRecognised && choice == HeaderChoice::Detect)
@@ -327,6 +334,7 @@ int cmdDemo(const Options& o, std::ostream& err) {
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) return err << kUsage, 1;
     const std::string& command = args[0];
+    if (command == "--help" || command == "-h" || command == "help") return out << kUsage, 0;
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     std::optional<Options> o;
     if (command == "info" || command == "import") {

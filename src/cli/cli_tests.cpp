@@ -218,7 +218,19 @@ TEST(MorviCli, InfoReportsTheModelAndUnrecognisedFilesNeedAnExplicitHeader) {
     CliRun forced = cli(dir, {"info", dir.file("odd.smc"), "--header", "no"});
     EXPECT_EQ(forced.status, 0) << forced.err;
     EXPECT_NE(forced.out.find("header: unrecognised"), std::string::npos);
-    EXPECT_EQ(cli(dir, {"info", dir.file("missing.smc")}).status, 1);
+    CliRun missing = cli(dir, {"info", dir.file("missing.smc")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find(dir.file("missing.smc") + ": no such file"), std::string::npos) << missing.err;
+    EXPECT_EQ(missing.err.find("--header"), std::string::npos) << "--header cannot help a file that does not open";
+    CliRun folder = cli(dir, {"info", dir.path().string()});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_NE(folder.err.find("cannot open the file"), std::string::npos) << folder.err;
+    for (const char* flag : {"--help", "-h"}) {
+        CliRun help = cli(dir, {flag});
+        EXPECT_EQ(help.status, 0) << flag;
+        EXPECT_NE(help.out.find("morvi-cli export ROM DIR"), std::string::npos) << flag;
+        EXPECT_TRUE(help.err.empty());
+    }
     EXPECT_EQ(cli(dir, {"info", rom, "--header", "maybe"}).status, 1);
     EXPECT_EQ(cli(dir, {"frobnicate"}).status, 1);
     morvi::testing::writeFile(dir.file("short.smc"), std::vector<std::uint8_t>(0x100, 0xA2));
