@@ -133,6 +133,19 @@ struct Extent {
 };
 Extent usedExtent(const MonsterGraphics& mg, const MonsterEntry& entry);
 
+// What the next save will fill, counted as the writer counts after dropping unused records and
+// molds: tile bytes against the graphics region and mold bytes against the mold area.
+struct SpaceUse {
+    int graphicsUsed = 0;
+    int graphicsLimit = 0;
+    int moldUsed = 0;
+    int moldLimit = 0;
+};
+SpaceUse spaceUse(const MonsterGraphics& mg);
+// Entries other than `entry` among 0 to 414 that use its palette number / its graphics record.
+std::vector<int> entriesSharingPalette(const MonsterGraphics& mg, int entry);
+std::vector<int> entriesSharingRecord(const MonsterGraphics& mg, int entry);
+
 // --- writer ---
 void pruneUnused(MonsterGraphics& mg);
 void removeMold(MonsterGraphics& mg, int index, int kind);

@@ -166,4 +166,50 @@ Extent usedExtent(const MonsterGraphics& mg, const MonsterEntry& entry) {
     return {8 * (maxC + 1), 8 * (maxR + 1)};
 }
 
+SpaceUse spaceUse(const MonsterGraphics& mg) {
+    SpaceUse use;
+    use.graphicsLimit = mg.spaceLimit;
+    use.moldLimit = mg.moldSpaceLimit;
+    const int slots = std::clamp(mg.recordCount, 0, kRecordSlotCount);
+    std::vector<bool> used(std::size_t(kRecordSlotCount), false);
+    for (const MonsterEntry& e : mg.entries)
+        if (e.recordIndex < slots) used[e.recordIndex] = true;
+    std::vector<bool> small(mg.smallMolds.size(), false), large(mg.largeMolds.size(), false);
+    for (int slot = 0; slot < slots; ++slot) {
+        if (!used[std::size_t(slot)]) continue;
+        const GraphicsRecord& r = mg.records[std::size_t(slot)];
+        use.graphicsUsed += r.size;
+        auto& needed = r.large ? large : small;
+        if (r.moldNumber >= 0 && std::size_t(r.moldNumber) < needed.size()) needed[std::size_t(r.moldNumber)] = true;
+    }
+    const int smallCount = int(std::count(small.begin(), small.end(), true));
+    const int largeCount = int(std::count(large.begin(), large.end(), true));
+    const int smallToWrite =
+        smallCount < kPaddedSmallMolds && largeCount < kLargeMoldsWithoutPadding ? kPaddedSmallMolds : smallCount;
+    use.moldUsed = (smallToWrite + 4 * largeCount) * 8;
+    return use;
+}
+
+std::vector<int> entriesSharingPalette(const MonsterGraphics& mg, int entry) {
+    std::vector<int> out;
+    if (entry < 0 || entry >= kMonsterEntryCount) return out;
+    const MonsterEntry& me = mg.entries[std::size_t(entry)];
+    for (int e = 0; e < kMonsterEntryCount; ++e) {
+        const MonsterEntry& other = mg.entries[std::size_t(e)];
+        // A 16-colour entry uses two palettes of 8: any overlap shares colours.
+        const int a0 = me.paletteNumber, a1 = me.paletteNumber + (me.colorCount == 16 ? 1 : 0);
+        const int b0 = other.paletteNumber, b1 = other.paletteNumber + (other.colorCount == 16 ? 1 : 0);
+        if (e != entry && a0 <= b1 && b0 <= a1) out.push_back(e);
+    }
+    return out;
+}
+
+std::vector<int> entriesSharingRecord(const MonsterGraphics& mg, int entry) {
+    std::vector<int> out;
+    if (entry < 0 || entry >= kMonsterEntryCount) return out;
+    for (int e = 0; e < kMonsterEntryCount; ++e)
+        if (e != entry && mg.entries[std::size_t(e)].recordIndex == mg.entries[std::size_t(entry)].recordIndex) out.push_back(e);
+    return out;
+}
+
 } // namespace morvi

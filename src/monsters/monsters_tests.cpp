@@ -505,3 +505,52 @@ TEST(MonsterOperations, ExportAndReimportChangesNothingButAtMostTheSize) {
         }
     }
 }
+
+TEST(MonsterOperations, SpaceUseCountsWhatTheNextSaveWritesAndTheMoldLimitIsExact) {
+    TempDir dir;
+    std::string path = writeRom(dir, buildFixture(), false);
+    auto mg = load(path, false);
+    SpaceUse use = spaceUse(*mg);
+    EXPECT_EQ(use.graphicsLimit, kSpaceLimit);
+    EXPECT_EQ(use.moldLimit, kMoldSpaceLimit);
+    // An entry moved to a new slot leaves its old one to the next save's pruning: freeSpace
+    // still counts the old slot, the meter does not.
+    const int oldSlot = mg->entries[0].recordIndex;
+    const int oldSize = mg->records[std::size_t(oldSlot)].size;
+    const bool shared = !entriesSharingRecord(*mg, 0).empty();
+    ASSERT_TRUE(newEntryImage(*mg, mg->entries[0]));
+    SpaceUse after = spaceUse(*mg);
+    if (!shared) {
+        EXPECT_EQ(after.graphicsUsed, use.graphicsUsed - oldSize + mg->records[mg->entries[0].recordIndex].size);
+    }
+    pruneUnused(*mg);
+    EXPECT_EQ(spaceUse(*mg).graphicsUsed, kSpaceLimit - freeSpace(*mg));
+
+    // The mold area: refused one byte below what the meter shows, written at exactly that.
+    use = spaceUse(*mg);
+    CollectingNotifier n;
+    mg->moldSpaceLimit = use.moldUsed - 1;
+    EXPECT_FALSE(saveMonsterGraphics(*mg, path, stateFor(false), n));
+    EXPECT_EQ(n.lastText(), kMsgTooMuchMold);
+    mg->moldSpaceLimit = use.moldUsed;
+    EXPECT_TRUE(saveMonsterGraphics(*mg, path, stateFor(false), n)) << n.lastText();
+}
+
+TEST(MonsterOperations, SharingListsOtherEntriesOfThePaletteAndTheRecord) {
+    TempDir dir;
+    auto mg = load(writeRom(dir, buildFixture(), false), false);
+    // Entries 1 and 2 share one graphics offset in the fixture.
+    const auto record = entriesSharingRecord(*mg, 1);
+    EXPECT_NE(std::find(record.begin(), record.end(), 2), record.end());
+    EXPECT_EQ(std::find(record.begin(), record.end(), 1), record.end()) << "an entry does not share with itself";
+    mg->entries[5].paletteNumber = 40;
+    mg->entries[5].colorCount = 16; // palettes 40 and 41
+    mg->entries[6].paletteNumber = 41;
+    mg->entries[6].colorCount = 8;
+    mg->entries[7].paletteNumber = 42;
+    mg->entries[7].colorCount = 8;
+    const auto palette = entriesSharingPalette(*mg, 5);
+    EXPECT_NE(std::find(palette.begin(), palette.end(), 6), palette.end());
+    EXPECT_EQ(std::find(palette.begin(), palette.end(), 7), palette.end());
+    EXPECT_TRUE(entriesSharingPalette(*mg, 999).empty());
+}

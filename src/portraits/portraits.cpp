@@ -193,4 +193,13 @@ bool importPortraitRaw(PortraitSet& set, int index, const std::string& tilePath,
     return true;
 }
 
+std::vector<int> portraitsSharingPalette(const PortraitSet& set, int index) {
+    std::vector<int> out;
+    if (index < 0 || index >= kPortraitCount) return out;
+    for (int i = 0; i < kPortraitCount; ++i)
+        if (i != index && set.portraits[std::size_t(i)].paletteNumber == set.portraits[std::size_t(index)].paletteNumber)
+            out.push_back(i);
+    return out;
+}
+
 } // namespace morvi

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "rom/notifier.h"
 #include "rom/rom_state.h"
@@ -55,6 +56,8 @@ void flipPortrait(PortraitRecord& record, int direction);
 void copyPortrait(PortraitSet& set, int target, int source);
 void setPortraitFromImage(PortraitSet& set, PortraitRecord& record, const IndexedImage& imported);
 void swapPortraitColor(PortraitSet& set, PortraitRecord& record, int k);
+// The other portraits that show the palette of portrait `index`.
+std::vector<int> portraitsSharingPalette(const PortraitSet& set, int index);
 
 // The raw pair: ".bin" tiles and the palette file beside it.
 std::string portraitPalettePath(const std::string& tilePath);

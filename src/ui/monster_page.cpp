@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -27,16 +28,36 @@ MonsterPage::MonsterPage(EditorContext& context, QWidget* parent)
     m_paletteList = addList(QStringLiteral("Palette"), QStringLiteral("Palette number"));
     m_sizeList = addList(QStringLiteral("Size"), QStringLiteral("Size"));
     m_colorList = addList(QStringLiteral("Colours"), QStringLiteral("Colours"));
+    m_sharing = new QLabel(this);
+    m_sharing->setWordWrap(true);
+    m_sharing->setAccessibleName(QStringLiteral("Sharing"));
+    leftColumn()->addWidget(m_sharing);
+    leftColumn()->addStretch(1);
+
     m_mold = new QLabel(QStringLiteral("Mold: 0"), this);
-    leftColumn()->addWidget(m_mold);
+    infoColumn()->addWidget(m_mold);
     auto* space = new QHBoxLayout;
     m_spaceIcon = new QLabel(this);
     m_spaceIcon->setFixedSize(20, 20);
     m_freeSpace = new QLabel(QStringLiteral("Free Space:"), this);
     space->addWidget(m_spaceIcon);
     space->addWidget(m_freeSpace, 1);
-    leftColumn()->addLayout(space);
-    leftColumn()->addStretch(1);
+    infoColumn()->addLayout(space);
+    auto meter = [this](const QString& label, const QString& name) {
+        auto* row = new QHBoxLayout;
+        auto* text = new QLabel(label, this);
+        auto* bar = new QProgressBar(this);
+        bar->setMinimumWidth(40);
+        bar->setTextVisible(false);
+        bar->setFixedHeight(12);
+        bar->setAccessibleName(name);
+        row->addWidget(text);
+        row->addWidget(bar, 1);
+        infoColumn()->addLayout(row);
+        return bar;
+    };
+    m_graphicsMeter = meter(QStringLiteral("Graphics"), QStringLiteral("Graphics space"));
+    m_moldMeter = meter(QStringLiteral("Molds"), QStringLiteral("Mold space"));
 
     m_importButton = addButton(QStringLiteral("Import Image"), [this] { importImage(); });
     m_copyButton = addButton(QStringLiteral("Copy Image"), [this] { openCopyDialog(); });
@@ -227,6 +248,61 @@ void MonsterPage::updateTexts() {
     m_spaceIcon->setToolTip(m_over ? QStringLiteral("Not enough room: the ROM cannot be saved like this")
                                    : QStringLiteral("The pictures fit into the ROM"));
     m_freeSpace->setText(QStringLiteral("Free Space: %1").arg(free));
+    updateMeters();
+    updateSharing();
+}
+
+namespace {
+
+void showMeter(QProgressBar* bar, int used, int limit, const QString& tip) {
+    const bool over = used > limit;
+    bar->setRange(0, std::max(1, limit));
+    bar->setValue(std::clamp(used, 0, std::max(1, limit)));
+    bar->setStyleSheet(over ? QStringLiteral("QProgressBar::chunk { background: #d03030; }") : QString());
+    bar->setProperty("over", over);
+    bar->setToolTip(tip);
+    bar->setAccessibleDescription(tip);
+}
+
+QString namesOf(const morvi::MonsterGraphics& mg, const std::vector<int>& entries) {
+    QStringList names;
+    for (int e : entries) {
+        const QString name = QString::fromStdString(mg.entries[std::size_t(e)].name);
+        names << (name.isEmpty() ? QStringLiteral("entry %1").arg(e) : name);
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+QString others(int n) { return n == 1 ? QStringLiteral("1 other") : QStringLiteral("%1 others").arg(n); }
+
+} // namespace
+
+void MonsterPage::updateMeters() {
+    const morvi::SpaceUse use = morvi::spaceUse(ws().monsters);
+    showMeter(m_graphicsMeter, use.graphicsUsed, use.graphicsLimit,
+              QStringLiteral("Graphics region: %1 of %2 bytes used at the next save%3")
+                  .arg(use.graphicsUsed)
+                  .arg(use.graphicsLimit)
+                  .arg(use.graphicsUsed > use.graphicsLimit ? QStringLiteral(": too much, the save will be refused")
+                                                            : QString()));
+    showMeter(m_moldMeter, use.moldUsed, use.moldLimit,
+              QStringLiteral("Mold area: %1 of %2 bytes used at the next save%3")
+                  .arg(use.moldUsed)
+                  .arg(use.moldLimit)
+                  .arg(use.moldUsed > use.moldLimit ? QStringLiteral(": too much, the save will be refused") : QString()));
+}
+
+void MonsterPage::updateSharing() {
+    const auto& mg = ws().monsters;
+    const auto palette = morvi::entriesSharingPalette(mg, m_entry);
+    const auto record = morvi::entriesSharingRecord(mg, m_entry);
+    m_sharing->setText(QStringLiteral("Palette: %1\nRecord: %2")
+                           .arg(palette.empty() ? QStringLiteral("not shared") : QStringLiteral("shared with ") + others(int(palette.size())),
+                                record.empty() ? QStringLiteral("not shared") : QStringLiteral("shared with ") + others(int(record.size()))));
+    QString tip;
+    if (!palette.empty()) tip += QStringLiteral("Palette also used by: ") + namesOf(mg, palette);
+    if (!record.empty()) tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) + QStringLiteral("Record also used by: ") + namesOf(mg, record);
+    m_sharing->setToolTip(tip.isEmpty() ? QStringLiteral("Changes to this picture's colours and pixels stay with it") : tip);
 }
 
 bool MonsterPage::edit(const QString& label, const std::function<bool()>& change) {

@@ -7,6 +7,8 @@ namespace morvi {
 struct MonsterEntry;
 }
 
+class QProgressBar;
+
 namespace morvi::ui {
 
 class MonsterPage : public PictureTab {
@@ -43,6 +45,9 @@ public:
     // Which free-space icon shows: true for the "too little" one.
     bool overSpace() const { return m_over; }
     QPushButton* newImageButton() const { return m_newImage; }
+    QProgressBar* graphicsMeter() const { return m_graphicsMeter; }
+    QProgressBar* moldMeter() const { return m_moldMeter; }
+    QLabel* sharingLabel() const { return m_sharing; }
     QPushButton* importButton() const { return m_importButton; }
     QPushButton* copyButton() const { return m_copyButton; }
     QPushButton* clearButton() const { return m_clearButton; }
@@ -60,6 +65,8 @@ private:
     void refillRecordList();
     void select();
     void updateTexts();
+    void updateMeters();
+    void updateSharing();
     void sliderMoved(int channel, int value);
     void makeTransparent();
     void newImage();
@@ -77,6 +84,9 @@ private:
     QLabel* m_mold = nullptr;
     QLabel* m_freeSpace = nullptr;
     QLabel* m_spaceIcon = nullptr;
+    QProgressBar* m_graphicsMeter = nullptr;
+    QProgressBar* m_moldMeter = nullptr;
+    QLabel* m_sharing = nullptr;
     QPushButton* m_importButton = nullptr;
     QPushButton* m_copyButton = nullptr;
     QPushButton* m_clearButton = nullptr;

@@ -29,15 +29,15 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
     : Tab(context, parent), m_magSetting(magnificationSetting) {
     auto* page = new QHBoxLayout(this);
     page->setContentsMargins(8, 8, 8, 8);
-    page->setSpacing(12);
+    page->setSpacing(8);
 
     m_left = new QVBoxLayout;
     m_left->setSpacing(6);
     m_pictureList = new QComboBox(this);
     m_pictureList->setAccessibleName(QStringLiteral("Picture list"));
     m_pictureList->setMaxVisibleItems(24);
-    m_pictureList->setMinimumWidth(170);
-    m_pictureList->setMaximumWidth(170);
+    m_pictureList->setMinimumWidth(214);
+    m_pictureList->setMaximumWidth(214);
     m_preview = new SurfaceView(previewWidth, previewHeight, previewName, this);
     m_left->addWidget(m_pictureList);
     m_left->addSpacing(4);
@@ -86,6 +86,10 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
     m_buttons = new QVBoxLayout;
     m_buttons->setSpacing(4);
     right->addLayout(m_buttons);
+    right->addSpacing(6);
+    m_info = new QVBoxLayout;
+    m_info->setSpacing(3);
+    right->addLayout(m_info);
     right->addStretch(1);
     m_exit = new QPushButton(QStringLiteral("Exit"), this);
     m_buttons->addWidget(m_exit);
@@ -133,7 +137,10 @@ QComboBox* PictureTab::addList(const QString& label, const QString& accessibleNa
     list->setAccessibleName(accessibleName);
     list->setMaxVisibleItems(24);
     text->setBuddy(list);
-    text->setMinimumWidth(50);
+    // Labels as wide as the widest ("Colours"); the lists take the rest of the column.
+    text->setFixedWidth(text->fontMetrics().horizontalAdvance(QStringLiteral("Colours")) + 6);
+    list->setMinimumWidth(120);
+    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     row->addWidget(text);
     row->addWidget(list, 1);
     m_left->addLayout(row);

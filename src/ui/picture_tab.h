@@ -70,6 +70,8 @@ protected:
     // --- helpers for the pages ---
     QVBoxLayout* leftColumn() const { return m_left; }
     QVBoxLayout* buttonColumn() const { return m_buttons; }
+    // Room under the buttons for what a page tells about its data.
+    QVBoxLayout* infoColumn() const { return m_info; }
     QPushButton* addButton(const QString& text, const std::function<void()>& action);
     // A drop-down list in the left column, with its label beside it.
     QComboBox* addList(const QString& label, const QString& accessibleName);
@@ -121,6 +123,7 @@ private:
     QPushButton* m_exit = nullptr;
     QVBoxLayout* m_left = nullptr;
     QVBoxLayout* m_buttons = nullptr;
+    QVBoxLayout* m_info = nullptr;
     std::uint8_t morvi::Settings::*m_magSetting;
     QPointer<QDialog> m_dialog;
 

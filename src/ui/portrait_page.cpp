@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -16,6 +17,10 @@ PortraitPage::PortraitPage(EditorContext& context, QWidget* parent)
                  &morvi::Settings::tab3Mag) {
     m_paletteList = addList(QStringLiteral("Palette"), QStringLiteral("Palette number"));
     m_paletteList->setToolTip(QStringLiteral("Portraits with the same palette number share their colours"));
+    m_sharing = new QLabel(this);
+    m_sharing->setWordWrap(true);
+    m_sharing->setAccessibleName(QStringLiteral("Sharing"));
+    leftColumn()->addWidget(m_sharing);
     leftColumn()->addStretch(1);
     m_importButton = addButton(QStringLiteral("Import Image"), [this] { importImage(); });
     m_copyButton = addButton(QStringLiteral("Copy Image"), [this] { openCopyDialog(); });
@@ -89,6 +94,14 @@ void PortraitPage::paint() {
     colorControls()->setValues(c.red / 8, c.green / 8, c.blue / 8);
     QSignalBlocker quiet(m_paletteList);
     m_paletteList->setCurrentIndex(p.paletteNumber);
+    const auto sharing = morvi::portraitsSharingPalette(ws().portraits, m_portrait);
+    QStringList names;
+    for (int i : sharing) names << QString::fromLatin1(morvi::kPortraitNames[std::size_t(i)]);
+    m_sharing->setText(sharing.empty() ? QStringLiteral("Palette: not shared")
+                                       : QStringLiteral("Palette: shared with %1").arg(sharing.size() == 1 ? QStringLiteral("1 other")
+                                                                                                          : QStringLiteral("%1 others").arg(sharing.size())));
+    m_sharing->setToolTip(sharing.empty() ? QStringLiteral("Colour changes stay with this portrait")
+                                          : QStringLiteral("Palette also used by: ") + names.join(QStringLiteral(", ")));
 }
 
 bool PortraitPage::edit(const QString& label, const std::function<bool()>& change) {

@@ -28,6 +28,7 @@ public:
     QPushButton* importButton() const { return m_importButton; }
     QPushButton* copyButton() const { return m_copyButton; }
     QPushButton* clearButton() const { return m_clearButton; }
+    QLabel* sharingLabel() const { return m_sharing; }
 
 protected:
     void paint() override;
@@ -45,6 +46,7 @@ private:
     QPushButton* m_importButton = nullptr;
     QPushButton* m_copyButton = nullptr;
     QPushButton* m_clearButton = nullptr;
+    QLabel* m_sharing = nullptr;
 };
 
 } // namespace morvi::ui
