@@ -222,3 +222,22 @@ TEST(PaletteStrip, FramesTheCurrentSwatchInWhiteAndFillsEachWithItsColour) {
     EXPECT_EQ(strip.at(280, 10), sixteen[15].toRgb32());
     EXPECT_EQ(strip.at(269, 10), black);
 }
+
+TEST(IndexedImage, RemapKeepsTransparencyAndTakesExactThenNearestColours) {
+    std::array<PaletteColor, 4> palette = {makeColor(0, 0, 0), makeColor(200, 0, 0), makeColor(0, 200, 0), makeColor(10, 10, 10)};
+    IndexedImage file;
+    file.allocateImage(4, 1);
+    file.setPaletteEntry(0, makeColor(5, 5, 5));       // the transparent colour, whatever it looks like
+    file.setPaletteEntry(1, makeColor(0, 200, 0));     // exact: entry 2
+    file.setPaletteEntry(2, makeColor(190, 30, 20));   // nearest: entry 1
+    file.setPaletteEntry(3, makeColor(0, 0, 0));       // black: entry 3 (10,10,10), never the transparent 0
+    for (int x = 0; x < 4; ++x) file.setPixel(x, 0, std::uint8_t(x));
+    IndexedImage mapped = remapToPalette(file, palette);
+    ASSERT_EQ(mapped.width, 4);
+    EXPECT_EQ(mapped.colorCount, 4);
+    EXPECT_EQ(mapped.pixel(0, 0), 0);
+    EXPECT_EQ(mapped.pixel(1, 0), 2);
+    EXPECT_EQ(mapped.pixel(2, 0), 1);
+    EXPECT_EQ(mapped.pixel(3, 0), 3);
+    EXPECT_EQ(mapped.palette[1], palette[1]);
+}

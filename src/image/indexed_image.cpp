@@ -86,4 +86,33 @@ void IndexedImage::captureImage(const Surface& surface, int w, int h) {
         }
 }
 
+IndexedImage remapToPalette(const IndexedImage& image, std::span<const PaletteColor> palette) {
+    IndexedImage out;
+    const int count = int(std::min<std::size_t>(palette.size(), 256));
+    if (count == 0 || out.allocateImage(image.width, image.height)) return out;
+    for (int i = 0; i < count; ++i) out.setPaletteEntry(std::uint8_t(i), palette[std::size_t(i)]);
+    // One choice per colour of the file, made once.
+    std::array<int, 256> to{};
+    for (int c = 0; c < 256; ++c) {
+        if (c == 0 || count == 1) continue;
+        const PaletteColor want = image.palette[std::size_t(c)];
+        int best = 1;
+        long bestDistance = -1;
+        for (int i = 1; i < count; ++i) {
+            const PaletteColor have = palette[std::size_t(i)];
+            const long dr = long(want.red) - have.red, dg = long(want.green) - have.green, db = long(want.blue) - have.blue;
+            const long d = dr * dr + dg * dg + db * db;
+            if (bestDistance < 0 || d < bestDistance) {
+                bestDistance = d;
+                best = i;
+            }
+            if (d == 0) break; // an exact match wins at once
+        }
+        to[std::size_t(c)] = best;
+    }
+    if (!image.hasPixels()) return out;
+    for (std::size_t p = 0; p < image.pixels.size(); ++p) out.pixels[p] = std::uint8_t(to[image.pixels[p]]);
+    return out;
+}
+
 } // namespace morvi

@@ -3,6 +3,7 @@
 // a palette of up to 256 colours. Palette index 0 is the transparent colour.
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "image/surface.h"
@@ -57,5 +58,10 @@ public:
     void setPixel(int x, int y, std::uint8_t value) { pixels[std::size_t(y) * width + x] = value; }
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
 };
+
+// The picture with its colours mapped onto a palette of `count` colours: index 0 stays 0 (the
+// transparent colour); every other colour takes the palette entry from 1 up that equals it, or
+// else the closest one by RGB distance. The result carries that palette.
+IndexedImage remapToPalette(const IndexedImage& image, std::span<const PaletteColor> palette);
 
 } // namespace morvi

@@ -195,22 +195,33 @@ void CharacterPage::flipImage(int vertical) {
     });
 }
 
-void CharacterPage::importImage() {
-    if (!m_loaded) return;
-    const ImportLimits limits{morvi::kCharacterImportSide, morvi::kCharacterImportSide, false};
-    runImport(QStringLiteral("Import Character sprites"),
-              {fileFilter(QStringLiteral("Supported images formats (*.png, *.bmp, *.pcx)"),
-                          QStringLiteral("*.png *.bmp *.pcx *.PNG *.BMP *.PCX")),
-               fileFilter(QStringLiteral("All files (*.*)"), QStringLiteral("*"))},
-              limits, [this, limits](const QString& path) {
-                  morvi::IndexedImage image;
-                  if (!loadImportFile(path, limits, image)) return false;
-                  edit(QStringLiteral("Import"), [&] {
-                      morvi::importCharacterSheet(ws().characters, m_character, image);
-                      return true;
-                  });
-                  return true;
-              });
+
+PictureTab::ImportLimits CharacterPage::importLimits() const {
+    return {morvi::kCharacterImportSide, morvi::kCharacterImportSide, false};
+}
+
+QString CharacterPage::importTitle() const { return QStringLiteral("Import Character sprites"); }
+
+std::vector<morvi::PaletteColor> CharacterPage::currentPalette() const {
+    std::vector<morvi::PaletteColor> colors;
+    const morvi::CharacterSprites& ch = character();
+    // Esper Terra shows a fixed palette: her sprites' own colours are what a file maps onto.
+    for (int c = 0; c < 16; ++c)
+        colors.push_back(ch.fixedPalette ? ch.sprites[0].palette[std::size_t(c)] : ws().characters.color(ch.paletteNumber, c));
+    return colors;
+}
+
+void CharacterPage::importPicture(const morvi::IndexedImage& image) {
+    edit(QStringLiteral("Import"), [&] {
+        morvi::importCharacterSheet(ws().characters, m_character, image);
+        return true;
+    });
+}
+
+const morvi::IndexedImage& CharacterPage::clipboardPicture(int& width, int& height) const {
+    width = height = morvi::kSheetSide;
+    m_clipboardSheet = morvi::buildSpriteSheet(character(), -1);
+    return m_clipboardSheet;
 }
 
 void CharacterPage::exportImage() {

@@ -1,5 +1,6 @@
 #pragma once
 // The "Characters" tab: the 22 characters' sheets of 40 sprites built from shared tiles.
+#include "image/indexed_image.h"
 #include "ui/picture_tab.h"
 
 namespace morvi {
@@ -16,7 +17,6 @@ public:
     void clearImage() override;
     void exportImage() override;
     void flipImage(int vertical) override;
-    void importImage() override;
     void romLoaded() override;
     bool saveToRom(const std::string& path) override;
     morvi::Family family() const override { return morvi::Family::Characters; }
@@ -38,6 +38,11 @@ protected:
     void toolAt(int x, int y, bool first) override;
     int colorCount() const override { return 16; }
     bool colorEditable() const override;
+    ImportLimits importLimits() const override;
+    QString importTitle() const override;
+    std::vector<morvi::PaletteColor> currentPalette() const override;
+    void importPicture(const morvi::IndexedImage& image) override;
+    const morvi::IndexedImage& clipboardPicture(int& width, int& height) const override;
 
 private:
     morvi::CharacterSprites& character() const;
@@ -48,6 +53,7 @@ private:
 
     int m_character = 0;
     int m_sprite = 0;
+    mutable morvi::IndexedImage m_clipboardSheet;
     QPushButton* m_importButton = nullptr;
     QPushButton* m_copyButton = nullptr;
     QPushButton* m_clearButton = nullptr;

@@ -1,5 +1,6 @@
 // The tool dialogs: grid settings, background chooser, export dialog and the copy dialogs.
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QComboBox>
@@ -220,14 +221,17 @@ TEST(ImportFileDialog, ThePanelFollowsTheFileUnderThePointerAndARefusedFileKeeps
     ImportRequest request;
     request.title = QStringLiteral("Import Monster");
     request.filters = {QStringLiteral("Supported images formats (*.png, *.bmp, *.pcx) (*.png *.bmp *.pcx)")};
-    request.preview = [&](const QString& path) {
+    bool keptPalette = false;
+    request.preview = [&](const QString& path, bool keep) {
         ImportPreview p;
         p.picture.resize(128, 128);
         p.sizeText = path.isEmpty() ? QString() : QStringLiteral("size of ") + QFileInfo(path).fileName();
+        p.colorsText = keep ? QStringLiteral("kept") : QString();
         return p;
     };
-    request.accept = [&](const QString& path) {
+    request.accept = [&](const QString& path, bool keep) {
         ++accepted;
+        keptPalette = keep;
         return path.endsWith(QStringLiteral(".png"));
     };
     ImportFileDialog dialog(h.window.get(), request);
@@ -236,6 +240,11 @@ TEST(ImportFileDialog, ThePanelFollowsTheFileUnderThePointerAndARefusedFileKeeps
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Import Monster"));
     EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
     emit dialog.currentChanged(QString::fromStdString(h.file("wide.png")));
+    EXPECT_EQ(dialog.sizeLabel()->text(), QStringLiteral("size of wide.png"));
+    // "Keep current palette" redraws the panel for the same file.
+    ASSERT_TRUE(dialog.keepPaletteBox()->isVisible());
+    dialog.keepPaletteBox()->setChecked(true);
+    EXPECT_EQ(dialog.colorsLabel()->text(), QStringLiteral("kept"));
     EXPECT_EQ(dialog.sizeLabel()->text(), QStringLiteral("size of wide.png"));
     emit dialog.currentChanged(QString());
     EXPECT_TRUE(dialog.sizeLabel()->text().isEmpty());
@@ -247,6 +256,7 @@ TEST(ImportFileDialog, ThePanelFollowsTheFileUnderThePointerAndARefusedFileKeeps
     dialog.selectFile(QString::fromStdString(h.file("wide.png")));
     dialog.accept();
     EXPECT_EQ(accepted, 2);
+    EXPECT_TRUE(keptPalette);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 
     // The monster page's own panel: a picture wider than 64 is shown as "128x128".

@@ -1,5 +1,6 @@
 #include "ui/import_dialog.h"
 
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
@@ -33,7 +34,13 @@ ImportFileDialog::ImportFileDialog(QWidget* parent, const ImportRequest& request
     column->addWidget(m_preview);
     column->addWidget(m_size);
     column->addWidget(m_colors);
+    m_keep = new QCheckBox(QStringLiteral("Keep current palette"), panel);
+    m_keep->setToolTip(QStringLiteral("Map the file's colours onto the picture's own palette, which other pictures "
+                                      "may share, instead of replacing it"));
+    m_keep->setVisible(request.offerKeepPalette);
+    column->addWidget(m_keep);
     column->addStretch(1);
+    connect(m_keep, &QCheckBox::toggled, this, [this] { showPreview(m_current); });
     if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
         grid->addWidget(panel, 0, grid->columnCount(), grid->rowCount(), 1);
     } else if (layout()) {
@@ -44,8 +51,10 @@ ImportFileDialog::ImportFileDialog(QWidget* parent, const ImportRequest& request
 }
 
 void ImportFileDialog::showPreview(const QString& path) {
+    m_current = path;
     const bool file = !path.isEmpty() && QFileInfo(path).isFile();
-    ImportPreview p = m_request.preview ? m_request.preview(file ? path : QString()) : ImportPreview{};
+    ImportPreview p = m_request.preview ? m_request.preview(file ? path : QString(), m_keep && m_keep->isChecked())
+                                        : ImportPreview{};
     if (p.picture.width > 0) m_preview->surface() = std::move(p.picture);
     m_size->setText(p.sizeText);
     m_colors->setText(p.colorsText);
@@ -60,7 +69,7 @@ void ImportFileDialog::accept() {
         QFileDialog::accept(); // lets the dialog enter the folder
         return;
     }
-    if (!m_request.accept || m_request.accept(chosen.first())) QFileDialog::accept();
+    if (!m_request.accept || m_request.accept(chosen.first(), m_keep->isChecked())) QFileDialog::accept();
 }
 
 } // namespace morvi::ui

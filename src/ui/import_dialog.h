@@ -6,6 +6,7 @@
 
 #include "ui/prompts.h"
 
+class QCheckBox;
 class QLabel;
 
 namespace morvi::ui {
@@ -20,6 +21,7 @@ public:
     SurfaceView* previewView() const { return m_preview; }
     QLabel* sizeLabel() const { return m_size; }
     QLabel* colorsLabel() const { return m_colors; }
+    QCheckBox* keepPaletteBox() const { return m_keep; }
     // Updates the panel for a path (what the chooser does when the pointed-at file changes).
     void showPreview(const QString& path);
 
@@ -31,6 +33,8 @@ private:
     SurfaceView* m_preview = nullptr;
     QLabel* m_size = nullptr;
     QLabel* m_colors = nullptr;
+    QCheckBox* m_keep = nullptr;
+    QString m_current;
 };
 
 } // namespace morvi::ui

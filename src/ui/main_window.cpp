@@ -1,7 +1,11 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -48,6 +52,7 @@ MainWindow::MainWindow(morvi::Workspace& ws, Prompts& prompts, QWidget* parent)
     setWindowIcon(QIcon(QStringLiteral(":/art/morvi-64.png")));
     setObjectName(QStringLiteral("mainWindow"));
     setFixedSize(685, 490);
+    setAcceptDrops(true);
     const QRect desktop = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->virtualGeometry()
                                                            : QRect(0, 0, 1920, 1080);
     move(morvi::placeWindowCoordinate(ws.settings.xPos, desktop.right()),
@@ -111,6 +116,28 @@ void MainWindow::buildMenus() {
     m_redo->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
     connect(m_undo, &QAction::triggered, this, &MainWindow::undo);
     connect(m_redo, &QAction::triggered, this, &MainWindow::redo);
+    edit->addSeparator();
+    m_copy = edit->addAction(QStringLiteral("&Copy picture"));
+    m_copy->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
+    m_paste = edit->addAction(QStringLiteral("&Paste picture"));
+    m_paste->setShortcut(QKeySequence(QStringLiteral("Ctrl+V")));
+    connect(m_copy, &QAction::triggered, this, [this] {
+        if (auto* page = qobject_cast<PictureTab*>(currentPage())) QGuiApplication::clipboard()->setImage(page->copyImage());
+    });
+    connect(m_paste, &QAction::triggered, this, [this] {
+        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->pasteImage(QGuiApplication::clipboard()->image());
+    });
+    edit->addSeparator();
+    m_zoomIn = edit->addAction(QStringLiteral("Zoom &in"));
+    m_zoomIn->setShortcuts({QKeySequence(QStringLiteral("Ctrl++")), QKeySequence(QStringLiteral("Ctrl+="))});
+    m_zoomOut = edit->addAction(QStringLiteral("Zoom &out"));
+    m_zoomOut->setShortcut(QKeySequence(QStringLiteral("Ctrl+-")));
+    connect(m_zoomIn, &QAction::triggered, this, [this] {
+        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->zoom(1);
+    });
+    connect(m_zoomOut, &QAction::triggered, this, [this] {
+        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->zoom(-1);
+    });
     updateEditMenu();
 
     m_imageMenu = menuBar()->addMenu(QStringLiteral("&Image"));
@@ -296,6 +323,7 @@ Tab* MainWindow::pageOf(morvi::Family family) const {
 void MainWindow::updateEditMenu() {
     const bool loaded = !m_ws.rom.romPath.empty();
     const bool canUndo = loaded && m_history.canUndo(), canRedo = loaded && m_history.canRedo();
+    for (QAction* a : {m_copy, m_paste, m_zoomIn, m_zoomOut}) a->setEnabled(loaded);
     m_undo->setEnabled(canUndo);
     m_redo->setEnabled(canRedo);
     m_undo->setText(canUndo ? QStringLiteral("&Undo ") + QString::fromStdString(m_history.undoLabel()) : QStringLiteral("&Undo"));
@@ -356,6 +384,25 @@ void MainWindow::openGridSettings() { showToolDialog(new GridDialog(this, m_ws.s
 
 void MainWindow::openBackgroundChooser() {
     showToolDialog(new BackgroundChooser(this, m_ws.backgrounds, m_ws.settings));
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls() && !event->mimeData()->urls().isEmpty() && event->mimeData()->urls().first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    if (!event->mimeData()->hasUrls() || event->mimeData()->urls().isEmpty()) return;
+    const QUrl url = event->mimeData()->urls().first();
+    if (!url.isLocalFile()) return;
+    event->acceptProposedAction();
+    const QString path = url.toLocalFile();
+    // A ROM opens (with the usual questions); a picture goes to the page as an import.
+    auto* page = qobject_cast<PictureTab*>(currentPage());
+    if (path.endsWith(QStringLiteral(".smc"), Qt::CaseInsensitive) || m_ws.rom.romPath.empty() || !page)
+        openRomPath(path);
+    else
+        page->takeImportFile(path, false);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -51,6 +51,10 @@ public:
     QAction* gridAction() const { return m_grid; }
     QAction* backgroundAction() const { return m_background; }
     QAction* undoAction() const { return m_undo; }
+    QAction* copyAction() const { return m_copy; }
+    QAction* pasteAction() const { return m_paste; }
+    QAction* zoomInAction() const { return m_zoomIn; }
+    QAction* zoomOutAction() const { return m_zoomOut; }
     QAction* redoAction() const { return m_redo; }
     morvi::EditHistory& history() { return m_history; }
     void undo();
@@ -66,6 +70,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildMenus();
@@ -91,6 +97,10 @@ private:
     CharacterPage* m_characterPage = nullptr;
     QMenu* m_fileMenu = nullptr;
     QMenu* m_imageMenu = nullptr;
+    QAction* m_copy = nullptr;
+    QAction* m_paste = nullptr;
+    QAction* m_zoomIn = nullptr;
+    QAction* m_zoomOut = nullptr;
     QAction* m_undo = nullptr;
     QAction* m_redo = nullptr;
     QAction* m_open = nullptr;

@@ -408,23 +408,36 @@ void MonsterPage::flipImage(int vertical) {
     });
 }
 
-void MonsterPage::importImage() {
-    if (!m_loaded) return;
-    const QString title = m_family == kEspersTab ? QStringLiteral("Import Esper") : QStringLiteral("Import Monster");
-    const ImportLimits limits{morvi::kMonsterImportSide, morvi::kMonsterImportSide, true};
-    runImport(title,
-              {fileFilter(QStringLiteral("Supported images formats (*.png, *.bmp, *.pcx)"),
-                          QStringLiteral("*.png *.bmp *.pcx *.PNG *.BMP *.PCX")),
-               fileFilter(QStringLiteral("All files (*.*)"), QStringLiteral("*"))},
-              limits, [this, limits](const QString& path) {
-                  morvi::IndexedImage image;
-                  if (!loadImportFile(path, limits, image)) return false;
-                  edit(QStringLiteral("Import"), [&] {
-                      morvi::importMonsterEntry(ws().monsters, m_entry, image);
-                      return true;
-                  });
-                  return true;
-              });
+
+PictureTab::ImportLimits MonsterPage::importLimits() const {
+    return {morvi::kMonsterImportSide, morvi::kMonsterImportSide, true};
+}
+
+QString MonsterPage::importTitle() const {
+    return m_family == kEspersTab ? QStringLiteral("Import Esper") : QStringLiteral("Import Monster");
+}
+
+std::vector<morvi::PaletteColor> MonsterPage::currentPalette() const {
+    std::vector<morvi::PaletteColor> colors;
+    for (int c = 0; c < colorCount(); ++c)
+        colors.push_back(ws().monsters.paletteColor(std::int64_t(entry().paletteNumber) * 8 + c));
+    return colors;
+}
+
+void MonsterPage::importPicture(const morvi::IndexedImage& image) {
+    edit(QStringLiteral("Import"), [&] {
+        morvi::importMonsterEntry(ws().monsters, m_entry, image);
+        return true;
+    });
+    refillRecordList();
+    redrawPage();
+}
+
+const morvi::IndexedImage& MonsterPage::clipboardPicture(int& width, int& height) const {
+    const morvi::Extent used = morvi::usedExtent(ws().monsters, entry());
+    width = used.width;
+    height = used.height;
+    return entry().image;
 }
 
 void MonsterPage::exportImage() {

@@ -19,7 +19,6 @@ public:
     void clearImage() override;
     void exportImage() override;
     void flipImage(int vertical) override;
-    void importImage() override;
     void romLoaded() override;
     void redraw() override;
     bool saveToRom(const std::string& path) override;
@@ -58,6 +57,11 @@ protected:
     void toolAt(int x, int y, bool first) override;
     int colorCount() const override;
     int swatchWidth() const override;
+    ImportLimits importLimits() const override;
+    QString importTitle() const override;
+    std::vector<morvi::PaletteColor> currentPalette() const override;
+    void importPicture(const morvi::IndexedImage& image) override;
+    const morvi::IndexedImage& clipboardPicture(int& width, int& height) const override;
 
 private:
     morvi::MonsterEntry& entry() const;

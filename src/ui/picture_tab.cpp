@@ -7,9 +7,11 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "app/workspace.h"
@@ -107,6 +109,12 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
         toolAt(p.x(), p.y(), first);
     });
     connect(m_canvas, &CanvasView::strokeEnded, this, [this] { endGroup(); });
+    connect(m_canvas, &CanvasView::zoomRequested, this, &PictureTab::zoom);
+    connect(m_canvas, &CanvasView::toolKey, this, [this](Tool tool) {
+        m_tools->setCurrent(tool);
+        m_canvas->setTool(tool);
+        redrawPage();
+    });
     connect(m_colors, &ColorControls::sliderPressed, this, [this] { beginGroup(QStringLiteral("Palette colour")); });
     connect(m_colors, &ColorControls::sliderReleased, this, [this] { endGroup(); });
     connect(m_strip, &SurfaceView::pressed, this, [this](QPoint at) {
@@ -198,8 +206,15 @@ void PictureTab::renderStrip(std::span<const morvi::PaletteColor> colors) {
     m_strip->update();
 }
 
-ImportPreview PictureTab::describeImportFile(const QString& path, const ImportLimits& limits) const {
+QStringList PictureTab::importFilters() const {
+    return {fileFilter(QStringLiteral("Supported images formats (*.png, *.bmp, *.pcx)"),
+                       QStringLiteral("*.png *.bmp *.pcx *.PNG *.BMP *.PCX")),
+            fileFilter(QStringLiteral("All files (*.*)"), QStringLiteral("*"))};
+}
+
+ImportPreview PictureTab::describeImportFile(const QString& path, bool keepPalette) const {
     ImportPreview out;
+    const ImportLimits limits = importLimits();
     const morvi::IndexedImage& backdrop = ws().backgrounds.smallBackdrop;
     out.picture.resize(128, 128);
     if (path.isEmpty()) {
@@ -221,7 +236,6 @@ ImportPreview PictureTab::describeImportFile(const QString& path, const ImportLi
         }
         return out;
     }
-    morvi::drawImage(image, out.picture, &backdrop, 128, 128);
     if (limits.monsterTexts) {
         out.colorsText = image.colorCount > 8 ? QStringLiteral("16 colors") : QStringLiteral("8 colors");
         out.sizeText = image.width > 64 || image.height > 64 ? QStringLiteral("128x128") : QStringLiteral("64x64");
@@ -229,27 +243,109 @@ ImportPreview PictureTab::describeImportFile(const QString& path, const ImportLi
         out.sizeText = QStringLiteral("%1x%2").arg(image.width).arg(image.height);
         out.colorsText = QStringLiteral("%1 colors").arg(image.colorCount);
     }
+    if (keepPalette) {
+        // Show what the import will make of it: the file's colours in the picture's palette.
+        const auto palette = currentPalette();
+        image = morvi::remapToPalette(image, palette);
+        out.colorsText = QStringLiteral("mapped to the current palette");
+    }
+    morvi::drawImage(image, out.picture, &backdrop, 128, 128);
     return out;
 }
 
-bool PictureTab::loadImportFile(const QString& path, const ImportLimits& limits, morvi::IndexedImage& out) {
+bool PictureTab::loadImportFile(const QString& path, bool keepPalette, morvi::IndexedImage& out) {
+    const ImportLimits limits = importLimits();
     const auto result = morvi::loadImageFile(out, QFile::encodeName(path).toStdString(), morvi::kImportColorLimit,
                                              limits.width, limits.height);
-    if (result == morvi::ImageLoadResult::Read) return true;
-    m_context.prompts.message(QString::fromStdString(morvi::importErrorMessage(result, limits.width, limits.height)),
-                              Icon::Error);
-    return false;
+    if (result != morvi::ImageLoadResult::Read) {
+        m_context.prompts.message(QString::fromStdString(morvi::importErrorMessage(result, limits.width, limits.height)),
+                                  Icon::Error);
+        return false;
+    }
+    if (keepPalette) out = morvi::remapToPalette(out, currentPalette());
+    return true;
 }
 
-bool PictureTab::runImport(const QString& title, const QStringList& filters, const ImportLimits& limits,
-                           const std::function<bool(const QString& path)>& accept) {
-    ImportRequest request;
-    request.title = title;
-    request.filters = filters;
-    request.preview = [this, limits](const QString& path) { return describeImportFile(path, limits); };
-    request.accept = accept;
-    return m_context.prompts.importFile(window(), request);
+bool PictureTab::takeImportFile(const QString& path, bool keepPalette) {
+    if (!m_loaded) return false;
+    morvi::IndexedImage image;
+    if (!loadImportFile(path, keepPalette, image)) return false;
+    importPicture(image);
+    return true;
 }
+
+void PictureTab::importImage() {
+    if (!m_loaded) return;
+    ImportRequest request;
+    request.title = importTitle();
+    request.filters = importFilters();
+    request.preview = [this](const QString& path, bool keep) { return describeImportFile(path, keep); };
+    request.accept = [this](const QString& path, bool keep) { return takeImportFile(path, keep); };
+    m_context.prompts.importFile(window(), request);
+}
+
+bool PictureTab::pasteImage(const QImage& source) {
+    if (!m_loaded) return false;
+    const ImportLimits limits = importLimits();
+    auto refuse = [&](morvi::ImageLoadResult r) {
+        m_context.prompts.message(QString::fromStdString(morvi::importErrorMessage(r, limits.width, limits.height)),
+                                  Icon::Error);
+        return false;
+    };
+    if (source.isNull()) return refuse(morvi::ImageLoadResult::NotValid);
+    if (source.width() > limits.width || source.height() > limits.height) return refuse(morvi::ImageLoadResult::TooLarge);
+    const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
+    morvi::IndexedImage image;
+    image.allocateImage(argb.width(), argb.height());
+    // Transparent pixels take index 0; without any, the first colour met is index 0, as in a
+    // picture file without transparency.
+    bool transparent = false;
+    for (int y = 0; y < argb.height() && !transparent; ++y)
+        for (int x = 0; x < argb.width(); ++x)
+            if (qAlpha(argb.pixel(x, y)) < 128) {
+                transparent = true;
+                break;
+            }
+    const int first = transparent ? 1 : 0;
+    std::vector<QRgb> colours;
+    for (int y = 0; y < argb.height(); ++y)
+        for (int x = 0; x < argb.width(); ++x) {
+            const QRgb c = argb.pixel(x, y) | 0xFF000000u;
+            if (qAlpha(argb.pixel(x, y)) < 128) continue; // stays 0
+            auto found = std::find(colours.begin(), colours.end(), c);
+            if (found == colours.end()) {
+                if (first + int(colours.size()) >= morvi::kImportColorLimit)
+                    return refuse(morvi::ImageLoadResult::TooManyColors);
+                colours.push_back(c);
+                found = colours.end() - 1;
+            }
+            image.setPixel(x, y, std::uint8_t(first + (found - colours.begin())));
+        }
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        image.setPaletteEntry(std::uint8_t(first + int(i)),
+                              morvi::makeColor(std::uint8_t(qRed(colours[i])), std::uint8_t(qGreen(colours[i])),
+                                               std::uint8_t(qBlue(colours[i]))));
+    importPicture(image);
+    return true;
+}
+
+QImage PictureTab::copyImage() const {
+    if (!m_loaded) return {};
+    int width = 0, height = 0;
+    const morvi::IndexedImage& picture = clipboardPicture(width, height);
+    QImage out(width, height, QImage::Format_ARGB32);
+    out.fill(Qt::transparent);
+    for (int y = 0; y < height && y < picture.height; ++y)
+        for (int x = 0; x < width && x < picture.width; ++x) {
+            const std::uint8_t v = picture.pixel(x, y);
+            if (v == 0) continue;
+            const morvi::PaletteColor c = picture.palette[v];
+            out.setPixel(x, y, qRgb(c.red, c.green, c.blue));
+        }
+    return out;
+}
+
+void PictureTab::zoom(int steps) { m_mag->spinBox()->setValue(m_mag->spinBox()->value() + steps); }
 
 QString PictureTab::defaultExportPath(const QString& name) const {
     const QString file = QStringLiteral("%1.png").arg(name);

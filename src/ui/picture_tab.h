@@ -19,6 +19,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QScrollBar;
+class QImage;
 class QVBoxLayout;
 
 namespace morvi {
@@ -49,6 +50,14 @@ public:
     QScrollBar* verticalScroll() const { return m_vScroll; }
     QComboBox* pictureList() const { return m_pictureList; }
     QComboBox* paletteList() const { return m_paletteList; }
+    void importImage() override;
+    // Imports a file as the chooser does when it is confirmed: the same limits and messages.
+    virtual bool takeImportFile(const QString& path, bool keepPalette);
+    // Imports a picture from the clipboard (with the file limits); copies the current one to it.
+    bool pasteImage(const QImage& image);
+    QImage copyImage() const;
+    // Ctrl + wheel, Ctrl++ and Ctrl+-: one step of magnification.
+    void zoom(int steps);
     QPushButton* exitButton() const { return m_exit; }
     int currentColor() const { return m_currentColor; }
     Tool currentTool() const { return m_tools->current(); }
@@ -87,17 +96,24 @@ protected:
     void renderPreview(const morvi::IndexedImage& image, int width, int height);
     void renderStrip(std::span<const morvi::PaletteColor> colors);
 
-    // The import chooser: panel texts for the page's limits; take runs on a file that loaded.
+    // --- importing: the chooser, a dropped file and a pasted picture all end here ---
     struct ImportLimits {
         int width;
         int height;
         bool monsterTexts; // "16 colors" / "128x128" on success, as the monster page shows
     };
-    ImportPreview describeImportFile(const QString& path, const ImportLimits& limits) const;
-    bool runImport(const QString& title, const QStringList& filters, const ImportLimits& limits,
-                   const std::function<bool(const QString& path)>& accept);
+    virtual ImportLimits importLimits() const = 0;
+    virtual QString importTitle() const = 0;
+    virtual QStringList importFilters() const;
+    // The palette a "Keep current palette" import maps onto.
+    virtual std::vector<morvi::PaletteColor> currentPalette() const = 0;
+    // Puts a picture that passed the limits into the family, as one step.
+    virtual void importPicture(const morvi::IndexedImage& image) = 0;
+    ImportPreview describeImportFile(const QString& path, bool keepPalette) const;
     // Loads an image file within the limits; on failure shows why and returns false.
-    bool loadImportFile(const QString& path, const ImportLimits& limits, morvi::IndexedImage& out);
+    bool loadImportFile(const QString& path, bool keepPalette, morvi::IndexedImage& out);
+    // The picture the clipboard copy takes (colour 0 transparent), and how much of it.
+    virtual const morvi::IndexedImage& clipboardPicture(int& width, int& height) const = 0;
     // The export dialog; write runs on OK. It returns false for a failure it did not report
     // itself, and the page then warns, naming the file.
     void runExport(const QString& title, const QString& name, bool allowRaw,

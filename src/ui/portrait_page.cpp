@@ -172,33 +172,49 @@ void PortraitPage::flipImage(int vertical) {
     });
 }
 
-void PortraitPage::importImage() {
-    if (!m_loaded) return;
-    const ImportLimits limits{morvi::kPortraitSide, morvi::kPortraitSide, false};
-    runImport(QStringLiteral("Import Portrait"),
-              {fileFilter(QStringLiteral("Supported images formats (*.png, *.bmp, *.pcx)"),
-                          QStringLiteral("*.png *.bmp *.pcx *.PNG *.BMP *.PCX")),
-               fileFilter(QStringLiteral("*.bin+*.pal"), QStringLiteral("*.bin *.BIN")),
-               fileFilter(QStringLiteral("All files (*.*)"), QStringLiteral("*"))},
-              limits, [this, limits](const QString& path) {
-                  const std::string file = QFile::encodeName(path).toStdString();
-                  if (morvi::isRawPortraitPath(file)) {
-                      bool read = false;
-                      edit(QStringLiteral("Import"), [&] {
-                          // Reports "Error opening file" itself and changes nothing on a bad pair.
-                          read = morvi::importPortraitRaw(ws().portraits, m_portrait, file, *ws().notifier);
-                          return read;
-                      });
-                      return read;
-                  }
-                  morvi::IndexedImage image;
-                  if (!loadImportFile(path, limits, image)) return false;
-                  edit(QStringLiteral("Import"), [&] {
-                      morvi::importPortrait(ws().portraits, m_portrait, image);
-                      return true;
-                  });
-                  return true;
-              });
+
+PictureTab::ImportLimits PortraitPage::importLimits() const {
+    return {morvi::kPortraitSide, morvi::kPortraitSide, false};
+}
+
+QString PortraitPage::importTitle() const { return QStringLiteral("Import Portrait"); }
+
+QStringList PortraitPage::importFilters() const {
+    return {fileFilter(QStringLiteral("Supported images formats (*.png, *.bmp, *.pcx)"),
+                       QStringLiteral("*.png *.bmp *.pcx *.PNG *.BMP *.PCX")),
+            fileFilter(QStringLiteral("*.bin+*.pal"), QStringLiteral("*.bin *.BIN")),
+            fileFilter(QStringLiteral("All files (*.*)"), QStringLiteral("*"))};
+}
+
+std::vector<morvi::PaletteColor> PortraitPage::currentPalette() const {
+    std::vector<morvi::PaletteColor> colors;
+    for (int c = 0; c < 16; ++c) colors.push_back(ws().portraits.color(portrait().paletteNumber, c));
+    return colors;
+}
+
+void PortraitPage::importPicture(const morvi::IndexedImage& image) {
+    edit(QStringLiteral("Import"), [&] {
+        morvi::importPortrait(ws().portraits, m_portrait, image);
+        return true;
+    });
+}
+
+bool PortraitPage::takeImportFile(const QString& path, bool keepPalette) {
+    if (!m_loaded) return false;
+    const std::string file = QFile::encodeName(path).toStdString();
+    if (!morvi::isRawPortraitPath(file)) return PictureTab::takeImportFile(path, keepPalette);
+    bool read = false;
+    edit(QStringLiteral("Import"), [&] {
+        // Reports "Error opening file" itself and changes nothing on a bad pair.
+        read = morvi::importPortraitRaw(ws().portraits, m_portrait, file, *ws().notifier);
+        return read;
+    });
+    return read;
+}
+
+const morvi::IndexedImage& PortraitPage::clipboardPicture(int& width, int& height) const {
+    width = height = morvi::kPortraitSide;
+    return portrait().image;
 }
 
 void PortraitPage::exportImage() {

@@ -16,7 +16,6 @@ public:
     void clearImage() override;
     void exportImage() override;
     void flipImage(int vertical) override;
-    void importImage() override;
     void romLoaded() override;
     bool saveToRom(const std::string& path) override;
     morvi::Family family() const override { return morvi::Family::Portraits; }
@@ -35,6 +34,13 @@ protected:
     QSize magnifiedSize() const override { return QSize(40, 40); }
     void toolAt(int x, int y, bool first) override;
     int colorCount() const override { return 16; }
+    ImportLimits importLimits() const override;
+    QString importTitle() const override;
+    QStringList importFilters() const override;
+    std::vector<morvi::PaletteColor> currentPalette() const override;
+    void importPicture(const morvi::IndexedImage& image) override;
+    bool takeImportFile(const QString& path, bool keepPalette) override;
+    const morvi::IndexedImage& clipboardPicture(int& width, int& height) const override;
 
 private:
     morvi::PortraitRecord& portrait() const;

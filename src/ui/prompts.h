@@ -36,11 +36,14 @@ struct ImportPreview {
 struct ImportRequest {
     QString title;
     QStringList filters;
+    // Whether the panel offers "Keep current palette" (map the file's colours onto the
+    // picture's own palette instead of replacing it).
+    bool offerKeepPalette = true;
     // Fills the panel for a file the user points at; an empty path clears it.
-    std::function<ImportPreview(const QString& path)> preview;
+    std::function<ImportPreview(const QString& path, bool keepPalette)> preview;
     // Called when the user confirms a file: true takes it and closes the chooser, false (after
     // the caller showed why) keeps the chooser open for another choice.
-    std::function<bool(const QString& path)> accept;
+    std::function<bool(const QString& path, bool keepPalette)> accept;
 };
 
 class Prompts {

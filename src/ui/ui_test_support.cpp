@@ -37,8 +37,8 @@ bool ScriptedPrompts::importFile(QWidget*, const ImportRequest& request) {
         const QString path = importFiles.front();
         importFiles.pop_front();
         if (path.isEmpty()) return false;
-        if (request.preview) previews.push_back(request.preview(path));
-        if (!request.accept || request.accept(path)) return true;
+        if (request.preview) previews.push_back(request.preview(path, importKeepPalette));
+        if (!request.accept || request.accept(path, importKeepPalette)) return true;
     }
     return false;
 }

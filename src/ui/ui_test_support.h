@@ -42,6 +42,7 @@ public:
     std::deque<Answer> answers;
     std::deque<QString> files;       // answers of openFile and saveFile; "" cancels
     std::deque<QString> importFiles; // tried in turn until one is taken; "" cancels
+    bool importKeepPalette = false;  // the state of "Keep current palette"
     std::vector<FileRequest> fileRequests;
     std::vector<ImportPreview> previews; // the import panel for each file tried
     QString lastImportTitle;

@@ -5,7 +5,9 @@
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 #include <QSlider>
 #include <QSpinBox>
@@ -51,10 +53,34 @@ QCursor toolCursor(Tool tool) {
 
 CanvasView::CanvasView(QWidget* parent) : SurfaceView(256, 256, QStringLiteral("Canvas"), parent) {
     setCursor(toolCursor(Tool::Draw));
-    setFocusPolicy(Qt::ClickFocus);
+    setFocusPolicy(Qt::StrongFocus);
+    setToolTip(QStringLiteral("Draw with the left button. B, E, I: draw, erase, pick. Ctrl + wheel: magnification"));
 }
 
 void CanvasView::setTool(Tool tool) { setCursor(toolCursor(tool)); }
+
+void CanvasView::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier) || event->angleDelta().y() == 0) {
+        event->ignore();
+        return;
+    }
+    emit zoomRequested(event->angleDelta().y() > 0 ? 1 : -1);
+    event->accept();
+}
+
+void CanvasView::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_B: emit toolKey(Tool::Draw); break;
+    case Qt::Key_E: emit toolKey(Tool::Erase); break;
+    case Qt::Key_I: emit toolKey(Tool::Pick); break;
+    default: QWidget::keyPressEvent(event); return;
+    }
+    event->accept();
+}
 
 void CanvasView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;

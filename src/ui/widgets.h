@@ -48,8 +48,14 @@ public:
 signals:
     void stroke(QPoint at, bool first);
     void strokeEnded();
+    // Ctrl + wheel: +1 to magnify, -1 to shrink.
+    void zoomRequested(int steps);
+    // B, E and I while the canvas has the focus.
+    void toolKey(Tool tool);
 
 protected:
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
