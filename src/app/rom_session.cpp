@@ -6,15 +6,18 @@
 namespace morvi {
 
 bool loadRomFamilies(Workspace& ws, const std::string& path, bool hasHeader) {
-    RomState rom = ws.rom;
-    rom.romHasHeader = hasHeader;
+    std::vector<std::uint8_t> file;
+    if (path.size() > kRomPathCapacity || !readRomFile(path, file)) return false;
+    return loadRomFamilies(ws, RomBytes(file, hasHeader));
+}
+
+bool loadRomFamilies(Workspace& ws, const RomBytes& rom) {
     // Read beside the current data: a reader that fails half-way must not leave some families
     // holding another file's pictures while romPath still names the old file.
     auto monsters = std::make_unique<MonsterGraphics>();
     auto portraits = std::make_unique<PortraitSet>();
     auto characters = std::make_unique<CharacterSet>();
-    if (path.size() > kRomPathCapacity || !loadMonsterGraphics(*monsters, path, rom) ||
-        !loadPortraits(*portraits, path, rom) || !loadCharacterSprites(*characters, path, rom))
+    if (!loadMonsterGraphics(*monsters, rom) || !loadPortraits(*portraits, rom) || !loadCharacterSprites(*characters, rom))
         return false;
     ws.monsters = std::move(*monsters);
     ws.portraits = std::move(*portraits);
@@ -24,14 +27,14 @@ bool loadRomFamilies(Workspace& ws, const std::string& path, bool hasHeader) {
 
 OpenOutcome openRom(Workspace& ws, const std::string& path, HeaderChoice choice) {
     OpenOutcome out;
-    std::FILE* file = std::fopen(path.c_str(), "r+b");
-    if (!file) {
+    // One read of the file: the header test and all three families see the same bytes.
+    std::vector<std::uint8_t> file;
+    if (!readRomFile(path, file)) {
         out.error = kMsgLoadError;
         return out;
     }
     out.opened = true;
-    out.test = detectRomHeader(file);
-    std::fclose(file);
+    out.test = detectRomHeader(std::span<const std::uint8_t>(file));
     bool header = ws.rom.romHasHeader;
     if (choice == HeaderChoice::Present || choice == HeaderChoice::Absent) {
         header = choice == HeaderChoice::Present;
@@ -41,7 +44,7 @@ OpenOutcome openRom(Workspace& ws, const std::string& path, HeaderChoice choice)
     } else {
         header = out.test == HeaderTest::Present;
     }
-    if (!loadRomFamilies(ws, path, header)) {
+    if (path.size() > kRomPathCapacity || !loadRomFamilies(ws, RomBytes(file, header))) {
         out.error = kMsgLoadError;
         return out;
     }

@@ -28,5 +28,7 @@ OpenOutcome openRom(Workspace& ws, const std::string& path, HeaderChoice choice)
 // Reads the three families from path with the given header flag into fresh records and puts
 // them into the workspace only when all three were read; false leaves the workspace as it was.
 bool loadRomFamilies(Workspace& ws, const std::string& path, bool hasHeader);
+// The same from the file's bytes, read once by the caller.
+bool loadRomFamilies(Workspace& ws, const RomBytes& rom);
 
 } // namespace morvi

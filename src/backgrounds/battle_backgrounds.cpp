@@ -55,43 +55,52 @@ TileMapCell decodeTileMapEntry(std::uint8_t low, std::uint8_t high) {
     return cell;
 }
 
-bool readBackgrounds(BackgroundSet& set, std::span<const std::uint8_t> rom) {
+bool readBackgroundTables(BackgroundSet& set, std::span<const std::uint8_t> rom) {
     if (!holds(rom, kBackgroundPropertiesOffset, kBackgroundCount * kPropertyBytes) ||
         !holds(rom, kBackgroundPalettesOffset, kBackgroundPaletteColors * 2) || !holds(rom, kTileMapPointersOffset, 256))
         return false;
     decodeSnesColors(rom.subspan(kBackgroundPalettesOffset, kBackgroundPaletteColors * 2), set.palettes);
-    std::vector<std::uint8_t> tiles(std::size_t(kBackgroundTiles) * 64);
-    for (int n = 0; n < kBackgroundCount; ++n) {
-        BattleBackground& bg = set.backgrounds[std::size_t(n)];
-        const std::uint8_t* props = rom.data() + kBackgroundPropertiesOffset + kPropertyBytes * std::size_t(n);
-        bg.paletteNumber = props[5] & 0x7F;
-        std::fill(tiles.begin(), tiles.end(), 0);
-        for (int area = 0; area < 3; ++area)
-            if (props[area] != kNoGraphicsSet) decodeArea(rom, props[area], kFirstTileOfArea[area], tiles);
+    return true;
+}
 
-        const std::size_t pointerAt = kTileMapPointersOffset + std::size_t((2 * props[3]) & 0xFF);
-        const std::size_t mapAt = kBackgroundBank + rom[pointerAt] + 256 * std::size_t(rom[pointerAt + 1]);
-        std::vector<std::uint8_t> map = holds(rom, mapAt, 2) ? decompressBlock(rom, mapAt) : std::vector<std::uint8_t>();
-        const bool mapUsable = !map.empty();
-        map.resize(kTileMapColumns * kTileMapRows * 2, 0);
-        for (int i = 0; i < kTileMapColumns * kTileMapRows; ++i)
-            bg.tileMap[std::size_t(i)] = decodeTileMapEntry(map[2 * std::size_t(i)], map[2 * std::size_t(i) + 1]);
+void composeBackground(BackgroundSet& set, std::span<const std::uint8_t> rom, int n) {
+    if (n < 0 || n >= kBackgroundCount || !holds(rom, kBackgroundPropertiesOffset, kBackgroundCount * kPropertyBytes) ||
+        !holds(rom, kTileMapPointersOffset, 256))
+        return;
+    std::vector<std::uint8_t> tiles(std::size_t(kBackgroundTiles) * 64, 0);
+    BattleBackground& bg = set.backgrounds[std::size_t(n)];
+    const std::uint8_t* props = rom.data() + kBackgroundPropertiesOffset + kPropertyBytes * std::size_t(n);
+    bg.paletteNumber = props[5] & 0x7F;
+    for (int area = 0; area < 3; ++area)
+        if (props[area] != kNoGraphicsSet) decodeArea(rom, props[area], kFirstTileOfArea[area], tiles);
 
-        bg.image.allocateImage(kBackgroundWidth, kBackgroundHeight);
-        for (int c = 0; c < kBackgroundColors; ++c)
-            bg.image.setPaletteEntry(std::uint8_t(c), set.palettes[std::size_t(bg.paletteNumber * kBackgroundColors + c)]);
-        if (!mapUsable) continue; // a tile map outside the file leaves the picture at colour 0
-        std::uint8_t tile[kTilePixels];
-        for (int y = kFirstComposedRow; y <= kLastComposedRow; ++y)
-            for (int x = kFirstComposedColumn; x <= kLastComposedColumn; ++x) {
-                const TileMapCell& cell = bg.tileMap[std::size_t(y * kTileMapColumns + x)];
-                std::copy_n(tiles.begin() + cell.tile * 64, 64, tile);
-                if (cell.flipX) flipTileX(tile);
-                if (cell.flipY) flipTileY(tile);
-                for (auto& v : tile) v = std::uint8_t(v + cell.paletteOffset);
-                placeTile(bg.image, tile, x, y);
-            }
-    }
+    const std::size_t pointerAt = kTileMapPointersOffset + std::size_t((2 * props[3]) & 0xFF);
+    const std::size_t mapAt = kBackgroundBank + rom[pointerAt] + 256 * std::size_t(rom[pointerAt + 1]);
+    std::vector<std::uint8_t> map = holds(rom, mapAt, 2) ? decompressBlock(rom, mapAt) : std::vector<std::uint8_t>();
+    const bool mapUsable = !map.empty();
+    map.resize(kTileMapColumns * kTileMapRows * 2, 0);
+    for (int i = 0; i < kTileMapColumns * kTileMapRows; ++i)
+        bg.tileMap[std::size_t(i)] = decodeTileMapEntry(map[2 * std::size_t(i)], map[2 * std::size_t(i) + 1]);
+
+    bg.image.allocateImage(kBackgroundWidth, kBackgroundHeight);
+    for (int c = 0; c < kBackgroundColors; ++c)
+        bg.image.setPaletteEntry(std::uint8_t(c), set.palettes[std::size_t(bg.paletteNumber * kBackgroundColors + c)]);
+    if (!mapUsable) return; // a tile map outside the file leaves the picture at colour 0
+    std::uint8_t tile[kTilePixels];
+    for (int y = kFirstComposedRow; y <= kLastComposedRow; ++y)
+        for (int x = kFirstComposedColumn; x <= kLastComposedColumn; ++x) {
+            const TileMapCell& cell = bg.tileMap[std::size_t(y * kTileMapColumns + x)];
+            std::copy_n(tiles.begin() + cell.tile * 64, 64, tile);
+            if (cell.flipX) flipTileX(tile);
+            if (cell.flipY) flipTileY(tile);
+            for (auto& v : tile) v = std::uint8_t(v + cell.paletteOffset);
+            placeTile(bg.image, tile, x, y);
+        }
+}
+
+bool readBackgrounds(BackgroundSet& set, std::span<const std::uint8_t> rom) {
+    if (!readBackgroundTables(set, rom)) return false;
+    for (int n = 0; n < kBackgroundCount; ++n) composeBackground(set, rom, n);
     return true;
 }
 
@@ -134,6 +143,15 @@ void buildBackdrop(BackgroundSet& set, int background) {
     large.colorCount = small.colorCount;
     for (int y = 0; y < 2 * kPreviewSide; ++y)
         for (int x = 0; x < 2 * kPreviewSide; ++x) large.setPixel(x, y, small.pixel(x / 2, y / 2));
+}
+
+void loadBackgrounds(BackgroundSet& set, const RomBytes& rom, int background) {
+    if (!set.loaded) {
+        readBackgrounds(set, rom.image());
+        buildBackgroundPreviews(set);
+        set.loaded = true;
+    }
+    buildBackdrop(set, background);
 }
 
 void loadBackgrounds(BackgroundSet& set, const std::string& path, const RomState& rom, int background) {

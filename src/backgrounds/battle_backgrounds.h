@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "rom/rom_bytes.h"
 #include "rom/rom_state.h"
 #include "image/indexed_image.h"
 #include "image/surface.h"
@@ -63,6 +64,10 @@ TileMapCell decodeTileMapEntry(std::uint8_t low, std::uint8_t high);
 // file cannot be opened or is too short for its tables; pointers into nowhere give empty areas.
 bool readBackgrounds(BackgroundSet& set, const std::string& path, const RomState& rom);
 bool readBackgrounds(BackgroundSet& set, std::span<const std::uint8_t> romImage);
+// The two steps of readBackgrounds: the palette table (false when the image is too short for
+// the tables), then the composition of background n, which reads only what lies in the image.
+bool readBackgroundTables(BackgroundSet& set, std::span<const std::uint8_t> romImage);
+void composeBackground(BackgroundSet& set, std::span<const std::uint8_t> romImage, int n);
 
 // The five built-in backdrop pictures (our own art).
 Surface backdropArt(int index);
@@ -72,5 +77,6 @@ void buildBackgroundPreviews(BackgroundSet& set);
 void buildBackdrop(BackgroundSet& set, int background);
 // Reads the backgrounds once (later calls keep them) and rebuilds the backdrops.
 void loadBackgrounds(BackgroundSet& set, const std::string& path, const RomState& rom, int background);
+void loadBackgrounds(BackgroundSet& set, const RomBytes& rom, int background);
 
 } // namespace morvi

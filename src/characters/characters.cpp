@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "rom/rom_bytes.h"
 #include "rom/rom_file.h"
 #include "image/snes_codec.h"
 
@@ -41,9 +42,13 @@ void rebuildSprites(CharacterSet& set, CharacterSprites& ch) {
 }
 
 bool loadCharacterSprites(CharacterSet& target, const std::string& path, const RomState& rom) {
-    RomFile file;
-    if (!file.open(path, rom)) return false;
-    bool ok = true, palettesOk = false, blockOk = false, numbersOk = false, addressesOk = false, banksOk = false;
+    std::vector<std::uint8_t> file;
+    if (!readRomFile(path, file)) return false;
+    return loadCharacterSprites(target, RomBytes(file, rom));
+}
+
+bool loadCharacterSprites(CharacterSet& target, const RomBytes& file) {
+    bool ok = true, palettesOk = true, blockOk = true, numbersOk = true, addressesOk = true, banksOk = true;
     auto table = file.read(kSpriteTileTableOffset, kSpriteTileEntries * 2, &ok);
     auto palettes = file.read(kCharacterPalettesOffset, kCharacterPaletteCount * 32, &palettesOk);
     auto block = file.read(kSpriteGraphicsOffset, kSpriteGraphicsSize, &blockOk);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "rom/notifier.h"
+#include "rom/rom_bytes.h"
 #include "rom/rom_state.h"
 #include "image/indexed_image.h"
 
@@ -59,6 +60,7 @@ struct CharacterSet {
 // False (set unchanged) when the file cannot be opened, is too short, or its tables point
 // outside the sprite graphics block.
 bool loadCharacterSprites(CharacterSet& set, const std::string& path, const RomState& rom);
+bool loadCharacterSprites(CharacterSet& set, const RomBytes& rom);
 bool saveCharacterSprites(CharacterSet& set, const std::string& path, const RomState& rom, Notifier& notifier);
 void rebuildSprites(CharacterSet& set, CharacterSprites& ch);
 

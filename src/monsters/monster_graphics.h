@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "rom/notifier.h"
+#include "rom/rom_bytes.h"
 #include "rom/rom_state.h"
 #include "image/indexed_image.h"
 
@@ -102,6 +103,8 @@ char gameTextToAscii(std::uint8_t code);
 // Refills the model from the ROM; false (model unchanged) when the file cannot be opened or is
 // too short for the tables read.
 bool loadMonsterGraphics(MonsterGraphics& mg, const std::string& path, const RomState& rom);
+// The same from a ROM held in memory.
+bool loadMonsterGraphics(MonsterGraphics& mg, const RomBytes& rom);
 void parseInfoRecord(MonsterGraphics& mg, MonsterEntry& entry, std::span<const std::uint8_t, 5> bytes);
 // Rebuilds the image from the record's shape; tiles come from source, or from the record.
 void decodeEntry(MonsterGraphics& mg, MonsterEntry& entry, std::span<const std::uint8_t> source);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#include "rom/rom_file.h"
+#include "rom/rom_bytes.h"
 #include "image/snes_codec.h"
 #include "monsters/monster_graphics.h"
 
@@ -50,13 +50,11 @@ struct MonsterTables {
     std::uint32_t smallStart = 0, largeStart = 0;
 };
 
-bool readTables(const std::string& path, const RomState& rom, MonsterTables& t) {
-    RomFile file;
-    if (!file.open(path, rom)) return false;
+bool readTables(const RomBytes& rom, MonsterTables& t) {
     bool ok = true;
     auto grab = [&](std::uint32_t at, std::size_t n) {
-        bool done = false;
-        auto bytes = file.read(at, n, &done);
+        bool done = true;
+        auto bytes = rom.read(at, n, &done);
         ok = ok && done;
         return bytes;
     };
@@ -198,8 +196,14 @@ void commitEntry(MonsterGraphics& mg, MonsterEntry& entry) {
 }
 
 bool loadMonsterGraphics(MonsterGraphics& target, const std::string& path, const RomState& rom) {
+    std::vector<std::uint8_t> file;
+    if (!readRomFile(path, file)) return false;
+    return loadMonsterGraphics(target, RomBytes(file, rom));
+}
+
+bool loadMonsterGraphics(MonsterGraphics& target, const RomBytes& rom) {
     MonsterTables t;
-    if (!readTables(path, rom, t)) return false;
+    if (!readTables(rom, t)) return false;
 
     // Build the new model beside the old one, so that a refused file changes nothing.
     auto fresh = std::make_unique<MonsterGraphics>();

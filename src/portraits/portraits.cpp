@@ -6,6 +6,7 @@
 #include <cctype>
 #include <vector>
 
+#include "rom/rom_bytes.h"
 #include "rom/rom_file.h"
 #include "image/snes_codec.h"
 
@@ -51,11 +52,15 @@ const std::array<std::uint8_t, kPortraitTileBytes>& encodePortrait(PortraitRecor
 }
 
 bool loadPortraits(PortraitSet& target, const std::string& path, const RomState& rom) {
-    RomFile file;
-    if (!file.open(path, rom)) return false;
+    std::vector<std::uint8_t> file;
+    if (!readRomFile(path, file)) return false;
+    return loadPortraits(target, RomBytes(file, rom));
+}
+
+bool loadPortraits(PortraitSet& target, const RomBytes& file) {
     bool ok = true;
     auto palettes = file.read(kPortraitPalettesOffset, kPortraitCount * kPortraitPaletteBytes, &ok);
-    bool numbersOk = false, tilesOk = false;
+    bool numbersOk = true, tilesOk = true;
     auto numbers = file.read(kPortraitPaletteNumbersOffset, kLastPortraitNumberByte + 1, &numbersOk);
     auto tiles = file.read(kPortraitTilesOffset, kPortraitCount * kPortraitTileBytes, &tilesOk);
     if (!ok || !numbersOk || !tilesOk) return false;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "rom/notifier.h"
+#include "rom/rom_bytes.h"
 #include "rom/rom_state.h"
 #include "image/indexed_image.h"
 
@@ -44,6 +45,7 @@ struct PortraitSet {
 std::pair<int, int> portraitTilePosition(int k);
 
 bool loadPortraits(PortraitSet& set, const std::string& path, const RomState& rom);
+bool loadPortraits(PortraitSet& set, const RomBytes& rom);
 bool savePortraits(PortraitSet& set, const std::string& path, const RomState& rom, Notifier& notifier);
 void decodePortrait(PortraitSet& set, PortraitRecord& record, std::span<const std::uint8_t, kPortraitTileBytes> raw);
 // Encodes the image into the record's raw tile data and returns it.

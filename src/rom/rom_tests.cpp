@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "rom/rom_bytes.h"
 #include "rom/rom_file.h"
 #include "rom/rom_state.h"
 #include "testing/fixtures.h"
@@ -100,4 +101,40 @@ TEST(RomFile, WriteReplacingPutsTheFileInPlaceOnlyWhenWholeAndKeepsTheOldOneOthe
     EXPECT_EQ(morvi::testing::readFile(path), (std::vector<std::uint8_t>{7, 7}));
     EXPECT_FALSE(writeReplacing(dir.file("no-such-folder/x.png"),
                                 [](const std::string& t) { return writeWholeFile(t, std::vector<std::uint8_t>{1}); }));
+}
+
+TEST(RomBytes, ReadsThroughTheHeaderRuleAndRefusesWhatTheFileLacks) {
+    std::vector<std::uint8_t> file(0x200 + 16, 0);
+    file[0x200 + 3] = 0x5A;
+    file[0x220 - 0x200] = 0xA2;
+    RomBytes headered(file, true), plain(file, false);
+    bool ok = true;
+    EXPECT_EQ(headered.read(3, 1, &ok)[0], 0x5A);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(plain.read(0x203, 1, &ok)[0], 0x5A);
+    EXPECT_TRUE(headered.holds(0, 16));
+    EXPECT_FALSE(headered.holds(0, 17));
+    EXPECT_FALSE(headered.holds(0xFFFFFFFF, 1));
+    auto cut = headered.read(10, 7, &ok);
+    EXPECT_FALSE(ok) << "a read past the end fails";
+    EXPECT_EQ(cut.size(), 7u);
+    ok = true;
+    headered.read(0, 4, &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(headered.at(15, 2).empty());
+    EXPECT_EQ(headered.image().size(), 16u);
+    EXPECT_TRUE(RomBytes(std::span<const std::uint8_t>(file.data(), 100), true).image().empty());
+
+    // The header test on bytes agrees with the test on files.
+    EXPECT_EQ(detectRomHeader(std::span<const std::uint8_t>(file)), HeaderTest::Absent);
+    file[0x220] = 0xA2;
+    EXPECT_EQ(detectRomHeader(std::span<const std::uint8_t>(file)), HeaderTest::Present);
+    EXPECT_EQ(detectRomHeader(std::span<const std::uint8_t>(file.data(), 32)), HeaderTest::NotRecognised);
+
+    TempDir dir;
+    std::vector<std::uint8_t> read;
+    EXPECT_FALSE(readRomFile(dir.file("missing.smc"), read));
+    morvi::testing::writeFile(dir.file("rom.smc"), file);
+    ASSERT_TRUE(readRomFile(dir.file("rom.smc"), read));
+    EXPECT_EQ(read, file);
 }

@@ -14,7 +14,6 @@
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QVBoxLayout>
-#include <cstdio>
 
 #include "app/rom_session.h"
 #include "app/workspace.h"
@@ -226,16 +225,18 @@ void MainWindow::loadRom(const QString& path) {
         progress.reset();
         m_prompts.message(QString::fromLatin1(morvi::kMsgLoadError), Icon::Error);
     };
-    std::FILE* f = std::fopen(file.c_str(), "r+b");
-    if (!f) return fail();
-    const morvi::HeaderTest test = morvi::detectRomHeader(f);
-    std::fclose(f);
+    // The file is read once: the header test, the families and the backgrounds all see the
+    // same bytes.
+    std::vector<std::uint8_t> bytes;
+    if (file.size() > morvi::kRomPathCapacity || !morvi::readRomFile(file, bytes)) return fail();
+    const morvi::HeaderTest test = morvi::detectRomHeader(std::span<const std::uint8_t>(bytes));
     bool header = m_ws.rom.romHasHeader;
     if (test == morvi::HeaderTest::Present) header = true;
     else if (test == morvi::HeaderTest::Absent) header = false;
     else if (m_prompts.ask(QString::fromLatin1(morvi::kMsgNotARom), Buttons::YesNo, Icon::Warning) != Answer::Yes)
         return;
-    if (!morvi::loadRomFamilies(m_ws, file, header)) return fail();
+    const morvi::RomBytes rom(bytes, header);
+    if (!morvi::loadRomFamilies(m_ws, rom)) return fail();
     progress.reset();
     m_ws.rom.romHasHeader = header;
 
@@ -248,16 +249,16 @@ void MainWindow::loadRom(const QString& path) {
     m_portraitPage->setChanged(false);
     m_characterPage->setChanged(false);
     updateEditMenu();
-    if (first) firstRomLoaded();
+    if (first) firstRomLoaded(rom);
     if (Tab* page = currentPage()) page->redraw();
     m_ws.settings.addRecentFile(file);
     rebuildRecentMenu();
 }
 
-void MainWindow::firstRomLoaded() {
+void MainWindow::firstRomLoaded(const morvi::RomBytes& rom) {
     {
         ProgressWindow progress(this, QStringLiteral("Loading backgrounds ..."), kLoadingOffset);
-        morvi::loadBackgrounds(m_ws.backgrounds, m_ws.rom.romPath, m_ws.rom, m_ws.settings.background);
+        morvi::loadBackgrounds(m_ws.backgrounds, rom, m_ws.settings.background);
     }
     m_hint->hide();
     m_tabs->show();

@@ -16,6 +16,10 @@ class QMenu;
 class QStackedWidget;
 class QTabBar;
 
+namespace morvi {
+struct RomBytes;
+}
+
 namespace morvi::ui {
 
 class MonsterPage;
@@ -78,7 +82,7 @@ private:
     void rebuildRecentMenu();
     bool confirmDiscard();
     void loadRom(const QString& path);
-    void firstRomLoaded();
+    void firstRomLoaded(const morvi::RomBytes& rom);
     void showToolDialog(QDialog* dialog);
 
     void historyMoved(morvi::Family family, morvi::Place place);

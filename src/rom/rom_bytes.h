@@ -1,0 +1,48 @@
+#pragma once
+// A ROM file held in memory, read once per open, with the header rule: what every family
+// reader parses. Reads are checked against the bytes there are, like the file helper's.
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "rom/rom_state.h"
+
+namespace morvi {
+
+struct RomBytes {
+    std::span<const std::uint8_t> file; // the file as stored, copier header included
+    bool hasHeader = true;
+
+    RomBytes() = default;
+    RomBytes(std::span<const std::uint8_t> bytes, bool header) : file(bytes), hasHeader(header) {}
+    RomBytes(std::span<const std::uint8_t> bytes, const RomState& state) : file(bytes), hasHeader(state.romHasHeader) {}
+
+    std::uint64_t fileOffset(std::uint32_t romOffset) const {
+        return hasHeader ? std::uint64_t(romOffset) + kCopierHeaderSize : romOffset;
+    }
+    // True when the ROM image holds bytes romOffset .. romOffset + count - 1.
+    bool holds(std::uint32_t romOffset, std::size_t count) const {
+        const std::uint64_t start = fileOffset(romOffset);
+        return start <= file.size() && count <= file.size() - start;
+    }
+    // The bytes, or an empty span when the file is too short for them.
+    std::span<const std::uint8_t> at(std::uint32_t romOffset, std::size_t count) const {
+        if (!holds(romOffset, count)) return {};
+        return file.subspan(std::size_t(fileOffset(romOffset)), count);
+    }
+    // A copy of the bytes; ok (when given) becomes false if the file is too short, and stays
+    // false once it is.
+    std::vector<std::uint8_t> read(std::uint32_t romOffset, std::size_t count, bool* ok) const;
+    // The ROM image without the header (empty when the file is shorter than one).
+    std::span<const std::uint8_t> image() const;
+};
+
+// Reads a whole ROM file the way the editor opens it: for reading and writing, so a file that
+// cannot be written cannot be loaded. False when it cannot be opened or read.
+bool readRomFile(const std::string& path, std::vector<std::uint8_t>& out);
+
+// The header test on bytes in memory.
+HeaderTest detectRomHeader(std::span<const std::uint8_t> file);
+
+} // namespace morvi
