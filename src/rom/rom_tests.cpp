@@ -104,25 +104,25 @@ TEST(RomFile, WriteReplacingPutsTheFileInPlaceOnlyWhenWholeAndKeepsTheOldOneOthe
 }
 
 TEST(RomBytes, ReadsThroughTheHeaderRuleAndRefusesWhatTheFileLacks) {
-    std::vector<std::uint8_t> file(0x200 + 16, 0);
+    std::vector<std::uint8_t> file(0x300, 0);
     file[0x200 + 3] = 0x5A;
-    file[0x220 - 0x200] = 0xA2;
+    file[0x20] = 0xA2;
     RomBytes headered(file, true), plain(file, false);
     bool ok = true;
     EXPECT_EQ(headered.read(3, 1, &ok)[0], 0x5A);
     EXPECT_TRUE(ok);
     EXPECT_EQ(plain.read(0x203, 1, &ok)[0], 0x5A);
-    EXPECT_TRUE(headered.holds(0, 16));
-    EXPECT_FALSE(headered.holds(0, 17));
+    EXPECT_TRUE(headered.holds(0, 0x100));
+    EXPECT_FALSE(headered.holds(0, 0x101));
     EXPECT_FALSE(headered.holds(0xFFFFFFFF, 1));
-    auto cut = headered.read(10, 7, &ok);
+    auto cut = headered.read(0xFA, 7, &ok);
     EXPECT_FALSE(ok) << "a read past the end fails";
     EXPECT_EQ(cut.size(), 7u);
     ok = true;
     headered.read(0, 4, &ok);
     EXPECT_TRUE(ok);
-    EXPECT_TRUE(headered.at(15, 2).empty());
-    EXPECT_EQ(headered.image().size(), 16u);
+    EXPECT_TRUE(headered.at(0xFF, 2).empty());
+    EXPECT_EQ(headered.image().size(), 0x100u);
     EXPECT_TRUE(RomBytes(std::span<const std::uint8_t>(file.data(), 100), true).image().empty());
 
     // The header test on bytes agrees with the test on files.
