@@ -1,7 +1,9 @@
-// A valid ROM (the demo) damaged by the input: pairs of a 3-byte position and a byte to put
-// there, aimed at the tables the readers follow; the last input byte may cut the file short.
-// Opening must refuse or load, never read or write out of bounds; a save of what loaded must
-// not fail on a file it could read.
+// A valid ROM (the demo, thinned below, held in memory) damaged by the input, then read by every family
+// reader straight from memory. The input is a selector byte and then patches: a table to aim
+// at, a 2-byte position inside it and the byte to put there. The selector picks the header
+// layout, whether the file is cut short, which readers run, and whether what loaded is also
+// saved (into a scratch copy of the demo). Readers must refuse or load, never read out of bounds; a save of what
+// loaded must not touch memory it does not own.
 #include <memory>
 
 #include "app/rom_session.h"
@@ -9,29 +11,88 @@
 #include "fuzz/fuzz_file.h"
 
 namespace {
+
 // Where damage does the most harm: the tables every reader follows.
-constexpr std::uint32_t kTargets[] = {0x127000, 0x12A820, 0x127820, 0xCE3A, 0xD0F2, 0xD23C, 0x2CE2B, 0x36F00, 0x270000, 0x271650, 0x271848};
+constexpr std::uint32_t kTargets[] = {
+    0x127000, 0x127500, 0x12A820, 0x12A900, 0x12AC00, 0x127820, 0xFC050, 0x26F6E1, // monsters
+    0x297000, 0x29A000, 0x2A0000,                                                  // monster graphics
+    0x2D1D00, 0x2D5860, 0x36F00,                                                   // portraits
+    0xCE3A, 0xD0F2, 0xD23C, 0x2CE2B, 0x268000, 0x150000,                           // characters
+};
+
+struct Patch {
+    std::size_t at;
+    std::uint8_t old;
+};
+
+constexpr int kVariedEntries = 12;
+
+// The demo with its first 12 monsters as they are (both sizes and depths, varied molds) and
+// the other entries drawing the smallest picture among them: every reader still meets every
+// table, at a small part of the decoding work per input.
+morvi::RomImage fuzzBase() {
+    morvi::RomImage demo = morvi::buildDemoRom();
+    morvi::MonsterGraphics mg;
+    if (!morvi::loadMonsterGraphics(mg, morvi::RomBytes(demo.bytes, false))) return demo;
+    int smallest = 0;
+    for (int e = 1; e < kVariedEntries; ++e)
+        if (mg.records[mg.entries[std::size_t(e)].recordIndex].size < mg.records[mg.entries[std::size_t(smallest)].recordIndex].size)
+            smallest = e;
+    const std::uint32_t from = morvi::kMonsterInfoOffset + morvi::kInfoRecordBytes * std::uint32_t(smallest);
+    for (int e = kVariedEntries; e < morvi::kMonsterEntryCount; ++e)
+        for (int b = 0; b < morvi::kInfoRecordBytes; ++b)
+            demo.bytes[morvi::kMonsterInfoOffset + morvi::kInfoRecordBytes * std::size_t(e) + std::size_t(b)] =
+                demo.bytes[from + std::size_t(b)];
+    return demo;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const morvi::RomImage demo = morvi::buildDemoRom();
-    static const std::string path = morvi::fuzz::scratchPath(".smc");
-    std::vector<std::uint8_t> rom = demo.bytes;
-    for (std::size_t i = 0; i + 3 < size; i += 4) {
+    // Both layouts of the demo, patched in place and put back after each input.
+    static const morvi::RomImage demo = fuzzBase();
+    static std::vector<std::uint8_t> plain = demo.fileBytes(false);
+    static std::vector<std::uint8_t> headered = demo.fileBytes(true);
+    static const std::string scratch = [] {
+        const std::string path = morvi::fuzz::scratchPath(".smc");
+        morvi::fuzz::writeScratch(path, plain.data(), plain.size());
+        return path;
+    }();
+    if (size == 0) return 0;
+    const std::uint8_t selector = data[0];
+    const bool header = selector & 1;
+    std::vector<std::uint8_t>& file = header ? headered : plain;
+    const std::size_t base = header ? morvi::kCopierHeaderSize : 0;
+
+    std::vector<Patch> patches;
+    for (std::size_t i = 1; i + 3 < size; i += 4) {
         const std::uint32_t target = kTargets[data[i] % (sizeof kTargets / sizeof kTargets[0])];
-        const std::uint32_t at = (target + ((data[i + 1] << 8) | data[i + 2])) % rom.size();
-        rom[at] = data[i + 3];
+        const std::size_t at = (base + target + ((std::size_t(data[i + 1]) << 8) | data[i + 2])) % file.size();
+        patches.push_back({at, file[at]});
+        file[at] = data[i + 3];
     }
-    if (size % 4 == 1) rom.resize(std::size_t(data[size - 1]) * 0x3000);
-    if (!morvi::fuzz::writeScratch(path, rom.data(), rom.size())) return 0;
-    auto ws = morvi::Workspace::create();
-    auto outcome = morvi::openRom(*ws, path, morvi::HeaderChoice::Absent);
-    morvi::readBackgrounds(ws->backgrounds, path, ws->rom);
-    if (outcome.ok) {
+    // Sometimes the file ends early, anywhere in the ROM.
+    std::size_t length = file.size();
+    if (selector & 2) length = std::size_t(selector >> 4) * (file.size() / 16);
+
+    // Which readers run: all three together (the editor's open, all or nothing), or one.
+    const morvi::RomBytes rom(std::span<const std::uint8_t>(file.data(), length), header);
+    static const auto ws = morvi::Workspace::create(); // large: made once, refilled by each load
+    ws->rom.romHasHeader = false; // the scratch copy has none
+    bool loaded = false;
+    switch ((selector >> 2) & 3) {
+    case 0: loaded = morvi::loadRomFamilies(*ws, rom); break;
+    case 1: morvi::loadMonsterGraphics(ws->monsters, rom); break;
+    case 2: morvi::loadPortraits(ws->portraits, rom); break;
+    default: morvi::loadCharacterSprites(ws->characters, rom); break;
+    }
+    if (loaded && (selector & 0xF0) == 0xF0) { // one input in 64: saving repacks the whole pool
         morvi::CollectingNotifier quiet;
-        morvi::saveMonstersToRom(ws->monsters, 0, path, ws->rom, quiet);
-        morvi::savePortraits(ws->portraits, path, ws->rom, quiet);
-        morvi::saveCharacterSprites(ws->characters, path, ws->rom, quiet);
+        morvi::pruneUnused(ws->monsters);
+        morvi::saveMonsterGraphics(ws->monsters, scratch, ws->rom, quiet);
+        morvi::savePortraits(ws->portraits, scratch, ws->rom, quiet);
+        morvi::saveCharacterSprites(ws->characters, scratch, ws->rom, quiet);
     }
+    for (auto it = patches.rbegin(); it != patches.rend(); ++it) file[it->at] = it->old;
     return 0;
 }

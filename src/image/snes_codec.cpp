@@ -55,36 +55,48 @@ void decodeSnesColors(std::span<const std::uint8_t> bytes, std::span<PaletteColo
 
 void decodeTile(const std::uint8_t* src, std::uint8_t* dst, int colors) {
     std::memset(dst, 0, kTilePixels);
-    auto planes = planesFor(colors);
-    for (std::size_t plane = 0; plane < planes.size(); ++plane)
+    const auto planes = planesFor(colors);
+    const std::size_t count = planes.size();
+    const TilePlane* plane = planes.data();
+    for (std::size_t p = 0; p < count; ++p)
         for (int r = 0; r < 8; ++r) {
-            std::uint8_t bits = src[planes[plane].offset + planes[plane].rowStride * r];
-            for (int k = 0; k < 8; ++k)
-                if (bits & (1 << k)) dst[8 * r + (7 - k)] |= std::uint8_t(1 << plane);
+            const unsigned bits = src[plane[p].offset + plane[p].rowStride * r];
+            std::uint8_t* row = dst + 8 * r;
+            for (int c = 0; c < 8; ++c) row[c] = std::uint8_t(row[c] | (((bits >> (7 - c)) & 1u) << p));
         }
 }
 
 void encodeTilePixels(const std::uint8_t* tile, std::uint8_t* dst, int colors) {
     std::memset(dst, 0, std::size_t(tileBytes(colors)));
-    auto planes = planesFor(colors);
-    for (int r = 0; r < 8; ++r)
-        for (int c = 0; c < 8; ++c) {
-            std::uint8_t value = tile[8 * r + c];
-            for (std::size_t plane = 0; plane < planes.size(); ++plane)
-                if (value & (1 << plane))
-                    dst[planes[plane].offset + planes[plane].rowStride * r] |=
-                        std::uint8_t(1 << (7 - c));
+    const auto planes = planesFor(colors);
+    const std::size_t count = planes.size();
+    const TilePlane* plane = planes.data();
+    for (std::size_t p = 0; p < count; ++p)
+        for (int r = 0; r < 8; ++r) {
+            const std::uint8_t* row = tile + 8 * r;
+            unsigned bits = 0;
+            for (int c = 0; c < 8; ++c) bits |= ((unsigned(row[c]) >> p) & 1u) << (7 - c);
+            dst[plane[p].offset + plane[p].rowStride * r] = std::uint8_t(bits);
         }
 }
 
 void encodeTile(const IndexedImage& image, int tx, int ty, std::uint8_t* dst, int colors) {
     std::uint8_t tile[kTilePixels] = {};
-    if (image.hasPixels())
-        for (int r = 0; r < 8; ++r)
-            for (int c = 0; c < 8; ++c) {
-                int x = 8 * tx + c, y = 8 * ty + r;
-                if (image.contains(x, y)) tile[8 * r + c] = image.pixel(x, y);
-            }
+    if (image.hasPixels()) {
+        const bool inside = tx >= 0 && ty >= 0 && 8 * std::int64_t(tx) + 8 <= image.width &&
+                            8 * std::int64_t(ty) + 8 <= image.height;
+        if (inside) {
+            // The usual case, a whole tile of the picture: eight rows of eight bytes.
+            const std::uint8_t* from = image.pixels.data() + std::size_t(8 * ty) * std::size_t(image.width) + 8 * tx;
+            for (int r = 0; r < 8; ++r) std::memcpy(tile + 8 * r, from + std::size_t(r) * std::size_t(image.width), 8);
+        } else {
+            for (int r = 0; r < 8; ++r)
+                for (int c = 0; c < 8; ++c) {
+                    int x = 8 * tx + c, y = 8 * ty + r;
+                    if (image.contains(x, y)) tile[8 * r + c] = image.pixel(x, y);
+                }
+        }
+    }
     encodeTilePixels(tile, dst, colors);
 }
 
@@ -100,8 +112,8 @@ bool placeTile(IndexedImage& image, const std::uint8_t* tile, int tx, int ty) {
     if (tx < 0 || ty < 0 || 8 * tx >= image.width - 7 || 8 * ty >= image.height - 7 ||
         !image.hasPixels())
         return true;
-    for (int r = 0; r < 8; ++r)
-        std::memcpy(&image.pixels[std::size_t(8 * ty + r) * image.width + 8 * tx], tile + 8 * r, 8);
+    std::uint8_t* to = image.pixels.data() + std::size_t(8 * ty) * std::size_t(image.width) + 8 * tx;
+    for (int r = 0; r < 8; ++r) std::memcpy(to + std::size_t(r) * std::size_t(image.width), tile + 8 * r, 8);
     return false;
 }
 

@@ -160,11 +160,28 @@ void deriveMold(MonsterGraphics& mg, MonsterEntry& entry) {
     const IndexedImage& image = entry.image;
     if (image.hasPixels()) {
         const int w = std::min(8 * side, image.width), h = std::min(8 * side, image.height);
-        for (int y = 0; y < h; ++y) {
-            const std::uint8_t* row = &image.pixels[std::size_t(y) * image.width];
-            for (int x = 0; x < w; ++x)
-                if (row[x]) mold[(y / 8) * side + x / 8] = 1;
-        }
+        const std::uint8_t* pixels = image.pixels.data();
+        const std::size_t stride = std::size_t(image.width);
+        // A cell is in the mold when any of its 64 pixels is not 0: its eight rows are read
+        // eight bytes at a time. Cells cut by the picture's edge are looked at pixel by pixel.
+        for (int cy = 0; cy * 8 < h; ++cy)
+            for (int cx = 0; cx * 8 < w; ++cx) {
+                const std::uint8_t* cell = pixels + std::size_t(cy * 8) * stride + std::size_t(cx * 8);
+                bool any = false;
+                if (cx * 8 + 8 <= w && cy * 8 + 8 <= h) {
+                    std::uint64_t bits = 0;
+                    for (int r = 0; r < 8; ++r) {
+                        std::uint64_t row;
+                        std::memcpy(&row, cell + std::size_t(r) * stride, 8);
+                        bits |= row;
+                    }
+                    any = bits != 0;
+                } else {
+                    for (int r = 0; r < 8 && cy * 8 + r < h; ++r)
+                        for (int c = 0; c < 8 && cx * 8 + c < w; ++c) any = any || cell[std::size_t(r) * stride + std::size_t(c)] != 0;
+                }
+                if (any) mold[std::size_t(cy * side + cx)] = 1;
+            }
     }
     if (countCells(mold, entry.large) == 0) mold[0] = 1;
     auto& table = mg.molds(entry.large);
