@@ -28,14 +28,14 @@ struct Patch {
 constexpr int kVariedEntries = 12;
 
 // The demo with its first 12 monsters as they are (both sizes and depths, varied molds) and
-// the other entries drawing the smallest picture among them: every reader still meets every
-// table, at a small part of the decoding work per input.
+// the other entries drawing the demo's smallest picture: every reader still meets every table,
+// at a small part of the decoding work per input.
 morvi::RomImage fuzzBase() {
     morvi::RomImage demo = morvi::buildDemoRom();
     morvi::MonsterGraphics mg;
     if (!morvi::loadMonsterGraphics(mg, morvi::RomBytes(demo.bytes, false))) return demo;
     int smallest = 0;
-    for (int e = 1; e < kVariedEntries; ++e)
+    for (int e = 1; e < morvi::kMonsterEntryCount; ++e)
         if (mg.records[mg.entries[std::size_t(e)].recordIndex].size < mg.records[mg.entries[std::size_t(smallest)].recordIndex].size)
             smallest = e;
     const std::uint32_t from = morvi::kMonsterInfoOffset + morvi::kInfoRecordBytes * std::uint32_t(smallest);
