@@ -1,5 +1,8 @@
 #include "image/snes_codec.h"
 
+#include <array>
+#include <bit>
+
 #include <algorithm>
 #include <cstring>
 #include <span>
@@ -53,17 +56,46 @@ void decodeSnesColors(std::span<const std::uint8_t> bytes, std::span<PaletteColo
         out[k] = colorFromSnes(bytes[2 * k], bytes[2 * k + 1]);
 }
 
+namespace {
+
+// One plane byte spread over a row of eight pixels: bit 7 (the leftmost pixel) to byte 0.
+constexpr std::array<std::uint64_t, 256> kSpread = [] {
+    std::array<std::uint64_t, 256> t{};
+    for (unsigned b = 0; b < 256; ++b)
+        for (unsigned c = 0; c < 8; ++c) t[b] |= std::uint64_t((b >> (7 - c)) & 1u) << (8 * c);
+    return t;
+}();
+
+std::uint64_t loadRow(const std::uint8_t* p) {
+    std::uint64_t v = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&v, p, 8);
+    } else {
+        for (int c = 0; c < 8; ++c) v |= std::uint64_t(p[c]) << (8 * c);
+    }
+    return v;
+}
+
+void storeRow(std::uint8_t* p, std::uint64_t v) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(p, &v, 8);
+    } else {
+        for (int c = 0; c < 8; ++c) p[c] = std::uint8_t(v >> (8 * c));
+    }
+}
+
+} // namespace
+
+// Both work a pixel row at a time, held in a 64-bit word (pixel c in byte c).
 void decodeTile(const std::uint8_t* src, std::uint8_t* dst, int colors) {
-    std::memset(dst, 0, kTilePixels);
     const auto planes = planesFor(colors);
     const std::size_t count = planes.size();
     const TilePlane* plane = planes.data();
-    for (std::size_t p = 0; p < count; ++p)
-        for (int r = 0; r < 8; ++r) {
-            const unsigned bits = src[plane[p].offset + plane[p].rowStride * r];
-            std::uint8_t* row = dst + 8 * r;
-            for (int c = 0; c < 8; ++c) row[c] = std::uint8_t(row[c] | (((bits >> (7 - c)) & 1u) << p));
-        }
+    for (int r = 0; r < 8; ++r) {
+        std::uint64_t row = 0;
+        for (std::size_t p = 0; p < count; ++p) row |= kSpread[src[plane[p].offset + plane[p].rowStride * r]] << p;
+        storeRow(dst + 8 * r, row);
+    }
 }
 
 void encodeTilePixels(const std::uint8_t* tile, std::uint8_t* dst, int colors) {
@@ -71,13 +103,14 @@ void encodeTilePixels(const std::uint8_t* tile, std::uint8_t* dst, int colors) {
     const auto planes = planesFor(colors);
     const std::size_t count = planes.size();
     const TilePlane* plane = planes.data();
-    for (std::size_t p = 0; p < count; ++p)
-        for (int r = 0; r < 8; ++r) {
-            const std::uint8_t* row = tile + 8 * r;
+    for (int r = 0; r < 8; ++r) {
+        const std::uint64_t row = loadRow(tile + 8 * r);
+        for (std::size_t p = 0; p < count; ++p) {
             unsigned bits = 0;
-            for (int c = 0; c < 8; ++c) bits |= ((unsigned(row[c]) >> p) & 1u) << (7 - c);
+            for (int c = 0; c < 8; ++c) bits |= unsigned((row >> (8 * c + p)) & 1u) << (7 - c);
             dst[plane[p].offset + plane[p].rowStride * r] = std::uint8_t(bits);
         }
+    }
 }
 
 void encodeTile(const IndexedImage& image, int tx, int ty, std::uint8_t* dst, int colors) {
