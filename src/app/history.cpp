@@ -400,40 +400,39 @@ void EditHistory::applyStep(Workspace& ws, std::size_t index) {
     step.chunks = std::move(now);
 }
 
-bool EditHistory::canUndo() const {
+std::optional<std::size_t> EditHistory::undoIndex() const {
     for (std::size_t i = m_done; i-- > 0;)
-        if (!m_steps[i].hidden) return true;
-    return false;
+        if (!m_steps[i].hidden) return i;
+    return std::nullopt;
 }
 
-bool EditHistory::canRedo() const {
+std::optional<std::size_t> EditHistory::redoIndex() const {
     for (std::size_t i = m_done; i < m_steps.size(); ++i)
-        if (!m_steps[i].hidden) return true;
-    return false;
+        if (!m_steps[i].hidden) return i;
+    return std::nullopt;
 }
+
+bool EditHistory::canUndo() const { return undoIndex().has_value(); }
+bool EditHistory::canRedo() const { return redoIndex().has_value(); }
 
 std::string EditHistory::undoLabel() const {
-    for (std::size_t i = m_done; i-- > 0;)
-        if (!m_steps[i].hidden) return m_steps[i].label;
-    return {};
+    const auto i = undoIndex();
+    return i ? m_steps[*i].label : std::string();
 }
 
 std::string EditHistory::redoLabel() const {
-    for (std::size_t i = m_done; i < m_steps.size(); ++i)
-        if (!m_steps[i].hidden) return m_steps[i].label;
-    return {};
+    const auto i = redoIndex();
+    return i ? m_steps[*i].label : std::string();
 }
 
 std::optional<Family> EditHistory::undoFamily() const {
-    for (std::size_t i = m_done; i-- > 0;)
-        if (!m_steps[i].hidden) return m_steps[i].family;
-    return std::nullopt;
+    const auto i = undoIndex();
+    return i ? std::optional<Family>(m_steps[*i].family) : std::nullopt;
 }
 
 std::optional<Family> EditHistory::redoFamily() const {
-    for (std::size_t i = m_done; i < m_steps.size(); ++i)
-        if (!m_steps[i].hidden) return m_steps[i].family;
-    return std::nullopt;
+    const auto i = redoIndex();
+    return i ? std::optional<Family>(m_steps[*i].family) : std::nullopt;
 }
 
 std::optional<Place> EditHistory::undo(Workspace& ws) {

@@ -83,6 +83,9 @@ public:
     std::size_t position() const { return m_done; }
 
 private:
+    // The nearest step that is not a save's own, below / above the current position.
+    std::optional<std::size_t> undoIndex() const;
+    std::optional<std::size_t> redoIndex() const;
     void applyStep(Workspace& ws, std::size_t index);
     std::uint64_t lastApplied(Family family) const;
     void trim();

@@ -1,5 +1,7 @@
 #include "rom/rom_file.h"
 
+#include "rom/rom_bytes.h"
+
 #include <filesystem>
 
 namespace morvi {
@@ -73,8 +75,9 @@ bool RomFile::write(std::uint32_t romOffset, std::span<const std::uint8_t> data)
     return ok;
 }
 
-bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+namespace {
+
+bool readOpened(std::FILE* file, std::vector<std::uint8_t>& out) {
     if (!file) return false;
     bool ok = std::fseek(file, 0, SEEK_END) == 0;
     long size = ok ? std::ftell(file) : -1;
@@ -85,6 +88,17 @@ bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
     }
     std::fclose(file);
     return ok;
+}
+
+} // namespace
+
+bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
+    return readOpened(std::fopen(path.c_str(), "rb"), out);
+}
+
+bool readRomFile(const std::string& path, std::vector<std::uint8_t>& out) {
+    // For reading and writing, as the editor opens a ROM: one it cannot write is refused.
+    return readOpened(std::fopen(path.c_str(), "r+b"), out);
 }
 
 bool writeWholeFile(const std::string& path, std::span<const std::uint8_t> data) {

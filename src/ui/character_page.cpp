@@ -55,18 +55,6 @@ QSize CharacterPage::magnifiedSize() const { return QSize(morvi::kSpriteWidth, m
 
 bool CharacterPage::colorEditable() const { return m_currentColor != 0 && m_character != morvi::kEsperTerra; }
 
-void CharacterPage::dataRestored() {
-    if (!m_loaded) return;
-    updateColorControls();
-    redrawPage();
-}
-
-void CharacterPage::showPicture(int index) {
-    if (index < 0 || index >= morvi::kCharacterCount) return;
-    if (pictureList()->currentIndex() == index) redrawPage();
-    else pictureList()->setCurrentIndex(index);
-}
-
 void CharacterPage::romLoaded() {
     m_loaded = true;
     {

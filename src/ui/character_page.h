@@ -21,16 +21,11 @@ public:
     bool saveToRom(const std::string& path) override;
     morvi::Family family() const override { return morvi::Family::Characters; }
     morvi::Place place() const override { return {3, m_character}; }
-    void dataRestored() override;
-    void showPicture(int index) override;
 
     int currentCharacter() const { return m_character; }
     int selectedSprite() const { return m_sprite; }
     // A click on the sheet at (x, y): selects the sprite there, if any.
     void sheetClicked(QPoint at);
-    QPushButton* importButton() const { return m_importButton; }
-    QPushButton* copyButton() const { return m_copyButton; }
-    QPushButton* clearButton() const { return m_clearButton; }
 
 protected:
     void paint() override;
@@ -54,9 +49,6 @@ private:
     int m_character = 0;
     int m_sprite = 0;
     mutable morvi::IndexedImage m_clipboardSheet;
-    QPushButton* m_importButton = nullptr;
-    QPushButton* m_copyButton = nullptr;
-    QPushButton* m_clearButton = nullptr;
 };
 
 } // namespace morvi::ui

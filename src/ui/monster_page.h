@@ -47,9 +47,6 @@ public:
     QProgressBar* graphicsMeter() const { return m_graphicsMeter; }
     QProgressBar* moldMeter() const { return m_moldMeter; }
     QLabel* sharingLabel() const { return m_sharing; }
-    QPushButton* importButton() const { return m_importButton; }
-    QPushButton* copyButton() const { return m_copyButton; }
-    QPushButton* clearButton() const { return m_clearButton; }
 
 protected:
     void paint() override;
@@ -91,9 +88,6 @@ private:
     QProgressBar* m_graphicsMeter = nullptr;
     QProgressBar* m_moldMeter = nullptr;
     QLabel* m_sharing = nullptr;
-    QPushButton* m_importButton = nullptr;
-    QPushButton* m_copyButton = nullptr;
-    QPushButton* m_clearButton = nullptr;
     QPushButton* m_newImage = nullptr;
 };
 

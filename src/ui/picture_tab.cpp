@@ -345,6 +345,18 @@ QImage PictureTab::copyImage() const {
     return out;
 }
 
+void PictureTab::showPicture(int index) {
+    if (index < 0 || index >= pictureList()->count()) return;
+    if (pictureList()->currentIndex() == index) redrawPage();
+    else pictureList()->setCurrentIndex(index);
+}
+
+void PictureTab::dataRestored() {
+    if (!m_loaded) return;
+    updateColorControls();
+    redrawPage();
+}
+
 void PictureTab::zoom(int steps) { m_mag->spinBox()->setValue(m_mag->spinBox()->value() + steps); }
 
 QString PictureTab::defaultExportPath(const QString& name) const {

@@ -59,6 +59,12 @@ public:
     // Ctrl + wheel, Ctrl++ and Ctrl+-: one step of magnification.
     void zoom(int steps);
     QPushButton* exitButton() const { return m_exit; }
+    QPushButton* importButton() const { return m_importButton; }
+    QPushButton* copyButton() const { return m_copyButton; }
+    QPushButton* clearButton() const { return m_clearButton; }
+    // Portraits and characters: select the list entry and draw; after undo, the controls.
+    void showPicture(int index) override;
+    void dataRestored() override;
     int currentColor() const { return m_currentColor; }
     Tool currentTool() const { return m_tools->current(); }
     // The export dialog or copy list while one is open.
@@ -145,6 +151,9 @@ private:
 
 protected:
     int m_currentColor = 0;
+    QPushButton* m_importButton = nullptr; // made by each page with its own texts
+    QPushButton* m_copyButton = nullptr;
+    QPushButton* m_clearButton = nullptr;
 };
 
 } // namespace morvi::ui

@@ -52,18 +52,6 @@ PortraitPage::PortraitPage(EditorContext& context, QWidget* parent)
 
 morvi::PortraitRecord& PortraitPage::portrait() const { return ws().portraits.portraits[std::size_t(m_portrait)]; }
 
-void PortraitPage::dataRestored() {
-    if (!m_loaded) return;
-    updateColorControls();
-    redrawPage();
-}
-
-void PortraitPage::showPicture(int index) {
-    if (index < 0 || index >= morvi::kPortraitCount) return;
-    if (pictureList()->currentIndex() == index) redrawPage();
-    else pictureList()->setCurrentIndex(index);
-}
-
 void PortraitPage::romLoaded() {
     m_loaded = true;
     {

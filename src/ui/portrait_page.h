@@ -20,13 +20,8 @@ public:
     bool saveToRom(const std::string& path) override;
     morvi::Family family() const override { return morvi::Family::Portraits; }
     morvi::Place place() const override { return {2, m_portrait}; }
-    void dataRestored() override;
-    void showPicture(int index) override;
 
     int currentPortrait() const { return m_portrait; }
-    QPushButton* importButton() const { return m_importButton; }
-    QPushButton* copyButton() const { return m_copyButton; }
-    QPushButton* clearButton() const { return m_clearButton; }
     QLabel* sharingLabel() const { return m_sharing; }
 
 protected:
@@ -49,9 +44,6 @@ private:
     void openCopyDialog();
 
     int m_portrait = 0;
-    QPushButton* m_importButton = nullptr;
-    QPushButton* m_copyButton = nullptr;
-    QPushButton* m_clearButton = nullptr;
     QLabel* m_sharing = nullptr;
 };
 
