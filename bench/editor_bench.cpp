@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QMouseEvent>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -139,8 +140,10 @@ void history_1000_steps(benchmark::State& state) {
             QApplication::sendEvent(page->strip(), &pick);
             strokeOnce(page, n);
         }
-        state.counters["steps"] = double(e.window->history().size());
-        state.counters["MB"] = double(e.window->history().bytes()) / (1024.0 * 1024.0);
+        char label[64];
+        std::snprintf(label, sizeof label, "%zu steps in %.1f MB", e.window->history().size(),
+                      double(e.window->history().bytes()) / (1024.0 * 1024.0));
+        state.SetLabel(label);
     }
 }
 

@@ -29,4 +29,5 @@ rm -f "$csv"
 echo "core:"
 report ./build-bench/bench/morvi_bench
 echo "editor (offscreen, real widgets):"
-QT_QPA_PLATFORM=offscreen report ./build-bench/bench/editor_bench
+QT_QPA_PLATFORM=offscreen report ./build-bench/bench/editor_bench --benchmark_filter='-history'
+QT_QPA_PLATFORM=offscreen ./build-bench/bench/editor_bench --benchmark_filter=history 2>/dev/null | grep history

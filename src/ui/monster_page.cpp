@@ -244,9 +244,12 @@ void MonsterPage::updateTexts() {
     }
     const int free = morvi::freeSpace(ws().monsters);
     m_over = free < 0;
-    m_spaceIcon->setPixmap(QPixmap(m_over ? QStringLiteral(":/art/space-over.png") : QStringLiteral(":/art/space-ok.png")));
-    m_spaceIcon->setToolTip(m_over ? QStringLiteral("Not enough room: the ROM cannot be saved like this")
-                                   : QStringLiteral("The pictures fit into the ROM"));
+    if (!m_spaceIcon->property("over").isValid() || m_spaceIcon->property("over").toBool() != m_over) {
+        m_spaceIcon->setPixmap(QPixmap(m_over ? QStringLiteral(":/art/space-over.png") : QStringLiteral(":/art/space-ok.png")));
+        m_spaceIcon->setToolTip(m_over ? QStringLiteral("Not enough room: the ROM cannot be saved like this")
+                                       : QStringLiteral("The pictures fit into the ROM"));
+        m_spaceIcon->setProperty("over", m_over);
+    }
     m_freeSpace->setText(QStringLiteral("Free Space: %1").arg(free));
     updateMeters();
     updateSharing();
@@ -256,12 +259,17 @@ namespace {
 
 void showMeter(QProgressBar* bar, int used, int limit, const QString& tip) {
     const bool over = used > limit;
-    bar->setRange(0, std::max(1, limit));
+    if (bar->maximum() != std::max(1, limit)) bar->setRange(0, std::max(1, limit));
     bar->setValue(std::clamp(used, 0, std::max(1, limit)));
-    bar->setStyleSheet(over ? QStringLiteral("QProgressBar::chunk { background: #d03030; }") : QString());
-    bar->setProperty("over", over);
-    bar->setToolTip(tip);
-    bar->setAccessibleDescription(tip);
+    // Restyling is slow: only when the state changes, not on every paint of a stroke.
+    if (!bar->property("over").isValid() || bar->property("over").toBool() != over) {
+        bar->setStyleSheet(over ? QStringLiteral("QProgressBar::chunk { background: #d03030; }") : QString());
+        bar->setProperty("over", over);
+    }
+    if (bar->toolTip() != tip) {
+        bar->setToolTip(tip);
+        bar->setAccessibleDescription(tip);
+    }
 }
 
 QString namesOf(const morvi::MonsterGraphics& mg, const std::vector<int>& entries) {
@@ -302,7 +310,8 @@ void MonsterPage::updateSharing() {
     QString tip;
     if (!palette.empty()) tip += QStringLiteral("Palette also used by: ") + namesOf(mg, palette);
     if (!record.empty()) tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) + QStringLiteral("Record also used by: ") + namesOf(mg, record);
-    m_sharing->setToolTip(tip.isEmpty() ? QStringLiteral("Changes to this picture's colours and pixels stay with it") : tip);
+    const QString shownTip = tip.isEmpty() ? QStringLiteral("Changes to this picture's colours and pixels stay with it") : tip;
+    if (m_sharing->toolTip() != shownTip) m_sharing->setToolTip(shownTip);
 }
 
 bool MonsterPage::edit(const QString& label, const std::function<bool()>& change) {

@@ -7,8 +7,9 @@ namespace morvi::ui {
 Tab::Tab(EditorContext& context, QWidget* parent) : QWidget(parent), m_context(context) {}
 
 void Tab::redrawPage() {
+    // The page draws into its views and sets its controls; each of those repaints itself, so
+    // the page as a whole is not repainted (a stroke repaints the canvas, not every button).
     paint();
-    update();
 }
 
 void Tab::setChanged(bool changed) {
