@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
 #include "app/workspace.h"
 
@@ -97,6 +98,12 @@ private:
     std::size_t m_at = 0;
 };
 
+std::vector<std::uint8_t> paletteChunk(std::span<const PaletteColor> colors) {
+    Out o;
+    o.colors(colors.data(), colors.size());
+    return std::move(o.bytes);
+}
+
 // --- monsters ---
 
 std::vector<std::uint8_t> monsterHeader(const MonsterGraphics& mg) {
@@ -136,25 +143,20 @@ std::vector<std::uint8_t> entryChunk(const MonsterEntry& e) {
 
 std::vector<std::uint8_t> moldChunk(const Mold& m) { return std::vector<std::uint8_t>(m.begin(), m.end()); }
 
-void monsterSnapshot(const MonsterGraphics& mg, Snapshot& s) {
-    s.emplace_back(kHeaderChunk, monsterHeader(mg));
-    Out p;
-    p.colors(mg.palettes.data(), mg.palettes.size());
-    s.emplace_back(kPaletteChunk, std::move(p.bytes));
-    for (std::size_t r = 0; r < mg.records.size(); ++r) s.emplace_back(kRecordChunks + ChunkId(r), recordChunk(mg.records[r]));
-    for (std::size_t e = 0; e < mg.entries.size(); ++e) s.emplace_back(kEntryChunks + ChunkId(e), entryChunk(mg.entries[e]));
-    for (std::size_t i = 0; i < mg.smallMolds.size(); ++i) s.emplace_back(kSmallMoldChunks + ChunkId(i), moldChunk(mg.smallMolds[i]));
-    for (std::size_t i = 0; i < mg.largeMolds.size(); ++i) s.emplace_back(kLargeMoldChunks + ChunkId(i), moldChunk(mg.largeMolds[i]));
+// Every chunk id of the pool, in ascending order.
+std::vector<ChunkId> monsterIds(const MonsterGraphics& mg) {
+    std::vector<ChunkId> ids = {kHeaderChunk, kPaletteChunk};
+    for (std::size_t r = 0; r < mg.records.size(); ++r) ids.push_back(kRecordChunks + ChunkId(r));
+    for (std::size_t e = 0; e < mg.entries.size(); ++e) ids.push_back(kEntryChunks + ChunkId(e));
+    for (std::size_t i = 0; i < mg.smallMolds.size(); ++i) ids.push_back(kSmallMoldChunks + ChunkId(i));
+    for (std::size_t i = 0; i < mg.largeMolds.size(); ++i) ids.push_back(kLargeMoldChunks + ChunkId(i));
+    return ids;
 }
 
 std::optional<std::vector<std::uint8_t>> monsterChunk(const MonsterGraphics& mg, ChunkId id) {
     const ChunkId range = id & kRangeMask, i = id & ~kRangeMask;
     if (id == kHeaderChunk) return monsterHeader(mg);
-    if (id == kPaletteChunk) {
-        Out p;
-        p.colors(mg.palettes.data(), mg.palettes.size());
-        return std::move(p.bytes);
-    }
+    if (id == kPaletteChunk) return paletteChunk(mg.palettes);
     if (range == kRecordChunks && i < mg.records.size()) return recordChunk(mg.records[i]);
     if (range == kEntryChunks && i < mg.entries.size()) return entryChunk(mg.entries[i]);
     if (range == kSmallMoldChunks && i < mg.smallMolds.size()) return moldChunk(mg.smallMolds[i]);
@@ -211,11 +213,7 @@ std::vector<std::uint8_t> portraitChunk(const PortraitRecord& p) {
 }
 
 std::optional<std::vector<std::uint8_t>> portraitSetChunk(const PortraitSet& set, ChunkId id) {
-    if (id == kPaletteChunk) {
-        Out p;
-        p.colors(set.palettes.data(), set.palettes.size());
-        return std::move(p.bytes);
-    }
+    if (id == kPaletteChunk) return paletteChunk(set.palettes);
     const ChunkId i = id & ~kRangeMask;
     if ((id & kRangeMask) == kItemChunks && i < set.portraits.size()) return portraitChunk(set.portraits[i]);
     return std::nullopt;
@@ -250,11 +248,7 @@ std::vector<std::uint8_t> characterChunk(const CharacterSprites& ch) {
 }
 
 std::optional<std::vector<std::uint8_t>> characterSetChunk(const CharacterSet& set, ChunkId id) {
-    if (id == kPaletteChunk) {
-        Out p;
-        p.colors(set.palettes.data(), set.palettes.size());
-        return std::move(p.bytes);
-    }
+    if (id == kPaletteChunk) return paletteChunk(set.palettes);
     if (id == kTileTableChunk) {
         Out t;
         for (std::uint16_t v : set.tileTable) t.i32(v);
@@ -284,25 +278,36 @@ void restoreCharacterChunk(CharacterSet& set, const Chunk& c) {
     }
 }
 
+std::optional<std::vector<std::uint8_t>> chunkOf(const Workspace& ws, Family family, ChunkId id) {
+    switch (family) {
+    case Family::Monsters: return monsterChunk(ws.monsters, id);
+    case Family::Portraits: return portraitSetChunk(ws.portraits, id);
+    default: return characterSetChunk(ws.characters, id);
+    }
+}
+
+// Every chunk id of a family, in ascending order.
+std::vector<ChunkId> chunkIds(const Workspace& ws, Family family) {
+    std::vector<ChunkId> ids;
+    switch (family) {
+    case Family::Monsters: return monsterIds(ws.monsters);
+    case Family::Portraits:
+        ids.push_back(kPaletteChunk);
+        for (std::size_t i = 0; i < ws.portraits.portraits.size(); ++i) ids.push_back(kItemChunks + ChunkId(i));
+        break;
+    case Family::Characters:
+        ids = {kPaletteChunk, kTileTableChunk};
+        for (std::size_t i = 0; i < ws.characters.characters.size(); ++i) ids.push_back(kItemChunks + ChunkId(i));
+        break;
+    }
+    return ids;
+}
+
 } // namespace
 
 Snapshot takeSnapshot(const Workspace& ws, Family family) {
     Snapshot s;
-    switch (family) {
-    case Family::Monsters: monsterSnapshot(ws.monsters, s); break;
-    case Family::Portraits:
-        s.emplace_back(kPaletteChunk, portraitSetChunk(ws.portraits, kPaletteChunk));
-        for (std::size_t i = 0; i < ws.portraits.portraits.size(); ++i)
-            s.emplace_back(kItemChunks + ChunkId(i), portraitChunk(ws.portraits.portraits[i]));
-        break;
-    case Family::Characters:
-        s.emplace_back(kPaletteChunk, characterSetChunk(ws.characters, kPaletteChunk));
-        s.emplace_back(kTileTableChunk, characterSetChunk(ws.characters, kTileTableChunk));
-        for (std::size_t i = 0; i < ws.characters.characters.size(); ++i)
-            s.emplace_back(kItemChunks + ChunkId(i), characterChunk(ws.characters.characters[i]));
-        break;
-    }
-    std::sort(s.begin(), s.end(), [](const Chunk& a, const Chunk& b) { return a.first < b.first; });
+    for (ChunkId id : chunkIds(ws, family)) s.emplace_back(id, chunkOf(ws, family, id));
     return s;
 }
 
@@ -336,13 +341,7 @@ void restoreChunks(Workspace& ws, Family family, const std::vector<Chunk>& chunk
 std::vector<Chunk> currentChunks(const Workspace& ws, Family family, const std::vector<Chunk>& ids) {
     std::vector<Chunk> out;
     out.reserve(ids.size());
-    for (const Chunk& c : ids) {
-        switch (family) {
-        case Family::Monsters: out.emplace_back(c.first, monsterChunk(ws.monsters, c.first)); break;
-        case Family::Portraits: out.emplace_back(c.first, portraitSetChunk(ws.portraits, c.first)); break;
-        case Family::Characters: out.emplace_back(c.first, characterSetChunk(ws.characters, c.first)); break;
-        }
-    }
+    for (const Chunk& c : ids) out.emplace_back(c.first, chunkOf(ws, family, c.first));
     return out;
 }
 

@@ -155,12 +155,10 @@ void loadBackgrounds(BackgroundSet& set, const RomBytes& rom, int background) {
 }
 
 void loadBackgrounds(BackgroundSet& set, const std::string& path, const RomState& rom, int background) {
-    if (!set.loaded) {
-        readBackgrounds(set, path, rom);
-        buildBackgroundPreviews(set);
-        set.loaded = true;
-    }
-    buildBackdrop(set, background);
+    // A file that cannot be read leaves the backgrounds empty; loading goes on as for bytes.
+    std::vector<std::uint8_t> file;
+    if (!set.loaded) readWholeFile(path, file);
+    loadBackgrounds(set, RomBytes(file, rom), background);
 }
 
 } // namespace morvi

@@ -102,12 +102,6 @@ void CharacterPage::paint() {
     m_paletteList->setCurrentIndex(ch.paletteNumber);
 }
 
-bool CharacterPage::edit(const QString& label, const std::function<bool()>& change) {
-    const bool changed = applyEdit(label, change);
-    redrawPage();
-    return changed;
-}
-
 void CharacterPage::toolAt(int x, int y, bool) {
     morvi::CharacterSprites& ch = character();
     const morvi::IndexedImage& sprite = ch.sprites[std::size_t(m_sprite)];
@@ -130,10 +124,7 @@ void CharacterPage::sliderMoved(int channel, int value) {
     edit(QStringLiteral("Palette colour"), [&] {
         if (!colorEditable()) return false;
         morvi::PaletteColor& color = ws().characters.color(character().paletteNumber, m_currentColor);
-        std::uint8_t& field = channel == 0 ? color.red : channel == 1 ? color.green : color.blue;
-        const std::uint8_t stored = std::uint8_t(value * 8);
-        if (field == stored) return false;
-        field = stored;
+        if (!setChannel(color, channel, value)) return false;
         for (auto& ch : ws().characters.characters) morvi::reloadCharacterPalette(ws().characters, ch);
         return true;
     });

@@ -41,7 +41,6 @@ protected:
 
 private:
     morvi::CharacterSprites& character() const;
-    bool edit(const QString& label, const std::function<bool()>& change);
     void selectCharacter(int index);
     void sliderMoved(int channel, int value);
     void startCopy();

@@ -314,16 +314,6 @@ void MonsterPage::updateSharing() {
     if (m_sharing->toolTip() != shownTip) m_sharing->setToolTip(shownTip);
 }
 
-bool MonsterPage::edit(const QString& label, const std::function<bool()>& change) {
-    const bool changed = applyEdit(label, [&] {
-        const bool c = change();
-        if (c) m_edited = true;
-        return c;
-    });
-    redrawPage();
-    return changed;
-}
-
 void MonsterPage::toolAt(int x, int y, bool) {
     auto& mg = ws().monsters;
     auto& e = entry();
@@ -347,10 +337,7 @@ void MonsterPage::sliderMoved(int channel, int value) {
         const std::int64_t k = std::int64_t(entry().paletteNumber) * 8 + m_currentColor;
         if (m_currentColor == 0 || k < 0 || k >= morvi::kMonsterPaletteColors) return false;
         morvi::PaletteColor& color = mg.palettes[std::size_t(k)];
-        std::uint8_t& field = channel == 0 ? color.red : channel == 1 ? color.green : color.blue;
-        const std::uint8_t stored = std::uint8_t(value * 8);
-        if (field == stored) return false;
-        field = stored;
+        if (!setChannel(color, channel, value)) return false;
         morvi::setEntryPalette(mg, entry(), entry().paletteNumber);
         return true;
     });

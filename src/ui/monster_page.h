@@ -54,6 +54,7 @@ protected:
     void toolAt(int x, int y, bool first) override;
     int colorCount() const override;
     int swatchWidth() const override;
+    void dataEdited() override { m_edited = true; }
     ImportLimits importLimits() const override;
     QString importTitle() const override;
     std::vector<morvi::PaletteColor> currentPalette() const override;
@@ -73,7 +74,6 @@ private:
     void newImage();
     void openCopyDialog();
     // Runs an edit of the current entry and marks it edited when data changed.
-    bool edit(const QString& label, const std::function<bool()>& change);
 
     int m_family = 0;
     int m_entry = 0;

@@ -131,6 +131,24 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
 
 morvi::Workspace& PictureTab::ws() const { return m_context.ws; }
 
+bool PictureTab::edit(const QString& label, const std::function<bool()>& change) {
+    const bool changed = applyEdit(label, [&] {
+        const bool c = change();
+        if (c) dataEdited();
+        return c;
+    });
+    redrawPage();
+    return changed;
+}
+
+bool PictureTab::setChannel(morvi::PaletteColor& color, int channel, int sliderValue) {
+    std::uint8_t& field = channel == 0 ? color.red : channel == 1 ? color.green : color.blue;
+    const std::uint8_t stored = std::uint8_t(sliderValue * 8);
+    if (field == stored) return false;
+    field = stored;
+    return true;
+}
+
 QPushButton* PictureTab::addButton(const QString& text, const std::function<void()>& action) {
     auto* b = new QPushButton(text, this);
     m_buttons->insertWidget(m_buttons->indexOf(m_exit), b);

@@ -83,6 +83,13 @@ protected:
     virtual bool colorEditable() const { return m_currentColor != 0; }
 
     // --- helpers for the pages ---
+    // One edit of the family (through applyEdit), then the page drawn again.
+    bool edit(const QString& label, const std::function<bool()>& change);
+    // Called inside edit when its change did change the data.
+    virtual void dataEdited() {}
+    // Puts a colour slider's position (0 to 31) into a channel (0 red, 1 green, 2 blue) as
+    // position x 8; false when the channel already held that.
+    static bool setChannel(morvi::PaletteColor& color, int channel, int sliderValue);
     QVBoxLayout* leftColumn() const { return m_left; }
     QVBoxLayout* buttonColumn() const { return m_buttons; }
     // Room under the buttons for what a page tells about its data.

@@ -92,12 +92,6 @@ void PortraitPage::paint() {
                                           : QStringLiteral("Palette also used by: ") + names.join(QStringLiteral(", ")));
 }
 
-bool PortraitPage::edit(const QString& label, const std::function<bool()>& change) {
-    const bool changed = applyEdit(label, change);
-    redrawPage();
-    return changed;
-}
-
 void PortraitPage::toolAt(int x, int y, bool) {
     morvi::IndexedImage& image = portrait().image;
     if (currentTool() == Tool::Pick) {
@@ -117,10 +111,7 @@ void PortraitPage::sliderMoved(int channel, int value) {
     edit(QStringLiteral("Palette colour"), [&] {
         if (m_currentColor == 0) return false;
         morvi::PaletteColor& color = ws().portraits.color(portrait().paletteNumber, m_currentColor);
-        std::uint8_t& field = channel == 0 ? color.red : channel == 1 ? color.green : color.blue;
-        const std::uint8_t stored = std::uint8_t(value * 8);
-        if (field == stored) return false;
-        field = stored;
+        if (!setChannel(color, channel, value)) return false;
         for (auto& record : ws().portraits.portraits) morvi::reloadPortraitPalette(ws().portraits, record);
         return true;
     });

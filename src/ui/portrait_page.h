@@ -39,7 +39,6 @@ protected:
 
 private:
     morvi::PortraitRecord& portrait() const;
-    bool edit(const QString& label, const std::function<bool()>& change);
     void sliderMoved(int channel, int value);
     void openCopyDialog();
 
