@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -70,8 +71,7 @@ MainWindow::MainWindow(morvi::Workspace& ws, Prompts& prompts, QWidget* parent)
     m_monsterPage = new MonsterPage(m_context, m_stack);
     m_portraitPage = new PortraitPage(m_context, m_stack);
     m_characterPage = new CharacterPage(m_context, m_stack);
-    for (Tab* page : {static_cast<Tab*>(m_monsterPage), static_cast<Tab*>(m_portraitPage),
-                      static_cast<Tab*>(m_characterPage)}) {
+    for (Tab* page : pages()) {
         m_stack->addWidget(page);
         connect(page, &Tab::exitRequested, this, &QWidget::close);
         connect(page, &Tab::edited, this, &MainWindow::updateEditMenu);
@@ -183,8 +183,11 @@ void MainWindow::rebuildRecentMenu() {
     }
 }
 
+std::array<Tab*, 3> MainWindow::pages() const { return {m_monsterPage, m_portraitPage, m_characterPage}; }
+
 bool MainWindow::anyChanged() const {
-    return m_monsterPage->changed() || m_portraitPage->changed() || m_characterPage->changed();
+    const auto all = pages();
+    return std::any_of(all.begin(), all.end(), [](Tab* p) { return p->changed(); });
 }
 
 bool MainWindow::confirmDiscard() {
@@ -245,9 +248,7 @@ void MainWindow::loadRom(const QString& path) {
     // The pages hold what the file holds now: any edits were saved or discarded before, and
     // nothing of the old file can be undone into the new one.
     m_history.clear();
-    m_monsterPage->setChanged(false);
-    m_portraitPage->setChanged(false);
-    m_characterPage->setChanged(false);
+    for (Tab* page : pages()) page->setChanged(false);
     updateEditMenu();
     if (first) firstRomLoaded(rom);
     if (Tab* page = currentPage()) page->redraw();
@@ -281,8 +282,7 @@ void MainWindow::firstRomLoaded(const morvi::RomBytes& rom) {
 bool MainWindow::saveRom() {
     auto progress = std::make_unique<ProgressWindow>(this, QStringLiteral("Saving Final Fantasy III ROM ..."),
                                                      kSavingOffset);
-    for (Tab* page : {static_cast<Tab*>(m_monsterPage), static_cast<Tab*>(m_portraitPage),
-                      static_cast<Tab*>(m_characterPage)}) {
+    for (Tab* page : pages()) {
         if (!page->changed()) continue;
         page->setChanged(false);
         // A save may change the data on its own (the monster save drops unused records and
@@ -304,14 +304,7 @@ bool MainWindow::saveRom() {
     return true;
 }
 
-bool MainWindow::askSaveChanges() {
-    if (!anyChanged()) return false;
-    switch (m_prompts.ask(QStringLiteral("Save changes to the ROM?"), Buttons::YesNoCancel, Icon::Question)) {
-    case Answer::Yes: return !saveRom();
-    case Answer::No: return false;
-    default: return true;
-    }
-}
+bool MainWindow::askSaveChanges() { return !confirmDiscard(); }
 
 Tab* MainWindow::pageOf(morvi::Family family) const {
     switch (family) {
@@ -349,8 +342,7 @@ void MainWindow::historyMoved(morvi::Family family, morvi::Place place) {
     // Show where the step happened.
     if (place.page >= 0 && place.page <= 3 && place.page != m_tabs->currentIndex()) m_tabs->setCurrentIndex(place.page);
     page->showPicture(place.picture);
-    for (Tab* p : {static_cast<Tab*>(m_monsterPage), static_cast<Tab*>(m_portraitPage), static_cast<Tab*>(m_characterPage)})
-        p->refreshChanged();
+    for (Tab* p : pages()) p->refreshChanged();
     updateEditMenu();
 }
 

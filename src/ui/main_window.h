@@ -88,6 +88,8 @@ private:
     void historyMoved(morvi::Family family, morvi::Place place);
     void updateEditMenu();
     Tab* pageOf(morvi::Family family) const;
+    // The three page objects, in the order they are saved.
+    std::array<Tab*, 3> pages() const;
 
     morvi::Workspace& m_ws;
     Prompts& m_prompts;
