@@ -421,12 +421,11 @@ std::vector<morvi::PaletteColor> MonsterPage::currentPalette() const {
 }
 
 void MonsterPage::importPicture(const morvi::IndexedImage& image) {
+    // An import keeps the entry's record: the record list stays as it is.
     edit(QStringLiteral("Import"), [&] {
         morvi::importMonsterEntry(ws().monsters, m_entry, image);
         return true;
     });
-    refillRecordList();
-    redrawPage();
 }
 
 const morvi::IndexedImage& MonsterPage::clipboardPicture(int& width, int& height) const {
