@@ -79,13 +79,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const morvi::RomBytes rom(std::span<const std::uint8_t>(file.data(), length), header);
     static const auto ws = morvi::Workspace::create(); // large: made once, refilled by each load
     ws->rom.romHasHeader = false; // the scratch copy has none
-    bool loaded = false;
+    // A reader refuses in its checks or not at all (the editor's all-or-nothing open counts on
+    // it): what each reader does must be what its check foretold.
+    bool loaded = false, foretold = false;
     switch ((selector >> 2) & 3) {
-    case 0: loaded = morvi::loadRomFamilies(*ws, rom); break;
-    case 1: morvi::loadMonsterGraphics(ws->monsters, rom); break;
-    case 2: morvi::loadPortraits(ws->portraits, rom); break;
-    default: morvi::loadCharacterSprites(ws->characters, rom); break;
+    case 0:
+        foretold = morvi::canLoadMonsterGraphics(rom) && morvi::canLoadPortraits(rom) && morvi::canLoadCharacterSprites(rom);
+        loaded = morvi::loadRomFamilies(*ws, rom);
+        break;
+    case 1:
+        foretold = morvi::canLoadMonsterGraphics(rom);
+        loaded = morvi::loadMonsterGraphics(ws->monsters, rom);
+        break;
+    case 2:
+        foretold = morvi::canLoadPortraits(rom);
+        loaded = morvi::loadPortraits(ws->portraits, rom);
+        break;
+    default:
+        foretold = morvi::canLoadCharacterSprites(rom);
+        loaded = morvi::loadCharacterSprites(ws->characters, rom);
+        break;
     }
+    if (loaded != foretold) __builtin_trap();
+    loaded = loaded && ((selector >> 2) & 3) == 0;
     if (loaded && (selector & 0xF0) == 0xF0) { // one input in 64: saving repacks the whole pool
         morvi::CollectingNotifier quiet;
         morvi::pruneUnused(ws->monsters);

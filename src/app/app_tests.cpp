@@ -87,6 +87,46 @@ TEST(RomSession, AFailedOpenChangesNothingInTheWorkspace) {
     EXPECT_EQ(ws->monsters.palettes, firstPalette);
 }
 
+// Opening reads each family in place, over whatever the workspace held: the result must be what
+// a fresh workspace reads, whatever was loaded and edited before.
+TEST(RomSession, OpeningOverAnEditedWorkspaceReadsWhatAFreshOneReads) {
+    TempDir dir;
+    const std::string demoPath = dir.file("demo.smc"), otherPath = dir.file("other.smc");
+    RomImage demo = buildDemoRom();
+    ASSERT_TRUE(demo.writeFile(demoPath, false));
+    RomImage other = demo;
+    for (std::uint32_t i = 0; i < 4096; ++i) other.put8(kMonsterGraphicsOffset + i * 13, std::uint8_t(i));
+    for (std::uint32_t i = 0; i < 256; ++i) other.put8(kSmallMoldsOffset + i, std::uint8_t(i * 5));
+    ASSERT_TRUE(other.writeFile(otherPath, true));
+
+    auto fresh = Workspace::create();
+    ASSERT_TRUE(openRom(*fresh, demoPath, HeaderChoice::Detect).ok);
+
+    auto ws = Workspace::create();
+    ASSERT_TRUE(openRom(*ws, otherPath, HeaderChoice::Detect).ok);
+    MonsterGraphics& mg = ws->monsters;
+    for (int e : {0, 7, 300}) {
+        ASSERT_TRUE(newEntryImage(mg, mg.entries[std::size_t(e)]));
+        setEntrySize(mg, mg.entries[std::size_t(e)], 1);
+        setEntryPixel(mg, mg.entries[std::size_t(e)], 100, 100, 3);
+    }
+    mg.entries[5].image.palette[200] = makeColor(1, 2, 3);
+    mg.largeMolds.push_back(Mold{});
+    ws->portraits.portraits[2].image.setPixel(3, 3, 9);
+    ws->portraits.portraits[2].image.palette[100] = makeColor(4, 5, 6);
+    setSpritePixel(ws->characters, ws->characters.characters[1], 0, 2, 2, 7);
+    ws->characters.characters[3].sprites[4].palette[50] = makeColor(7, 8, 9);
+    ws->characters.characters[6].tileStore.resize(10);
+
+    ASSERT_TRUE(openRom(*ws, demoPath, HeaderChoice::Detect).ok);
+    for (Family f : {Family::Monsters, Family::Portraits, Family::Characters})
+        EXPECT_TRUE(takeSnapshot(*ws, f) == takeSnapshot(*fresh, f)) << "family " << int(f);
+    EXPECT_EQ(ws->monsters.tileBuffer, fresh->monsters.tileBuffer);
+    EXPECT_EQ(ws->monsters.moldBuffer, fresh->monsters.moldBuffer);
+    EXPECT_EQ(ws->monsters.recordCount, fresh->monsters.recordCount);
+    EXPECT_EQ(ws->characters.characters[6].tileStore, fresh->characters.characters[6].tileStore);
+}
+
 namespace {
 
 std::unique_ptr<Workspace> demoWorkspace(const TempDir& dir) {

@@ -1,7 +1,6 @@
 #include "app/rom_session.h"
 
 #include <cstdio>
-#include <memory>
 
 namespace morvi {
 
@@ -12,17 +11,15 @@ bool loadRomFamilies(Workspace& ws, const std::string& path, bool hasHeader) {
 }
 
 bool loadRomFamilies(Workspace& ws, const RomBytes& rom) {
-    // Read beside the current data: a reader that fails half-way must not leave some families
-    // holding another file's pictures while romPath still names the old file.
-    auto monsters = std::make_unique<MonsterGraphics>();
-    auto portraits = std::make_unique<PortraitSet>();
-    auto characters = std::make_unique<CharacterSet>();
-    if (!loadMonsterGraphics(*monsters, rom) || !loadPortraits(*portraits, rom) || !loadCharacterSprites(*characters, rom))
-        return false;
-    ws.monsters = std::move(*monsters);
-    ws.portraits = std::move(*portraits);
-    ws.characters = std::move(*characters);
-    return true;
+    // All or nothing: a file one family refuses must not leave the others holding its pictures
+    // while romPath still names the old file. Each reader refuses only in the checks it makes
+    // before changing anything, so all three checks come first; the reads then cannot fail and
+    // fill the families in place.
+    if (!canLoadMonsterGraphics(rom) || !canLoadPortraits(rom) || !canLoadCharacterSprites(rom)) return false;
+    const bool monsters = loadMonsterGraphics(ws.monsters, rom);
+    const bool portraits = loadPortraits(ws.portraits, rom);
+    const bool characters = loadCharacterSprites(ws.characters, rom);
+    return monsters && portraits && characters;
 }
 
 OpenOutcome openRom(Workspace& ws, const std::string& path, HeaderChoice choice) {

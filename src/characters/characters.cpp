@@ -1,7 +1,6 @@
 #include "characters/characters.h"
 
 #include <algorithm>
-#include <memory>
 
 #include "rom/rom_bytes.h"
 #include "rom/rom_file.h"
@@ -47,39 +46,68 @@ bool loadCharacterSprites(CharacterSet& target, const std::string& path, const R
     return loadCharacterSprites(target, RomBytes(file, rom));
 }
 
-bool loadCharacterSprites(CharacterSet& target, const RomBytes& file) {
-    bool ok = true, palettesOk = true, blockOk = true, numbersOk = true, addressesOk = true, banksOk = true;
-    auto table = file.read(kSpriteTileTableOffset, kSpriteTileEntries * 2, &ok);
-    auto palettes = file.read(kCharacterPalettesOffset, kCharacterPaletteCount * 32, &palettesOk);
-    auto block = file.read(kSpriteGraphicsOffset, kSpriteGraphicsSize, &blockOk);
-    auto numbers = file.read(kCharacterPaletteNumbersOffset, kCharacterCount, &numbersOk);
-    auto addresses = file.read(kCharacterTileAddressOffset, kCharacterCount * 2, &addressesOk);
-    auto banks = file.read(kCharacterTileBankOffset, kCharacterCount * 2, &banksOk);
-    if (!ok || !palettesOk || !blockOk || !numbersOk || !addressesOk || !banksOk) return false;
+namespace {
 
-    auto set = std::make_unique<CharacterSet>();
+// Everything the loader takes from the file, read and checked before the set changes.
+struct CharacterTables {
+    std::span<const std::uint8_t> palettes, block, numbers;
+    std::array<std::uint16_t, kSpriteTileEntries> tileTable{};
+    std::array<std::uint32_t, kCharacterCount> tileAddresses{};
+};
+
+bool readCharacterTables(const RomBytes& file, CharacterTables& t) {
+    bool ok = true;
+    auto table = file.view(kSpriteTileTableOffset, kSpriteTileEntries * 2, &ok);
+    t.palettes = file.view(kCharacterPalettesOffset, kCharacterPaletteCount * 32, &ok);
+    t.block = file.view(kSpriteGraphicsOffset, kSpriteGraphicsSize, &ok);
+    t.numbers = file.view(kCharacterPaletteNumbersOffset, kCharacterCount, &ok);
+    auto addresses = file.view(kCharacterTileAddressOffset, kCharacterCount * 2, &ok);
+    auto banks = file.view(kCharacterTileBankOffset, kCharacterCount * 2, &ok);
+    if (!ok) return false;
     for (int i = 0; i < kSpriteTileEntries; ++i) {
         std::uint16_t entry = std::uint16_t(table[2 * std::size_t(i)] | (table[2 * std::size_t(i) + 1] << 8));
         // An entry must name a whole tile of the character's 181.
         if (entry >= kCharacterTileBytes || entry % 32 != 0) return false;
-        set->tileTable[std::size_t(i)] = entry;
+        t.tileTable[std::size_t(i)] = entry;
     }
-    decodeSnesColors(palettes, set->palettes);
     for (int n = 0; n < kCharacterCount; ++n) {
-        auto& ch = set->characters[std::size_t(n)];
-        ch.fixedPalette = n == kEsperTerra;
-        ch.storedNumber = numbers[std::size_t(n)];
-        ch.paletteNumber = ch.storedNumber > kLargestShownPaletteNumber ? 0 : ch.storedNumber;
         std::int64_t address = std::int64_t(banks[2 * std::size_t(n)]) * 0x10000 +
                                addresses[2 * std::size_t(n) + 1] * 0x100 + addresses[2 * std::size_t(n)] -
                                std::int64_t(kSpriteGraphicsSnesAddress);
         if (address < 0 || address > std::int64_t(kSpriteGraphicsSize) - kCharacterTileBytes) return false;
-        ch.tileAddress = std::uint32_t(address);
-        for (int t = 0; t < kTilesPerCharacter; ++t)
-            decodeTile(block.data() + ch.tileAddress + 32 * std::size_t(t), tilePixels(ch, t), 16);
-        rebuildSprites(*set, ch);
+        t.tileAddresses[std::size_t(n)] = std::uint32_t(address);
     }
-    target = std::move(*set);
+    return true;
+}
+
+} // namespace
+
+bool canLoadCharacterSprites(const RomBytes& file) {
+    CharacterTables t;
+    return readCharacterTables(file, t);
+}
+
+bool loadCharacterSprites(CharacterSet& target, const RomBytes& file) {
+    // Every check comes before the set changes, so a refused file leaves it as it was and an
+    // accepted one is decoded straight into it.
+    CharacterTables t;
+    if (!readCharacterTables(file, t)) return false;
+
+    CharacterSet& set = target;
+    set.tileTable = t.tileTable;
+    decodeSnesColors(t.palettes, set.palettes);
+    for (int n = 0; n < kCharacterCount; ++n) {
+        auto& ch = set.characters[std::size_t(n)];
+        ch.fixedPalette = n == kEsperTerra;
+        ch.storedNumber = t.numbers[std::size_t(n)];
+        ch.paletteNumber = ch.storedNumber > kLargestShownPaletteNumber ? 0 : ch.storedNumber;
+        ch.tileAddress = t.tileAddresses[std::size_t(n)];
+        ch.tileStore.assign(std::size_t(kTilesPerCharacter) * 64, 0);
+        for (int k = 0; k < kTilesPerCharacter; ++k)
+            decodeTile(t.block.data() + ch.tileAddress + 32 * std::size_t(k), tilePixels(ch, k), 16);
+        for (auto& sprite : ch.sprites) sprite = IndexedImage{};
+        rebuildSprites(set, ch);
+    }
     return true;
 }
 
@@ -113,11 +141,19 @@ bool saveCharacterSprites(CharacterSet& set, const std::string& path, const RomS
         const auto& ch = set.characters[std::size_t(n)];
         ok = file.write(kCharacterPaletteNumbersOffset + std::uint32_t(n), std::span<const std::uint8_t>(&ch.storedNumber, 1));
         const std::uint32_t base = kSpriteGraphicsOffset + ch.tileAddress;
-        // Tiles no sprite uses keep the ROM's bytes.
-        for (int t = 0; ok && t < kTilesPerCharacter; ++t)
-            if (tiles[std::size_t(n)].written[std::size_t(t)])
-                ok = file.write(base + 32 * std::uint32_t(t),
-                                std::span<const std::uint8_t>(tiles[std::size_t(n)].bytes.data() + 32 * std::size_t(t), 32));
+        // Tiles no sprite uses keep the ROM's bytes; each run of used tiles is one write.
+        const Tiles& own = tiles[std::size_t(n)];
+        for (int t = 0; ok && t < kTilesPerCharacter;) {
+            if (!own.written[std::size_t(t)]) {
+                ++t;
+                continue;
+            }
+            int end = t + 1;
+            while (end < kTilesPerCharacter && own.written[std::size_t(end)]) ++end;
+            ok = file.write(base + 32 * std::uint32_t(t),
+                            std::span<const std::uint8_t>(own.bytes.data() + 32 * std::size_t(t), 32 * std::size_t(end - t)));
+            t = end;
+        }
     }
     ok = file.close() && ok;
     if (!ok) notifier.notify(MessageKind::Warning, kMsgCharacterSaveError);

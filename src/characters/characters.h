@@ -38,6 +38,7 @@ constexpr int kSheetSide = 128;
 extern const std::array<const char*, kCharacterCount> kCharacterNames;
 extern const std::array<PaletteColor, 16> kEsperTerraPalette;
 
+// The loader fills every field of these two in place: a field added here must be set there.
 struct CharacterSprites {
     std::array<IndexedImage, kSpritesPerCharacter> sprites;
     std::vector<std::uint8_t> tileStore = std::vector<std::uint8_t>(kTilesPerCharacter * 64, 0);
@@ -61,6 +62,8 @@ struct CharacterSet {
 // outside the sprite graphics block.
 bool loadCharacterSprites(CharacterSet& set, const std::string& path, const RomState& rom);
 bool loadCharacterSprites(CharacterSet& set, const RomBytes& rom);
+// The checks the loader makes, alone: true exactly when loadCharacterSprites would accept the bytes.
+bool canLoadCharacterSprites(const RomBytes& rom);
 bool saveCharacterSprites(CharacterSet& set, const std::string& path, const RomState& rom, Notifier& notifier);
 void rebuildSprites(CharacterSet& set, CharacterSprites& ch);
 

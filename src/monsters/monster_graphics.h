@@ -87,6 +87,8 @@ struct MonsterGraphics {
     int spaceLimit = kSpaceLimit;
     int moldSpaceLimit = kMoldSpaceLimit;
 
+    // Back to a model of nothing, as constructed. A field added above must be reset here.
+    void clear();
     std::vector<Mold>& molds(bool large) { return large ? largeMolds : smallMolds; }
     const std::vector<Mold>& molds(bool large) const { return large ? largeMolds : smallMolds; }
     // The entry's mold; a number beyond its table gives a mold of cell (0, 0) only.
@@ -105,13 +107,20 @@ char gameTextToAscii(std::uint8_t code);
 bool loadMonsterGraphics(MonsterGraphics& mg, const std::string& path, const RomState& rom);
 // The same from a ROM held in memory.
 bool loadMonsterGraphics(MonsterGraphics& mg, const RomBytes& rom);
+// The checks the loader makes, alone: true exactly when loadMonsterGraphics would accept the bytes.
+bool canLoadMonsterGraphics(const RomBytes& rom);
 void parseInfoRecord(MonsterGraphics& mg, MonsterEntry& entry, std::span<const std::uint8_t, 5> bytes);
 // Rebuilds the image from the record's shape; tiles come from source, or from the record.
 void decodeEntry(MonsterGraphics& mg, MonsterEntry& entry, std::span<const std::uint8_t> source);
 void decodeEntry(MonsterGraphics& mg, MonsterEntry& entry);
 std::uint16_t tileDataSize(const MonsterGraphics& mg, const MonsterEntry& entry);
+// Mold `number` of `table`, or a one-cell mold for a number outside it.
+const Mold& moldAt(const std::vector<Mold>& table, std::int64_t number);
 void deriveMold(MonsterGraphics& mg, MonsterEntry& entry);
 void commitEntry(MonsterGraphics& mg, MonsterEntry& entry);
+// The entry's picture cut into the record's tiles through `mold` (commitEntry passes the
+// entry's own mold).
+void encodeRecord(GraphicsRecord& record, const MonsterEntry& entry, const Mold& mold);
 
 // --- editing operations ---
 void redecodeEntries(MonsterGraphics& mg);

@@ -46,7 +46,7 @@ std::string readName(const std::uint8_t* codes, int length) {
 
 // Everything the reader takes from the file, read and checked before the model changes.
 struct MonsterTables {
-    std::vector<std::uint8_t> palettes, monsterNames, esperNames, info, region, moldArea;
+    std::span<const std::uint8_t> palettes, monsterNames, esperNames, info, region, moldArea;
     std::uint32_t smallStart = 0, largeStart = 0;
 };
 
@@ -54,7 +54,7 @@ bool readTables(const RomBytes& rom, MonsterTables& t) {
     bool ok = true;
     auto grab = [&](std::uint32_t at, std::size_t n) {
         bool done = true;
-        auto bytes = rom.read(at, n, &done);
+        auto bytes = rom.view(at, n, &done);
         ok = ok && done;
         return bytes;
     };
@@ -73,10 +73,13 @@ bool readTables(const RomBytes& rom, MonsterTables& t) {
 
 } // namespace
 
+const Mold& moldAt(const std::vector<Mold>& table, std::int64_t number) {
+    if (number < 0 || std::uint64_t(number) >= table.size()) return kFallbackMold;
+    return table[std::size_t(number)];
+}
+
 const Mold& MonsterGraphics::moldOf(const MonsterEntry& entry) const {
-    const auto& table = molds(entry.large);
-    if (entry.moldNumber < 0 || std::size_t(entry.moldNumber) >= table.size()) return kFallbackMold;
-    return table[std::size_t(entry.moldNumber)];
+    return moldAt(molds(entry.large), entry.moldNumber);
 }
 
 char gameTextToAscii(std::uint8_t code) {
@@ -101,9 +104,15 @@ char gameTextToAscii(std::uint8_t code) {
     }
 }
 
-std::uint16_t tileDataSize(const MonsterGraphics& mg, const MonsterEntry& entry) {
-    int bytes = countCells(mg.moldOf(entry), entry.large) * (entry.colorCount == 8 ? 24 : 32);
+namespace {
+std::uint16_t tileDataSize(const Mold& mold, const MonsterEntry& entry) {
+    int bytes = countCells(mold, entry.large) * (entry.colorCount == 8 ? 24 : 32);
     return std::uint16_t(bytes == 0 ? 8 : bytes);
+}
+} // namespace
+
+std::uint16_t tileDataSize(const MonsterGraphics& mg, const MonsterEntry& entry) {
+    return tileDataSize(mg.moldOf(entry), entry);
 }
 
 void parseInfoRecord(MonsterGraphics& mg, MonsterEntry& entry, std::span<const std::uint8_t, 5> b) {
@@ -126,7 +135,9 @@ void parseInfoRecord(MonsterGraphics& mg, MonsterEntry& entry, std::span<const s
     mg.recordCount = std::max(mg.recordCount, slot);
 }
 
-void decodeEntry(MonsterGraphics& mg, MonsterEntry& entry, std::span<const std::uint8_t> source) {
+namespace {
+// The record's shape, a blank picture of its size and the entry's own colours.
+void takeRecordShape(const MonsterGraphics& mg, MonsterEntry& entry) {
     const GraphicsRecord& record = mg.records[entry.recordIndex];
     entry.moldNumber = record.moldNumber;
     entry.large = record.large;
@@ -134,6 +145,11 @@ void decodeEntry(MonsterGraphics& mg, MonsterEntry& entry, std::span<const std::
     entry.image.allocateImage(entry.side(), entry.side());
     for (int i = 0; i < entry.colorCount; ++i)
         entry.image.setPaletteEntry(std::uint8_t(i), mg.paletteColor(std::int64_t(entry.paletteNumber) * 8 + i));
+}
+} // namespace
+
+void decodeEntry(MonsterGraphics& mg, MonsterEntry& entry, std::span<const std::uint8_t> source) {
+    takeRecordShape(mg, entry);
     const Mold& mold = mg.moldOf(entry);
     const int side = moldSide(entry.large);
     const std::size_t bytes = std::size_t(tileBytes(entry.colorCount));
@@ -194,13 +210,15 @@ void deriveMold(MonsterGraphics& mg, MonsterEntry& entry) {
 }
 
 void commitEntry(MonsterGraphics& mg, MonsterEntry& entry) {
-    GraphicsRecord& record = mg.records[entry.recordIndex];
+    encodeRecord(mg.records[entry.recordIndex], entry, mg.moldOf(entry));
+}
+
+void encodeRecord(GraphicsRecord& record, const MonsterEntry& entry, const Mold& mold) {
     record.moldNumber = entry.moldNumber;
-    record.size = tileDataSize(mg, entry);
+    record.size = tileDataSize(mold, entry);
     record.colorCount = entry.colorCount;
     record.large = entry.large;
     record.tileData.assign(record.size, 0);
-    const Mold& mold = mg.moldOf(entry);
     const int side = moldSide(entry.large);
     const std::size_t bytes = std::size_t(tileBytes(entry.colorCount));
     std::size_t at = 0;
@@ -218,13 +236,32 @@ bool loadMonsterGraphics(MonsterGraphics& target, const std::string& path, const
     return loadMonsterGraphics(target, RomBytes(file, rom));
 }
 
+bool canLoadMonsterGraphics(const RomBytes& rom) {
+    MonsterTables t;
+    return readTables(rom, t);
+}
+
+void MonsterGraphics::clear() {
+    palettes = {};
+    for (auto& record : records) record = GraphicsRecord{};
+    for (auto& entry : entries) entry = MonsterEntry{};
+    smallMolds.clear();
+    largeMolds.clear();
+    recordCount = 0;
+    tileBuffer.clear();
+    moldBuffer.clear();
+    spaceLimit = kSpaceLimit;
+    moldSpaceLimit = kMoldSpaceLimit;
+}
+
 bool loadMonsterGraphics(MonsterGraphics& target, const RomBytes& rom) {
+    // Every check is in reading the tables: a refused file changes nothing, and past this point
+    // the model is rebuilt in place.
     MonsterTables t;
     if (!readTables(rom, t)) return false;
 
-    // Build the new model beside the old one, so that a refused file changes nothing.
-    auto fresh = std::make_unique<MonsterGraphics>();
-    MonsterGraphics& mg = *fresh;
+    MonsterGraphics& mg = target;
+    mg.clear();
     mg.recordCount = -1;
     mg.records[0].graphicsOffset = 0;
     decodeSnesColors(t.palettes, mg.palettes);
@@ -234,7 +271,7 @@ bool loadMonsterGraphics(MonsterGraphics& target, const RomBytes& rom) {
         mg.entries[std::size_t(kFirstEsper + k)].name = readName(&t.esperNames[std::size_t(k) * kEsperNameLength], kEsperNameLength);
 
     // Molds: the small ones from the small-mold start, the large ones straight after them.
-    mg.moldBuffer = t.moldArea;
+    mg.moldBuffer.assign(t.moldArea.begin(), t.moldArea.end());
     const std::int64_t areaEnd = kMoldAreaEnd;
     std::int64_t smallCount = std::max<std::int64_t>(0, (std::int64_t(t.largeStart) - t.smallStart + 1) / 8);
     std::int64_t largeCount = std::max<std::int64_t>(0, (areaEnd - std::int64_t(t.largeStart) + 1) / 32);
@@ -252,12 +289,21 @@ bool loadMonsterGraphics(MonsterGraphics& target, const RomBytes& rom) {
 
     mg.tileBuffer.assign(kTileBufferSize, 0);
     std::copy(t.region.begin(), t.region.end(), mg.tileBuffer.begin());
+    // Entries that share a record share its offset and shape, so their pixels are decoded once.
+    std::vector<const MonsterEntry*> decoded(mg.records.size(), nullptr);
     for (auto& entry : mg.entries) {
+        const MonsterEntry*& first = decoded[entry.recordIndex];
+        if (first) {
+            takeRecordShape(mg, entry);
+            entry.image.pixels = first->image.pixels;
+            continue;
+        }
         GraphicsRecord& record = mg.records[entry.recordIndex];
         const std::size_t at = std::size_t(entry.graphicsOffset) * 8;
         std::span<const std::uint8_t> source(mg.tileBuffer.data() + at, mg.tileBuffer.size() - at);
         record.tileData.assign(source.begin(), source.begin() + std::min<std::size_t>(record.size, source.size()));
         decodeEntry(mg, entry, source);
+        first = &entry;
     }
 
     // Large molds past the last one in use are dropped.
@@ -267,11 +313,20 @@ bool loadMonsterGraphics(MonsterGraphics& target, const RomBytes& rom) {
     mg.largeMolds.resize(std::min<std::size_t>(mg.largeMolds.size(), std::size_t(highest + 1)));
     mg.recordCount += 1;
 
+    // Entries that share a record decoded the same tiles through the same shape, so they have
+    // the same pixels and get the same mold and encoding: each record is derived and encoded
+    // once, and the other entries take its mold number.
+    std::vector<std::int32_t> derived(mg.records.size(), -1);
     for (auto& entry : mg.entries) {
+        std::int32_t& mold = derived[entry.recordIndex];
+        if (mold >= 0) {
+            entry.moldNumber = mold;
+            continue;
+        }
         deriveMold(mg, entry);
         commitEntry(mg, entry);
+        mold = entry.moldNumber;
     }
-    target = std::move(mg);
     return true;
 }
 

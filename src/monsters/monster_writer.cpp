@@ -19,23 +19,6 @@ void appendMoldBits(std::vector<std::uint8_t>& out, const Mold& mold, bool large
     }
 }
 
-namespace {
-
-bool slotHasEntry(const MonsterGraphics& mg, int slot) {
-    return std::any_of(mg.entries.begin(), mg.entries.end(),
-                       [&](const MonsterEntry& e) { return e.recordIndex == slot; });
-}
-
-bool moldNeeded(const MonsterGraphics& mg, int index, int kind) {
-    for (int slot = 0; slot < mg.recordCount && slot < kRecordSlotCount; ++slot) {
-        const GraphicsRecord& r = mg.records[std::size_t(slot)];
-        if (r.inUse && r.large == kind && r.moldNumber == index) return true;
-    }
-    return false;
-}
-
-} // namespace
-
 void removeMold(MonsterGraphics& mg, int index, int kind) {
     auto& table = mg.molds(kind != 0);
     if (index < 0 || std::size_t(index) >= table.size()) return;
@@ -48,16 +31,133 @@ void removeMold(MonsterGraphics& mg, int index, int kind) {
 }
 
 void pruneUnused(MonsterGraphics& mg) {
-    for (int slot = 0; slot < mg.recordCount && slot < kRecordSlotCount; ++slot)
-        mg.records[std::size_t(slot)].inUse = slotHasEntry(mg, slot) ? 1 : 0;
+    const int slots = std::clamp(mg.recordCount, 0, kRecordSlotCount);
+    std::vector<bool> hasEntry(std::size_t(kRecordSlotCount), false);
+    for (const auto& entry : mg.entries)
+        if (entry.recordIndex < kRecordSlotCount) hasEntry[entry.recordIndex] = true;
+    for (int slot = 0; slot < slots; ++slot) mg.records[std::size_t(slot)].inUse = hasEntry[std::size_t(slot)] ? 1 : 0;
+
+    // This ends exactly where removing every unneeded mold with removeMold would, one at a time
+    // from the lowest: a mold is needed while a record in use names it, and each removal
+    // renumbers the entries above it and re-encodes their records. Done literally, a ROM with
+    // many molds and entries costs removals x entries encodings. Here:
+    //  - Removals come at ever higher places, so an entry at or below one never moves again;
+    //    the ones still moving all move down one per removal. An entry's number is its first
+    //    number minus the removals it moved with, and its mold is the one it started with.
+    //  - A moving record (one with an entry still moving) takes, at each removal, the number
+    //    of its last moving entry in entry order; its name for a mold is counted in a frame that
+    //    moves with the removals, so "is mold i needed" stays one lookup.
+    //  - Only the last encoding of a record counts: it is done once, at the end.
+    struct Encoding {
+        int entry = -1;
+        int kind = 0;
+        std::int64_t mold = -1; // in the table before pruning; -1 for a number outside it
+    };
+    std::vector<Encoding> last(static_cast<std::size_t>(kRecordSlotCount));
+    const std::vector<Mold> before[2] = {mg.smallMolds, mg.largeMolds};
     for (int kind = 0; kind <= 1; ++kind) {
-        int i = 0;
-        while (std::size_t(i) < mg.molds(kind != 0).size()) {
-            if (!moldNeeded(mg, i, kind))
-                removeMold(mg, i, kind);
-            else
-                ++i;
+        const std::int64_t size = std::int64_t(before[kind].size());
+        auto inRange = [&](std::int64_t n) { return n >= 0 && n < size; };
+        // Records in use among the handed-out ones naming mold n: fixed ones by their number,
+        // moving ones by their last moving entry's first number.
+        std::vector<int> fixedNaming(std::size_t(size), 0), movingNaming(std::size_t(size), 0);
+        auto counted = [&](std::size_t r) { return int(r) < slots && mg.records[r].inUse; };
+        for (int slot = 0; slot < slots; ++slot) {
+            const GraphicsRecord& r = mg.records[std::size_t(slot)];
+            if (r.inUse && r.large == kind && inRange(r.moldNumber)) ++fixedNaming[std::size_t(r.moldNumber)];
         }
+        // This kind's entries by first number, and each record's entries in entry order.
+        std::vector<std::pair<std::int32_t, int>> byNumber;
+        std::vector<std::vector<int>> ofRecord(static_cast<std::size_t>(kRecordSlotCount));
+        for (std::size_t e = 0; e < mg.entries.size(); ++e) {
+            const MonsterEntry& entry = mg.entries[e];
+            if (entry.large != kind) continue;
+            byNumber.emplace_back(entry.moldNumber, int(e));
+            if (entry.recordIndex < kRecordSlotCount) ofRecord[entry.recordIndex].push_back(int(e));
+        }
+        std::sort(byNumber.begin(), byNumber.end());
+        std::vector<std::int32_t> first(mg.entries.size(), 0);
+        for (const auto& [number, e] : byNumber) first[std::size_t(e)] = number;
+        std::vector<bool> stopped(mg.entries.size(), false);
+        std::vector<std::size_t> top(std::size_t(kRecordSlotCount), 0); // moving entries of r: ofRecord[r][0 .. top)
+        for (std::size_t r = 0; r < top.size(); ++r) top[r] = ofRecord[r].size();
+        auto lastMoving = [&](std::size_t r) { return top[r] ? ofRecord[r][top[r] - 1] : -1; };
+        auto countMoving = [&](std::size_t r, int delta) {
+            const int e = lastMoving(r);
+            if (e >= 0 && counted(r) && inRange(first[std::size_t(e)])) movingNaming[std::size_t(first[std::size_t(e)])] += delta;
+        };
+        // A record whose last moving entry has just moved `moves` times.
+        auto settle = [&](std::size_t r, int e, std::int64_t moves) {
+            const MonsterEntry& entry = mg.entries[std::size_t(e)];
+            GraphicsRecord& record = mg.records[r];
+            record.moldNumber = std::int32_t(first[std::size_t(e)] - moves);
+            record.colorCount = entry.colorCount;
+            record.large = entry.large;
+            last[r] = {e, kind, inRange(first[std::size_t(e)]) ? first[std::size_t(e)] : -1};
+        };
+
+        std::vector<int> origin(static_cast<std::size_t>(size));
+        for (std::size_t k = 0; k < origin.size(); ++k) origin[k] = int(k);
+        std::int64_t moves = 0;   // removals so far
+        std::size_t next = 0;     // byNumber[0 .. next) have stopped
+        std::int64_t i = 0;
+        std::vector<std::size_t> touched;
+        while (i < std::int64_t(origin.size())) {
+            const std::int64_t shifted = i + moves;
+            const bool needed = fixedNaming[std::size_t(i)] > 0 || (shifted < size && movingNaming[std::size_t(shifted)] > 0);
+            if (needed) {
+                ++i;
+                continue;
+            }
+            // Entries now at or below i stop where they are.
+            touched.clear();
+            while (next < byNumber.size() && byNumber[next].first - moves <= i) {
+                const int e = byNumber[next++].second;
+                stopped[std::size_t(e)] = true;
+                mg.entries[std::size_t(e)].moldNumber = std::int32_t(first[std::size_t(e)] - moves);
+                if (mg.entries[std::size_t(e)].recordIndex < kRecordSlotCount) touched.push_back(mg.entries[std::size_t(e)].recordIndex);
+            }
+            // A stopped entry is at or below i, and every later question is about a mold above
+            // i, so what it or a record left with no moving entry names no longer counts: only a
+            // record's new last moving entry is counted, and a record left with none keeps the
+            // number its last move gave it.
+            for (std::size_t r : touched) {
+                const int wasLast = lastMoving(r);
+                while (top[r] && stopped[std::size_t(ofRecord[r][top[r] - 1])]) --top[r];
+                if (moves == 0) continue; // nothing has moved yet: see below
+                if (top[r] && lastMoving(r) != wasLast)
+                    countMoving(r, 1);
+                else if (!top[r] && wasLast >= 0)
+                    settle(r, wasLast, moves);
+            }
+            if (moves == 0) {
+                // The first removal sets every record with a moving entry moving.
+                for (std::size_t r = 0; r < top.size(); ++r) {
+                    if (!top[r]) continue;
+                    const GraphicsRecord& record = mg.records[r];
+                    if (counted(r) && record.large == kind && inRange(record.moldNumber))
+                        --fixedNaming[std::size_t(record.moldNumber)];
+                    countMoving(r, 1);
+                }
+            }
+            origin.erase(origin.begin() + i);
+            ++moves;
+        }
+        for (std::size_t k = next; k < byNumber.size(); ++k) {
+            const int e = byNumber[k].second;
+            mg.entries[std::size_t(e)].moldNumber = std::int32_t(first[std::size_t(e)] - moves);
+        }
+        if (moves > 0)
+            for (std::size_t r = 0; r < top.size(); ++r)
+                if (top[r]) settle(r, lastMoving(r), moves);
+        auto& table = mg.molds(kind != 0);
+        table.clear();
+        for (int k : origin) table.push_back(before[kind][std::size_t(k)]);
+    }
+    for (std::size_t slot = 0; slot < last.size(); ++slot) {
+        const Encoding& enc = last[slot];
+        if (enc.entry < 0) continue;
+        encodeRecord(mg.records[slot], mg.entries[std::size_t(enc.entry)], moldAt(before[enc.kind], enc.mold));
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "rom/rom_file.h"
 #include "image/snes_codec.h"
@@ -389,6 +390,103 @@ TEST(MonsterWriter, AbandonedSlotsAndTheirMoldsAreDroppedAndMoldNumbersMoveDown)
     EXPECT_TRUE(std::any_of(mg->entries.begin(), mg->entries.end(),
                             [](const MonsterEntry& e) { return e.graphicsOffset == 0; }))
         << "the first slot in use starts at 0";
+}
+
+namespace {
+
+// Removing every unneeded mold one at a time from the lowest, each removal re-encoding the
+// entries it renumbers: what pruning must end with. Returns how many molds went.
+int pruneOneAtATime(MonsterGraphics& ref) {
+    for (int slot = 0; slot < ref.recordCount && slot < kRecordSlotCount; ++slot)
+        ref.records[std::size_t(slot)].inUse = std::any_of(ref.entries.begin(), ref.entries.end(),
+            [&](const MonsterEntry& e) { return e.recordIndex == slot; });
+    int removed = 0;
+    for (int kind = 0; kind <= 1; ++kind)
+        for (int i = 0; std::size_t(i) < ref.molds(kind != 0).size();) {
+            bool needed = false;
+            for (int slot = 0; slot < ref.recordCount && slot < kRecordSlotCount; ++slot) {
+                const GraphicsRecord& r = ref.records[std::size_t(slot)];
+                needed = needed || (r.inUse && r.large == kind && r.moldNumber == i);
+            }
+            if (needed) {
+                ++i;
+            } else {
+                removeMold(ref, i, kind);
+                ++removed;
+            }
+        }
+    return removed;
+}
+
+// Prunes a copy of mg both ways and compares everything pruning touches.
+void expectPruningAsOneAtATime(const MonsterGraphics& mg, int minRemoved, const std::string& what) {
+    SCOPED_TRACE(what);
+    auto fast = std::make_unique<MonsterGraphics>(mg);
+    auto ref = std::make_unique<MonsterGraphics>(mg);
+    ASSERT_GE(pruneOneAtATime(*ref), minRemoved) << "the case must remove molds";
+    pruneUnused(*fast);
+    EXPECT_EQ(fast->smallMolds, ref->smallMolds);
+    EXPECT_EQ(fast->largeMolds, ref->largeMolds);
+    for (std::size_t e = 0; e < fast->entries.size(); ++e)
+        ASSERT_EQ(fast->entries[e].moldNumber, ref->entries[e].moldNumber) << "entry " << e;
+    for (std::size_t slot = 0; slot < std::size_t(kRecordSlotCount); ++slot) {
+        const GraphicsRecord& a = fast->records[slot];
+        const GraphicsRecord& b = ref->records[slot];
+        ASSERT_EQ(a.inUse, b.inUse) << "slot " << slot;
+        ASSERT_EQ(a.moldNumber, b.moldNumber) << "slot " << slot;
+        ASSERT_EQ(a.large, b.large) << "slot " << slot;
+        ASSERT_EQ(a.colorCount, b.colorCount) << "slot " << slot;
+        ASSERT_EQ(a.size, b.size) << "slot " << slot;
+        ASSERT_EQ(a.tileData, b.tileData) << "slot " << slot;
+    }
+}
+
+} // namespace
+
+// Pruning encodes each record once and skips entries no later removal can move; it must end
+// exactly where the one-at-a-time removal ends, including for records shared by entries that
+// disagree on the mold or the size and for mold numbers outside the table.
+TEST(MonsterWriter, PruningMatchesRemovingMoldsOneAtATime) {
+    TempDir dir;
+    auto mg = load(writeRom(dir, buildFixture(), false), false);
+    // New shapes for several entries, then some of them abandoned: unneeded molds in the middle
+    // of the small table and at the start of the large one.
+    for (int i = 3; i < 12; ++i) {
+        auto& e = mg->entries[std::size_t(i)];
+        ASSERT_TRUE(newEntryImage(*mg, e));
+        setEntrySize(*mg, e, i % 3 == 0);
+        for (int t = 0; t <= i; ++t) setEntryPixel(*mg, e, 8 * (t % 8) + 1, 8 * ((t * 3 + i) % 8), std::uint8_t(1 + t % 7));
+        commitEntry(*mg, e);
+    }
+    for (int i : {4, 6, 9}) ASSERT_TRUE(newEntryImage(*mg, mg->entries[std::size_t(i)]));
+    ASSERT_TRUE(newEntryImage(*mg, mg->entries[0]));
+    // Entries 1 and 2 share a record, which took entry 2's shape; entry 2 now names entry 3's
+    // mold, so the two encode the record differently as the molds before them go. Entry 12
+    // names a number past the end of the small table.
+    ASSERT_EQ(mg->entries[3].large, 1);
+    mg->entries[2].moldNumber = mg->entries[3].moldNumber;
+    mg->entries[12].large = 0;
+    mg->entries[12].moldNumber = int(mg->smallMolds.size()) + 5;
+    ASSERT_NE(mg->entries[1].recordIndex, mg->entries[12].recordIndex);
+    expectPruningAsOneAtATime(*mg, 3, "made by editing");
+
+    // Models no editing makes but a damaged ROM can: entries of both sizes crowded onto a few
+    // records, naming molds anywhere in and around the tables.
+    ASSERT_LT(mg->recordCount + 3, kRecordSlotCount);
+    std::mt19937 random(7);
+    for (int round = 0; round < 60; ++round) {
+        auto model = std::make_unique<MonsterGraphics>(*mg);
+        const int small = int(model->smallMolds.size()), large = int(model->largeMolds.size());
+        for (int e = 0; e < 40; ++e) {
+            MonsterEntry& entry = model->entries[std::size_t(random() % kMonsterEntryCount)];
+            entry.large = std::uint8_t(random() % 2);
+            // Now and then a record past the ones handed out, which pruning must not count.
+            entry.recordIndex = std::uint16_t(random() % 8 ? random() % 12 : model->recordCount + random() % 3);
+            entry.moldNumber = int(random() % std::uint32_t((entry.large ? large : small) + 4)) - 1;
+            if (random() % 3 == 0) model->records[entry.recordIndex].moldNumber = entry.moldNumber;
+        }
+        expectPruningAsOneAtATime(*model, 1, "round " + std::to_string(round));
+    }
 }
 
 TEST(MonsterOperations, MoldAlwaysFollowsThePixels) {

@@ -57,13 +57,19 @@ bool loadPortraits(PortraitSet& target, const std::string& path, const RomState&
     return loadPortraits(target, RomBytes(file, rom));
 }
 
+bool canLoadPortraits(const RomBytes& file) {
+    return file.holds(kPortraitPalettesOffset, kPortraitCount * kPortraitPaletteBytes) &&
+           file.holds(kPortraitPaletteNumbersOffset, kLastPortraitNumberByte + 1) &&
+           file.holds(kPortraitTilesOffset, kPortraitCount * kPortraitTileBytes);
+}
+
 bool loadPortraits(PortraitSet& target, const RomBytes& file) {
+    if (!canLoadPortraits(file)) return false;
     bool ok = true;
-    auto palettes = file.read(kPortraitPalettesOffset, kPortraitCount * kPortraitPaletteBytes, &ok);
-    bool numbersOk = true, tilesOk = true;
-    auto numbers = file.read(kPortraitPaletteNumbersOffset, kLastPortraitNumberByte + 1, &numbersOk);
-    auto tiles = file.read(kPortraitTilesOffset, kPortraitCount * kPortraitTileBytes, &tilesOk);
-    if (!ok || !numbersOk || !tilesOk) return false;
+    auto palettes = file.view(kPortraitPalettesOffset, kPortraitCount * kPortraitPaletteBytes, &ok);
+    auto numbers = file.view(kPortraitPaletteNumbersOffset, kLastPortraitNumberByte + 1, &ok);
+    auto tiles = file.view(kPortraitTilesOffset, kPortraitCount * kPortraitTileBytes, &ok);
+    if (!ok) return false;
 
     PortraitSet set;
     decodeSnesColors(palettes, set.palettes);

@@ -46,6 +46,8 @@ std::pair<int, int> portraitTilePosition(int k);
 
 bool loadPortraits(PortraitSet& set, const std::string& path, const RomState& rom);
 bool loadPortraits(PortraitSet& set, const RomBytes& rom);
+// The checks the loader makes, alone: true exactly when loadPortraits would accept the bytes.
+bool canLoadPortraits(const RomBytes& rom);
 bool savePortraits(PortraitSet& set, const std::string& path, const RomState& rom, Notifier& notifier);
 void decodePortrait(PortraitSet& set, PortraitRecord& record, std::span<const std::uint8_t, kPortraitTileBytes> raw);
 // Encodes the image into the record's raw tile data and returns it.

@@ -34,6 +34,15 @@ struct RomBytes {
     // A copy of the bytes; ok (when given) becomes false if the file is too short, and stays
     // false once it is.
     std::vector<std::uint8_t> read(std::uint32_t romOffset, std::size_t count, bool* ok) const;
+    // The same without the copy: the bytes in place (empty when the file is too short), valid as
+    // long as the file's bytes are.
+    std::span<const std::uint8_t> view(std::uint32_t romOffset, std::size_t count, bool* ok) const {
+        if (!holds(romOffset, count)) {
+            if (ok) *ok = false;
+            return {};
+        }
+        return at(romOffset, count);
+    }
     // The ROM image without the header (empty when the file is shorter than one).
     std::span<const std::uint8_t> image() const;
 };
