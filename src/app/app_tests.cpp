@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/history.h"
+#include "app/picture_transfer.h"
 #include "app/rom_session.h"
 #include "app/settings.h"
 #include "cli/demo_rom.h"
@@ -235,4 +236,51 @@ TEST(History, OldestStepsGoWhenTheHistoryOutgrowsItsLimit) {
     while (history.canUndo()) history.undo(*ws), ++undone;
     EXPECT_EQ(std::size_t(undone), history.size());
     EXPECT_TRUE(history.differsFromSaved(Family::Portraits)) << "the saved state was among the dropped steps";
+}
+
+TEST(PictureTransfer, ClipboardPixelsRoundTripAndKeepTheImportRules) {
+    IndexedImage picture;
+    picture.allocateImage(4, 3);
+    picture.setPaletteEntry(1, makeColor(200, 10, 10));
+    picture.setPaletteEntry(2, makeColor(10, 200, 10));
+    picture.setPixel(1, 0, 1);
+    picture.setPixel(2, 1, 2);
+    picture.setPixel(3, 2, 1);
+    const std::vector<std::uint32_t> argb = pictureToArgb(picture, 5, 3);
+    ASSERT_EQ(argb.size(), 15u);
+    EXPECT_EQ(argb[1], 0xFFC80A0Au);
+    EXPECT_EQ(argb[0] >> 24, 0u) << "colour 0 is transparent";
+    EXPECT_EQ(argb[4] >> 24, 0u) << "past the picture is transparent";
+
+    IndexedImage back;
+    ASSERT_EQ(pictureFromArgb(argb, 5, 3, kImportColorLimit, back), ImageLoadResult::Read);
+    EXPECT_EQ(back.width, 5);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(back.pixel(x, y), picture.pixel(x, y)) << x << "," << y;
+    EXPECT_EQ(back.palette[1], picture.palette[1]);
+    EXPECT_EQ(back.palette[2], picture.palette[2]);
+
+    // No transparent pixel: the first colour met is index 0. Alpha 128 counts as opaque, 127 not.
+    std::vector<std::uint32_t> opaque = {0x80102030u, 0xFF405060u, 0xFF102030u, 0xFF405060u};
+    ASSERT_EQ(pictureFromArgb(opaque, 2, 2, kImportColorLimit, back), ImageLoadResult::Read);
+    EXPECT_EQ(back.pixels, (std::vector<std::uint8_t>{0, 1, 0, 1}));
+    EXPECT_EQ(back.palette[0], makeColor(0x10, 0x20, 0x30));
+    opaque[0] = 0x7F102030u;
+    ASSERT_EQ(pictureFromArgb(opaque, 2, 2, kImportColorLimit, back), ImageLoadResult::Read);
+    EXPECT_EQ(back.pixels, (std::vector<std::uint8_t>{0, 1, 2, 1}));
+
+    // Sixteen colours fit without transparency, not with it, and seventeen never; a refusal
+    // leaves the picture as it was.
+    std::vector<std::uint32_t> many(17);
+    for (std::uint32_t k = 0; k < 17; ++k) many[k] = 0xFF000000u | (k * 0x0F0F0F);
+    const IndexedImage kept = back;
+    ASSERT_EQ(pictureFromArgb(std::span(many).first(16), 16, 1, kImportColorLimit, back), ImageLoadResult::Read);
+    EXPECT_EQ(back.pixel(15, 0), 15);
+    back = kept;
+    many[16] = 0;
+    EXPECT_EQ(pictureFromArgb(many, 17, 1, kImportColorLimit, back), ImageLoadResult::TooManyColors);
+    many[16] = 0xFFFFFFFFu;
+    EXPECT_EQ(pictureFromArgb(many, 17, 1, kImportColorLimit, back), ImageLoadResult::TooManyColors);
+    EXPECT_EQ(back.pixels, kept.pixels);
+    EXPECT_EQ(pictureFromArgb(many, 4, 4, kImportColorLimit, back), ImageLoadResult::NotValid) << "17 pixels for 4 x 4";
 }

@@ -1,7 +1,10 @@
 #pragma once
 // What the pages' import and export commands do with a picture file, shared by the editor and
 // morvi-cli so that both write the same bytes and change the ROM the same way.
+#include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "app/workspace.h"
 #include "imagefile/image_file.h"
@@ -21,6 +24,15 @@ bool exportPortrait(PortraitSet& set, int index, const std::string& path, Export
 bool exportCharacterSheet(const CharacterSet& set, int index, const std::string& path, ExportFileType type);
 // The composed 256 x 152 background as an 8-bit palette PNG.
 bool exportBackground(const BackgroundSet& set, int index, const std::string& path);
+
+// Pictures on the clipboard travel as 32-bit 0xAARRGGBB pixels, rows top first.
+// The top-left w x h of a picture with colour 0 transparent (pixels outside it transparent too).
+std::vector<std::uint32_t> pictureToArgb(const IndexedImage& picture, int w, int h);
+// A picture from such pixels: those less than half opaque take index 0 and the other colours
+// follow in the order met; without any transparent pixel the first colour met is index 0, as in
+// a picture file without transparency. TooManyColors (out unchanged) when it needs more than
+// colorLimit indices; NotValid when the pixel count is not w x h.
+ImageLoadResult pictureFromArgb(std::span<const std::uint32_t> argb, int w, int h, int colorLimit, IndexedImage& out);
 
 void importMonsterEntry(MonsterGraphics& mg, int entry, const IndexedImage& image);
 void importPortrait(PortraitSet& set, int index, const IndexedImage& image);

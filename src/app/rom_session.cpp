@@ -22,6 +22,12 @@ bool loadRomFamilies(Workspace& ws, const RomBytes& rom) {
     return monsters && portraits && characters;
 }
 
+std::optional<bool> headerFromTest(HeaderTest test) {
+    if (test == HeaderTest::Present) return true;
+    if (test == HeaderTest::Absent) return false;
+    return std::nullopt;
+}
+
 OpenOutcome openRom(Workspace& ws, const std::string& path, HeaderChoice choice) {
     OpenOutcome out;
     // One read of the file: the header test and all three families see the same bytes.
@@ -35,11 +41,11 @@ OpenOutcome openRom(Workspace& ws, const std::string& path, HeaderChoice choice)
     bool header = ws.rom.romHasHeader;
     if (choice == HeaderChoice::Present || choice == HeaderChoice::Absent) {
         header = choice == HeaderChoice::Present;
-    } else if (out.test == HeaderTest::NotRecognised) {
+    } else if (const auto detected = headerFromTest(out.test)) {
+        header = *detected;
+    } else {
         out.error = "This file does not appear to be a valid Final Fantasy III ROM.";
         return out;
-    } else {
-        header = out.test == HeaderTest::Present;
     }
     if (path.size() > kRomPathCapacity || !loadRomFamilies(ws, RomBytes(file, header))) {
         out.error = kMsgLoadError;

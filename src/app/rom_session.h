@@ -25,8 +25,11 @@ struct OpenOutcome {
 // Runs the header test; an unrecognised file is refused under Detect. On success romPath and
 // romHasHeader are set. A failed open changes nothing in the workspace.
 OpenOutcome openRom(Workspace& ws, const std::string& path, HeaderChoice choice);
-// Reads the three families from path with the given header flag into fresh records and puts
-// them into the workspace only when all three were read; false leaves the workspace as it was.
+// The header flag the header test gives; nullopt when it does not recognise the file (the
+// editor then asks, keeping the flag it had; openRom under Detect refuses).
+std::optional<bool> headerFromTest(HeaderTest test);
+// Reads the three families from path with the given header flag into the workspace, only when
+// all three readers accept the file; false leaves the workspace as it was.
 bool loadRomFamilies(Workspace& ws, const std::string& path, bool hasHeader);
 // The same from the file's bytes, read once by the caller.
 bool loadRomFamilies(Workspace& ws, const RomBytes& rom);

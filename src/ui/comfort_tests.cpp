@@ -1,5 +1,6 @@
 // What the editor offers beyond the original program: space meters, sharing shown, imports
 // that keep the palette, drag and drop, zoom keys and wheel, tool keys and the clipboard.
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -151,6 +152,34 @@ TEST(Comforts, DroppedFilesOpenRomsAndImportPictures) {
     dropFile(h.window.get(), h.romPath());
     EXPECT_EQ(h.prompts.lastText(), QStringLiteral("Save changes to the ROM?"));
     EXPECT_TRUE(page->changed());
+}
+
+// Closed lists are narrow; a long item (a record named after its monster) is shown whole in
+// the open list and, when the closed list cuts it, in the tooltip.
+TEST(Comforts, ListsShowLongItemsWholeInThePopupAndTheTooltip) {
+    EditorHarness h;
+    h.openDemo();
+    MonsterPage* page = h.window->monsterPage();
+    auto* records = dynamic_cast<FittingComboBox*>(page->recordList());
+    ASSERT_NE(records, nullptr);
+    EXPECT_TRUE(records->toolTip().startsWith(QStringLiteral("The graphics record")));
+
+    FittingComboBox list;
+    list.setBaseToolTip(QStringLiteral("Graphics record"));
+    list.addItem(QStringLiteral("Image 1"));
+    const QString longText = QStringLiteral("Image 448 - Chupon (Colosseum) and more");
+    list.addItem(longText);
+    list.resize(120, list.sizeHint().height());
+    list.show();
+    EXPECT_EQ(list.toolTip(), QStringLiteral("Graphics record")) << "a short item is not repeated";
+    list.setCurrentIndex(1);
+    EXPECT_EQ(list.toolTip(), QStringLiteral("Graphics record: ") + longText);
+    list.resize(800, list.height());
+    EXPECT_EQ(list.toolTip(), QStringLiteral("Graphics record")) << "wide enough again";
+    list.resize(120, list.height());
+    list.showPopup();
+    EXPECT_GE(list.view()->width(), list.view()->fontMetrics().horizontalAdvance(longText));
+    list.hidePopup();
 }
 
 TEST(Comforts, ZoomToolKeysAndTheClipboard) {

@@ -233,11 +233,10 @@ void MainWindow::loadRom(const QString& path) {
     std::vector<std::uint8_t> bytes;
     if (file.size() > morvi::kRomPathCapacity || !morvi::readRomFile(file, bytes)) return fail();
     const morvi::HeaderTest test = morvi::detectRomHeader(std::span<const std::uint8_t>(bytes));
-    bool header = m_ws.rom.romHasHeader;
-    if (test == morvi::HeaderTest::Present) header = true;
-    else if (test == morvi::HeaderTest::Absent) header = false;
-    else if (m_prompts.ask(QString::fromLatin1(morvi::kMsgNotARom), Buttons::YesNo, Icon::Warning) != Answer::Yes)
+    const std::optional<bool> detected = morvi::headerFromTest(test);
+    if (!detected && m_prompts.ask(QString::fromLatin1(morvi::kMsgNotARom), Buttons::YesNo, Icon::Warning) != Answer::Yes)
         return;
+    const bool header = detected.value_or(m_ws.rom.romHasHeader);
     const morvi::RomBytes rom(bytes, header);
     if (!morvi::loadRomFamilies(m_ws, rom)) return fail();
     progress.reset();

@@ -24,7 +24,7 @@ constexpr int kCopyListLength = morvi::kFirstEsper + morvi::kEsperCount; // entr
 MonsterPage::MonsterPage(EditorContext& context, QWidget* parent)
     : PictureTab(context, parent, 128, 128, QStringLiteral("Preview"), &morvi::Settings::tab1Mag) {
     m_recordList = addList(QStringLiteral("Record"), QStringLiteral("Graphics record"));
-    m_recordList->setToolTip(QStringLiteral("The graphics record (tile data) this entry draws"));
+    m_recordList->setBaseToolTip(QStringLiteral("The graphics record (tile data) this entry draws"));
     m_paletteList = addList(QStringLiteral("Palette"), QStringLiteral("Palette number"));
     m_sizeList = addList(QStringLiteral("Size"), QStringLiteral("Size"));
     m_colorList = addList(QStringLiteral("Colours"), QStringLiteral("Colours"));

@@ -79,7 +79,7 @@ private:
     int m_entry = 0;
     bool m_edited = false;
     bool m_over = false;
-    QComboBox* m_recordList = nullptr;
+    FittingComboBox* m_recordList = nullptr;
     QComboBox* m_sizeList = nullptr;
     QComboBox* m_colorList = nullptr;
     QLabel* m_mold = nullptr;

@@ -35,7 +35,7 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
 
     m_left = new QVBoxLayout;
     m_left->setSpacing(6);
-    m_pictureList = new QComboBox(this);
+    m_pictureList = new FittingComboBox(this);
     m_pictureList->setAccessibleName(QStringLiteral("Picture list"));
     m_pictureList->setMaxVisibleItems(24);
     m_pictureList->setMinimumWidth(214);
@@ -156,10 +156,10 @@ QPushButton* PictureTab::addButton(const QString& text, const std::function<void
     return b;
 }
 
-QComboBox* PictureTab::addList(const QString& label, const QString& accessibleName) {
+FittingComboBox* PictureTab::addList(const QString& label, const QString& accessibleName) {
     auto* row = new QHBoxLayout;
     auto* text = new QLabel(label, this);
-    auto* list = new QComboBox(this);
+    auto* list = new FittingComboBox(this);
     list->setAccessibleName(accessibleName);
     list->setMaxVisibleItems(24);
     text->setBuddy(list);
@@ -313,36 +313,16 @@ bool PictureTab::pasteImage(const QImage& source) {
     if (source.isNull()) return refuse(morvi::ImageLoadResult::NotValid);
     if (source.width() > limits.width || source.height() > limits.height) return refuse(morvi::ImageLoadResult::TooLarge);
     const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
+    std::vector<std::uint32_t> pixels;
+    pixels.reserve(std::size_t(argb.width()) * std::size_t(argb.height()));
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        pixels.insert(pixels.end(), row, row + argb.width());
+    }
     morvi::IndexedImage image;
-    image.allocateImage(argb.width(), argb.height());
-    // Transparent pixels take index 0; without any, the first colour met is index 0, as in a
-    // picture file without transparency.
-    bool transparent = false;
-    for (int y = 0; y < argb.height() && !transparent; ++y)
-        for (int x = 0; x < argb.width(); ++x)
-            if (qAlpha(argb.pixel(x, y)) < 128) {
-                transparent = true;
-                break;
-            }
-    const int first = transparent ? 1 : 0;
-    std::vector<QRgb> colours;
-    for (int y = 0; y < argb.height(); ++y)
-        for (int x = 0; x < argb.width(); ++x) {
-            const QRgb c = argb.pixel(x, y) | 0xFF000000u;
-            if (qAlpha(argb.pixel(x, y)) < 128) continue; // stays 0
-            auto found = std::find(colours.begin(), colours.end(), c);
-            if (found == colours.end()) {
-                if (first + int(colours.size()) >= morvi::kImportColorLimit)
-                    return refuse(morvi::ImageLoadResult::TooManyColors);
-                colours.push_back(c);
-                found = colours.end() - 1;
-            }
-            image.setPixel(x, y, std::uint8_t(first + (found - colours.begin())));
-        }
-    for (std::size_t i = 0; i < colours.size(); ++i)
-        image.setPaletteEntry(std::uint8_t(first + int(i)),
-                              morvi::makeColor(std::uint8_t(qRed(colours[i])), std::uint8_t(qGreen(colours[i])),
-                                               std::uint8_t(qBlue(colours[i]))));
+    const morvi::ImageLoadResult result =
+        morvi::pictureFromArgb(pixels, argb.width(), argb.height(), morvi::kImportColorLimit, image);
+    if (result != morvi::ImageLoadResult::Read) return refuse(result);
     importPicture(image);
     return true;
 }
@@ -350,16 +330,12 @@ bool PictureTab::pasteImage(const QImage& source) {
 QImage PictureTab::copyImage() const {
     if (!m_loaded) return {};
     int width = 0, height = 0;
-    const morvi::IndexedImage& picture = clipboardPicture(width, height);
+    const morvi::IndexedImage& picture = clipboardPicture(width, height); // sets the size first
+    const std::vector<std::uint32_t> pixels = morvi::pictureToArgb(picture, width, height);
+    if (pixels.empty()) return {};
     QImage out(width, height, QImage::Format_ARGB32);
-    out.fill(Qt::transparent);
-    for (int y = 0; y < height && y < picture.height; ++y)
-        for (int x = 0; x < width && x < picture.width; ++x) {
-            const std::uint8_t v = picture.pixel(x, y);
-            if (v == 0) continue;
-            const morvi::PaletteColor c = picture.palette[v];
-            out.setPixel(x, y, qRgb(c.red, c.green, c.blue));
-        }
+    for (int y = 0; y < height; ++y)
+        std::copy_n(pixels.data() + std::size_t(y) * std::size_t(width), width, reinterpret_cast<QRgb*>(out.scanLine(y)));
     return out;
 }
 

@@ -96,7 +96,7 @@ protected:
     QVBoxLayout* infoColumn() const { return m_info; }
     QPushButton* addButton(const QString& text, const std::function<void()>& action);
     // A drop-down list in the left column, with its label beside it.
-    QComboBox* addList(const QString& label, const QString& accessibleName);
+    FittingComboBox* addList(const QString& label, const QString& accessibleName);
     QComboBox* m_paletteList = nullptr; // set by the page
     void setCurrentColor(int color);
     void updateColorControls();

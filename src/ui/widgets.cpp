@@ -1,6 +1,12 @@
 #include "ui/widgets.h"
 
+#include <algorithm>
+
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QStyle>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImage>
@@ -14,6 +20,40 @@
 #include <QToolButton>
 
 namespace morvi::ui {
+
+FittingComboBox::FittingComboBox(QWidget* parent) : QComboBox(parent) {
+    connect(this, &QComboBox::currentTextChanged, this, [this] { updateToolTip(); });
+}
+
+void FittingComboBox::setBaseToolTip(const QString& tip) {
+    m_baseTip = tip;
+    updateToolTip();
+}
+
+void FittingComboBox::showPopup() {
+    int widest = 0;
+    const QFontMetrics metrics = view()->fontMetrics();
+    for (int i = 0; i < count(); ++i) widest = std::max(widest, metrics.horizontalAdvance(itemText(i)));
+    const int chrome = 4 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this) +
+                       view()->verticalScrollBar()->sizeHint().width() + 16;
+    view()->setMinimumWidth(std::max(width(), widest + chrome));
+    QComboBox::showPopup();
+}
+
+void FittingComboBox::resizeEvent(QResizeEvent* event) {
+    QComboBox::resizeEvent(event);
+    updateToolTip();
+}
+
+void FittingComboBox::updateToolTip() {
+    // The room the closed list has for its text: its width less the arrow and the frame.
+    const int room = width() - style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) - 12;
+    const QString text = currentText();
+    const bool cut = !text.isEmpty() && fontMetrics().horizontalAdvance(text) > room;
+    if (!cut) setToolTip(m_baseTip);
+    else if (m_baseTip.isEmpty()) setToolTip(text);
+    else setToolTip(m_baseTip + QStringLiteral(": ") + text);
+}
 
 SurfaceView::SurfaceView(int width, int height, const QString& name, QWidget* parent)
     : QWidget(parent), m_surface(width, height) {

@@ -2,6 +2,7 @@
 // The widgets every page is built from: views that show a core Surface as it is, the canvas
 // that turns mouse strokes into image pixels, the palette strip, the colour sliders with the
 // "Transparent" box, the tool buttons and the magnification control.
+#include <QComboBox>
 #include <QCursor>
 #include <QWidget>
 #include <array>
@@ -15,6 +16,22 @@ class QSpinBox;
 class QToolButton;
 
 namespace morvi::ui {
+
+// A list whose open popup is as wide as its longest item, however narrow the closed list is,
+// and whose tooltip ends with the whole current text when the closed list cuts it short.
+class FittingComboBox : public QComboBox {
+public:
+    explicit FittingComboBox(QWidget* parent = nullptr);
+    void setBaseToolTip(const QString& tip);
+    void showPopup() override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void updateToolTip();
+    QString m_baseTip;
+};
 
 // Shows a Surface 1:1, without copying it, at a fixed size.
 class SurfaceView : public QWidget {
