@@ -105,7 +105,7 @@ bool loadCharacterSprites(CharacterSet& target, const RomBytes& file) {
         ch.tileStore.assign(std::size_t(kTilesPerCharacter) * 64, 0);
         for (int k = 0; k < kTilesPerCharacter; ++k)
             decodeTile(t.block.data() + ch.tileAddress + 32 * std::size_t(k), tilePixels(ch, k), 16);
-        for (auto& sprite : ch.sprites) sprite = IndexedImage{};
+        for (auto& sprite : ch.sprites) sprite.reset();
         rebuildSprites(set, ch);
     }
     return true;

@@ -241,3 +241,29 @@ TEST(IndexedImage, RemapKeepsTransparencyAndTakesExactThenNearestColours) {
     EXPECT_EQ(mapped.pixel(3, 0), 3);
     EXPECT_EQ(mapped.palette[1], palette[1]);
 }
+
+TEST(IndexedImageBuffer, ReusedBuffersStartBlankAndResetForgetsEverythingButMemory) {
+    IndexedImage image;
+    ASSERT_FALSE(image.allocateImage(16, 16));
+    image.setPaletteEntry(3, makeColor(1, 2, 3));
+    std::fill(image.pixels.begin(), image.pixels.end(), std::uint8_t(3));
+    const std::uint8_t* buffer = image.pixels.data();
+    ASSERT_FALSE(image.allocateImage(8, 8));
+    EXPECT_EQ(image.pixels.data(), buffer) << "a smaller picture reuses the buffer";
+    EXPECT_EQ(image.pixels, std::vector<std::uint8_t>(64, 0));
+    EXPECT_EQ(image.colorCount, 1);
+
+    image.reset();
+    EXPECT_FALSE(image.hasPixels());
+    EXPECT_TRUE(image.pixels.empty());
+    EXPECT_EQ(image.width, 0);
+    EXPECT_EQ(image.colorCount, 0);
+    EXPECT_EQ(image.palette[3], PaletteColor{});
+    ASSERT_FALSE(image.allocateImage(16, 16));
+    EXPECT_EQ(image.pixels.data(), buffer) << "reset keeps the memory";
+    EXPECT_EQ(image.pixels, std::vector<std::uint8_t>(256, 0));
+
+    EXPECT_TRUE(image.allocateImage(-1, 4));
+    EXPECT_FALSE(image.hasPixels());
+    EXPECT_EQ(image.pixels.capacity(), 0u) << "a refused size frees the buffer";
+}

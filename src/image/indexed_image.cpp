@@ -9,11 +9,18 @@ bool IndexedImage::allocateImage(std::int32_t w, std::int32_t h) {
     width = w;
     height = h;
     colorCount = 1;
-    releasePixels();
-    if (w < 0 || h < 0 || std::int64_t(w) * h > kMaxImagePixels) return true;
+    if (w < 0 || h < 0 || std::int64_t(w) * h > kMaxImagePixels) {
+        releasePixels();
+        return true;
+    }
+    // The buffer is reused when it is not far larger than needed: pictures are given new sizes
+    // and reloaded often, and each would otherwise cost a fresh allocation.
+    const std::size_t count = std::size_t(w) * std::size_t(h);
+    if (pixels.capacity() > 4 * count + 65536) releasePixels();
     try {
-        pixels.assign(std::size_t(w) * std::size_t(h), 0);
+        pixels.assign(count, 0);
     } catch (const std::bad_alloc&) {
+        releasePixels();
         return true;
     }
     palette[0] = PaletteColor{};

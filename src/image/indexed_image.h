@@ -41,6 +41,13 @@ public:
     bool allocateImage(std::int32_t w, std::int32_t h);
     // Drops the pixel buffer, keeping size and palette.
     void releasePixels() { std::vector<std::uint8_t>().swap(pixels); }
+    // Back to an empty picture, as constructed, keeping the pixel buffer's memory for reuse.
+    void reset() {
+        std::vector<std::uint8_t> keep = std::move(pixels);
+        *this = IndexedImage{};
+        keep.clear();
+        pixels = std::move(keep);
+    }
     bool hasPixels() const {
         return width > 0 && height > 0 && pixels.size() == std::size_t(width) * std::size_t(height);
     }

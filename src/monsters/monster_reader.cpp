@@ -244,7 +244,12 @@ bool canLoadMonsterGraphics(const RomBytes& rom) {
 void MonsterGraphics::clear() {
     palettes = {};
     for (auto& record : records) record = GraphicsRecord{};
-    for (auto& entry : entries) entry = MonsterEntry{};
+    for (auto& entry : entries) {
+        IndexedImage image = std::move(entry.image);
+        image.reset(); // its buffer serves the next picture
+        entry = MonsterEntry{};
+        entry.image = std::move(image);
+    }
     smallMolds.clear();
     largeMolds.clear();
     recordCount = 0;
