@@ -160,7 +160,6 @@ std::vector<int> entriesSharingRecord(const MonsterGraphics& mg, int entry);
 
 // --- writer ---
 void pruneUnused(MonsterGraphics& mg);
-void removeMold(MonsterGraphics& mg, int index, int kind);
 // A mold in the ROM's form (bit 7 the first of every 8 cells), appended to out.
 void appendMoldBits(std::vector<std::uint8_t>& out, const Mold& mold, bool large);
 void writeInfoRecord(const MonsterEntry& entry, std::int32_t graphicsOffset, std::uint8_t out[5]);

@@ -52,12 +52,7 @@ struct MonsterTables {
 
 bool readTables(const RomBytes& rom, MonsterTables& t) {
     bool ok = true;
-    auto grab = [&](std::uint32_t at, std::size_t n) {
-        bool done = true;
-        auto bytes = rom.view(at, n, &done);
-        ok = ok && done;
-        return bytes;
-    };
+    auto grab = [&](std::uint32_t at, std::size_t n) { return rom.view(at, n, &ok); };
     t.palettes = grab(kMonsterPaletteOffset, kMonsterPaletteColors * 2);
     t.monsterNames = grab(kMonsterNamesOffset, kMonsterCount * kMonsterNameLength);
     t.esperNames = grab(kEsperNamesOffset, kEsperCount * kEsperNameLength);

@@ -19,17 +19,6 @@ void appendMoldBits(std::vector<std::uint8_t>& out, const Mold& mold, bool large
     }
 }
 
-void removeMold(MonsterGraphics& mg, int index, int kind) {
-    auto& table = mg.molds(kind != 0);
-    if (index < 0 || std::size_t(index) >= table.size()) return;
-    table.erase(table.begin() + index);
-    for (auto& entry : mg.entries)
-        if (entry.large == kind && entry.moldNumber > index) {
-            entry.moldNumber -= 1;
-            commitEntry(mg, entry);
-        }
-}
-
 void pruneUnused(MonsterGraphics& mg) {
     const int slots = std::clamp(mg.recordCount, 0, kRecordSlotCount);
     std::vector<bool> hasEntry(std::size_t(kRecordSlotCount), false);
@@ -37,9 +26,9 @@ void pruneUnused(MonsterGraphics& mg) {
         if (entry.recordIndex < kRecordSlotCount) hasEntry[entry.recordIndex] = true;
     for (int slot = 0; slot < slots; ++slot) mg.records[std::size_t(slot)].inUse = hasEntry[std::size_t(slot)] ? 1 : 0;
 
-    // This ends exactly where removing every unneeded mold with removeMold would, one at a time
-    // from the lowest: a mold is needed while a record in use names it, and each removal
-    // renumbers the entries above it and re-encodes their records. Done literally, a ROM with
+    // This ends exactly where removing every unneeded mold would, one at a time from the
+    // lowest: a mold is needed while a record in use names it, and each removal renumbers the
+    // entries of its size above it and re-encodes their records. Done literally, a ROM with
     // many molds and entries costs removals x entries encodings. Here:
     //  - Removals come at ever higher places, so an entry at or below one never moves again;
     //    the ones still moving all move down one per removal. An entry's number is its first

@@ -410,10 +410,16 @@ int pruneOneAtATime(MonsterGraphics& ref) {
             }
             if (needed) {
                 ++i;
-            } else {
-                removeMold(ref, i, kind);
-                ++removed;
+                continue;
             }
+            auto& table = ref.molds(kind != 0);
+            table.erase(table.begin() + i);
+            for (auto& entry : ref.entries)
+                if (entry.large == kind && entry.moldNumber > i) {
+                    entry.moldNumber -= 1;
+                    commitEntry(ref, entry);
+                }
+            ++removed;
         }
     return removed;
 }

@@ -57,19 +57,32 @@ bool loadPortraits(PortraitSet& target, const std::string& path, const RomState&
     return loadPortraits(target, RomBytes(file, rom));
 }
 
+namespace {
+
+// Everything the loader takes from the file; reading them is all the loader checks.
+struct PortraitTables {
+    std::span<const std::uint8_t> palettes, numbers, tiles;
+};
+
+bool readPortraitTables(const RomBytes& file, PortraitTables& t) {
+    bool ok = true;
+    t.palettes = file.view(kPortraitPalettesOffset, kPortraitCount * kPortraitPaletteBytes, &ok);
+    t.numbers = file.view(kPortraitPaletteNumbersOffset, kLastPortraitNumberByte + 1, &ok);
+    t.tiles = file.view(kPortraitTilesOffset, kPortraitCount * kPortraitTileBytes, &ok);
+    return ok;
+}
+
+} // namespace
+
 bool canLoadPortraits(const RomBytes& file) {
-    return file.holds(kPortraitPalettesOffset, kPortraitCount * kPortraitPaletteBytes) &&
-           file.holds(kPortraitPaletteNumbersOffset, kLastPortraitNumberByte + 1) &&
-           file.holds(kPortraitTilesOffset, kPortraitCount * kPortraitTileBytes);
+    PortraitTables t;
+    return readPortraitTables(file, t);
 }
 
 bool loadPortraits(PortraitSet& target, const RomBytes& file) {
-    if (!canLoadPortraits(file)) return false;
-    bool ok = true;
-    auto palettes = file.view(kPortraitPalettesOffset, kPortraitCount * kPortraitPaletteBytes, &ok);
-    auto numbers = file.view(kPortraitPaletteNumbersOffset, kLastPortraitNumberByte + 1, &ok);
-    auto tiles = file.view(kPortraitTilesOffset, kPortraitCount * kPortraitTileBytes, &ok);
-    if (!ok) return false;
+    PortraitTables t;
+    if (!readPortraitTables(file, t)) return false;
+    const auto& [palettes, numbers, tiles] = t;
 
     PortraitSet set;
     decodeSnesColors(palettes, set.palettes);

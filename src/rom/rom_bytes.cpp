@@ -2,15 +2,6 @@
 
 namespace morvi {
 
-std::vector<std::uint8_t> RomBytes::read(std::uint32_t romOffset, std::size_t count, bool* ok) const {
-    const auto bytes = at(romOffset, count);
-    if (bytes.size() != count || (count == 0 && !holds(romOffset, 0))) {
-        if (ok) *ok = false;
-        return std::vector<std::uint8_t>(count, 0);
-    }
-    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
-}
-
 std::span<const std::uint8_t> RomBytes::image() const {
     if (!hasHeader) return file;
     return file.size() < kCopierHeaderSize ? std::span<const std::uint8_t>() : file.subspan(kCopierHeaderSize);

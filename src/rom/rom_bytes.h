@@ -31,16 +31,10 @@ struct RomBytes {
         if (!holds(romOffset, count)) return {};
         return file.subspan(std::size_t(fileOffset(romOffset)), count);
     }
-    // A copy of the bytes; ok (when given) becomes false if the file is too short, and stays
-    // false once it is.
-    std::vector<std::uint8_t> read(std::uint32_t romOffset, std::size_t count, bool* ok) const;
-    // The same without the copy: the bytes in place (empty when the file is too short), valid as
-    // long as the file's bytes are.
+    // The bytes in place, valid as long as the file's bytes are; when the file is too short,
+    // an empty span, and ok (when given) becomes false and stays false once it is.
     std::span<const std::uint8_t> view(std::uint32_t romOffset, std::size_t count, bool* ok) const {
-        if (!holds(romOffset, count)) {
-            if (ok) *ok = false;
-            return {};
-        }
+        if (!holds(romOffset, count) && ok) *ok = false;
         return at(romOffset, count);
     }
     // The ROM image without the header (empty when the file is shorter than one).
