@@ -53,6 +53,7 @@ OpenOutcome openRom(Workspace& ws, const std::string& path, HeaderChoice choice)
     }
     ws.rom.romHasHeader = header;
     ws.rom.romPath = path;
+    ws.romOnDisk = std::move(file);
     out.ok = true;
     return out;
 }

@@ -2,7 +2,9 @@
 // Everything one editing session holds: the ROM state, the data families read from the ROM,
 // the backgrounds with their backdrops, and the settings. The editor makes one and hands it to
 // its pages; tests and the command-line tool make their own. Large: keep it on the heap.
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "app/settings.h"
 #include "rom/notifier.h"
@@ -21,6 +23,9 @@ struct Workspace {
     CharacterSet characters;
     BackgroundSet backgrounds;
     Settings settings;
+    // The ROM file as it was when last opened or saved: a save compares the disk with it to
+    // find changes another program made.
+    std::vector<std::uint8_t> romOnDisk;
     CollectingNotifier collected;
     Notifier* notifier = &collected;  // where the core's messages go
 

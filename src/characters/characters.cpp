@@ -111,7 +111,7 @@ bool loadCharacterSprites(CharacterSet& target, const RomBytes& file) {
     return true;
 }
 
-bool saveCharacterSprites(CharacterSet& set, const std::string& path, const RomState& rom, Notifier& notifier) {
+bool saveCharacterSprites(CharacterSet& set, RomBuffer& file, Notifier& notifier) {
     const std::vector<std::uint8_t> palettes = encodeSnesColors(set.palettes);
     const std::vector<std::uint8_t> copy =
         encodeSnesColors(std::span<const PaletteColor>(set.palettes).first(kCopiedCharacterPalettes * 16));
@@ -130,11 +130,6 @@ bool saveCharacterSprites(CharacterSet& set, const std::string& path, const RomS
                     encodeTile(ch.sprites[std::size_t(s)], c, r, tiles[std::size_t(n)].bytes.data() + 32 * std::size_t(t), 16);
                     tiles[std::size_t(n)].written[std::size_t(t)] = true;
                 }
-    }
-    RomFile file;
-    if (!file.open(path, rom)) {
-        notifier.notify(MessageKind::Warning, kMsgCharacterSaveError);
-        return false;
     }
     bool ok = file.write(kCharacterPalettesOffset, palettes) && file.write(kCharacterPaletteCopyOffset, copy);
     for (int n = 0; ok && n < kCharacterCount; ++n) {
@@ -155,8 +150,17 @@ bool saveCharacterSprites(CharacterSet& set, const std::string& path, const RomS
             t = end;
         }
     }
-    ok = file.close() && ok;
     if (!ok) notifier.notify(MessageKind::Warning, kMsgCharacterSaveError);
+    return ok;
+}
+
+bool saveCharacterSprites(CharacterSet& set, const std::string& path, const RomState& rom, Notifier& notifier) {
+    bool refused = false;
+    const bool ok = rewriteRomFile(path, rom.romHasHeader, [&](RomBuffer& file) {
+        refused = !saveCharacterSprites(set, file, notifier);
+        return !refused;
+    });
+    if (!ok && !refused) notifier.notify(MessageKind::Warning, kMsgCharacterSaveError);
     return ok;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "rom/notifier.h"
+#include "rom/rom_buffer.h"
 #include "rom/rom_bytes.h"
 #include "rom/rom_state.h"
 #include "image/indexed_image.h"
@@ -64,6 +65,8 @@ bool loadCharacterSprites(CharacterSet& set, const std::string& path, const RomS
 bool loadCharacterSprites(CharacterSet& set, const RomBytes& rom);
 // The checks the loader makes, alone: true exactly when loadCharacterSprites would accept the bytes.
 bool canLoadCharacterSprites(const RomBytes& rom);
+bool saveCharacterSprites(CharacterSet& set, RomBuffer& file, Notifier& notifier);
+// The same for a file on disk, replaced whole (see rewriteRomFile).
 bool saveCharacterSprites(CharacterSet& set, const std::string& path, const RomState& rom, Notifier& notifier);
 void rebuildSprites(CharacterSet& set, CharacterSprites& ch);
 

@@ -9,10 +9,12 @@
 #include <optional>
 
 #include "app/picture_transfer.h"
+#include "app/rom_save.h"
 #include "app/rom_session.h"
 #include "app/workspace.h"
 #include "cli/demo_rom.h"
 #include "imagefile/image_file.h"
+#include "rom/patch.h"
 
 namespace morvi::cli {
 
@@ -26,7 +28,8 @@ constexpr const char* kUsage =
     "  morvi-cli export ROM DIR [--format png|bmp|pcx] [--header yes|no]\n"
     "  morvi-cli import ROM DIR [--header yes|no]\n"
     "  morvi-cli inspect IMAGE [--max-colors N] [--max-size WxH]\n"
-    "  morvi-cli demo OUT [--header]\n";
+    "  morvi-cli demo OUT [--header]\n"
+    "  morvi-cli patch ORIGINAL MODIFIED OUT.bps|OUT.ips\n";
 
 class StreamNotifier : public Notifier {
 public:
@@ -93,7 +96,7 @@ std::unique_ptr<Workspace> openOrComplain(const std::string& path, HeaderChoice 
     if (!outcome.ok && !outcome.opened) {
         // --header cannot help a file that does not open at all.
         std::error_code ec;
-        if (!std::filesystem::exists(path, ec)) err << path << ": no such file\n";
+        if (!std::filesystem::exists(pathFromUtf8(path), ec)) err << path << ": no such file\n";
         else err << path << ": cannot open the file for reading and writing\n";
         return nullptr;
     }
@@ -178,32 +181,32 @@ int cmdExport(const Options& o, std::ostream& err) {
     auto ws = openOrComplain(romPath, *choice, err);
     if (!ws) return 1;
     readBackgrounds(ws->backgrounds, romPath, ws->rom);
-    const fs::path dir = o.positional[1];
+    const fs::path dir = pathFromUtf8(o.positional[1]);
     std::error_code ec;
     for (const char* sub : {"monsters", "espers", "portraits", "characters", "backgrounds"}) {
         fs::create_directories(dir / sub, ec);
-        if (ec) return err << (dir / sub).string() << ": cannot create the folder: " << ec.message() << "\n", 1;
+        if (ec) return err << pathToUtf8(dir / sub) << ": cannot create the folder: " << ec.message() << "\n", 1;
     }
     StreamNotifier notifier(err);
     auto fail = [&](const fs::path& p) {
-        err << p.string() << ": cannot write the file\n";
+        err << pathToUtf8(p) << ": cannot write the file\n";
         return 1;
     };
     for (int i = 0; i < kMonsterEntryCount; ++i) {
         fs::path p = dir / (i < kFirstEsper ? "monsters" : "espers") / (number(i, 3) + "." + ext);
-        if (!exportMonsterEntry(ws->monsters, i, p.string(), *type)) return fail(p);
+        if (!exportMonsterEntry(ws->monsters, i, pathToUtf8(p), *type)) return fail(p);
     }
     for (int i = 0; i < kPortraitCount; ++i) {
         fs::path p = dir / "portraits" / (number(i, 2) + "." + ext);
-        if (!exportPortrait(ws->portraits, i, p.string(), *type, notifier)) return fail(p);
+        if (!exportPortrait(ws->portraits, i, pathToUtf8(p), *type, notifier)) return fail(p);
     }
     for (int i = 0; i < kCharacterCount; ++i) {
         fs::path p = dir / "characters" / (number(i, 2) + "." + ext);
-        if (!exportCharacterSheet(ws->characters, i, p.string(), *type)) return fail(p);
+        if (!exportCharacterSheet(ws->characters, i, pathToUtf8(p), *type)) return fail(p);
     }
     for (int i = 0; i < kBackgroundCount; ++i) {
         fs::path p = dir / "backgrounds" / (number(i, 2) + ".png");
-        if (!exportBackground(ws->backgrounds, i, p.string())) return fail(p);
+        if (!exportBackground(ws->backgrounds, i, pathToUtf8(p))) return fail(p);
     }
     return 0;
 }
@@ -215,13 +218,13 @@ struct ImportFile {
     IndexedImage image;
 };
 
-int cmdImport(const Options& o, std::ostream& err) {
+int cmdImport(const Options& o, std::ostream& err, DiskSteps& steps) {
     if (o.positional.size() != 2) return err << kUsage, 1;
     auto choice = headerChoice(o, err);
     if (!choice) return 1;
     const std::string& romPath = o.positional[0];
-    const fs::path dir = o.positional[1];
-    if (!fs::is_directory(dir)) return err << dir.string() << ": not a folder\n", 1;
+    const fs::path dir = pathFromUtf8(o.positional[1]);
+    if (!fs::is_directory(dir)) return err << pathToUtf8(dir) << ": not a folder\n", 1;
     auto ws = openOrComplain(romPath, *choice, err);
     if (!ws) return 1;
 
@@ -247,19 +250,19 @@ int cmdImport(const Options& o, std::ostream& err) {
             const int index = exportedIndex(name, f.digits);
             if (index < 0) continue;
             if (index < f.first || index > f.last) {
-                err << p.string() << ": no " << f.name << " entry " << index << "\n";
+                err << pathToUtf8(p) << ": no " << f.name << " entry " << index << "\n";
                 return 1;
             }
             auto key = std::make_pair(std::string(f.name), index);
             if (seen.count(key)) {
-                err << p.string() << ": " << seen[key].string() << " is the same picture\n";
+                err << pathToUtf8(p) << ": " << pathToUtf8(seen[key]) << " is the same picture\n";
                 return 1;
             }
             seen[key] = p;
             ImportFile file{f.name, index, p, {}};
-            ImageLoadResult r = loadImageFile(file.image, p.string(), kImportColorLimit, f.side, f.side);
+            ImageLoadResult r = loadImageFile(file.image, pathToUtf8(p), kImportColorLimit, f.side, f.side);
             if (r != ImageLoadResult::Read) {
-                err << p.string() << ": " << importErrorMessage(r, f.side, f.side) << "\n";
+                err << pathToUtf8(p) << ": " << importErrorMessage(r, f.side, f.side) << "\n";
                 return 1;
             }
             files.push_back(std::move(file));
@@ -278,10 +281,25 @@ int cmdImport(const Options& o, std::ostream& err) {
             characters = true;
         }
     }
+    if (!monsters && !portraits && !characters) return 0;
     StreamNotifier notifier(err);
-    if (monsters && !saveMonstersToRom(ws->monsters, -1, romPath, ws->rom, notifier)) return 1;
-    if (portraits && !savePortraits(ws->portraits, romPath, ws->rom, notifier)) return 1;
-    if (characters && !saveCharacterSprites(ws->characters, romPath, ws->rom, notifier)) return 1;
+    SaveRequest request;
+    request.monsters = monsters;
+    request.portraits = portraits;
+    request.characters = characters;
+    // The file was read a moment ago: a difference now is another program writing it meanwhile.
+    const SaveOutcome saved = saveRomFamilies(*ws, request, steps, notifier, [] { return false; });
+    if (saved.cancelled) return err << romPath << ": the ROM was changed by another program during the import; nothing was saved\n", 1;
+    if (!saved.ok && !saved.error.empty()) err << romPath << ": " << saved.error << "\n";
+    return saved.ok ? 0 : 1;
+}
+
+int cmdPatch(const Options& o, std::ostream& err) {
+    if (o.positional.size() != 3) return err << kUsage, 1;
+    const auto format = patchFormatOf(o.positional[2]);
+    if (!format) return err << o.positional[2] << ": a patch file ends in .bps or .ips\n", 1;
+    const std::string error = writePatchFile(o.positional[0], o.positional[1], o.positional[2], *format);
+    if (!error.empty()) return err << error << "\n", 1;
     return 0;
 }
 
@@ -332,6 +350,11 @@ int cmdDemo(const Options& o, std::ostream& err) {
 } // namespace
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    DiskSteps plain;
+    return run(args, out, err, plain);
+}
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, DiskSteps& steps) {
     if (args.empty()) return err << kUsage, 1;
     const std::string& command = args[0];
     if (command == "--help" || command == "-h" || command == "help") return out << kUsage, 0;
@@ -343,6 +366,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         o = parse(rest, {"--header", "--format"}, {}, err);
     } else if (command == "inspect") {
         o = parse(rest, {"--max-colors", "--max-size"}, {}, err);
+    } else if (command == "patch") {
+        o = parse(rest, {}, {}, err);
     } else if (command == "demo") {
         o = parse(rest, {}, {"--header"}, err);
     } else {
@@ -352,7 +377,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (!o) return 1;
     if (command == "info") return cmdInfo(*o, out, err);
     if (command == "export") return cmdExport(*o, err);
-    if (command == "import") return cmdImport(*o, err);
+    if (command == "import") return cmdImport(*o, err, steps);
+    if (command == "patch") return cmdPatch(*o, err);
     if (command == "inspect") return cmdInspect(*o, out, err);
     return cmdDemo(*o, err);
 }

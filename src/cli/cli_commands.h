@@ -5,8 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "rom/file_io.h"
+
 namespace morvi::cli {
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// The same with the steps through which an import's save touches the disk (tests stop or
+// fail it there).
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, morvi::DiskSteps& steps);
 
 } // namespace morvi::cli

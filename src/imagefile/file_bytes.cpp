@@ -1,11 +1,12 @@
 #include "imagefile/file_bytes.h"
 
 #include "imagefile/image_file.h"
+#include "rom/file_io.h"
 
 namespace morvi::filebytes {
 
 ReadStatus readFile(const std::string& path, std::vector<std::uint8_t>& out, std::uint64_t cap) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openFile(path, "rb");
     if (!file) return ReadStatus::CannotOpen;
     ReadStatus status = ReadStatus::Ok;
     long size = -1;
@@ -29,7 +30,7 @@ bool startDecoding(const std::string& path, std::vector<std::uint8_t>& bytes, In
 }
 
 bool writeFileFailed(const std::string& path, std::span<const std::uint8_t> bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = openFile(path, "wb");
     if (!file) return true;
     bool failed = std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size();
     failed = (std::fclose(file) != 0) || failed;

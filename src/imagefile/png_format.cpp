@@ -13,6 +13,7 @@
 
 #include "imagefile/file_bytes.h"
 #include "imagefile/image_file.h"
+#include "rom/file_io.h"
 #include "imagefile/preset_palette.h"
 
 namespace morvi {
@@ -261,7 +262,7 @@ bool writePalettePng(const IndexedImage& image, const std::string& path, int wid
     s.rows.resize(std::size_t(height));
     for (int y = 0; y < height; ++y) s.rows[std::size_t(y)] = s.pixels.data() + std::size_t(y) * width;
 
-    s.file = std::fopen(path.c_str(), "wb");
+    s.file = openFile(path, "wb");
     if (!s.file) return true;
     s.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
     if (!s.png) return true;

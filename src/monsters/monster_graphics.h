@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "rom/notifier.h"
+#include "rom/rom_buffer.h"
 #include "rom/rom_bytes.h"
 #include "rom/rom_state.h"
 #include "image/indexed_image.h"
@@ -163,12 +164,15 @@ void pruneUnused(MonsterGraphics& mg);
 // A mold in the ROM's form (bit 7 the first of every 8 cells), appended to out.
 void appendMoldBits(std::vector<std::uint8_t>& out, const Mold& mold, bool large);
 void writeInfoRecord(const MonsterEntry& entry, std::int32_t graphicsOffset, std::uint8_t out[5]);
-// Checks every limit before touching the file; messages go to the notifier.
-bool saveMonsterGraphics(MonsterGraphics& mg, const std::string& path, const RomState& rom,
-                         Notifier& notifier);
-// The page's save: commit the current entry, re-decode, prune, write, reload.
-bool saveMonstersToRom(MonsterGraphics& mg, int currentEntry, const std::string& path,
-                       const RomState& rom, Notifier& notifier);
+// Checks every limit before writing anything into the file's bytes; messages go to the notifier.
+bool saveMonsterGraphics(MonsterGraphics& mg, RomBuffer& file, Notifier& notifier);
+// The page's save: commit the current entry, re-decode, prune, write, reload from the bytes
+// written.
+bool saveMonstersToRom(MonsterGraphics& mg, int currentEntry, RomBuffer& file, Notifier& notifier);
+// The same for a file on disk, replaced whole (see rewriteRomFile).
+bool saveMonsterGraphics(MonsterGraphics& mg, const std::string& path, const RomState& rom, Notifier& notifier);
+bool saveMonstersToRom(MonsterGraphics& mg, int currentEntry, const std::string& path, const RomState& rom,
+                       Notifier& notifier);
 
 inline constexpr const char* kMsgNoRoom =
     "Not enough room in ROM to save the monster data. You must delete one or more monster images "

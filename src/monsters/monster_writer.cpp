@@ -3,7 +3,7 @@
 // rewrite the molds, palettes and info records. Nothing is written unless everything fits.
 #include <algorithm>
 
-#include "rom/rom_file.h"
+#include "rom/rom_buffer.h"
 #include "image/snes_codec.h"
 #include "monsters/monster_graphics.h"
 
@@ -158,8 +158,7 @@ void writeInfoRecord(const MonsterEntry& entry, std::int32_t graphicsOffset, std
     out[4] = std::uint8_t(entry.moldNumber & 0xFF);
 }
 
-bool saveMonsterGraphics(MonsterGraphics& mg, const std::string& path, const RomState& rom,
-                         Notifier& notifier) {
+bool saveMonsterGraphics(MonsterGraphics& mg, RomBuffer& file, Notifier& notifier) {
     const int slots = std::clamp(mg.recordCount, 0, kRecordSlotCount);
     int used = 0;
     for (int slot = 0; slot < slots; ++slot)
@@ -207,15 +206,9 @@ bool saveMonsterGraphics(MonsterGraphics& mg, const std::string& path, const Rom
         writeInfoRecord(e, offsets[e.recordIndex], &info[std::size_t(i) * kInfoRecordBytes]);
     }
 
-    RomFile file;
-    if (!file.open(path, rom)) {
-        notifier.notify(MessageKind::Warning, kMsgMonsterSaveError);
-        return false;
-    }
-    bool ok = file.write(kMonsterGraphicsOffset, graphics) && file.write(kMoldPointersOffset, pointers) &&
-              file.write(kSmallMoldsOffset, molds) && file.write(kMonsterPaletteOffset, palettes) &&
-              file.write(kMonsterInfoOffset, info);
-    ok = file.close() && ok;
+    const bool ok = file.write(kMonsterGraphicsOffset, graphics) && file.write(kMoldPointersOffset, pointers) &&
+                    file.write(kSmallMoldsOffset, molds) && file.write(kMonsterPaletteOffset, palettes) &&
+                    file.write(kMonsterInfoOffset, info);
     if (!ok) {
         notifier.notify(MessageKind::Warning, kMsgMonsterSaveError);
         return false;
@@ -225,18 +218,39 @@ bool saveMonsterGraphics(MonsterGraphics& mg, const std::string& path, const Rom
     return true;
 }
 
-bool saveMonstersToRom(MonsterGraphics& mg, int currentEntry, const std::string& path,
-                       const RomState& rom, Notifier& notifier) {
+bool saveMonstersToRom(MonsterGraphics& mg, int currentEntry, RomBuffer& file, Notifier& notifier) {
     if (currentEntry >= 0 && currentEntry < kMonsterEntryCount)
         commitEntry(mg, mg.entries[std::size_t(currentEntry)]);
     redecodeEntries(mg);
     pruneUnused(mg);
-    if (!saveMonsterGraphics(mg, path, rom, notifier)) return false;
-    if (!loadMonsterGraphics(mg, path, rom)) {
+    if (!saveMonsterGraphics(mg, file, notifier)) return false;
+    // The model becomes what the new file holds, as a fresh open of it would read it.
+    if (!loadMonsterGraphics(mg, file.bytes())) {
         notifier.notify(MessageKind::Warning, kMsgMonsterSaveError);
         return false;
     }
     return true;
+}
+
+bool saveMonsterGraphics(MonsterGraphics& mg, const std::string& path, const RomState& rom, Notifier& notifier) {
+    bool refused = false;
+    const bool ok = rewriteRomFile(path, rom.romHasHeader, [&](RomBuffer& file) {
+        refused = !saveMonsterGraphics(mg, file, notifier);
+        return !refused;
+    });
+    if (!ok && !refused) notifier.notify(MessageKind::Warning, kMsgMonsterSaveError);
+    return ok;
+}
+
+bool saveMonstersToRom(MonsterGraphics& mg, int currentEntry, const std::string& path, const RomState& rom,
+                       Notifier& notifier) {
+    bool refused = false;
+    const bool ok = rewriteRomFile(path, rom.romHasHeader, [&](RomBuffer& file) {
+        refused = !saveMonstersToRom(mg, currentEntry, file, notifier);
+        return !refused;
+    });
+    if (!ok && !refused) notifier.notify(MessageKind::Warning, kMsgMonsterSaveError);
+    return ok;
 }
 
 } // namespace morvi

@@ -98,7 +98,7 @@ bool loadPortraits(PortraitSet& target, const RomBytes& file) {
     return true;
 }
 
-bool savePortraits(PortraitSet& set, const std::string& path, const RomState& rom, Notifier& notifier) {
+bool savePortraits(PortraitSet& set, RomBuffer& file, Notifier& notifier) {
     const std::vector<std::uint8_t> palettes = encodeSnesColors(set.palettes);
     std::vector<std::uint8_t> numbers;
     for (int i = 0; i < kPortraitCount - 1; ++i) numbers.push_back(set.portraits[std::size_t(i)].storedNumber);
@@ -108,16 +108,20 @@ bool savePortraits(PortraitSet& set, const std::string& path, const RomState& ro
         const auto& raw = encodePortrait(record);
         tiles.insert(tiles.end(), raw.begin(), raw.end());
     }
-    RomFile file;
-    if (!file.open(path, rom)) {
-        notifier.notify(MessageKind::Warning, kMsgPortraitSaveError);
-        return false;
-    }
-    bool ok = file.write(kPortraitPalettesOffset, palettes) && file.write(kPortraitPaletteNumbersOffset, numbers) &&
-              file.write(kPortraitPaletteNumbersOffset + kLastPortraitNumberByte, std::span<const std::uint8_t>(&last, 1)) &&
-              file.write(kPortraitTilesOffset, tiles);
-    ok = file.close() && ok;
+    const bool ok = file.write(kPortraitPalettesOffset, palettes) && file.write(kPortraitPaletteNumbersOffset, numbers) &&
+                    file.write(kPortraitPaletteNumbersOffset + kLastPortraitNumberByte, std::span<const std::uint8_t>(&last, 1)) &&
+                    file.write(kPortraitTilesOffset, tiles);
     if (!ok) notifier.notify(MessageKind::Warning, kMsgPortraitSaveError);
+    return ok;
+}
+
+bool savePortraits(PortraitSet& set, const std::string& path, const RomState& rom, Notifier& notifier) {
+    bool refused = false;
+    const bool ok = rewriteRomFile(path, rom.romHasHeader, [&](RomBuffer& file) {
+        refused = !savePortraits(set, file, notifier);
+        return !refused;
+    });
+    if (!ok && !refused) notifier.notify(MessageKind::Warning, kMsgPortraitSaveError);
     return ok;
 }
 
@@ -186,19 +190,19 @@ bool exportPortraitRaw(PortraitSet& set, int index, const std::string& tilePath,
     std::error_code ec;
     bool ok = writeWholeFile(tileTemp, raw) && writeWholeFile(paletteTemp, palette);
     if (ok) {
-        std::filesystem::rename(tileTemp, tilePath, ec);
+        std::filesystem::rename(pathFromUtf8(tileTemp), pathFromUtf8(tilePath), ec);
         ok = !ec;
     }
     if (ok) {
-        std::filesystem::rename(paletteTemp, palettePath, ec);
+        std::filesystem::rename(pathFromUtf8(paletteTemp), pathFromUtf8(palettePath), ec);
         if (ec) {
             std::error_code ignored;
-            std::filesystem::remove(tilePath, ignored);
+            std::filesystem::remove(pathFromUtf8(tilePath), ignored);
             ok = false;
         }
     }
-    std::filesystem::remove(tileTemp, ec);
-    std::filesystem::remove(paletteTemp, ec);
+    std::filesystem::remove(pathFromUtf8(tileTemp), ec);
+    std::filesystem::remove(pathFromUtf8(paletteTemp), ec);
     if (!ok) notifier.notify(MessageKind::Warning, kMsgPortraitSaveError);
     return ok;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "rom/notifier.h"
+#include "rom/rom_buffer.h"
 #include "rom/rom_bytes.h"
 #include "rom/rom_state.h"
 #include "image/indexed_image.h"
@@ -48,6 +49,8 @@ bool loadPortraits(PortraitSet& set, const std::string& path, const RomState& ro
 bool loadPortraits(PortraitSet& set, const RomBytes& rom);
 // The checks the loader makes, alone: true exactly when loadPortraits would accept the bytes.
 bool canLoadPortraits(const RomBytes& rom);
+bool savePortraits(PortraitSet& set, RomBuffer& file, Notifier& notifier);
+// The same for a file on disk, replaced whole (see rewriteRomFile).
 bool savePortraits(PortraitSet& set, const std::string& path, const RomState& rom, Notifier& notifier);
 void decodePortrait(PortraitSet& set, PortraitRecord& record, std::span<const std::uint8_t, kPortraitTileBytes> raw);
 // Encodes the image into the record's raw tile data and returns it.

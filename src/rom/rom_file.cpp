@@ -6,75 +6,6 @@
 
 namespace morvi {
 
-RomFile::~RomFile() { close(); }
-
-bool RomFile::open(const std::string& path, const RomState& state, Mode mode) {
-    close();
-    m_state = state;
-    m_good = true;
-    m_file = std::fopen(path.c_str(), mode == Mode::ReadWrite ? "r+b" : "rb");
-    if (!m_file) return false;
-    if (std::fseek(m_file, 0, SEEK_END) != 0) {
-        close();
-        return false;
-    }
-    long size = std::ftell(m_file);
-    if (size < 0) {
-        close();
-        return false;
-    }
-    m_fileSize = std::uint64_t(size);
-    return true;
-}
-
-bool RomFile::close() {
-    if (!m_file) return true;
-    bool ok = std::fclose(m_file) == 0;
-    m_file = nullptr;
-    if (!ok) m_good = false;
-    return ok;
-}
-
-bool RomFile::holds(std::uint32_t romOffset, std::size_t count) const {
-    std::uint64_t start = m_state.romFileOffset(romOffset);
-    return start <= m_fileSize && count <= m_fileSize - start;
-}
-
-bool RomFile::seek(std::uint32_t romOffset) {
-    if (!m_file) return false;
-    std::uint64_t pos = m_state.romFileOffset(romOffset);
-    return std::fseek(m_file, long(pos), SEEK_SET) == 0;
-}
-
-bool RomFile::read(std::uint32_t romOffset, std::span<std::uint8_t> out) {
-    bool ok = holds(romOffset, out.size()) && seek(romOffset) &&
-              std::fread(out.data(), 1, out.size(), m_file) == out.size();
-    if (!ok) m_good = false;
-    return ok;
-}
-
-std::vector<std::uint8_t> RomFile::read(std::uint32_t romOffset, std::size_t count, bool* ok) {
-    std::vector<std::uint8_t> bytes(count);
-    bool done = read(romOffset, bytes);
-    if (ok) *ok = done;
-    return bytes;
-}
-
-bool RomFile::readByte(std::uint32_t romOffset, std::uint8_t& out) {
-    return read(romOffset, std::span<std::uint8_t>(&out, 1));
-}
-
-bool RomFile::write(std::uint32_t romOffset, std::span<const std::uint8_t> data) {
-    bool ok = seek(romOffset) && std::fwrite(data.data(), 1, data.size(), m_file) == data.size();
-    if (ok) {
-        std::uint64_t end = m_state.romFileOffset(romOffset) + data.size();
-        if (end > m_fileSize) m_fileSize = end;
-    } else {
-        m_good = false;
-    }
-    return ok;
-}
-
 namespace {
 
 bool readOpened(std::FILE* file, std::vector<std::uint8_t>& out) {
@@ -93,16 +24,16 @@ bool readOpened(std::FILE* file, std::vector<std::uint8_t>& out) {
 } // namespace
 
 bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
-    return readOpened(std::fopen(path.c_str(), "rb"), out);
+    return readOpened(openFile(path, "rb"), out);
 }
 
 bool readRomFile(const std::string& path, std::vector<std::uint8_t>& out) {
     // For reading and writing, as the editor opens a ROM: one it cannot write is refused.
-    return readOpened(std::fopen(path.c_str(), "r+b"), out);
+    return readOpened(openFile(path, "r+b"), out);
 }
 
 bool writeWholeFile(const std::string& path, std::span<const std::uint8_t> data) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = openFile(path, "wb");
     if (!file) return false;
     bool ok = std::fwrite(data.data(), 1, data.size(), file) == data.size();
     ok = (std::fclose(file) == 0) && ok;
@@ -113,12 +44,12 @@ bool writeReplacing(const std::string& path, const std::function<bool(const std:
     const std::string temp = path + ".morvi-part";
     std::error_code ec;
     if (!write(temp)) {
-        std::filesystem::remove(temp, ec);
+        std::filesystem::remove(pathFromUtf8(temp), ec);
         return false;
     }
-    std::filesystem::rename(temp, path, ec);
+    std::filesystem::rename(pathFromUtf8(temp), pathFromUtf8(path), ec);
     if (ec) {
-        std::filesystem::remove(temp, ec);
+        std::filesystem::remove(pathFromUtf8(temp), ec);
         return false;
     }
     return true;

@@ -1,5 +1,7 @@
 #include "rom/rom_state.h"
 
+#include "rom/file_io.h"
+
 namespace morvi {
 
 namespace {
@@ -18,7 +20,7 @@ HeaderTest detectRomHeader(std::FILE* file) {
 }
 
 HeaderTest detectRomHeader(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openFile(path, "rb");
     if (!file) return HeaderTest::NotRecognised;
     HeaderTest result = detectRomHeader(file);
     std::fclose(file);

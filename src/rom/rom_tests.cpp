@@ -45,44 +45,6 @@ TEST(RomState, FileOffsetFollowsTheHeaderFlag) {
     EXPECT_EQ(state.romFileOffset(0x127000), 0x127000u);
 }
 
-TEST(RomFile, ReadsAndWritesThroughTheHeaderRuleAndReportsShortCounts) {
-    TempDir dir;
-    std::string path = fileWith(dir, 0x200 + 16, {{0x200 + 3, 0x5A}});
-    RomState headered;
-    headered.romHasHeader = true;
-    RomFile file;
-    ASSERT_TRUE(file.open(path, headered));
-    std::uint8_t byte = 0;
-    ASSERT_TRUE(file.readByte(3, byte));
-    EXPECT_EQ(byte, 0x5A);
-
-    std::vector<std::uint8_t> buffer(17);
-    EXPECT_FALSE(file.read(0, buffer)) << "17 bytes from offset 0 run past the end";
-    EXPECT_FALSE(file.good());
-    EXPECT_FALSE(file.holds(0, 17));
-    EXPECT_TRUE(file.holds(0, 16));
-
-    const std::uint8_t data[] = {1, 2, 3};
-    ASSERT_TRUE(file.write(14, data));
-    ASSERT_TRUE(file.close());
-    auto bytes = morvi::testing::readFile(path);
-    ASSERT_EQ(bytes.size(), 0x200u + 17);
-    EXPECT_EQ(bytes[0x200 + 14], 1);
-    EXPECT_EQ(bytes[0x200 + 16], 3);
-}
-
-TEST(RomFile, NeverCreatesAMissingFileAndRefusesReadOnlyOpenForWriting) {
-    TempDir dir;
-    RomFile file;
-    EXPECT_FALSE(file.open(dir.file("absent.smc"), RomState{}));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("absent.smc")));
-    std::string path = fileWith(dir, 64, {});
-    ASSERT_TRUE(file.open(path, RomState{}, RomFile::Mode::ReadOnly));
-    const std::uint8_t data[] = {9};
-    EXPECT_FALSE(file.write(0, data)) << "a file opened for reading only takes no writes";
-    EXPECT_FALSE(file.good());
-}
-
 TEST(RomFile, WriteReplacingPutsTheFileInPlaceOnlyWhenWholeAndKeepsTheOldOneOtherwise) {
     TempDir dir;
     const std::string path = dir.file("picture.png");

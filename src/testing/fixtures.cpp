@@ -27,9 +27,13 @@ TempDir::~TempDir() {
 }
 
 std::vector<std::uint8_t> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) throw std::runtime_error("cannot read " + path);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    std::vector<std::uint8_t> bytes(std::size_t(in.tellg()));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!in) throw std::runtime_error("cannot read " + path);
+    return bytes;
 }
 
 void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {

@@ -213,8 +213,6 @@ void CharacterPage::exportImage() {
               });
 }
 
-bool CharacterPage::saveToRom(const std::string& path) {
-    return morvi::saveCharacterSprites(ws().characters, path, ws().rom, *ws().notifier);
-}
+void CharacterPage::addToSave(morvi::SaveRequest& request) { request.characters = true; }
 
 } // namespace morvi::ui

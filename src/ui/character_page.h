@@ -18,7 +18,7 @@ public:
     void exportImage() override;
     void flipImage(int vertical) override;
     void romLoaded() override;
-    bool saveToRom(const std::string& path) override;
+    void addToSave(morvi::SaveRequest& request) override;
     morvi::Family family() const override { return morvi::Family::Characters; }
     morvi::Place place() const override { return {3, m_character}; }
 

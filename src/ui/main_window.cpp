@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "app/rom_session.h"
+#include "rom/patch.h"
 #include "app/workspace.h"
 #include "ui/character_page.h"
 #include "ui/dialogs.h"
@@ -101,6 +102,9 @@ void MainWindow::buildMenus() {
     m_save = m_fileMenu->addAction(QStringLiteral("&Save \tCTRL+S"));
     m_save->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
     m_save->setEnabled(false);
+    m_createPatch = m_fileMenu->addAction(QStringLiteral("Create &Patch ..."));
+    m_createPatch->setEnabled(false);
+    connect(m_createPatch, &QAction::triggered, this, &MainWindow::createPatch);
     m_fileMenu->addSeparator();
     m_exit = m_fileMenu->addAction(QStringLiteral("E&xit\tCTRL+X"));
     m_exit->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
@@ -221,7 +225,7 @@ void MainWindow::openRomPath(const QString& path) {
 }
 
 void MainWindow::loadRom(const QString& path) {
-    const std::string file = QFile::encodeName(path).toStdString();
+    const std::string file = path.toUtf8().toStdString();
     auto progress = std::make_unique<ProgressWindow>(this, QStringLiteral("Loading Final Fantasy III ROM ..."),
                                                      kLoadingOffset);
     auto fail = [&] {
@@ -251,6 +255,8 @@ void MainWindow::loadRom(const QString& path) {
     updateEditMenu();
     if (first) firstRomLoaded(rom);
     if (Tab* page = currentPage()) page->redraw();
+    // What the file held when opened: a save tells another program's changes by it.
+    m_ws.romOnDisk = std::move(bytes);
     m_ws.settings.addRecentFile(file);
     rebuildRecentMenu();
 }
@@ -273,6 +279,7 @@ void MainWindow::firstRomLoaded(const morvi::RomBytes& rom) {
     }
     selectPage(m_ws.settings.tab);
     m_save->setEnabled(true);
+    m_createPatch->setEnabled(true);
     m_background->setEnabled(true);
     m_imageMenu->setEnabled(true);
     m_imageMenu->menuAction()->setEnabled(true);
@@ -281,26 +288,75 @@ void MainWindow::firstRomLoaded(const morvi::RomBytes& rom) {
 bool MainWindow::saveRom() {
     auto progress = std::make_unique<ProgressWindow>(this, QStringLiteral("Saving Final Fantasy III ROM ..."),
                                                      kSavingOffset);
+    // The changed families are one transaction: all of them reach the file or none does.
+    morvi::SaveRequest request;
+    std::vector<std::pair<Tab*, morvi::Snapshot>> saving;
     for (Tab* page : pages()) {
         if (!page->changed()) continue;
-        page->setChanged(false);
         // A save may change the data on its own (the monster save drops unused records and
         // renumbers them): that is kept as part of the history, so undo stays exact.
-        const morvi::Snapshot before = morvi::takeSnapshot(m_ws, page->family());
-        const bool saved = page->saveToRom(m_ws.rom.romPath);
+        saving.emplace_back(page, morvi::takeSnapshot(m_ws, page->family()));
+        page->addToSave(request);
+    }
+    PromptNotifier notifier(m_prompts);
+    const morvi::SaveOutcome outcome = morvi::saveRomFamilies(m_ws, request, *m_diskSteps, notifier, [&] {
+        progress.reset();
+        return m_prompts.ask(QString::fromLatin1(morvi::kMsgChangedOnDisk), Buttons::YesNo, Icon::Warning) == Answer::Yes;
+    });
+    for (auto& [page, before] : saving) {
         m_history.recordHidden(m_ws, page->family(), before);
-        if (!saved) {
-            // The edits were not written: they must still count as unsaved.
-            page->setChanged(true);
-            updateEditMenu();
-            return false;
-        }
-        m_history.markSaved(page->family());
+        // Edits that were not written still count as unsaved.
+        if (outcome.ok) m_history.markSaved(page->family());
+        page->setChanged(!outcome.ok);
+        page->afterSave();
     }
     updateEditMenu();
     progress.reset();
+    if (!outcome.ok) {
+        if (!outcome.error.empty()) m_prompts.message(QString::fromStdString(outcome.error), Icon::Error);
+        return false;
+    }
     m_prompts.message(QStringLiteral("ROM saved"), Icon::None);
     return true;
+}
+
+void MainWindow::createPatch() {
+    if (m_ws.rom.romPath.empty()) return;
+    // A patch is made from the ROM as it is on disk.
+    if (anyChanged()) {
+        switch (m_prompts.ask(QStringLiteral("The patch is made from the ROM as saved. Save changes to the ROM first?"),
+                              Buttons::YesNoCancel, Icon::Question)) {
+        case Answer::Yes:
+            if (!saveRom()) return;
+            break;
+        case Answer::No: break;
+        default: return;
+        }
+    }
+    const QString original = m_prompts.openFile(
+        this, FileRequest{QStringLiteral("Select the original, unmodified ROM"),
+                          {QStringLiteral("ROM file (*.smc *.sfc)"), QStringLiteral("All files (*.*)")}, QString(), QString()});
+    if (original.isEmpty()) return;
+    QString suggested = QString::fromStdString(m_ws.rom.romPath);
+    const int dot = suggested.lastIndexOf(QLatin1Char('.'));
+    if (dot > suggested.lastIndexOf(QLatin1Char('/'))) suggested.truncate(dot);
+    const QString patch = m_prompts.saveFile(
+        this, FileRequest{QStringLiteral("Save the patch as"),
+                          {QStringLiteral("BPS patch (*.bps)"), QStringLiteral("IPS patch (*.ips)")},
+                          suggested + QStringLiteral(".bps"), QStringLiteral("bps")});
+    if (patch.isEmpty()) return;
+    const std::string patchPath = patch.toUtf8().toStdString();
+    const auto format = morvi::patchFormatOf(patchPath);
+    if (!format) {
+        m_prompts.message(QStringLiteral("A patch file name ends in .bps or .ips."), Icon::Warning);
+        return;
+    }
+    const std::string error = morvi::writePatchFile(original.toUtf8().toStdString(), m_ws.rom.romPath, patchPath, *format);
+    if (!error.empty()) {
+        m_prompts.message(QString::fromStdString(error), Icon::Error);
+        return;
+    }
+    m_prompts.message(QStringLiteral("Patch created"), Icon::Information);
 }
 
 bool MainWindow::askSaveChanges() { return !confirmDiscard(); }

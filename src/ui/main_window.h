@@ -69,6 +69,12 @@ public:
     // The dialog a tool command opened, while it is open.
     QDialog* toolDialog() const { return m_toolDialog; }
 
+    // Where saves touch the disk: tests stop or fail a save at any of its steps.
+    void setDiskSteps(morvi::DiskSteps& steps) { m_diskSteps = &steps; }
+    // File > "Create Patch ...".
+    void createPatch();
+    QAction* createPatchAction() const { return m_createPatch; }
+
     void openGridSettings();
     void openBackgroundChooser();
 
@@ -116,7 +122,10 @@ private:
     QAction* m_background = nullptr;
     QAction* m_recentSeparator = nullptr;
     QList<QAction*> m_recent;
+    QAction* m_createPatch = nullptr;
     QPointer<QDialog> m_toolDialog;
+    morvi::DiskSteps m_plainSteps;
+    morvi::DiskSteps* m_diskSteps = &m_plainSteps;
 };
 
 } // namespace morvi::ui

@@ -444,12 +444,17 @@ void MonsterPage::exportImage() {
               });
 }
 
-bool MonsterPage::saveToRom(const std::string& path) {
+void MonsterPage::addToSave(morvi::SaveRequest& request) {
+    // The save commits the entry shown.
     m_edited = false;
-    if (!morvi::saveMonstersToRom(ws().monsters, m_entry, path, ws().rom, *ws().notifier)) return false;
+    request.monsters = true;
+    request.currentEntry = m_entry;
+}
+
+void MonsterPage::afterSave() {
+    // The save may have dropped unused records and renumbered the others.
     refillRecordList();
     redrawPage();
-    return true;
 }
 
 } // namespace morvi::ui

@@ -21,7 +21,8 @@ public:
     void flipImage(int vertical) override;
     void romLoaded() override;
     void redraw() override;
-    bool saveToRom(const std::string& path) override;
+    void addToSave(morvi::SaveRequest& request) override;
+    void afterSave() override;
     morvi::Family family() const override { return morvi::Family::Monsters; }
     morvi::Place place() const override { return {m_family, m_entry}; }
     void dataRestored() override;

@@ -240,7 +240,7 @@ ImportPreview PictureTab::describeImportFile(const QString& path, bool keepPalet
         return out;
     }
     morvi::IndexedImage image;
-    const auto result = morvi::loadImageFile(image, QFile::encodeName(path).toStdString(), morvi::kImportColorLimit,
+    const auto result = morvi::loadImageFile(image, path.toUtf8().toStdString(), morvi::kImportColorLimit,
                                              limits.width, limits.height);
     if (result != morvi::ImageLoadResult::Read) {
         morvi::drawImage(backdrop, out.picture, nullptr, 128, 128);
@@ -273,7 +273,7 @@ ImportPreview PictureTab::describeImportFile(const QString& path, bool keepPalet
 
 bool PictureTab::loadImportFile(const QString& path, bool keepPalette, morvi::IndexedImage& out) {
     const ImportLimits limits = importLimits();
-    const auto result = morvi::loadImageFile(out, QFile::encodeName(path).toStdString(), morvi::kImportColorLimit,
+    const auto result = morvi::loadImageFile(out, path.toUtf8().toStdString(), morvi::kImportColorLimit,
                                              limits.width, limits.height);
     if (result != morvi::ImageLoadResult::Read) {
         m_context.prompts.message(QString::fromStdString(morvi::importErrorMessage(result, limits.width, limits.height)),
@@ -375,7 +375,7 @@ void PictureTab::runExport(const QString& title, const QString& name, bool allow
         const QString path = dialog->path();
         if (type == morvi::ExportFileType::Raw && !allowRaw) return;
         if (path.isEmpty()) return;
-        if (!write(QFile::encodeName(path).toStdString(), type))
+        if (!write(path.toUtf8().toStdString(), type))
             m_context.prompts.message(QStringLiteral("Error writing the file \"%1\"; nothing was exported.")
                                           .arg(QDir::toNativeSeparators(path)),
                                       Icon::Warning);

@@ -180,7 +180,7 @@ void PortraitPage::importPicture(const morvi::IndexedImage& image) {
 
 bool PortraitPage::takeImportFile(const QString& path, bool keepPalette) {
     if (!m_loaded) return false;
-    const std::string file = QFile::encodeName(path).toStdString();
+    const std::string file = path.toUtf8().toStdString();
     if (!morvi::isRawPortraitPath(file)) return PictureTab::takeImportFile(path, keepPalette);
     bool read = false;
     edit(QStringLiteral("Import"), [&] {
@@ -207,8 +207,6 @@ void PortraitPage::exportImage() {
               });
 }
 
-bool PortraitPage::saveToRom(const std::string& path) {
-    return morvi::savePortraits(ws().portraits, path, ws().rom, *ws().notifier);
-}
+void PortraitPage::addToSave(morvi::SaveRequest& request) { request.portraits = true; }
 
 } // namespace morvi::ui

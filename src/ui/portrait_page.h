@@ -17,7 +17,7 @@ public:
     void exportImage() override;
     void flipImage(int vertical) override;
     void romLoaded() override;
-    bool saveToRom(const std::string& path) override;
+    void addToSave(morvi::SaveRequest& request) override;
     morvi::Family family() const override { return morvi::Family::Portraits; }
     morvi::Place place() const override { return {2, m_portrait}; }
 

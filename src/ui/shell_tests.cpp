@@ -57,7 +57,7 @@ TEST(MainWindow, StartsWithTheCaptionFixedSizeMenusAndNoTabs) {
     EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "the window cannot be resized";
     EXPECT_FALSE(w.tabBar()->isVisible());
     EXPECT_EQ(actionTexts(w.fileMenu()),
-              (QStringList{"&Open ...\tCTRL+O", "&Save \tCTRL+S", "-", "E&xit\tCTRL+X"}));
+              (QStringList{"&Open ...\tCTRL+O", "&Save \tCTRL+S", "Create &Patch ...", "-", "E&xit\tCTRL+X"}));
     EXPECT_EQ(actionTexts(w.imageMenu()), (QStringList{"&Import", "&Export", "&Clear", "Flip &horizontal", "Flip &vertical"}));
     EXPECT_TRUE(w.openAction()->isEnabled());
     EXPECT_FALSE(w.saveAction()->isEnabled());

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/history.h"
+#include "app/rom_save.h"
 
 namespace morvi::ui {
 
@@ -35,8 +36,10 @@ public:
     virtual void romLoaded() = 0;
     // After every ROM load while the page shows, and whenever the page must be drawn again.
     virtual void redraw() { redrawPage(); }
-    // Writes the page's family into the ROM; false after the page showed why it failed.
-    virtual bool saveToRom(const std::string& path) = 0;
+    // A save of the ROM is coming: the page names its family in the request (and what it must
+    // commit first); afterSave follows once the save has run, whatever its outcome.
+    virtual void addToSave(morvi::SaveRequest& request) = 0;
+    virtual void afterSave() {}
 
     bool changed() const { return m_changed; }
     void setChanged(bool changed);

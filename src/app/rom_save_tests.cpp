@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
+#include "app/rom_save.h"
+#include "app/rom_session.h"
+#include "cli/demo_rom.h"
+#include "testing/fixtures.h"
+
+using namespace morvi;
+using morvi::testing::readFile;
+using morvi::testing::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Crash {};
+
+// Counts the disk steps of a save and stops it (as a crash would) or fails it at one of them.
+class ScriptedSteps : public DiskSteps {
+public:
+    enum class Mode { None, Stop, FailFrom, FailOnce };
+    Mode mode = Mode::None;
+    int at = -1;
+    std::errc error = std::errc::no_space_on_device;
+    std::vector<std::string> seen;
+    std::error_code before(const char* step) override {
+        const int k = int(seen.size());
+        seen.emplace_back(step);
+        if (mode == Mode::Stop && k == at) throw Crash{};
+        if ((mode == Mode::FailFrom && k >= at) || (mode == Mode::FailOnce && k == at)) return std::make_error_code(error);
+        if (forced.count(step)) return std::make_error_code(forced.at(step));
+        return {};
+    }
+    std::map<std::string, std::errc> forced; // steps that always fail
+};
+
+// Edits of all three families, the same each time.
+void editAll(Workspace& ws) {
+    auto& entry = ws.monsters.entries[3];
+    for (int x = 0; x < 20; ++x) setEntryPixel(ws.monsters, entry, x, x, 1);
+    ws.monsters.palettes[5].red = 248;
+    clearPortrait(ws.portraits.portraits[2]);
+    setSpritePixel(ws.characters, ws.characters.characters[1], 0, 3, 3, 5);
+}
+
+SaveRequest everything() {
+    SaveRequest r;
+    r.monsters = r.portraits = r.characters = true;
+    r.currentEntry = 3;
+    return r;
+}
+
+std::unique_ptr<Workspace> opened(const std::string& path) {
+    auto ws = Workspace::create();
+    EXPECT_TRUE(openRom(*ws, path, HeaderChoice::Detect).ok);
+    return ws;
+}
+
+SaveOutcome save(Workspace& ws, DiskSteps& steps, const std::function<bool()>& overwrite = nullptr) {
+    CollectingNotifier quiet;
+    return saveRomFamilies(ws, everything(), steps, quiet, overwrite);
+}
+
+} // namespace
+
+TEST(RomSave, StoppedOrFailingAtAnyStepTheRomIsTheOldOneOrTheNewOne) {
+    for (bool header : {false, true}) {
+        TempDir dir;
+        const std::string path = dir.file("game.smc");
+        ASSERT_TRUE(buildDemoRom().writeFile(path, header));
+        const auto oldBytes = readFile(path);
+        ScriptedSteps counting;
+        auto ws = opened(path);
+        editAll(*ws);
+        ASSERT_TRUE(save(*ws, counting).ok);
+        const auto newBytes = readFile(path);
+        ASSERT_NE(newBytes, oldBytes);
+        ASSERT_GE(counting.seen.size(), 6u) << "create, writes, flush, close, permissions, rename";
+
+        // The edited model writes the same bytes at every save: each round puts the old file
+        // back and saves again.
+        for (int k = 0; k < int(counting.seen.size()); ++k) {
+            for (auto mode : {ScriptedSteps::Mode::Stop, ScriptedSteps::Mode::FailFrom}) {
+                morvi::testing::writeFile(path, oldBytes);
+                ws->romOnDisk = oldBytes;
+                ScriptedSteps steps;
+                steps.mode = mode;
+                steps.at = k;
+                bool stopped = false;
+                SaveOutcome outcome;
+                try {
+                    outcome = save(*ws, steps);
+                } catch (const Crash&) {
+                    stopped = true;
+                }
+                const auto now = readFile(path);
+                const std::string where = "step " + std::to_string(k) + " (" + counting.seen[std::size_t(k)] + ")";
+                EXPECT_TRUE(now == oldBytes || now == newBytes) << where;
+                if (mode == ScriptedSteps::Mode::FailFrom) {
+                    EXPECT_FALSE(stopped);
+                    EXPECT_FALSE(outcome.ok) << where << ": a failure is reported as one";
+                    EXPECT_NE(outcome.error.find("disk full"), std::string::npos) << outcome.error;
+                    EXPECT_EQ(now, oldBytes) << where;
+                    EXPECT_FALSE(fs::exists(path + ".morvi-save")) << "no half-written file is left";
+                } else {
+                    EXPECT_TRUE(stopped);
+                }
+            }
+        }
+    }
+}
+
+TEST(RomSave, KeepsPermissionsAndSymbolicLinksAndWorksInFoldersWithAnyName) {
+    TempDir dir;
+    const fs::path folder = dir.path() / pathFromUtf8("J\xC3\xB6rg") / pathFromUtf8("\xE3\x83\xAD\xE3\x83\xA0");
+    fs::create_directories(folder);
+    const std::string target = pathToUtf8(folder / "game.smc");
+    ASSERT_TRUE(buildDemoRom().writeFile(target, false));
+    fs::permissions(pathFromUtf8(target), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const std::string link = dir.file("link.smc");
+    fs::create_symlink(pathFromUtf8(target), link);
+
+    auto ws = opened(link);
+    editAll(*ws);
+    DiskSteps plain;
+    ASSERT_TRUE(save(*ws, plain).ok);
+    EXPECT_TRUE(fs::is_symlink(link)) << "the link stays a link";
+    EXPECT_EQ(fs::status(pathFromUtf8(target)).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    auto again = opened(target);
+    EXPECT_EQ(again->monsters.entries[3].image.pixels, ws->monsters.entries[3].image.pixels);
+    EXPECT_EQ(again->portraits.portraits[2].image.pixels, ws->portraits.portraits[2].image.pixels);
+    EXPECT_EQ(again->monsters.palettes[5].red, 248);
+}
+
+TEST(RomSave, WithoutRoomBesideTheRomItWritesInPlaceAndPutsTheOldBytesBackOnFailure) {
+    TempDir dir;
+    const std::string path = dir.file("game.smc");
+    ASSERT_TRUE(buildDemoRom().writeFile(path, false));
+    const auto oldBytes = readFile(path);
+    ScriptedSteps counting;
+    counting.forced["create"] = std::errc::permission_denied;
+    std::vector<std::uint8_t> newBytes;
+    {
+        auto ws = opened(path);
+        editAll(*ws);
+        const SaveOutcome outcome = save(*ws, counting);
+        ASSERT_TRUE(outcome.ok) << outcome.error;
+        EXPECT_TRUE(outcome.inPlace);
+        newBytes = readFile(path);
+        ASSERT_NE(newBytes, oldBytes);
+    }
+    const int writes = int(std::count(counting.seen.begin(), counting.seen.end(), std::string("write in place")));
+    ASSERT_GE(writes, 2);
+    auto ws = opened(path);
+    editAll(*ws);
+    for (int k = 1; k < int(counting.seen.size()); ++k) {
+        morvi::testing::writeFile(path, oldBytes);
+        ws->romOnDisk = oldBytes;
+        ScriptedSteps steps;
+        steps.forced["create"] = std::errc::permission_denied;
+        steps.mode = ScriptedSteps::Mode::FailOnce;
+        steps.at = k;
+        const SaveOutcome outcome = save(*ws, steps);
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_TRUE(outcome.inPlace);
+        EXPECT_NE(outcome.error.find("put back"), std::string::npos) << outcome.error;
+        EXPECT_EQ(readFile(path), oldBytes) << "failing at step " << k << " (" << counting.seen[std::size_t(k)] << ")";
+    }
+}
+
+TEST(RomSave, OtherProgramsEditsOutsideOurAreasSurviveAndInsideThemTheUserIsAsked) {
+    TempDir dir;
+    const std::string path = dir.file("game.smc");
+    ASSERT_TRUE(buildDemoRom().writeFile(path, false));
+    auto ws = opened(path);
+    editAll(*ws);
+
+    // A text editor changes a byte no family writes; a battle editor changes the monster palettes.
+    auto outside = readFile(path);
+    outside[0x10] ^= 0x5A;
+    morvi::testing::writeFile(path, outside);
+    int asked = 0;
+    DiskSteps plain;
+    ASSERT_TRUE(save(*ws, plain, [&] { return ++asked, false; }).ok);
+    EXPECT_EQ(asked, 0);
+    auto saved = readFile(path);
+    EXPECT_EQ(saved[0x10], outside[0x10]) << "the other program's byte survives";
+
+    editAll(*ws);
+    ws->monsters.palettes[6].green = 8;
+    auto inside = saved;
+    inside[kMonsterPaletteOffset + 12] ^= 0x1F;
+    morvi::testing::writeFile(path, inside);
+    SaveOutcome no = save(*ws, plain, [&] { return ++asked, false; });
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(no.cancelled);
+    EXPECT_FALSE(no.ok);
+    EXPECT_EQ(readFile(path), inside) << "No saves nothing";
+    SaveOutcome yes = save(*ws, plain, [&] { return ++asked, true; });
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(yes.ok);
+    auto reread = opened(path);
+    EXPECT_EQ(reread->monsters.palettes[6].green, 8);
+}
+
+TEST(RomSave, AFileThatWentAwayIsReportedAndNothingIsCreated) {
+    TempDir dir;
+    const std::string path = dir.file("game.smc");
+    ASSERT_TRUE(buildDemoRom().writeFile(path, false));
+    auto ws = opened(path);
+    editAll(*ws);
+    fs::remove(path);
+    DiskSteps plain;
+    const SaveOutcome outcome = save(*ws, plain);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_NE(outcome.error.find("can no longer be read (file not found)"), std::string::npos) << outcome.error;
+    EXPECT_FALSE(fs::exists(path));
+}
+
+TEST(FileIo, ReasonsReadAsAUserSaysThem) {
+    EXPECT_EQ(describeError(std::make_error_code(std::errc::no_space_on_device)), "disk full");
+    EXPECT_EQ(describeError(std::make_error_code(std::errc::permission_denied)), "permission denied");
+    EXPECT_EQ(describeError(std::make_error_code(std::errc::read_only_file_system)), "read-only file system");
+    EXPECT_FALSE(describeError(std::make_error_code(std::errc::bad_file_descriptor)).empty());
+}

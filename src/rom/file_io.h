@@ -1,0 +1,58 @@
+#pragma once
+// Files named by UTF-8 paths on every platform, readable reasons for failures, and the one way
+// a whole file is replaced: a complete new file beside it, flushed to the disk, then renamed
+// over it, so that the old file stays whole until the moment the new one takes its place.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace morvi {
+
+// The path a UTF-8 name denotes (on Windows the wide path; elsewhere the same bytes).
+std::filesystem::path pathFromUtf8(const std::string& utf8);
+// The UTF-8 name of a path.
+std::string pathToUtf8(const std::filesystem::path& path);
+// std::fopen for a UTF-8 path.
+std::FILE* openFile(const std::string& utf8Path, const char* mode);
+
+// A short reason for a failure, as a user reads it: "disk full", "permission denied", ...
+std::string describeError(std::error_code error);
+// The reason errno gives now (an unknown one when errno is 0).
+std::error_code lastError();
+
+// Reads a whole file; on failure the reason is in error.
+bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::error_code& error);
+
+// The points at which replacing a file changes something on the disk. A save asks its steps
+// before each of them: an error makes that step fail as if the system had refused it, and tests
+// throw from here to stop the save at that point, as a crash or a power cut would.
+class DiskSteps {
+public:
+    virtual ~DiskSteps() = default;
+    virtual std::error_code before(const char* step) {
+        (void)step;
+        return {};
+    }
+};
+
+struct ReplaceOutcome {
+    bool ok = false;
+    bool inPlace = false; // no file could be made beside the target: it was written in place
+    std::string error;    // what failed and why, for the user; empty on success
+};
+
+// Makes newBytes the content of path. oldBytes is the content the caller read from path; the
+// in-place fallback (taken only when no file can be made beside the target) writes just the
+// bytes that differ and puts the old ones back when a write fails. The file keeps its
+// permissions; a path that is a symbolic link keeps the link and its target is replaced.
+ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,
+                                   std::span<const std::uint8_t> oldBytes, DiskSteps& steps);
+// The same without a seam.
+ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,
+                                   std::span<const std::uint8_t> oldBytes);
+
+} // namespace morvi

@@ -1,0 +1,54 @@
+#pragma once
+// A ROM file held in memory that the family writers write into, with the header rule. A save
+// fills one copy of the file as it is on disk and only then writes it out whole, so no writer
+// ever touches the file itself. The buffer remembers which bytes were written.
+#include <algorithm>
+#include <cstdint>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "rom/rom_bytes.h"
+
+namespace morvi {
+
+class RomBuffer {
+public:
+    RomBuffer(std::vector<std::uint8_t>& file, bool hasHeader) : m_file(file), m_hasHeader(hasHeader) {}
+
+    // Writes at a ROM offset; a write past the end lengthens the file with zeros, as writing
+    // past the end of a file does.
+    bool write(std::uint32_t romOffset, std::span<const std::uint8_t> data) {
+        const std::uint64_t start = bytes().fileOffset(romOffset);
+        const std::uint64_t end = start + data.size();
+        if (end > (std::uint64_t(1) << 32)) return false;
+        if (end > m_file.size()) m_file.resize(std::size_t(end), 0);
+        std::copy(data.begin(), data.end(), m_file.begin() + std::ptrdiff_t(start));
+        if (!data.empty()) m_written.emplace_back(start, end);
+        return true;
+    }
+    RomBytes bytes() const { return RomBytes(m_file, m_hasHeader); }
+    bool hasHeader() const { return m_hasHeader; }
+    std::vector<std::uint8_t>& file() { return m_file; }
+    // File offsets [first, second) of every write, in order.
+    const std::vector<std::pair<std::uint64_t, std::uint64_t>>& written() const { return m_written; }
+
+private:
+    std::vector<std::uint8_t>& m_file;
+    bool m_hasHeader;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> m_written;
+};
+
+} // namespace morvi
+
+#include <functional>
+#include <string>
+
+namespace morvi {
+
+// Reads the file at path, lets write fill it in memory and puts the result in the file's
+// place whole (see replaceFileContents). False when the file cannot be read, write refuses, or
+// the new file cannot be put in place; the file is then as it was.
+bool rewriteRomFile(const std::string& path, bool hasHeader, const std::function<bool(RomBuffer&)>& write);
+
+} // namespace morvi
