@@ -12,30 +12,11 @@
 using namespace morvi;
 using morvi::testing::readFile;
 using morvi::testing::TempDir;
+using morvi::testing::Crash;
+using morvi::testing::ScriptedSteps;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Crash {};
-
-// Counts the disk steps of a save and stops it (as a crash would) or fails it at one of them.
-class ScriptedSteps : public DiskSteps {
-public:
-    enum class Mode { None, Stop, FailFrom, FailOnce };
-    Mode mode = Mode::None;
-    int at = -1;
-    std::errc error = std::errc::no_space_on_device;
-    std::vector<std::string> seen;
-    std::error_code before(const char* step) override {
-        const int k = int(seen.size());
-        seen.emplace_back(step);
-        if (mode == Mode::Stop && k == at) throw Crash{};
-        if ((mode == Mode::FailFrom && k >= at) || (mode == Mode::FailOnce && k == at)) return std::make_error_code(error);
-        if (forced.count(step)) return std::make_error_code(forced.at(step));
-        return {};
-    }
-    std::map<std::string, std::errc> forced; // steps that always fail
-};
 
 // Edits of all three families, the same each time.
 void editAll(Workspace& ws) {

@@ -16,6 +16,8 @@
 #include "cli/demo_rom.h"
 #include "imagefile/image_file.h"
 #include "testing/fixtures.h"
+#include "testing/patch_appliers.h"
+#include "cli/cli_commands.h"
 
 using namespace morvi;
 using morvi::testing::TempDir;
@@ -42,7 +44,7 @@ std::string slurp(const fs::path& p) {
 }
 
 // Runs the built morvi-cli binary.
-CliRun cli(const TempDir& dir, const std::vector<std::string>& args) {
+CliRun runCli(const TempDir& dir, const std::vector<std::string>& args) {
     std::string command = quote(MORVI_CLI_PATH);
     for (const auto& a : args) command += " " + quote(a);
     command += " >" + quote(dir.file("out.txt")) + " 2>" + quote(dir.file("err.txt"));
@@ -61,7 +63,7 @@ std::map<std::string, std::string> tree(const fs::path& root) {
 std::string makeDemo(const TempDir& dir, const std::string& name, bool header) {
     std::vector<std::string> args = {"demo", dir.file(name)};
     if (header) args.push_back("--header");
-    EXPECT_EQ(cli(dir, args).status, 0);
+    EXPECT_EQ(runCli(dir, args).status, 0);
     return dir.file(name);
 }
 
@@ -80,17 +82,17 @@ TEST(MorviCli, DemoIsDeterministicAndExportsTheSameWithOrWithoutHeader) {
     EXPECT_TRUE(std::equal(a.begin(), a.end(), b.begin() + 512));
     EXPECT_EQ(morvi::testing::readFile(makeDemo(dir, "c.smc", false)), a) << "the same bytes every run";
 
-    ASSERT_EQ(cli(dir, {"export", plain, dir.file("x")}).status, 0);
-    ASSERT_EQ(cli(dir, {"export", headered, dir.file("y")}).status, 0);
+    ASSERT_EQ(runCli(dir, {"export", plain, dir.file("x")}).status, 0);
+    ASSERT_EQ(runCli(dir, {"export", headered, dir.file("y")}).status, 0);
     auto x = tree(dir.file("x")), y = tree(dir.file("y"));
     EXPECT_EQ(x.size(), 384u + 31 + 19 + 22 + 55);
     EXPECT_TRUE(x == y);
     EXPECT_TRUE(x.count("espers/400.png"));
     EXPECT_TRUE(x.count("backgrounds/54.png"));
 
-    CliRun info = cli(dir, {"info", headered});
+    CliRun info = runCli(dir, {"info", headered});
     EXPECT_NE(info.out.find("header: present"), std::string::npos);
-    EXPECT_NE(cli(dir, {"info", plain}).out.find("header: absent"), std::string::npos);
+    EXPECT_NE(runCli(dir, {"info", plain}).out.find("header: absent"), std::string::npos);
 }
 
 TEST(MorviCli, ExportImportExportGivesIdenticalFilesInEveryFormat) {
@@ -99,10 +101,10 @@ TEST(MorviCli, ExportImportExportGivesIdenticalFilesInEveryFormat) {
     for (const char* format : {"png", "bmp", "pcx"}) {
         SCOPED_TRACE(format);
         const std::string first = dir.file(std::string("first-") + format), second = dir.file(std::string("second-") + format);
-        ASSERT_EQ(cli(dir, {"export", rom, first, "--format", format}).status, 0);
-        CliRun imported = cli(dir, {"import", rom, first});
+        ASSERT_EQ(runCli(dir, {"export", rom, first, "--format", format}).status, 0);
+        CliRun imported = runCli(dir, {"import", rom, first});
         ASSERT_EQ(imported.status, 0) << imported.err;
-        ASSERT_EQ(cli(dir, {"export", rom, second, "--format", format}).status, 0);
+        ASSERT_EQ(runCli(dir, {"export", rom, second, "--format", format}).status, 0);
         auto a = tree(first), b = tree(second);
         ASSERT_EQ(a.size(), b.size());
         for (const auto& [name, bytes] : a) EXPECT_TRUE(b[name] == bytes) << name;
@@ -131,7 +133,7 @@ TEST(MorviCli, ImportedPicturesInEveryFamilySurviveSaveAndReload) {
     ASSERT_FALSE(saveBmp(esper, (in / "espers" / "390.bmp").string(), 48, 40));
     ASSERT_FALSE(savePcx(portrait, (in / "portraits" / "05.pcx").string(), 40, 40));
     ASSERT_FALSE(savePng(sheet, (in / "characters" / "03.png").string(), 128, 128));
-    CliRun run = cli(dir, {"import", rom, in.string()});
+    CliRun run = runCli(dir, {"import", rom, in.string()});
     ASSERT_EQ(run.status, 0) << run.err;
 
     auto ws = Workspace::create();
@@ -175,7 +177,7 @@ TEST(MorviCli, RefusedImportsWriteNothingAndSayWhy) {
     IndexedImage big;
     big.allocateImage(48, 40);
     ASSERT_FALSE(savePng(big, (in / "portraits" / "02.png").string(), 48, 40));
-    CliRun run = cli(dir, {"import", rom, in.string()});
+    CliRun run = runCli(dir, {"import", rom, in.string()});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("Image is larger than 40x40"), std::string::npos) << run.err;
     EXPECT_EQ(morvi::testing::readFile(rom), before);
@@ -186,7 +188,7 @@ TEST(MorviCli, RefusedImportsWriteNothingAndSayWhy) {
     for (int i = 0; i < 20; ++i) many.setPixelColor(makeColor(std::uint8_t(i * 8), 0, 0), i, 0);
     fs::create_directories(in / "characters");
     ASSERT_FALSE(savePng8(many, (in / "characters" / "01.png").string(), 32, 32));
-    run = cli(dir, {"import", rom, in.string()});
+    run = runCli(dir, {"import", rom, in.string()});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("Image has more than 16 colors"), std::string::npos) << run.err;
     EXPECT_EQ(morvi::testing::readFile(rom), before);
@@ -194,7 +196,7 @@ TEST(MorviCli, RefusedImportsWriteNothingAndSayWhy) {
     // Two files for one picture are ambiguous.
     fs::remove(in / "characters" / "01.png");
     ASSERT_FALSE(saveBmp(fine, (in / "monsters" / "001.bmp").string(), 40, 40));
-    EXPECT_EQ(cli(dir, {"import", rom, in.string()}).status, 1);
+    EXPECT_EQ(runCli(dir, {"import", rom, in.string()}).status, 1);
     EXPECT_EQ(morvi::testing::readFile(rom), before);
 }
 
@@ -203,7 +205,7 @@ TEST(MorviCli, InfoReportsTheModelAndUnrecognisedFilesNeedAnExplicitHeader) {
     const std::string rom = makeDemo(dir, "demo.smc", false);
     auto ws = Workspace::create();
     ASSERT_TRUE(openRom(*ws, rom, HeaderChoice::Detect).ok);
-    CliRun info = cli(dir, {"info", rom});
+    CliRun info = runCli(dir, {"info", rom});
     ASSERT_EQ(info.status, 0);
     EXPECT_NE(info.out.find("free space: " + std::to_string(freeSpace(ws->monsters)) + "\n"), std::string::npos) << info.out;
     EXPECT_NE(info.out.find("records: " + std::to_string(ws->monsters.recordCount) + "\n"), std::string::npos);
@@ -212,29 +214,29 @@ TEST(MorviCli, InfoReportsTheModelAndUnrecognisedFilesNeedAnExplicitHeader) {
     auto bytes = morvi::testing::readFile(rom);
     bytes[0x20] = 0;
     morvi::testing::writeFile(dir.file("odd.smc"), bytes);
-    CliRun refused = cli(dir, {"info", dir.file("odd.smc")});
+    CliRun refused = runCli(dir, {"info", dir.file("odd.smc")});
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("does not appear to be a valid Final Fantasy III ROM"), std::string::npos);
-    CliRun forced = cli(dir, {"info", dir.file("odd.smc"), "--header", "no"});
+    CliRun forced = runCli(dir, {"info", dir.file("odd.smc"), "--header", "no"});
     EXPECT_EQ(forced.status, 0) << forced.err;
     EXPECT_NE(forced.out.find("header: unrecognised"), std::string::npos);
-    CliRun missing = cli(dir, {"info", dir.file("missing.smc")});
+    CliRun missing = runCli(dir, {"info", dir.file("missing.smc")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find(dir.file("missing.smc") + ": no such file"), std::string::npos) << missing.err;
     EXPECT_EQ(missing.err.find("--header"), std::string::npos) << "--header cannot help a file that does not open";
-    CliRun folder = cli(dir, {"info", dir.path().string()});
+    CliRun folder = runCli(dir, {"info", dir.path().string()});
     EXPECT_EQ(folder.status, 1);
     EXPECT_NE(folder.err.find("cannot open the file"), std::string::npos) << folder.err;
     for (const char* flag : {"--help", "-h"}) {
-        CliRun help = cli(dir, {flag});
+        CliRun help = runCli(dir, {flag});
         EXPECT_EQ(help.status, 0) << flag;
         EXPECT_NE(help.out.find("morvi-cli export ROM DIR"), std::string::npos) << flag;
         EXPECT_TRUE(help.err.empty());
     }
-    EXPECT_EQ(cli(dir, {"info", rom, "--header", "maybe"}).status, 1);
-    EXPECT_EQ(cli(dir, {"frobnicate"}).status, 1);
+    EXPECT_EQ(runCli(dir, {"info", rom, "--header", "maybe"}).status, 1);
+    EXPECT_EQ(runCli(dir, {"frobnicate"}).status, 1);
     morvi::testing::writeFile(dir.file("short.smc"), std::vector<std::uint8_t>(0x100, 0xA2));
-    CliRun shortRom = cli(dir, {"info", dir.file("short.smc")});
+    CliRun shortRom = runCli(dir, {"info", dir.file("short.smc")});
     EXPECT_EQ(shortRom.status, 1);
     EXPECT_NE(shortRom.err.find("Error loading ROM"), std::string::npos);
 }
@@ -246,17 +248,17 @@ TEST(MorviCli, InspectPrintsTheDecodedPicture) {
     image.setPaletteEntry(1, makeColor(0xAB, 0x0C, 0xFF));
     image.setPixel(2, 1, 1);
     ASSERT_FALSE(savePng(image, dir.file("p.png"), 3, 2));
-    CliRun run = cli(dir, {"inspect", dir.file("p.png")});
+    CliRun run = runCli(dir, {"inspect", dir.file("p.png")});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "result 0\nsize 3 2\ncolors 2\npalette 000000 ab0cff\npixels\n00 00 00\n00 00 01\n");
-    EXPECT_EQ(cli(dir, {"inspect", dir.file("p.png"), "--max-size", "2x2"}).status, 2);
-    EXPECT_EQ(cli(dir, {"inspect", dir.file("p.png"), "--max-colors", "1"}).status, 1);
-    EXPECT_EQ(cli(dir, {"inspect", dir.file("nothing.png")}).status, 3);
-    CliRun notImage = cli(dir, {"inspect", dir.file("out.txt")});
+    EXPECT_EQ(runCli(dir, {"inspect", dir.file("p.png"), "--max-size", "2x2"}).status, 2);
+    EXPECT_EQ(runCli(dir, {"inspect", dir.file("p.png"), "--max-colors", "1"}).status, 1);
+    EXPECT_EQ(runCli(dir, {"inspect", dir.file("nothing.png")}).status, 3);
+    CliRun notImage = runCli(dir, {"inspect", dir.file("out.txt")});
     EXPECT_EQ(notImage.status, 4);
     EXPECT_EQ(notImage.out, "result 4\n");
-    EXPECT_EQ(cli(dir, {"inspect", morvi::testing::testdata("pcx/pil184.pcx")}).status, 0);
-    EXPECT_EQ(cli(dir, {"inspect", morvi::testing::testdata("bmpsuite/g/pal8.bmp"), "--max-colors", "16"}).status, 1);
+    EXPECT_EQ(runCli(dir, {"inspect", morvi::testing::testdata("pcx/pil184.pcx")}).status, 0);
+    EXPECT_EQ(runCli(dir, {"inspect", morvi::testing::testdata("bmpsuite/g/pal8.bmp"), "--max-colors", "16"}).status, 1);
 }
 
 TEST(DemoRom, HoldsEverythingTheEditorCanMeet) {
@@ -335,4 +337,84 @@ TEST(DemoRom, HoldsEverythingTheEditorCanMeet) {
     }
     EXPECT_TRUE(raw && compressed && skipped && wide && flipped);
     EXPECT_TRUE(thirds.count(0) && thirds.count(16) && thirds.count(32));
+}
+
+TEST(MorviCli, AnImportStoppedOrFailingAtAnyWriteLeavesTheOldRomOrTheNewOne) {
+    TempDir dir;
+    const std::string rom = dir.file("game.smc");
+    ASSERT_TRUE(buildDemoRom().writeFile(rom, false));
+    const auto oldBytes = morvi::testing::readFile(rom);
+    const fs::path in = dir.file("in");
+    fs::create_directories(in / "monsters");
+    fs::create_directories(in / "portraits");
+    IndexedImage picture;
+    picture.allocateImage(40, 40);
+    for (int c = 0; c < 16; ++c) picture.setPaletteEntry(std::uint8_t(c), makeColor(std::uint8_t(16 * c), 40, 200));
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) picture.setPixel(x, y, std::uint8_t((x + y) % 16));
+    ASSERT_FALSE(savePng(picture, (in / "monsters" / "002.png").string(), 40, 40));
+    ASSERT_FALSE(savePng(picture, (in / "portraits" / "01.png").string(), 40, 40));
+    const std::vector<std::string> args = {"import", rom, in.string()};
+
+    std::ostringstream out, err;
+    morvi::testing::ScriptedSteps counting;
+    ASSERT_EQ(morvi::cli::run(args, out, err, counting), 0) << err.str();
+    const auto newBytes = morvi::testing::readFile(rom);
+    ASSERT_NE(newBytes, oldBytes);
+    for (int k = 0; k < int(counting.seen.size()); ++k) {
+        for (auto mode : {morvi::testing::ScriptedSteps::Mode::Stop, morvi::testing::ScriptedSteps::Mode::FailFrom}) {
+            morvi::testing::writeFile(rom, oldBytes);
+            morvi::testing::ScriptedSteps steps;
+            steps.mode = mode;
+            steps.at = k;
+            std::ostringstream o, e;
+            int status = -1;
+            try {
+                status = morvi::cli::run(args, o, e, steps);
+            } catch (const morvi::testing::Crash&) {
+            }
+            const auto now = morvi::testing::readFile(rom);
+            EXPECT_TRUE(now == oldBytes || now == newBytes) << "step " << k;
+            if (mode == morvi::testing::ScriptedSteps::Mode::FailFrom) {
+                EXPECT_EQ(status, 1) << "a failed save is a failure";
+                EXPECT_EQ(now, oldBytes);
+                EXPECT_NE(e.str().find("disk full"), std::string::npos) << e.str();
+            }
+        }
+    }
+}
+
+TEST(MorviCli, PatchMakesBpsAndIpsThatAnotherPatcherAppliesAndRefusesMixedHeaders) {
+    TempDir dir;
+    const std::string original = makeDemo(dir, "original.smc", false);
+    const std::string headered = makeDemo(dir, "headered.smc", true);
+    const std::string hack = dir.file("hack.smc");
+    fs::copy_file(original, hack);
+    const fs::path in = dir.file("in");
+    fs::create_directories(in / "monsters");
+    IndexedImage picture;
+    picture.allocateImage(64, 64);
+    for (int c = 0; c < 16; ++c) picture.setPaletteEntry(std::uint8_t(c), makeColor(200, std::uint8_t(16 * c), 8));
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) picture.setPixel(x, y, std::uint8_t((x * y) % 16));
+    ASSERT_FALSE(savePng(picture, (in / "monsters" / "000.png").string(), 64, 64));
+    ASSERT_EQ(runCli(dir, {"import", hack, in.string()}).status, 0);
+
+    const auto source = morvi::testing::readFile(original), target = morvi::testing::readFile(hack);
+    for (const char* name : {"hack.bps", "hack.ips"}) {
+        const CliRun run = runCli(dir, {"patch", original, hack, dir.file(name)});
+        ASSERT_EQ(run.status, 0) << run.err;
+        const auto patch = morvi::testing::readFile(dir.file(name));
+        const auto rebuilt = std::string(name).ends_with(".bps") ? morvi::testing::applyBps(patch, source)
+                                                                  : morvi::testing::applyIps(patch, source);
+        EXPECT_EQ(rebuilt, target) << name;
+        if (std::string(name).ends_with(".bps")) {
+            EXPECT_LT(patch.size(), 64u * 1024) << "one picture changed";
+        }
+    }
+    const CliRun mixed = runCli(dir, {"patch", headered, hack, dir.file("mixed.bps")});
+    EXPECT_EQ(mixed.status, 1);
+    EXPECT_NE(mixed.err.find("copier header"), std::string::npos) << mixed.err;
+    EXPECT_FALSE(fs::exists(dir.file("mixed.bps")));
+    EXPECT_EQ(runCli(dir, {"patch", original, hack, dir.file("hack.zip")}).status, 1);
 }

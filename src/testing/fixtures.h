@@ -2,8 +2,12 @@
 // Helpers for the test programs: scratch folders and small file utilities.
 #include <cstdint>
 #include <filesystem>
+#include <map>
+#include <system_error>
 #include <string>
 #include <vector>
+
+#include "rom/file_io.h"
 
 namespace morvi::testing {
 
@@ -24,5 +28,27 @@ private:
 std::vector<std::uint8_t> readFile(const std::string& path);
 void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::string testdata(const std::string& relative);
+
+// Thrown by ScriptedSteps to stop a save where it stands, as a crash or a power cut would.
+struct Crash {};
+
+// Counts the disk steps of a save and stops it or fails it at one of them.
+class ScriptedSteps : public DiskSteps {
+public:
+    enum class Mode { None, Stop, FailFrom, FailOnce };
+    Mode mode = Mode::None;
+    int at = -1;
+    std::errc error = std::errc::no_space_on_device;
+    std::vector<std::string> seen;
+    std::map<std::string, std::errc> forced; // steps that always fail
+    std::error_code before(const char* step) override {
+        const int k = int(seen.size());
+        seen.emplace_back(step);
+        if (mode == Mode::Stop && k == at) throw Crash{};
+        if ((mode == Mode::FailFrom && k >= at) || (mode == Mode::FailOnce && k == at)) return std::make_error_code(error);
+        if (const auto it = forced.find(step); it != forced.end()) return std::make_error_code(it->second);
+        return {};
+    }
+};
 
 } // namespace morvi::testing
