@@ -117,6 +117,59 @@ def dropper(c, s, ox=0, oy=0):
     c.circle(ox + 25.5 * s / 32, oy + 4.5 * s / 32, 1.3 * s / 32, (140, 140, 160, 255))
 
 
+def line_tool(c, s, ox=0, oy=0):
+    """A line between two handles."""
+    x0, y0, x1, y1 = ox + 5 * s / 32, oy + 27 * s / 32, ox + 27 * s / 32, oy + 5 * s / 32
+    c.polygon(along(x0, y0, x1, y1, 0.0, 1.0, 2.4 * s / 32), OUTLINE)
+    c.polygon(along(x0, y0, x1, y1, 0.0, 1.0, 1.2 * s / 32), (70, 150, 240, 255))
+    for x, y in ((x0, y0), (x1, y1)):
+        c.rect(x - 3.5 * s / 32, y - 3.5 * s / 32, x + 3.5 * s / 32, y + 3.5 * s / 32, OUTLINE)
+        c.rect(x - 2.2 * s / 32, y - 2.2 * s / 32, x + 2.2 * s / 32, y + 2.2 * s / 32, (255, 255, 255, 255))
+
+
+def rectangle_tool(c, s, ox=0, oy=0):
+    k = s / 32
+    c.rect(ox + 4 * k, oy + 7 * k, ox + 28 * k, oy + 25 * k, OUTLINE)
+    c.rect(ox + 6.5 * k, oy + 9.5 * k, ox + 25.5 * k, oy + 22.5 * k, (70, 150, 240, 255))
+    c.rect(ox + 8.5 * k, oy + 11.5 * k, ox + 23.5 * k, oy + 20.5 * k, (0, 0, 0, 0))
+    c.shape(lambda x, y: ox + 8.5 * k <= x < ox + 23.5 * k and oy + 11.5 * k <= y < oy + 20.5 * k, OUTLINE)
+    c.shape(lambda x, y: ox + 9.5 * k <= x < ox + 22.5 * k and oy + 12.5 * k <= y < oy + 19.5 * k, (226, 232, 246, 255))
+
+
+def ellipse_tool(c, s, ox=0, oy=0):
+    k = s / 32
+    cx, cy = ox + 16 * k, oy + 16 * k
+    ring = lambda rx, ry: (lambda x, y: ((x - cx) / rx) ** 2 + ((y - cy) / ry) ** 2 <= 1)
+    c.shape(ring(13 * k, 10 * k), OUTLINE)
+    c.shape(ring(11.5 * k, 8.5 * k), (70, 150, 240, 255))
+    c.shape(ring(9.5 * k, 6.5 * k), OUTLINE)
+    c.shape(ring(8.5 * k, 5.5 * k), (226, 232, 246, 255))
+
+
+def bucket(c, s, ox=0, oy=0):
+    """A tipped paint bucket pouring a drop at the bottom left."""
+    k = s / 32
+    body = [(ox + 9 * k, oy + 12 * k), (ox + 19 * k, oy + 3 * k), (ox + 29 * k, oy + 14 * k), (ox + 19 * k, oy + 24 * k)]
+    c.polygon([(x + (x - ox - 19 * k) * 0.12, y + (y - oy - 13 * k) * 0.12) for x, y in body], OUTLINE)
+    c.polygon(body, (200, 205, 215, 255))
+    c.polygon([(ox + 9 * k, oy + 12 * k), (ox + 19 * k, oy + 3 * k), (ox + 21 * k, oy + 5.5 * k), (ox + 11 * k, oy + 14.5 * k)],
+              (120, 200, 90, 255))
+    c.circle(ox + 6 * k, oy + 24 * k, 4.2 * k, OUTLINE)
+    c.circle(ox + 6 * k, oy + 24 * k, 3 * k, (120, 200, 90, 255))
+    c.polygon([(ox + 3.2 * k, oy + 22 * k), (ox + 6 * k, oy + 14 * k), (ox + 8.8 * k, oy + 22 * k)], (120, 200, 90, 255))
+
+
+def crosshair(glyph):
+    """A cursor for the shape tools: a crosshair at (7, 7) and the tool's picture small beside it."""
+    c = Canvas(32, 32)
+    for (x0, y0, x1, y1) in ((0, 6, 6, 9), (9, 6, 15, 9), (6, 0, 9, 6), (6, 9, 9, 15)):
+        c.rect(x0, y0, x1, y1, (255, 255, 255, 255))
+    for (x0, y0, x1, y1) in ((0, 7, 6, 8), (9, 7, 15, 8), (7, 0, 8, 6), (7, 9, 8, 15)):
+        c.rect(x0, y0, x1, y1, OUTLINE)
+    glyph(c, 17, 14, 14)
+    return c
+
+
 def icon(size):
     c = Canvas(size, size)
     k = size / 32
@@ -177,10 +230,14 @@ def main():
     icon(32).save("morvi-32.png")
     icon(64).save("morvi-64.png")
     icon(128).save("morvi-128.png")
-    for name, tool in (("draw", pencil), ("erase", eraser), ("pick", dropper)):
+    for name, tool in (("draw", pencil), ("erase", eraser), ("pick", dropper), ("fill", bucket)):
         cur = Canvas(32, 32)
         tool(cur, 32)
         cur.save("cursor-%s.png" % name)
+        button(tool, False).save("tool-%s.png" % name)
+        button(tool, True).save("tool-%s-current.png" % name)
+    for name, tool in (("line", line_tool), ("rectangle", rectangle_tool), ("ellipse", ellipse_tool)):
+        crosshair(tool).save("cursor-%s.png" % name)
         button(tool, False).save("tool-%s.png" % name)
         button(tool, True).save("tool-%s-current.png" % name)
     free_space_ok().save("space-ok.png")

@@ -188,6 +188,20 @@ void setSpritePixel(CharacterSet& set, CharacterSprites& ch, int sprite, int x, 
     rebuildSprites(set, ch);
 }
 
+int setSpritePixels(CharacterSet& set, CharacterSprites& ch, int sprite, std::span<const PixelWrite> writes) {
+    if (sprite < 0 || sprite >= kSpritesPerCharacter) return 0;
+    int changed = 0;
+    for (const PixelWrite& w : writes) {
+        if (w.x < 0 || w.y < 0 || w.x >= kSpriteWidth || w.y >= kSpriteHeight) continue;
+        std::uint8_t& cell = tilePixels(ch, set.tileOf(sprite, w.y / 8, w.x / 8))[8 * (w.y % 8) + w.x % 8];
+        if (cell == w.value) continue;
+        cell = w.value;
+        ++changed;
+    }
+    if (changed) rebuildSprites(set, ch);
+    return changed;
+}
+
 void reloadCharacterPalette(CharacterSet& set, CharacterSprites& ch) {
     if (!ch.fixedPalette) setSpritePalettes(set, ch, false);
 }

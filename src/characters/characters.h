@@ -11,6 +11,7 @@
 #include "rom/rom_bytes.h"
 #include "rom/rom_state.h"
 #include "image/indexed_image.h"
+#include "image/raster.h"
 
 namespace morvi {
 
@@ -71,6 +72,10 @@ bool saveCharacterSprites(CharacterSet& set, const std::string& path, const RomS
 void rebuildSprites(CharacterSet& set, CharacterSprites& ch);
 
 void setSpritePixel(CharacterSet& set, CharacterSprites& ch, int sprite, int x, int y, std::uint8_t colour);
+// Writes a set of pixels of one sprite through its tiles (a shared tile changes in every sprite
+// that uses it), then rebuilds the sprites once. Later writes to the same tile pixel win.
+// Returns how many tile pixels changed.
+int setSpritePixels(CharacterSet& set, CharacterSprites& ch, int sprite, std::span<const PixelWrite> writes);
 void reloadCharacterPalette(CharacterSet& set, CharacterSprites& ch);
 void clearCharacterSprites(CharacterSet& set, CharacterSprites& ch);
 void flipCharacterSprites(CharacterSet& set, CharacterSprites& ch, int direction);

@@ -14,6 +14,7 @@
 #include "rom/rom_bytes.h"
 #include "rom/rom_state.h"
 #include "image/indexed_image.h"
+#include "image/raster.h"
 
 namespace morvi {
 
@@ -136,6 +137,9 @@ void setEntrySize(MonsterGraphics& mg, MonsterEntry& entry, int large);
 // False (entry unchanged) for a slot outside the handed-out ones.
 bool useRecord(MonsterGraphics& mg, MonsterEntry& entry, int slot);
 int setEntryPixel(MonsterGraphics& mg, MonsterEntry& entry, int x, int y, std::uint8_t value);
+// Writes a set of pixels (those outside the picture are left out), then derives the mold and
+// encodes the record once. Returns how many pixels changed; none changed leaves everything.
+int setEntryPixels(MonsterGraphics& mg, MonsterEntry& entry, std::span<const PixelWrite> writes);
 std::uint8_t entryPixel(const MonsterEntry& entry, int x, int y);
 void makeTransparent(MonsterGraphics& mg, MonsterEntry& entry, int k);
 void copyEntry(MonsterGraphics& mg, MonsterEntry& entry, const MonsterEntry& source);

@@ -86,6 +86,21 @@ int setEntryPixel(MonsterGraphics& mg, MonsterEntry& entry, int x, int y, std::u
     return entry.moldNumber;
 }
 
+int setEntryPixels(MonsterGraphics& mg, MonsterEntry& entry, std::span<const PixelWrite> writes) {
+    if (!entry.image.hasPixels()) return 0;
+    int changed = 0;
+    for (const PixelWrite& w : writes) {
+        if (!entry.image.contains(w.x, w.y) || entry.image.pixel(w.x, w.y) == w.value) continue;
+        entry.image.setPixel(w.x, w.y, w.value);
+        ++changed;
+    }
+    if (changed) {
+        deriveMold(mg, entry);
+        commitEntry(mg, entry);
+    }
+    return changed;
+}
+
 std::uint8_t entryPixel(const MonsterEntry& entry, int x, int y) {
     return entry.image.hasPixels() && entry.image.contains(x, y) ? entry.image.pixel(x, y) : 0;
 }

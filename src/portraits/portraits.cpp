@@ -136,6 +136,18 @@ void reloadPortraitPalette(PortraitSet& set, PortraitRecord& record) {
     for (int c = 0; c < 16; ++c) record.image.setPaletteEntry(std::uint8_t(c), set.color(record.paletteNumber, c));
 }
 
+int setPortraitPixels(PortraitRecord& record, std::span<const PixelWrite> writes) {
+    IndexedImage& image = record.image;
+    if (!image.hasPixels()) return 0;
+    int changed = 0;
+    for (const PixelWrite& w : writes) {
+        if (!image.contains(w.x, w.y) || image.pixel(w.x, w.y) == w.value) continue;
+        image.setPixel(w.x, w.y, w.value);
+        ++changed;
+    }
+    return changed;
+}
+
 void clearPortrait(PortraitRecord& record) { std::fill(record.image.pixels.begin(), record.image.pixels.end(), 0); }
 
 void flipPortrait(PortraitRecord& record, int direction) { record.image.mirrorImage(direction, false); }

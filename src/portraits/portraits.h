@@ -12,6 +12,7 @@
 #include "rom/rom_bytes.h"
 #include "rom/rom_state.h"
 #include "image/indexed_image.h"
+#include "image/raster.h"
 
 namespace morvi {
 
@@ -59,6 +60,8 @@ const std::array<std::uint8_t, kPortraitTileBytes>& encodePortrait(PortraitRecor
 void setPortraitPalette(PortraitSet& set, PortraitRecord& record, int n);
 void reloadPortraitPalette(PortraitSet& set, PortraitRecord& record);
 void clearPortrait(PortraitRecord& record);
+// Writes a set of pixels (those outside the portrait are left out); returns how many changed.
+int setPortraitPixels(PortraitRecord& record, std::span<const PixelWrite> writes);
 void flipPortrait(PortraitRecord& record, int direction);
 void copyPortrait(PortraitSet& set, int target, int source);
 void setPortraitFromImage(PortraitSet& set, PortraitRecord& record, const IndexedImage& imported);

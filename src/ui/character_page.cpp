@@ -102,22 +102,13 @@ void CharacterPage::paint() {
     m_paletteList->setCurrentIndex(ch.paletteNumber);
 }
 
-void CharacterPage::toolAt(int x, int y, bool) {
-    morvi::CharacterSprites& ch = character();
-    const morvi::IndexedImage& sprite = ch.sprites[std::size_t(m_sprite)];
-    const bool inside = sprite.hasPixels() && sprite.contains(x, y);
-    if (currentTool() == Tool::Pick) {
-        const int c = inside ? sprite.pixel(x, y) : 0;
-        setCurrentColor(c < 16 ? c : 0);
-        return;
-    }
-    // The second tool erases to the transparent colour, as on the portrait page.
-    const std::uint8_t value = currentTool() == Tool::Draw ? std::uint8_t(m_currentColor) : 0;
-    edit(currentTool() == Tool::Draw ? QStringLiteral("Draw") : QStringLiteral("Erase"), [&] {
-        if (!inside || sprite.pixel(x, y) == value) return false;
-        morvi::setSpritePixel(ws().characters, ch, m_sprite, x, y, value);
-        return true;
-    });
+const morvi::IndexedImage* CharacterPage::editedPicture() const {
+    const morvi::IndexedImage& sprite = character().sprites[std::size_t(m_sprite)];
+    return m_loaded && sprite.hasPixels() ? &sprite : nullptr;
+}
+
+bool CharacterPage::writePixels(std::span<const morvi::PixelWrite> writes) {
+    return morvi::setSpritePixels(ws().characters, character(), m_sprite, writes) > 0;
 }
 
 void CharacterPage::sliderMoved(int channel, int value) {

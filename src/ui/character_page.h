@@ -30,7 +30,8 @@ public:
 protected:
     void paint() override;
     QSize magnifiedSize() const override;
-    void toolAt(int x, int y, bool first) override;
+    const morvi::IndexedImage* editedPicture() const override;
+    bool writePixels(std::span<const morvi::PixelWrite> writes) override;
     int colorCount() const override { return 16; }
     bool colorEditable() const override;
     ImportLimits importLimits() const override;

@@ -314,21 +314,12 @@ void MonsterPage::updateSharing() {
     if (m_sharing->toolTip() != shownTip) m_sharing->setToolTip(shownTip);
 }
 
-void MonsterPage::toolAt(int x, int y, bool) {
-    auto& mg = ws().monsters;
-    auto& e = entry();
-    if (currentTool() == Tool::Pick) {
-        const int c = morvi::entryPixel(e, x, y);
-        setCurrentColor(c < colorCount() ? c : 0);
-        return;
-    }
-    const std::uint8_t value = currentTool() == Tool::Draw ? std::uint8_t(m_currentColor) : 0;
-    edit(currentTool() == Tool::Draw ? QStringLiteral("Draw") : QStringLiteral("Erase"), [&] {
-        if (!e.image.hasPixels() || !e.image.contains(x, y) || e.image.pixel(x, y) == value) return false;
-        morvi::setEntryPixel(mg, e, x, y, value);
-        morvi::commitEntry(mg, e);
-        return true;
-    });
+const morvi::IndexedImage* MonsterPage::editedPicture() const {
+    return m_loaded && entry().image.hasPixels() ? &entry().image : nullptr;
+}
+
+bool MonsterPage::writePixels(std::span<const morvi::PixelWrite> writes) {
+    return morvi::setEntryPixels(ws().monsters, entry(), writes) > 0;
 }
 
 void MonsterPage::sliderMoved(int channel, int value) {

@@ -52,7 +52,8 @@ public:
 protected:
     void paint() override;
     QSize magnifiedSize() const override;
-    void toolAt(int x, int y, bool first) override;
+    const morvi::IndexedImage* editedPicture() const override;
+    bool writePixels(std::span<const morvi::PixelWrite> writes) override;
     int colorCount() const override;
     int swatchWidth() const override;
     void dataEdited() override { m_edited = true; }

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/workspace.h"
@@ -101,20 +102,13 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
     page->addLayout(middle);
     page->addLayout(right, 1);
 
-    connect(m_canvas, &CanvasView::stroke, this, [this](QPoint at, bool first) {
-        if (!m_loaded) return;
-        // A stroke from press to release is one step of the history.
-        if (first) beginGroup(currentTool() == Tool::Erase ? QStringLiteral("Erase") : QStringLiteral("Draw"));
-        const QPoint p = origin() + QPoint(at.x() / magnificationValue(), at.y() / magnificationValue());
-        toolAt(p.x(), p.y(), first);
-    });
-    connect(m_canvas, &CanvasView::strokeEnded, this, [this] { endGroup(); });
+    connect(m_canvas, &CanvasView::gesture, this, &PictureTab::canvasEvent);
+    connect(m_canvas, &CanvasView::hovered, this, [this](QPoint at) { emit pointerMoved(pictureAt(at)); });
+    connect(m_canvas, &CanvasView::left, this, &PictureTab::pointerLeft);
     connect(m_canvas, &CanvasView::zoomRequested, this, &PictureTab::zoom);
-    connect(m_canvas, &CanvasView::toolKey, this, [this](Tool tool) {
-        m_tools->setCurrent(tool);
-        m_canvas->setTool(tool);
-        redrawPage();
-    });
+    connect(m_canvas, &CanvasView::toolKey, this, &PictureTab::chooseTool);
+    connect(m_canvas, &CanvasView::mirrorKey, this, [this] { m_tools->mirrorButton()->toggle(); });
+    connect(m_canvas, &CanvasView::cancelKey, this, &PictureTab::cancelGesture);
     connect(m_colors, &ColorControls::sliderPressed, this, [this] { beginGroup(QStringLiteral("Palette colour")); });
     connect(m_colors, &ColorControls::sliderReleased, this, [this] { endGroup(); });
     connect(m_strip, &SurfaceView::pressed, this, [this](QPoint at) {
@@ -122,10 +116,7 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
         const int c = at.x() / swatchWidth();
         if (c >= 0 && c < colorCount()) setCurrentColor(c);
     });
-    connect(m_tools, &ToolButtons::toolChosen, this, [this](Tool tool) {
-        m_canvas->setTool(tool);
-        redrawPage();
-    });
+    connect(m_tools, &ToolButtons::toolChosen, this, &PictureTab::chooseTool);
     connect(m_mag, &MagnificationControl::changed, this, [this] { redrawPage(); });
 }
 
@@ -207,7 +198,7 @@ void PictureTab::renderCanvas(const morvi::IndexedImage& image, morvi::GridClip 
     const QPoint o = origin();
     const QSize size = magnifiedSize();
     morvi::Surface& s = m_canvas->surface();
-    morvi::drawMagnified(image, mag, s, o.x(), o.y(), &ws().backgrounds.largeBackdrop, morvi::kCanvasSide,
+    morvi::drawMagnified(shown(image), mag, s, o.x(), o.y(), &ws().backgrounds.largeBackdrop, morvi::kCanvasSide,
                          morvi::kCanvasSide);
     morvi::drawCanvasGrid(s, morvi::GridMode(ws().settings.grid), ws().settings.gridMinMag, mag, size.width(),
                           size.height(), o.x(), o.y(), clip);
@@ -215,7 +206,7 @@ void PictureTab::renderCanvas(const morvi::IndexedImage& image, morvi::GridClip 
 }
 
 void PictureTab::renderPreview(const morvi::IndexedImage& image, int width, int height) {
-    morvi::drawImage(image, m_preview->surface(), &ws().backgrounds.smallBackdrop, width, height);
+    morvi::drawImage(shown(image), m_preview->surface(), &ws().backgrounds.smallBackdrop, width, height);
     m_preview->update();
 }
 
@@ -347,8 +338,156 @@ void PictureTab::showPicture(int index) {
 
 void PictureTab::dataRestored() {
     if (!m_loaded) return;
+    cancelGesture();
     updateColorControls();
     redrawPage();
+}
+
+// --- the tools ---
+
+void PictureTab::chooseTool(Tool tool) {
+    cancelGesture();
+    m_tools->setCurrent(tool);
+    m_canvas->setTool(tool);
+    redrawPage();
+}
+
+QPoint PictureTab::pictureAt(QPoint canvasPoint) const {
+    const int mag = magnificationValue();
+    // Floor division, so points left of or above the canvas map outside the picture.
+    auto down = [mag](int v) { return v >= 0 ? v / mag : -((-v + mag - 1) / mag); };
+    return origin() + QPoint(down(canvasPoint.x()), down(canvasPoint.y()));
+}
+
+std::vector<morvi::Point> PictureTab::mirrored(std::vector<morvi::Point> points) const {
+    if (!m_tools->mirror()) return points;
+    return morvi::withMirror(points, magnifiedSize().width());
+}
+
+void PictureTab::canvasEvent(const CanvasEvent& event) {
+    if (!m_loaded || !editedPicture()) return;
+    const QPoint p = pictureAt(event.at);
+    const morvi::Point at{p.x(), p.y()};
+    if (event.phase != CanvasEvent::Phase::Release) emit pointerMoved(p);
+    switch (event.phase) {
+    case CanvasEvent::Phase::Press: startGesture(event, at); break;
+    case CanvasEvent::Phase::Move: moveGesture(event, at); break;
+    case CanvasEvent::Phase::Release:
+        if (m_gesture) moveGesture(event, at);
+        finishGesture();
+        break;
+    }
+}
+
+void PictureTab::pickAt(morvi::Point at) {
+    const morvi::IndexedImage* picture = editedPicture();
+    const int c = picture && picture->hasPixels() && picture->contains(at.x, at.y) ? picture->pixel(at.x, at.y) : 0;
+    setCurrentColor(c < colorCount() ? c : 0);
+}
+
+void PictureTab::startGesture(const CanvasEvent& event, morvi::Point at) {
+    cancelGesture();
+    const Tool tool = currentTool();
+    const ToolInfo& info = toolInfo(tool);
+    // Ctrl+click picks with any tool, as the pick tool does.
+    if (info.kind == ToolKind::Pick || (event.modifiers & Qt::ControlModifier)) {
+        pickAt(at);
+        return;
+    }
+    const bool erase = tool == Tool::Erase || event.button == Qt::RightButton;
+    const std::uint8_t value = erase ? 0 : std::uint8_t(m_currentColor);
+    const morvi::IndexedImage& picture = *editedPicture();
+    const QSize size = magnifiedSize();
+    const bool shift = event.modifiers & Qt::ShiftModifier;
+    if (info.kind == ToolKind::Click) {
+        // Computed on the picture as shown now, before anything is written.
+        const auto points = shift ? morvi::sameColorPoints(picture, at) : morvi::floodFillPoints(picture, at);
+        commitWrites(shift ? QStringLiteral("Replace colour") : QString::fromLatin1(info.name),
+                     morvi::writesOf(mirrored(points), value, size.width(), size.height()));
+        return;
+    }
+    if (info.kind == ToolKind::Freehand && shift && m_lastPainted) {
+        commitWrites(QString::fromLatin1(info.name),
+                     morvi::writesOf(mirrored(morvi::linePoints(*m_lastPainted, at)), value, size.width(), size.height()));
+        m_lastPainted = at;
+        return;
+    }
+    m_gesture = Gesture{tool, value, at, at, picture, {}};
+    m_gesture->writes = morvi::writesOf(mirrored({at}), value, size.width(), size.height());
+    updateOverlay(true);
+    redrawPage();
+}
+
+void PictureTab::moveGesture(const CanvasEvent& event, morvi::Point at) {
+    if (!m_gesture) return;
+    Gesture& g = *m_gesture;
+    const QSize size = magnifiedSize();
+    const bool shift = event.modifiers & Qt::ShiftModifier;
+    if (toolInfo(g.tool).kind == ToolKind::Freehand) {
+        // Every pixel between the last position and this one: no speed of drag leaves a gap.
+        if (at == g.end) return;
+        const auto added = morvi::writesOf(mirrored(morvi::linePoints(g.end, at)), g.value, size.width(), size.height());
+        g.writes.insert(g.writes.end(), added.begin(), added.end());
+        g.end = at;
+        for (const auto& w : added)
+            if (m_overlay.contains(w.x, w.y)) m_overlay.setPixel(w.x, w.y, w.value);
+    } else {
+        morvi::Point end = at;
+        std::vector<morvi::Point> points;
+        const bool filled = m_tools->filled();
+        switch (g.tool) {
+        case Tool::Line:
+            if (shift) end = morvi::constrainLine(g.start, at);
+            points = morvi::linePoints(g.start, end);
+            break;
+        case Tool::Rectangle:
+            if (shift) end = morvi::constrainSquare(g.start, at);
+            points = morvi::rectanglePoints(g.start, end, filled);
+            break;
+        default:
+            if (shift) end = morvi::constrainSquare(g.start, at);
+            points = morvi::ellipsePoints(g.start, end, filled);
+            break;
+        }
+        g.end = end;
+        g.writes = morvi::writesOf(mirrored(points), g.value, size.width(), size.height());
+        updateOverlay(true);
+    }
+    redrawPage();
+}
+
+void PictureTab::finishGesture() {
+    if (!m_gesture) return;
+    Gesture g = std::move(*m_gesture);
+    m_gesture.reset();
+    m_lastPainted = g.end;
+    commitWrites(QString::fromLatin1(toolInfo(g.tool).name), std::move(g.writes));
+}
+
+void PictureTab::cancelGesture() {
+    if (!m_gesture) return;
+    m_gesture.reset();
+    redrawPage();
+}
+
+void PictureTab::commitWrites(const QString& label, std::vector<morvi::PixelWrite> writes) {
+    if (writes.empty()) {
+        redrawPage();
+        return;
+    }
+    edit(label, [&] { return writePixels(writes); });
+}
+
+void PictureTab::updateOverlay(bool fromSource) {
+    if (!m_gesture) return;
+    if (fromSource) m_overlay = m_gesture->source;
+    if (!m_overlay.hasPixels()) return;
+    for (const auto& w : m_gesture->writes)
+        if (m_overlay.contains(w.x, w.y)) m_overlay.setPixel(w.x, w.y, w.value);
+}
+
+const morvi::IndexedImage& PictureTab::shown(const morvi::IndexedImage& image) const {
+    return m_gesture && &image == editedPicture() && m_overlay.hasPixels() ? m_overlay : image;
 }
 
 void PictureTab::zoom(int steps) { m_mag->spinBox()->setValue(m_mag->spinBox()->value() + steps); }

@@ -6,10 +6,13 @@
 #include <QDialog>
 #include <QPointer>
 #include <functional>
+#include <optional>
 #include <span>
+#include <vector>
 
 #include "app/settings.h"
 #include "image/canvas.h"
+#include "image/raster.h"
 #include "imagefile/image_file.h"
 #include "ui/prompts.h"
 #include "ui/tab.h"
@@ -67,6 +70,22 @@ public:
     void dataRestored() override;
     int currentColor() const { return m_currentColor; }
     Tool currentTool() const { return m_tools->current(); }
+    void chooseTool(Tool tool);
+    // The picture pixel under a canvas point (it may lie outside the picture).
+    QPoint pictureAt(QPoint canvasPoint) const;
+    // What the canvas does with a press, move or release (the canvas's own reports end here).
+    void canvasEvent(const CanvasEvent& event);
+    // Drops the gesture in progress without writing anything.
+    void cancelGesture();
+    bool gestureActive() const { return m_gesture.has_value(); }
+
+signals:
+    // The picture pixel under the pointer while it hovers over the canvas, or while a gesture
+    // runs; pointerLeft when it leaves the canvas.
+    void pointerMoved(QPoint picturePoint);
+    void pointerLeft();
+
+public:
     // The export dialog or copy list while one is open.
     QDialog* openDialog() const { return m_dialog; }
 
@@ -74,8 +93,12 @@ protected:
     // --- what each page tells ---
     // Size of the picture the canvas magnifies.
     virtual QSize magnifiedSize() const = 0;
-    // The current tool at image pixel (x, y); first is the press that starts a stroke.
-    virtual void toolAt(int x, int y, bool first) = 0;
+    // --- the picture the tools work on (the page's picture adapter) ---
+    // The picture as the canvas shows it; null while there is none.
+    virtual const morvi::IndexedImage* editedPicture() const = 0;
+    // Writes pixels of that picture through the family's operation, all at once; returns
+    // whether any changed.
+    virtual bool writePixels(std::span<const morvi::PixelWrite> writes) = 0;
     // Colours the strip shows, and how wide a swatch is.
     virtual int colorCount() const = 0;
     virtual int swatchWidth() const { return 18; }
@@ -139,7 +162,28 @@ protected:
     bool m_loaded = false;
 
 private:
+    struct Gesture {
+        Tool tool;
+        std::uint8_t value = 0;
+        morvi::Point start, end;
+        morvi::IndexedImage source;              // the picture as it was when the gesture began
+        std::vector<morvi::PixelWrite> writes;   // what the release writes
+    };
+    void startGesture(const CanvasEvent& event, morvi::Point at);
+    void moveGesture(const CanvasEvent& event, morvi::Point at);
+    void finishGesture();
+    // Commits writes as one step of the history, labelled with the tool.
+    void commitWrites(const QString& label, std::vector<morvi::PixelWrite> writes);
+    std::vector<morvi::Point> mirrored(std::vector<morvi::Point> points) const;
+    void pickAt(morvi::Point at);
+    // The gesture's preview: the source with its writes.
+    void updateOverlay(bool fromSource);
+    // The picture to render in place of `image`: the preview while a gesture runs on it.
+    const morvi::IndexedImage& shown(const morvi::IndexedImage& image) const;
     void showDialog(QDialog* dialog);
+    std::optional<Gesture> m_gesture;
+    morvi::IndexedImage m_overlay;
+    std::optional<morvi::Point> m_lastPainted; // where Shift+click lines start
     SurfaceView* m_preview = nullptr;
     CanvasView* m_canvas = nullptr;
     SurfaceView* m_strip = nullptr;

@@ -92,19 +92,12 @@ void PortraitPage::paint() {
                                           : QStringLiteral("Palette also used by: ") + names.join(QStringLiteral(", ")));
 }
 
-void PortraitPage::toolAt(int x, int y, bool) {
-    morvi::IndexedImage& image = portrait().image;
-    if (currentTool() == Tool::Pick) {
-        const int c = image.hasPixels() && image.contains(x, y) ? image.pixel(x, y) : 0;
-        setCurrentColor(c < 16 ? c : 0);
-        return;
-    }
-    const std::uint8_t value = currentTool() == Tool::Draw ? std::uint8_t(m_currentColor) : 0;
-    edit(currentTool() == Tool::Draw ? QStringLiteral("Draw") : QStringLiteral("Erase"), [&] {
-        if (!image.hasPixels() || !image.contains(x, y) || image.pixel(x, y) == value) return false;
-        image.setPixel(x, y, value);
-        return true;
-    });
+const morvi::IndexedImage* PortraitPage::editedPicture() const {
+    return m_loaded && portrait().image.hasPixels() ? &portrait().image : nullptr;
+}
+
+bool PortraitPage::writePixels(std::span<const morvi::PixelWrite> writes) {
+    return morvi::setPortraitPixels(portrait(), writes) > 0;
 }
 
 void PortraitPage::sliderMoved(int channel, int value) {

@@ -27,7 +27,8 @@ public:
 protected:
     void paint() override;
     QSize magnifiedSize() const override { return QSize(40, 40); }
-    void toolAt(int x, int y, bool first) override;
+    const morvi::IndexedImage* editedPicture() const override;
+    bool writePixels(std::span<const morvi::PixelWrite> writes) override;
     int colorCount() const override { return 16; }
     ImportLimits importLimits() const override;
     QString importTitle() const override;

@@ -82,19 +82,12 @@ void SurfaceView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit pressed(event->position().toPoint());
 }
 
-QCursor toolCursor(Tool tool) {
-    switch (tool) {
-    case Tool::Draw: return QCursor(QPixmap(":/art/cursor-draw.png"), 1, 30);
-    case Tool::Erase: return QCursor(QPixmap(":/art/cursor-erase.png"), 3, 28);
-    case Tool::Pick: return QCursor(QPixmap(":/art/cursor-pick.png"), 1, 30);
-    }
-    return QCursor(Qt::ArrowCursor);
-}
-
 CanvasView::CanvasView(QWidget* parent) : SurfaceView(256, 256, QStringLiteral("Canvas"), parent) {
     setCursor(toolCursor(Tool::Draw));
     setFocusPolicy(Qt::StrongFocus);
-    setToolTip(QStringLiteral("Draw with the left button. B, E, I: draw, erase, pick. Ctrl + wheel: magnification"));
+    setMouseTracking(true);
+    setToolTip(QStringLiteral("Left button draws with the tool, right button with colour 0, Ctrl+click picks. "
+                              "B E I L U O G: tools, Shift+M: mirror. Ctrl + wheel: magnification"));
 }
 
 void CanvasView::setTool(Tool tool) { setCursor(toolCursor(tool)); }
@@ -109,38 +102,57 @@ void CanvasView::wheelEvent(QWheelEvent* event) {
 }
 
 void CanvasView::keyPressEvent(QKeyEvent* event) {
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
-        QWidget::keyPressEvent(event);
+    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier | Qt::ShiftModifier);
+    if (event->key() == Qt::Key_Escape && mods == Qt::NoModifier) {
+        emit cancelKey();
+        event->accept();
         return;
     }
-    switch (event->key()) {
-    case Qt::Key_B: emit toolKey(Tool::Draw); break;
-    case Qt::Key_E: emit toolKey(Tool::Erase); break;
-    case Qt::Key_I: emit toolKey(Tool::Pick); break;
-    default: QWidget::keyPressEvent(event); return;
+    if (event->key() == Qt::Key_M && mods == Qt::ShiftModifier) {
+        emit mirrorKey();
+        event->accept();
+        return;
     }
-    event->accept();
+    if (mods == Qt::NoModifier) {
+        for (const ToolInfo& t : toolTable()) {
+            if (event->key() != t.key) continue;
+            emit toolKey(t.tool);
+            event->accept();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void CanvasView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
-    m_drawing = true;
+    if (gestureActive() || (event->button() != Qt::LeftButton && event->button() != Qt::RightButton)) return;
+    m_button = event->button();
     m_last = event->position().toPoint();
-    emit stroke(m_last, true);
+    emit gesture(CanvasEvent{CanvasEvent::Phase::Press, m_last, m_button, event->modifiers()});
 }
 
 void CanvasView::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_drawing || !(event->buttons() & Qt::LeftButton)) return;
     const QPoint at = event->position().toPoint();
-    if (at == m_last || !rect().contains(at)) return;
+    if (!gestureActive()) {
+        if (rect().contains(at)) emit hovered(at);
+        return;
+    }
+    if (!(event->buttons() & m_button) || at == m_last) return;
     m_last = at;
-    emit stroke(at, false);
+    // Moves past the edge still count: a shape's corner may lie outside the visible part.
+    emit gesture(CanvasEvent{CanvasEvent::Phase::Move, at, m_button, event->modifiers()});
 }
 
 void CanvasView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !m_drawing) return;
-    m_drawing = false;
-    emit strokeEnded();
+    if (!gestureActive() || event->button() != m_button) return;
+    const Qt::MouseButton button = m_button;
+    m_button = Qt::NoButton;
+    emit gesture(CanvasEvent{CanvasEvent::Phase::Release, event->position().toPoint(), button, event->modifiers()});
+}
+
+void CanvasView::leaveEvent(QEvent* event) {
+    emit left();
+    SurfaceView::leaveEvent(event);
 }
 
 ColorControls::ColorControls(QWidget* parent) : QWidget(parent) {
@@ -192,43 +204,64 @@ void ColorControls::setEditable(bool editable, bool transparentChecked) {
 }
 
 ToolButtons::ToolButtons(QWidget* parent) : QWidget(parent) {
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(6);
-    const char* names[3] = {"Draw", "Erase", "Pick"};
-    const char* tips[3] = {"Draw with the current colour (B)", "Erase to the transparent colour (E)",
-                           "Pick a colour from the picture (I)"};
-    for (int t = 0; t < 3; ++t) {
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(6);
+    int n = 0;
+    for (const ToolInfo& t : toolTable()) {
         auto* b = new QToolButton(this);
         b->setFixedSize(42, 42);
         b->setIconSize(QSize(42, 42));
         b->setAutoRaise(false);
-        b->setText(QString::fromLatin1(names[t]));
-        b->setAccessibleName(QString::fromLatin1(names[t]));
-        b->setToolTip(QString::fromLatin1(tips[t]));
+        b->setText(QString::fromLatin1(t.name));
+        b->setAccessibleName(QString::fromLatin1(t.name));
+        b->setToolTip(QString::fromLatin1(t.tooltip));
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
         b->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0px; }"));
-        row->addWidget(b);
-        m_buttons[std::size_t(t)] = b;
-        connect(b, &QToolButton::clicked, this, [this, t] {
-            setCurrent(Tool(t));
-            emit toolChosen(Tool(t));
+        b->setCheckable(true);
+        grid->addWidget(b, n / 3, n % 3);
+        ++n;
+        m_buttons[std::size_t(t.tool)] = b;
+        const Tool tool = t.tool;
+        connect(b, &QToolButton::clicked, this, [this, tool] {
+            setCurrent(tool);
+            emit toolChosen(tool);
         });
     }
-    row->addStretch(1);
+    // The two switches share the last row, beside the fill button.
+    auto* switches = new QVBoxLayout;
+    switches->setSpacing(2);
+    auto makeSwitch = [&](const QString& text, const QString& tip) {
+        auto* b = new QToolButton(this);
+        b->setText(text);
+        b->setAccessibleName(text);
+        b->setToolTip(tip);
+        b->setCheckable(true);
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        b->setFixedHeight(20);
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        switches->addWidget(b);
+        return b;
+    };
+    m_filled = makeSwitch(QStringLiteral("Filled"), QStringLiteral("Rectangles and ellipses are drawn filled"));
+    m_mirror = makeSwitch(QStringLiteral("Mirror"),
+                          QStringLiteral("Mirror strokes and shapes about the picture's vertical centre line (Shift+M)"));
+    grid->addLayout(switches, n / 3, n % 3, 1, 3 - n % 3);
+    grid->setColumnStretch(3, 1);
     setCurrent(Tool::Draw);
 }
 
+bool ToolButtons::filled() const { return m_filled->isChecked(); }
+bool ToolButtons::mirror() const { return m_mirror->isChecked(); }
+
 void ToolButtons::setCurrent(Tool tool) {
     m_current = tool;
-    const char* files[3] = {"draw", "erase", "pick"};
-    for (int t = 0; t < 3; ++t) {
-        const bool current = Tool(t) == tool;
-        m_buttons[std::size_t(t)]->setIcon(QIcon(QStringLiteral(":/art/tool-%1%2.png")
-                                                     .arg(QString::fromLatin1(files[t]),
-                                                          current ? QStringLiteral("-current") : QString())));
-        m_buttons[std::size_t(t)]->setCheckable(true);
-        m_buttons[std::size_t(t)]->setChecked(current);
+    for (const ToolInfo& t : toolTable()) {
+        const bool current = t.tool == tool;
+        QToolButton* b = m_buttons[std::size_t(t.tool)];
+        b->setIcon(QIcon(QStringLiteral(":/art/tool-%1%2.png")
+                             .arg(QString::fromLatin1(t.art), current ? QStringLiteral("-current") : QString())));
+        b->setChecked(current);
     }
 }
 

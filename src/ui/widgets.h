@@ -8,6 +8,7 @@
 #include <array>
 
 #include "image/surface.h"
+#include "ui/tools.h"
 
 class QCheckBox;
 class QLabel;
@@ -52,23 +53,38 @@ private:
     morvi::Surface m_surface;
 };
 
-enum class Tool { Draw = 0, Erase = 1, Pick = 2 };
+// One report of the canvas: a press, a move while a button is held, or the release, in canvas
+// pixels, with the button that started the gesture and the modifiers held now.
+struct CanvasEvent {
+    enum class Phase { Press, Move, Release };
+    Phase phase = Phase::Press;
+    QPoint at;
+    Qt::MouseButton button = Qt::LeftButton;
+    Qt::KeyboardModifiers modifiers;
+};
 
-// The magnified canvas: a press or a drag with the left button reports each canvas point it
-// passes; the pointer shows the current tool's cursor.
+// The magnified canvas: reports presses, moves and releases of the left or right button, and
+// where the pointer hovers; the pointer shows the current tool's cursor.
 class CanvasView : public SurfaceView {
     Q_OBJECT
 public:
     explicit CanvasView(QWidget* parent = nullptr);
     void setTool(Tool tool);
+    bool gestureActive() const { return m_button != Qt::NoButton; }
 
 signals:
-    void stroke(QPoint at, bool first);
-    void strokeEnded();
+    void gesture(const morvi::ui::CanvasEvent& event);
+    // The pointer over the canvas without a button held; left() when it goes.
+    void hovered(QPoint at);
+    void left();
     // Ctrl + wheel: +1 to magnify, -1 to shrink.
     void zoomRequested(int steps);
-    // B, E and I while the canvas has the focus.
-    void toolKey(Tool tool);
+    // The tools' keys (B, E, I, L, U, O, G) while the canvas has the focus.
+    void toolKey(morvi::ui::Tool tool);
+    // Shift+M.
+    void mirrorKey();
+    // Esc: the gesture in progress is dropped.
+    void cancelKey();
 
 protected:
     void wheelEvent(QWheelEvent* event) override;
@@ -76,13 +92,12 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
-    bool m_drawing = false;
+    Qt::MouseButton m_button = Qt::NoButton;
     QPoint m_last{-1, -1};
 };
-
-QCursor toolCursor(Tool tool);
 
 // The red, green and blue sliders (0 to 31) with their value labels, and "Transparent".
 class ColorControls : public QWidget {
@@ -109,7 +124,8 @@ private:
     QCheckBox* m_transparent = nullptr;
 };
 
-// The three tool buttons, 42 x 42, drawn with the current tool's picture.
+// A button for each tool of the tool table, 42 x 42, drawn with the tool's picture, and the
+// "Filled" and "Mirror" check buttons.
 class ToolButtons : public QWidget {
     Q_OBJECT
 public:
@@ -117,12 +133,18 @@ public:
     void setCurrent(Tool tool);
     Tool current() const { return m_current; }
     QToolButton* button(Tool tool) const { return m_buttons[std::size_t(tool)]; }
+    QToolButton* filledButton() const { return m_filled; }
+    QToolButton* mirrorButton() const { return m_mirror; }
+    bool filled() const;
+    bool mirror() const;
 
 signals:
-    void toolChosen(Tool tool);
+    void toolChosen(morvi::ui::Tool tool);
 
 private:
-    std::array<QToolButton*, 3> m_buttons{};
+    std::array<QToolButton*, 7> m_buttons{};
+    QToolButton* m_filled = nullptr;
+    QToolButton* m_mirror = nullptr;
     Tool m_current = Tool::Draw;
 };
 

@@ -1,0 +1,46 @@
+#include "ui/tools.h"
+
+#include <QPixmap>
+#include <array>
+
+namespace morvi::ui {
+
+namespace {
+
+const std::array<ToolInfo, 7> kTools = {{
+    {Tool::Draw, "Draw", Qt::Key_B, "Draw with the current colour (B). Shift+click: a line from the last pixel",
+     "Draw: drag to paint, Shift+click for a line, right button erases, Ctrl+click picks", "draw", {1, 30},
+     ToolKind::Freehand},
+    {Tool::Erase, "Erase", Qt::Key_E, "Erase to the transparent colour (E). Shift+click: a line from the last pixel",
+     "Erase: drag to erase to colour 0, Shift+click for a line", "erase", {3, 28}, ToolKind::Freehand},
+    {Tool::Pick, "Pick", Qt::Key_I, "Pick a colour from the picture (I)", "Pick: click a pixel to take its colour",
+     "pick", {1, 30}, ToolKind::Pick},
+    {Tool::Line, "Line", Qt::Key_L, "Line (L). Shift: horizontal, vertical or 45 degrees",
+     "Line: drag from end to end, Shift for 0, 45 or 90 degrees", "line", {7, 7}, ToolKind::TwoPoint},
+    {Tool::Rectangle, "Rectangle", Qt::Key_U, "Rectangle (U). Shift: a square",
+     "Rectangle: drag from corner to corner, Shift for a square", "rectangle", {7, 7}, ToolKind::TwoPoint},
+    {Tool::Ellipse, "Ellipse", Qt::Key_O, "Ellipse (O). Shift: a circle",
+     "Ellipse: drag the box it fills, Shift for a circle", "ellipse", {7, 7}, ToolKind::TwoPoint},
+    {Tool::Fill, "Fill", Qt::Key_G, "Fill (G). Shift+click: replace the colour everywhere",
+     "Fill: click an area to fill it, Shift+click replaces that colour in the whole picture", "fill", {6, 27},
+     ToolKind::Click},
+}};
+
+} // namespace
+
+std::span<const ToolInfo> toolTable() { return kTools; }
+
+const ToolInfo& toolInfo(Tool tool) {
+    for (const ToolInfo& t : kTools)
+        if (t.tool == tool) return t;
+    return kTools[0];
+}
+
+QCursor toolCursor(Tool tool) {
+    const ToolInfo& t = toolInfo(tool);
+    const QPixmap art(QStringLiteral(":/art/cursor-%1.png").arg(QString::fromLatin1(t.art)));
+    if (art.isNull()) return QCursor(Qt::CrossCursor);
+    return QCursor(art, t.hotspot.x(), t.hotspot.y());
+}
+
+} // namespace morvi::ui
