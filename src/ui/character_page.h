@@ -18,6 +18,7 @@ public:
     void exportImage() override;
     void flipImage(int vertical) override;
     void romLoaded() override;
+    const morvi::IndexedImage* editedPicture() const override;
     void addToSave(morvi::SaveRequest& request) override;
     morvi::Family family() const override { return morvi::Family::Characters; }
     morvi::Place place() const override { return {3, m_character}; }
@@ -30,7 +31,6 @@ public:
 protected:
     void paint() override;
     QSize magnifiedSize() const override;
-    const morvi::IndexedImage* editedPicture() const override;
     bool writePixels(std::span<const morvi::PixelWrite> writes) override;
     int colorCount() const override { return 16; }
     bool colorEditable() const override;

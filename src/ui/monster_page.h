@@ -20,6 +20,7 @@ public:
     void exportImage() override;
     void flipImage(int vertical) override;
     void romLoaded() override;
+    const morvi::IndexedImage* editedPicture() const override;
     void redraw() override;
     void addToSave(morvi::SaveRequest& request) override;
     void afterSave() override;
@@ -52,7 +53,6 @@ public:
 protected:
     void paint() override;
     QSize magnifiedSize() const override;
-    const morvi::IndexedImage* editedPicture() const override;
     bool writePixels(std::span<const morvi::PixelWrite> writes) override;
     int colorCount() const override;
     int swatchWidth() const override;

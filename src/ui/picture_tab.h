@@ -71,6 +71,8 @@ public:
     int currentColor() const { return m_currentColor; }
     Tool currentTool() const { return m_tools->current(); }
     void chooseTool(Tool tool);
+    // The picture as the canvas shows it; null while there is none.
+    virtual const morvi::IndexedImage* editedPicture() const = 0;
     // The picture pixel under a canvas point (it may lie outside the picture).
     QPoint pictureAt(QPoint canvasPoint) const;
     // What the canvas does with a press, move or release (the canvas's own reports end here).
@@ -94,8 +96,6 @@ protected:
     // Size of the picture the canvas magnifies.
     virtual QSize magnifiedSize() const = 0;
     // --- the picture the tools work on (the page's picture adapter) ---
-    // The picture as the canvas shows it; null while there is none.
-    virtual const morvi::IndexedImage* editedPicture() const = 0;
     // Writes pixels of that picture through the family's operation, all at once; returns
     // whether any changed.
     virtual bool writePixels(std::span<const morvi::PixelWrite> writes) = 0;

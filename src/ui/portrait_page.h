@@ -17,6 +17,7 @@ public:
     void exportImage() override;
     void flipImage(int vertical) override;
     void romLoaded() override;
+    const morvi::IndexedImage* editedPicture() const override;
     void addToSave(morvi::SaveRequest& request) override;
     morvi::Family family() const override { return morvi::Family::Portraits; }
     morvi::Place place() const override { return {2, m_portrait}; }
@@ -27,7 +28,6 @@ public:
 protected:
     void paint() override;
     QSize magnifiedSize() const override { return QSize(40, 40); }
-    const morvi::IndexedImage* editedPicture() const override;
     bool writePixels(std::span<const morvi::PixelWrite> writes) override;
     int colorCount() const override { return 16; }
     ImportLimits importLimits() const override;
