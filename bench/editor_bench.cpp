@@ -16,6 +16,7 @@
 #include "ui/main_window.h"
 #include "ui/monster_page.h"
 #include "ui/widgets.h"
+#include <QToolButton>
 #include "ui/prompts.h"
 
 namespace {
@@ -109,6 +110,82 @@ void strokeOnce(MonsterPage* page, int n) {
     send(QEvent::MouseButtonRelease, a + QPoint(4, 0), Qt::LeftButton, Qt::NoButton);
 }
 
+void send(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held,
+          Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), button, held, mods);
+    QApplication::sendEvent(w, &e);
+}
+
+// The page on a large 16-colour monster at x2, so the whole 128 x 128 picture is on the canvas,
+// blanked so that its background is every pixel; colour k chosen.
+MonsterPage* largeBlankMonster(Editor& e, int colour) {
+    MonsterPage* page = e.window->monsterPage();
+    for (int n = 0; n < morvi::kMonsterCount; ++n) {
+        const auto& entry = e.ws->monsters.entries[std::size_t(n)];
+        if (entry.large && entry.colorCount == 16) {
+            page->pictureList()->setCurrentIndex(n);
+            break;
+        }
+    }
+    page->magnification()->setValue(2);
+    auto& entry = e.ws->monsters.entries[std::size_t(page->currentEntry())];
+    morvi::blankEntry(e.ws->monsters, entry);
+    page->dataRestored();
+    send(page->strip(), QEvent::MouseButtonPress, QPoint(18 * colour + 4, 5), Qt::LeftButton, Qt::LeftButton);
+    return page;
+}
+
+// A click of the fill tool on the background of a 128 x 128 monster, from the event to the
+// repainted canvas: the fill, one mold derivation and record encoding, one history step. The
+// colour alternates so that every click fills all 16384 pixels.
+void fill_event(benchmark::State& state) {
+    Editor e;
+    MonsterPage* page = largeBlankMonster(e, 3);
+    page->chooseTool(Tool::Fill);
+    QWidget* canvas = page->canvas();
+    int n = 0;
+    for (auto _ : state) {
+        // The left button fills with colour 3, the right one with colour 0.
+        const Qt::MouseButton button = n++ % 2 ? Qt::RightButton : Qt::LeftButton;
+        send(canvas, QEvent::MouseButtonPress, QPoint(100, 100), button, button);
+        send(canvas, QEvent::MouseButtonRelease, QPoint(100, 100), button, Qt::NoButton);
+        canvas->repaint();
+    }
+    if (e.window->history().size() < std::min<std::size_t>(std::size_t(state.iterations()), 2))
+        state.SkipWithError("the fills changed nothing");
+}
+
+// A line across a 128 x 128 monster: press, release, written, repainted.
+void line_event(benchmark::State& state) {
+    Editor e;
+    MonsterPage* page = largeBlankMonster(e, 3);
+    page->chooseTool(Tool::Line);
+    QWidget* canvas = page->canvas();
+    int n = 0;
+    for (auto _ : state) {
+        const Qt::MouseButton button = n++ % 2 ? Qt::RightButton : Qt::LeftButton;
+        send(canvas, QEvent::MouseButtonPress, QPoint(1, 1), button, button);
+        send(canvas, QEvent::MouseButtonRelease, QPoint(255, 200), button, Qt::NoButton);
+        canvas->repaint();
+    }
+}
+
+// One move of a filled rectangle's preview across the picture, up to the repainted canvas.
+void rectangle_move(benchmark::State& state) {
+    Editor e;
+    MonsterPage* page = largeBlankMonster(e, 3);
+    page->chooseTool(Tool::Rectangle);
+    page->tools()->filledButton()->setChecked(true);
+    QWidget* canvas = page->canvas();
+    send(canvas, QEvent::MouseButtonPress, QPoint(1, 1), Qt::LeftButton, Qt::LeftButton);
+    int n = 0;
+    for (auto _ : state) {
+        ++n;
+        send(canvas, QEvent::MouseMove, QPoint(200 + n % 50, 200 + (n / 50) % 50), Qt::NoButton, Qt::LeftButton);
+        canvas->repaint();
+    }
+}
+
 // Undo and redo of one draw step on a monster (each iteration does both).
 void undo_redo(benchmark::State& state) {
     Editor e;
@@ -160,6 +237,9 @@ void first_open(benchmark::State& state) {
 BENCHMARK(read_file)->Unit(benchmark::kMillisecond);
 BENCHMARK(page_paint)->Unit(benchmark::kMillisecond);
 BENCHMARK(stroke_event)->Unit(benchmark::kMillisecond);
+BENCHMARK(fill_event)->Unit(benchmark::kMillisecond);
+BENCHMARK(line_event)->Unit(benchmark::kMillisecond);
+BENCHMARK(rectangle_move)->Unit(benchmark::kMillisecond);
 BENCHMARK(first_open)->Unit(benchmark::kMillisecond);
 BENCHMARK(undo_redo)->Unit(benchmark::kMillisecond);
 BENCHMARK(history_1000_steps)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -345,6 +345,16 @@ std::vector<Chunk> currentChunks(const Workspace& ws, Family family, const std::
     return out;
 }
 
+std::vector<ChunkId> pictureChunkIds(const Workspace& ws, Family family, int picture) {
+    if (family != Family::Monsters) return {kItemChunks + ChunkId(std::max(0, picture))};
+    const MonsterGraphics& mg = ws.monsters;
+    const MonsterEntry& entry = mg.entries[std::size_t(std::clamp(picture, 0, kMonsterEntryCount - 1))];
+    // Deriving the mold may add one at the end of its table, which the header counts.
+    return {kHeaderChunk, kRecordChunks + ChunkId(entry.recordIndex),
+            kEntryChunks + ChunkId(std::clamp(picture, 0, kMonsterEntryCount - 1)),
+            kSmallMoldChunks + ChunkId(mg.smallMolds.size()), kLargeMoldChunks + ChunkId(mg.largeMolds.size())};
+}
+
 std::size_t HistoryStep::bytes() const {
     std::size_t n = sizeof(HistoryStep) + label.size();
     for (const Chunk& c : chunks) n += sizeof(Chunk) + (c.second ? c.second->capacity() : 0);
@@ -361,11 +371,24 @@ void EditHistory::begin(const Workspace& ws, Family family, const std::string& l
     m_open = std::move(open);
 }
 
+void EditHistory::begin(const Workspace& ws, Family family, const std::string& label, Place place,
+                        std::vector<ChunkId> scope) {
+    if (m_open) return;
+    OpenStep open;
+    open.step.label = label;
+    open.step.family = family;
+    open.step.place = place;
+    for (ChunkId id : scope) open.before.emplace_back(id, chunkOf(ws, family, id));
+    open.scope = std::move(scope);
+    m_open = std::move(open);
+}
+
 bool EditHistory::end(const Workspace& ws) {
     if (!m_open) return false;
     OpenStep open = std::move(*m_open);
     m_open.reset();
-    std::vector<Chunk> changed = changedChunks(open.before, takeSnapshot(ws, open.step.family));
+    const Snapshot after = open.scope ? currentChunks(ws, open.step.family, open.before) : takeSnapshot(ws, open.step.family);
+    std::vector<Chunk> changed = changedChunks(open.before, after);
     if (changed.empty()) return false;
     // A new edit ends the redo branch.
     m_steps.erase(m_steps.begin() + std::ptrdiff_t(m_done), m_steps.end());

@@ -29,6 +29,10 @@ std::vector<Chunk> changedChunks(const Snapshot& before, const Snapshot& after);
 void restoreChunks(Workspace& ws, Family family, const std::vector<Chunk>& chunks);
 // The chunks with these ids as the family holds them now.
 std::vector<Chunk> currentChunks(const Workspace& ws, Family family, const std::vector<Chunk>& ids);
+// The ids of every chunk that writing pixels of one picture can change (a monster entry: the
+// entry, its record, the header and the place a new mold would take; a portrait or a character:
+// its own chunk), sorted. A step limited to them costs a few chunks instead of the family.
+std::vector<ChunkId> pictureChunkIds(const Workspace& ws, Family family, int picture);
 
 // Where a step happened, so that undo can show it: the page index (0 Monsters .. 3
 // Characters) and the picture on it (entry, portrait or character number).
@@ -54,6 +58,8 @@ public:
     // Starts a step: the family's state now is what undo will go back to. Steps do not nest:
     // a begin while one is open keeps the open one (a stroke stays one step).
     void begin(const Workspace& ws, Family family, const std::string& label, Place place);
+    // The same for an edit that can change only the chunks named (sorted ids).
+    void begin(const Workspace& ws, Family family, const std::string& label, Place place, std::vector<ChunkId> scope);
     bool open() const { return m_open.has_value(); }
     // Ends the open step; a step that changed nothing is dropped. True when a step was kept.
     bool end(const Workspace& ws);
@@ -93,6 +99,7 @@ private:
     struct OpenStep {
         HistoryStep step;
         Snapshot before;
+        std::optional<std::vector<ChunkId>> scope;
     };
     std::vector<HistoryStep> m_steps; // [0, m_done) are done, the rest undone (redo-able)
     std::size_t m_done = 0;

@@ -194,6 +194,7 @@ void PictureTab::updateColorControls() {
 }
 
 void PictureTab::renderCanvas(const morvi::IndexedImage& image, morvi::GridClip clip) {
+    m_canvasClip = clip;
     const int mag = magnificationValue();
     const QPoint o = origin();
     const QSize size = magnifiedSize();
@@ -206,6 +207,8 @@ void PictureTab::renderCanvas(const morvi::IndexedImage& image, morvi::GridClip 
 }
 
 void PictureTab::renderPreview(const morvi::IndexedImage& image, int width, int height) {
+    m_previewSize = QSize(width, height);
+    m_previewIsPicture = &image == editedPicture();
     morvi::drawImage(shown(image), m_preview->surface(), &ws().backgrounds.smallBackdrop, width, height);
     m_preview->update();
 }
@@ -373,7 +376,7 @@ void PictureTab::canvasEvent(const CanvasEvent& event) {
     case CanvasEvent::Phase::Press: startGesture(event, at); break;
     case CanvasEvent::Phase::Move: moveGesture(event, at); break;
     case CanvasEvent::Phase::Release:
-        if (m_gesture) moveGesture(event, at);
+        if (m_gesture) moveGesture(event, at, false);
         finishGesture();
         break;
     }
@@ -415,10 +418,17 @@ void PictureTab::startGesture(const CanvasEvent& event, morvi::Point at) {
     m_gesture = Gesture{tool, value, at, at, picture, {}};
     m_gesture->writes = morvi::writesOf(mirrored({at}), value, size.width(), size.height());
     updateOverlay(true);
-    redrawPage();
+    showGesture();
 }
 
-void PictureTab::moveGesture(const CanvasEvent& event, morvi::Point at) {
+void PictureTab::showGesture() {
+    const morvi::IndexedImage* picture = editedPicture();
+    if (!picture) return;
+    renderCanvas(*picture, m_canvasClip);
+    if (m_previewIsPicture) renderPreview(*picture, m_previewSize.width(), m_previewSize.height());
+}
+
+void PictureTab::moveGesture(const CanvasEvent& event, morvi::Point at, bool show) {
     if (!m_gesture) return;
     Gesture& g = *m_gesture;
     const QSize size = magnifiedSize();
@@ -451,9 +461,9 @@ void PictureTab::moveGesture(const CanvasEvent& event, morvi::Point at) {
         }
         g.end = end;
         g.writes = morvi::writesOf(mirrored(points), g.value, size.width(), size.height());
-        updateOverlay(true);
+        if (show) updateOverlay(true);
     }
-    redrawPage();
+    if (show) showGesture();
 }
 
 void PictureTab::finishGesture() {
@@ -467,7 +477,7 @@ void PictureTab::finishGesture() {
 void PictureTab::cancelGesture() {
     if (!m_gesture) return;
     m_gesture.reset();
-    redrawPage();
+    showGesture();
 }
 
 void PictureTab::commitWrites(const QString& label, std::vector<morvi::PixelWrite> writes) {
@@ -475,7 +485,14 @@ void PictureTab::commitWrites(const QString& label, std::vector<morvi::PixelWrit
         redrawPage();
         return;
     }
-    edit(label, [&] { return writePixels(writes); });
+    // Writing pixels touches the picture's own chunks only: the step keeps just those.
+    const bool changed = applyEdit(label, [&] {
+        const bool c = writePixels(writes);
+        if (c) dataEdited();
+        return c;
+    }, morvi::pictureChunkIds(ws(), family(), place().picture));
+    (void)changed;
+    redrawPage();
 }
 
 void PictureTab::updateOverlay(bool fromSource) {

@@ -170,7 +170,7 @@ private:
         std::vector<morvi::PixelWrite> writes;   // what the release writes
     };
     void startGesture(const CanvasEvent& event, morvi::Point at);
-    void moveGesture(const CanvasEvent& event, morvi::Point at);
+    void moveGesture(const CanvasEvent& event, morvi::Point at, bool show = true);
     void finishGesture();
     // Commits writes as one step of the history, labelled with the tool.
     void commitWrites(const QString& label, std::vector<morvi::PixelWrite> writes);
@@ -181,7 +181,13 @@ private:
     // The picture to render in place of `image`: the preview while a gesture runs on it.
     const morvi::IndexedImage& shown(const morvi::IndexedImage& image) const;
     void showDialog(QDialog* dialog);
+    // Draws the gesture's preview into the canvas (and the preview, when it shows the same
+    // picture) without the rest of the page.
+    void showGesture();
     std::optional<Gesture> m_gesture;
+    morvi::GridClip m_canvasClip = morvi::GridClip::SquareExtent;
+    QSize m_previewSize;
+    bool m_previewIsPicture = false;
     morvi::IndexedImage m_overlay;
     std::optional<morvi::Point> m_lastPainted; // where Shift+click lines start
     SurfaceView* m_preview = nullptr;

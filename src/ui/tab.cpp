@@ -21,9 +21,14 @@ void Tab::setChanged(bool changed) {
 void Tab::refreshChanged() { setChanged(m_context.history.differsFromSaved(family())); }
 
 bool Tab::applyEdit(const QString& label, const std::function<bool()>& change) {
+    return applyEdit(label, change, {});
+}
+
+bool Tab::applyEdit(const QString& label, const std::function<bool()>& change, std::vector<morvi::ChunkId> scope) {
     morvi::EditHistory& history = m_context.history;
     const bool grouped = history.open();
-    if (!grouped) history.begin(m_context.ws, family(), label.toStdString(), place());
+    if (!grouped && scope.empty()) history.begin(m_context.ws, family(), label.toStdString(), place());
+    else if (!grouped) history.begin(m_context.ws, family(), label.toStdString(), place(), std::move(scope));
     const bool didChange = change();
     if (!grouped) {
         history.end(m_context.ws);

@@ -69,6 +69,8 @@ protected:
     // group). change returns whether it changed anything; the page is marked changed when the
     // family's data differs from the last save. Returns what change returned.
     bool applyEdit(const QString& label, const std::function<bool()>& change);
+    // The same for a change that can touch only the chunks named (see pictureChunkIds).
+    bool applyEdit(const QString& label, const std::function<bool()>& change, std::vector<morvi::ChunkId> scope);
     // Edits between these two are one step: a stroke from press to release, a slider drag.
     void beginGroup(const QString& label);
     void endGroup();
