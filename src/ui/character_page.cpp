@@ -35,16 +35,6 @@ CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
         if (index >= 0) selectCharacter(index);
     });
     connect(preview(), &SurfaceView::pressed, this, &CharacterPage::sheetClicked);
-    connect(colorControls(), &ColorControls::channelMoved, this, &CharacterPage::sliderMoved);
-    connect(colorControls(), &ColorControls::transparentClicked, this, [this] {
-        const int k = m_currentColor;
-        edit(QStringLiteral("Transparent"), [&] {
-            if (k == 0 || !colorEditable()) return false;
-            morvi::swapCharacterColor(ws().characters, character(), k);
-            return true;
-        });
-        setCurrentColor(0);
-    });
 }
 
 morvi::CharacterSprites& CharacterPage::character() const {
@@ -93,11 +83,7 @@ void CharacterPage::paint() {
     updateScrollRanges();
     renderPreview(morvi::buildSpriteSheet(ch, m_sprite), morvi::kSheetSide, morvi::kSheetSide);
     renderCanvas(ch.sprites[std::size_t(m_sprite)], morvi::GridClip::SpriteExtent);
-    std::array<morvi::PaletteColor, 16> colors{};
-    for (int k = 0; k < 16; ++k) colors[std::size_t(k)] = ws().characters.color(ch.paletteNumber, k);
-    renderStrip(colors);
-    const morvi::PaletteColor c = colors[std::size_t(m_currentColor)];
-    colorControls()->setValues(c.red / 8, c.green / 8, c.blue / 8);
+    paintPalette();
     QSignalBlocker quiet(m_paletteList);
     m_paletteList->setCurrentIndex(ch.paletteNumber);
 }
@@ -111,14 +97,21 @@ bool CharacterPage::writePixels(std::span<const morvi::PixelWrite> writes) {
     return morvi::setSpritePixels(ws().characters, character(), m_sprite, writes) > 0;
 }
 
-void CharacterPage::sliderMoved(int channel, int value) {
-    edit(QStringLiteral("Palette colour"), [&] {
-        if (!colorEditable()) return false;
-        morvi::PaletteColor& color = ws().characters.color(character().paletteNumber, m_currentColor);
-        if (!setChannel(color, channel, value)) return false;
-        for (auto& ch : ws().characters.characters) morvi::reloadCharacterPalette(ws().characters, ch);
-        return true;
-    });
+morvi::PaletteColor* CharacterPage::paletteEntry(int k) {
+    return k >= 0 && k < 16 ? &ws().characters.color(character().paletteNumber, k) : nullptr;
+}
+
+void CharacterPage::paletteEdited() {
+    for (auto& ch : ws().characters.characters) morvi::reloadCharacterPalette(ws().characters, ch);
+}
+
+void CharacterPage::swapWithTransparent(int k) { morvi::swapCharacterColor(ws().characters, character(), k); }
+
+std::vector<morvi::PaletteColor> CharacterPage::stripColors() const {
+    // The palette table's colours, Esper Terra's too (hers are fixed and cannot be edited).
+    std::vector<morvi::PaletteColor> colors;
+    for (int k = 0; k < 16; ++k) colors.push_back(ws().characters.color(character().paletteNumber, k));
+    return colors;
 }
 
 void CharacterPage::startCopy() {

@@ -32,6 +32,10 @@ protected:
     void paint() override;
     QSize magnifiedSize() const override;
     bool writePixels(std::span<const morvi::PixelWrite> writes) override;
+    morvi::PaletteColor* paletteEntry(int k) override;
+    void paletteEdited() override;
+    void swapWithTransparent(int k) override;
+    std::vector<morvi::PaletteColor> stripColors() const override;
     int colorCount() const override { return 16; }
     bool colorEditable() const override;
     ImportLimits importLimits() const override;
@@ -43,7 +47,6 @@ protected:
 private:
     morvi::CharacterSprites& character() const;
     void selectCharacter(int index);
-    void sliderMoved(int channel, int value);
     void startCopy();
 
     int m_character = 0;

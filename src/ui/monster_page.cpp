@@ -93,8 +93,6 @@ MonsterPage::MonsterPage(EditorContext& context, QWidget* parent)
         });
         if (m_currentColor >= entry().colorCount) setCurrentColor(0);
     });
-    connect(colorControls(), &ColorControls::channelMoved, this, &MonsterPage::sliderMoved);
-    connect(colorControls(), &ColorControls::transparentClicked, this, &MonsterPage::makeTransparent);
 }
 
 int MonsterPage::entryAt(int family, int position) {
@@ -223,17 +221,12 @@ void MonsterPage::paint() {
     updateScrollRanges();
     renderPreview(e.image, 128, 128);
     renderCanvas(e.image, morvi::GridClip::SquareExtent);
-    std::array<morvi::PaletteColor, 16> colors{};
-    for (int c = 0; c < colorCount(); ++c)
-        colors[std::size_t(c)] = ws().monsters.paletteColor(std::int64_t(e.paletteNumber) * 8 + c);
-    renderStrip(std::span(colors.data(), std::size_t(colorCount())));
+    paintPalette();
     updateTexts();
 }
 
 void MonsterPage::updateTexts() {
     const morvi::MonsterEntry& e = entry();
-    const morvi::PaletteColor c = ws().monsters.paletteColor(std::int64_t(e.paletteNumber) * 8 + m_currentColor);
-    colorControls()->setValues(c.red / 8, c.green / 8, c.blue / 8);
     m_mold->setText(QStringLiteral("Mold: %1").arg(e.moldNumber));
     {
         QSignalBlocker a(m_sizeList), b(m_colorList), p(m_paletteList), r(m_recordList);
@@ -322,27 +315,17 @@ bool MonsterPage::writePixels(std::span<const morvi::PixelWrite> writes) {
     return morvi::setEntryPixels(ws().monsters, entry(), writes) > 0;
 }
 
-void MonsterPage::sliderMoved(int channel, int value) {
-    edit(QStringLiteral("Palette colour"), [&] {
-        auto& mg = ws().monsters;
-        const std::int64_t k = std::int64_t(entry().paletteNumber) * 8 + m_currentColor;
-        if (m_currentColor == 0 || k < 0 || k >= morvi::kMonsterPaletteColors) return false;
-        morvi::PaletteColor& color = mg.palettes[std::size_t(k)];
-        if (!setChannel(color, channel, value)) return false;
-        morvi::setEntryPalette(mg, entry(), entry().paletteNumber);
-        return true;
-    });
+morvi::PaletteColor* MonsterPage::paletteEntry(int k) {
+    const std::int64_t at = std::int64_t(entry().paletteNumber) * 8 + k;
+    if (k < 0 || k >= colorCount() || at < 0 || at >= morvi::kMonsterPaletteColors) return nullptr;
+    return &ws().monsters.palettes[std::size_t(at)];
 }
 
-void MonsterPage::makeTransparent() {
-    const int k = m_currentColor;
-    edit(QStringLiteral("Transparent"), [&] {
-        if (k == 0) return false;
-        morvi::makeTransparent(ws().monsters, entry(), k);
-        morvi::commitEntry(ws().monsters, entry());
-        return true;
-    });
-    setCurrentColor(0);
+void MonsterPage::paletteEdited() { morvi::setEntryPalette(ws().monsters, entry(), entry().paletteNumber); }
+
+void MonsterPage::swapWithTransparent(int k) {
+    morvi::makeTransparent(ws().monsters, entry(), k);
+    morvi::commitEntry(ws().monsters, entry());
 }
 
 void MonsterPage::newImage() {

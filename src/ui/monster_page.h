@@ -54,6 +54,9 @@ protected:
     void paint() override;
     QSize magnifiedSize() const override;
     bool writePixels(std::span<const morvi::PixelWrite> writes) override;
+    morvi::PaletteColor* paletteEntry(int k) override;
+    void paletteEdited() override;
+    void swapWithTransparent(int k) override;
     int colorCount() const override;
     int swatchWidth() const override;
     void dataEdited() override { m_edited = true; }
@@ -71,8 +74,6 @@ private:
     void updateTexts();
     void updateMeters();
     void updateSharing();
-    void sliderMoved(int channel, int value);
-    void makeTransparent();
     void newImage();
     void openCopyDialog();
     // Runs an edit of the current entry and marks it edited when data changed.

@@ -109,6 +109,8 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
     connect(m_canvas, &CanvasView::toolKey, this, &PictureTab::chooseTool);
     connect(m_canvas, &CanvasView::mirrorKey, this, [this] { m_tools->mirrorButton()->toggle(); });
     connect(m_canvas, &CanvasView::cancelKey, this, &PictureTab::cancelGesture);
+    connect(m_colors, &ColorControls::channelMoved, this, &PictureTab::sliderMoved);
+    connect(m_colors, &ColorControls::transparentClicked, this, &PictureTab::transparentClicked);
     connect(m_colors, &ColorControls::sliderPressed, this, [this] { beginGroup(QStringLiteral("Palette colour")); });
     connect(m_colors, &ColorControls::sliderReleased, this, [this] { endGroup(); });
     connect(m_strip, &SurfaceView::pressed, this, [this](QPoint at) {
@@ -216,6 +218,32 @@ void PictureTab::renderPreview(const morvi::IndexedImage& image, int width, int 
 void PictureTab::renderStrip(std::span<const morvi::PaletteColor> colors) {
     morvi::drawPaletteStrip(m_strip->surface(), colors, swatchWidth(), m_currentColor);
     m_strip->update();
+}
+
+void PictureTab::paintPalette() {
+    const std::vector<morvi::PaletteColor> colors = stripColors();
+    renderStrip(colors);
+    const morvi::PaletteColor c = std::size_t(m_currentColor) < colors.size() ? colors[std::size_t(m_currentColor)] : morvi::PaletteColor{};
+    m_colors->setValues(c.red / 8, c.green / 8, c.blue / 8);
+}
+
+void PictureTab::sliderMoved(int channel, int value) {
+    edit(QStringLiteral("Palette colour"), [&] {
+        morvi::PaletteColor* color = colorEditable() ? paletteEntry(m_currentColor) : nullptr;
+        if (!color || !setChannel(*color, channel, value)) return false;
+        paletteEdited();
+        return true;
+    });
+}
+
+void PictureTab::transparentClicked() {
+    const int k = m_currentColor;
+    edit(QStringLiteral("Transparent"), [&] {
+        if (k == 0 || !colorEditable()) return false;
+        swapWithTransparent(k);
+        return true;
+    });
+    setCurrentColor(0);
 }
 
 QStringList PictureTab::importFilters() const {

@@ -99,6 +99,14 @@ protected:
     // Writes pixels of that picture through the family's operation, all at once; returns
     // whether any changed.
     virtual bool writePixels(std::span<const morvi::PixelWrite> writes) = 0;
+    // The stored colour k of the picture's palette, for the sliders; null outside the palette.
+    virtual morvi::PaletteColor* paletteEntry(int k) = 0;
+    // After a palette colour changed: the pictures that use the palette take it.
+    virtual void paletteEdited() = 0;
+    // "Transparent": colour k and colour 0 trade places, in the pixels and the palette.
+    virtual void swapWithTransparent(int k) = 0;
+    // The colours the strip shows.
+    virtual std::vector<morvi::PaletteColor> stripColors() const { return currentPalette(); }
     // Colours the strip shows, and how wide a swatch is.
     virtual int colorCount() const = 0;
     virtual int swatchWidth() const { return 18; }
@@ -131,6 +139,8 @@ protected:
     void renderCanvas(const morvi::IndexedImage& image, morvi::GridClip clip);
     void renderPreview(const morvi::IndexedImage& image, int width, int height);
     void renderStrip(std::span<const morvi::PaletteColor> colors);
+    // The strip and the sliders for the current colour.
+    void paintPalette();
 
     // --- importing: the chooser, a dropped file and a pasted picture all end here ---
     struct ImportLimits {
@@ -181,6 +191,8 @@ private:
     // The picture to render in place of `image`: the preview while a gesture runs on it.
     const morvi::IndexedImage& shown(const morvi::IndexedImage& image) const;
     void showDialog(QDialog* dialog);
+    void sliderMoved(int channel, int value);
+    void transparentClicked();
     // Draws the gesture's preview into the canvas (and the preview, when it shows the same
     // picture) without the rest of the page.
     void showGesture();

@@ -38,16 +38,6 @@ PortraitPage::PortraitPage(EditorContext& context, QWidget* parent)
             return true;
         });
     });
-    connect(colorControls(), &ColorControls::channelMoved, this, &PortraitPage::sliderMoved);
-    connect(colorControls(), &ColorControls::transparentClicked, this, [this] {
-        const int k = m_currentColor;
-        edit(QStringLiteral("Transparent"), [&] {
-            if (k == 0) return false;
-            morvi::swapPortraitColor(ws().portraits, portrait(), k);
-            return true;
-        });
-        setCurrentColor(0);
-    });
 }
 
 morvi::PortraitRecord& PortraitPage::portrait() const { return ws().portraits.portraits[std::size_t(m_portrait)]; }
@@ -75,11 +65,7 @@ void PortraitPage::paint() {
     updateScrollRanges();
     renderPreview(p.image, morvi::kPortraitSide, morvi::kPortraitSide);
     renderCanvas(p.image, morvi::GridClip::SquareExtent);
-    std::array<morvi::PaletteColor, 16> colors{};
-    for (int k = 0; k < 16; ++k) colors[std::size_t(k)] = ws().portraits.color(p.paletteNumber, k);
-    renderStrip(colors);
-    const morvi::PaletteColor c = colors[std::size_t(m_currentColor)];
-    colorControls()->setValues(c.red / 8, c.green / 8, c.blue / 8);
+    paintPalette();
     QSignalBlocker quiet(m_paletteList);
     m_paletteList->setCurrentIndex(p.paletteNumber);
     const auto sharing = morvi::portraitsSharingPalette(ws().portraits, m_portrait);
@@ -100,15 +86,15 @@ bool PortraitPage::writePixels(std::span<const morvi::PixelWrite> writes) {
     return morvi::setPortraitPixels(portrait(), writes) > 0;
 }
 
-void PortraitPage::sliderMoved(int channel, int value) {
-    edit(QStringLiteral("Palette colour"), [&] {
-        if (m_currentColor == 0) return false;
-        morvi::PaletteColor& color = ws().portraits.color(portrait().paletteNumber, m_currentColor);
-        if (!setChannel(color, channel, value)) return false;
-        for (auto& record : ws().portraits.portraits) morvi::reloadPortraitPalette(ws().portraits, record);
-        return true;
-    });
+morvi::PaletteColor* PortraitPage::paletteEntry(int k) {
+    return k >= 0 && k < 16 ? &ws().portraits.color(portrait().paletteNumber, k) : nullptr;
 }
+
+void PortraitPage::paletteEdited() {
+    for (auto& record : ws().portraits.portraits) morvi::reloadPortraitPalette(ws().portraits, record);
+}
+
+void PortraitPage::swapWithTransparent(int k) { morvi::swapPortraitColor(ws().portraits, portrait(), k); }
 
 void PortraitPage::openCopyDialog() {
     if (!m_loaded) return;

@@ -29,6 +29,9 @@ protected:
     void paint() override;
     QSize magnifiedSize() const override { return QSize(40, 40); }
     bool writePixels(std::span<const morvi::PixelWrite> writes) override;
+    morvi::PaletteColor* paletteEntry(int k) override;
+    void paletteEdited() override;
+    void swapWithTransparent(int k) override;
     int colorCount() const override { return 16; }
     ImportLimits importLimits() const override;
     QString importTitle() const override;
@@ -40,7 +43,6 @@ protected:
 
 private:
     morvi::PortraitRecord& portrait() const;
-    void sliderMoved(int channel, int value);
     void openCopyDialog();
 
     int m_portrait = 0;
