@@ -83,6 +83,7 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
     right->setSpacing(6);
     m_tools = new ToolButtons(this);
     right->addWidget(m_tools);
+    middle->insertWidget(middle->indexOf(m_strip) + 1, m_tools->shapeBar());
     m_colors = new ColorControls(this);
     right->addWidget(m_colors);
     right->addSpacing(6);

@@ -204,14 +204,22 @@ void ColorControls::setEditable(bool editable, bool transparentChecked) {
 }
 
 ToolButtons::ToolButtons(QWidget* parent) : QWidget(parent) {
-    auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(6);
-    int n = 0;
+    // The first three tools stand in a row of 42 x 42 buttons; the shape tools, the fill and the
+    // two switches in a bar of their own, which the page puts under the palette strip.
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(6);
+    m_bar = new QWidget(parent);
+    m_bar->setAccessibleName(QStringLiteral("Shape tools"));
+    auto* bar = new QHBoxLayout(m_bar);
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->setSpacing(4);
     for (const ToolInfo& t : toolTable()) {
-        auto* b = new QToolButton(this);
-        b->setFixedSize(42, 42);
-        b->setIconSize(QSize(42, 42));
+        const bool main = t.kind == ToolKind::Freehand || t.kind == ToolKind::Pick;
+        auto* b = new QToolButton(main ? static_cast<QWidget*>(this) : m_bar);
+        const int side = main ? 42 : 34;
+        b->setFixedSize(side, side);
+        b->setIconSize(QSize(side, side));
         b->setAutoRaise(false);
         b->setText(QString::fromLatin1(t.name));
         b->setAccessibleName(QString::fromLatin1(t.name));
@@ -219,8 +227,7 @@ ToolButtons::ToolButtons(QWidget* parent) : QWidget(parent) {
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
         b->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0px; }"));
         b->setCheckable(true);
-        grid->addWidget(b, n / 3, n % 3);
-        ++n;
+        (main ? row : bar)->addWidget(b);
         m_buttons[std::size_t(t.tool)] = b;
         const Tool tool = t.tool;
         connect(b, &QToolButton::clicked, this, [this, tool] {
@@ -228,26 +235,23 @@ ToolButtons::ToolButtons(QWidget* parent) : QWidget(parent) {
             emit toolChosen(tool);
         });
     }
-    // The two switches share the last row, beside the fill button.
-    auto* switches = new QVBoxLayout;
-    switches->setSpacing(2);
+    row->addStretch(1);
+    bar->addSpacing(4);
     auto makeSwitch = [&](const QString& text, const QString& tip) {
-        auto* b = new QToolButton(this);
+        auto* b = new QToolButton(m_bar);
         b->setText(text);
         b->setAccessibleName(text);
         b->setToolTip(tip);
         b->setCheckable(true);
         b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        b->setFixedHeight(20);
-        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        switches->addWidget(b);
+        b->setFixedHeight(34);
+        bar->addWidget(b);
         return b;
     };
     m_filled = makeSwitch(QStringLiteral("Filled"), QStringLiteral("Rectangles and ellipses are drawn filled"));
     m_mirror = makeSwitch(QStringLiteral("Mirror"),
                           QStringLiteral("Mirror strokes and shapes about the picture's vertical centre line (Shift+M)"));
-    grid->addLayout(switches, n / 3, n % 3, 1, 3 - n % 3);
-    grid->setColumnStretch(3, 1);
+    bar->addStretch(1);
     setCurrent(Tool::Draw);
 }
 

@@ -124,8 +124,8 @@ private:
     QCheckBox* m_transparent = nullptr;
 };
 
-// A button for each tool of the tool table, 42 x 42, drawn with the tool's picture, and the
-// "Filled" and "Mirror" check buttons.
+// A button for each tool of the tool table, drawn with the tool's picture, and the "Filled"
+// and "Mirror" check buttons.
 class ToolButtons : public QWidget {
     Q_OBJECT
 public:
@@ -135,6 +135,8 @@ public:
     QToolButton* button(Tool tool) const { return m_buttons[std::size_t(tool)]; }
     QToolButton* filledButton() const { return m_filled; }
     QToolButton* mirrorButton() const { return m_mirror; }
+    // The bar of the shape tools, the fill and the switches, for the page to place.
+    QWidget* shapeBar() const { return m_bar; }
     bool filled() const;
     bool mirror() const;
 
@@ -143,6 +145,7 @@ signals:
 
 private:
     std::array<QToolButton*, 7> m_buttons{};
+    QWidget* m_bar = nullptr;
     QToolButton* m_filled = nullptr;
     QToolButton* m_mirror = nullptr;
     Tool m_current = Tool::Draw;
