@@ -136,28 +136,13 @@ void CharacterPage::startCopy() {
     choice->open();
 }
 
-void CharacterPage::clearImage() {
-    if (!m_loaded) return;
-    const QString name = QString::fromLatin1(morvi::kCharacterNames[std::size_t(m_character)]);
-    if (m_context.prompts.ask(QStringLiteral("This will erase all sprites for %1").arg(name), Buttons::OkCancel,
-                              Icon::None) != Answer::Ok)
-        return;
-    edit(QStringLiteral("Clear"), [&] {
-        const morvi::IndexedImage before = morvi::buildSpriteSheet(character(), -1);
-        morvi::clearCharacterSprites(ws().characters, character());
-        return before.pixels != morvi::buildSpriteSheet(character(), -1).pixels;
-    });
+QString CharacterPage::clearQuestion() const {
+    return QStringLiteral("This will erase all sprites for %1").arg(QString::fromLatin1(morvi::kCharacterNames[std::size_t(m_character)]));
 }
-
-void CharacterPage::flipImage(int vertical) {
-    if (!m_loaded) return;
-    edit(vertical ? QStringLiteral("Flip vertical") : QStringLiteral("Flip horizontal"), [&] {
-        const morvi::IndexedImage before = morvi::buildSpriteSheet(character(), -1);
-        morvi::flipCharacterSprites(ws().characters, character(), vertical);
-        return before.pixels != morvi::buildSpriteSheet(character(), -1).pixels;
-    });
-}
-
+void CharacterPage::clearPicture() { morvi::clearCharacterSprites(ws().characters, character()); }
+void CharacterPage::flipPicture(int vertical) { morvi::flipCharacterSprites(ws().characters, character(), vertical); }
+// Clear and flip act on all of the character's sprites.
+std::vector<std::uint8_t> CharacterPage::pictureState() const { return morvi::buildSpriteSheet(character(), -1).pixels; }
 
 PictureTab::ImportLimits CharacterPage::importLimits() const {
     return {morvi::kCharacterImportSide, morvi::kCharacterImportSide, false};

@@ -14,9 +14,7 @@ class CharacterPage : public PictureTab {
 public:
     explicit CharacterPage(EditorContext& context, QWidget* parent = nullptr);
 
-    void clearImage() override;
     void exportImage() override;
-    void flipImage(int vertical) override;
     void romLoaded() override;
     const morvi::IndexedImage* editedPicture() const override;
     void addToSave(morvi::SaveRequest& request) override;
@@ -35,6 +33,10 @@ protected:
     morvi::PaletteColor* paletteEntry(int k) override;
     void paletteEdited() override;
     void swapWithTransparent(int k) override;
+    QString clearQuestion() const override;
+    void clearPicture() override;
+    void flipPicture(int vertical) override;
+    std::vector<std::uint8_t> pictureState() const override;
     std::vector<morvi::PaletteColor> stripColors() const override;
     int colorCount() const override { return 16; }
     bool colorEditable() const override;

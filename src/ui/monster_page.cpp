@@ -357,27 +357,9 @@ void MonsterPage::openCopyDialog() {
     });
 }
 
-void MonsterPage::clearImage() {
-    if (!m_loaded) return;
-    if (m_context.prompts.ask(QStringLiteral("This will erase the current monster's picture"), Buttons::OkCancel,
-                              Icon::None) != Answer::Ok)
-        return;
-    edit(QStringLiteral("Clear"), [&] {
-        const std::vector<std::uint8_t> before = entry().image.pixels;
-        morvi::blankEntry(ws().monsters, entry());
-        return before != entry().image.pixels;
-    });
-}
-
-void MonsterPage::flipImage(int vertical) {
-    if (!m_loaded) return;
-    edit(vertical ? QStringLiteral("Flip vertical") : QStringLiteral("Flip horizontal"), [&] {
-        const std::vector<std::uint8_t> before = entry().image.pixels;
-        morvi::flipEntry(ws().monsters, entry(), vertical);
-        return before != entry().image.pixels;
-    });
-}
-
+QString MonsterPage::clearQuestion() const { return QStringLiteral("This will erase the current monster's picture"); }
+void MonsterPage::clearPicture() { morvi::blankEntry(ws().monsters, entry()); }
+void MonsterPage::flipPicture(int vertical) { morvi::flipEntry(ws().monsters, entry(), vertical); }
 
 PictureTab::ImportLimits MonsterPage::importLimits() const {
     return {morvi::kMonsterImportSide, morvi::kMonsterImportSide, true};

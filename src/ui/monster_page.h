@@ -16,9 +16,7 @@ class MonsterPage : public PictureTab {
 public:
     explicit MonsterPage(EditorContext& context, QWidget* parent = nullptr);
 
-    void clearImage() override;
     void exportImage() override;
-    void flipImage(int vertical) override;
     void romLoaded() override;
     const morvi::IndexedImage* editedPicture() const override;
     void redraw() override;
@@ -57,6 +55,9 @@ protected:
     morvi::PaletteColor* paletteEntry(int k) override;
     void paletteEdited() override;
     void swapWithTransparent(int k) override;
+    QString clearQuestion() const override;
+    void clearPicture() override;
+    void flipPicture(int vertical) override;
     int colorCount() const override;
     int swatchWidth() const override;
     void dataEdited() override { m_edited = true; }

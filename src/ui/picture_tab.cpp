@@ -221,6 +221,25 @@ void PictureTab::renderStrip(std::span<const morvi::PaletteColor> colors) {
     m_strip->update();
 }
 
+void PictureTab::clearImage() {
+    if (!m_loaded) return;
+    if (m_context.prompts.ask(clearQuestion(), Buttons::OkCancel, Icon::None) != Answer::Ok) return;
+    edit(QStringLiteral("Clear"), [&] {
+        const auto before = pictureState();
+        clearPicture();
+        return before != pictureState();
+    });
+}
+
+void PictureTab::flipImage(int vertical) {
+    if (!m_loaded) return;
+    edit(vertical ? QStringLiteral("Flip vertical") : QStringLiteral("Flip horizontal"), [&] {
+        const auto before = pictureState();
+        flipPicture(vertical);
+        return before != pictureState();
+    });
+}
+
 void PictureTab::paintPalette() {
     const std::vector<morvi::PaletteColor> colors = stripColors();
     renderStrip(colors);

@@ -54,6 +54,9 @@ public:
     QComboBox* pictureList() const { return m_pictureList; }
     QComboBox* paletteList() const { return m_paletteList; }
     void importImage() override;
+    // Clear (after the page's question) and flip, through the adapter below.
+    void clearImage() override;
+    void flipImage(int vertical) override;
     // Imports a file as the chooser does when it is confirmed: the same limits and messages.
     virtual bool takeImportFile(const QString& path, bool keepPalette);
     // Imports a picture from the clipboard (with the file limits); copies the current one to it.
@@ -105,6 +108,13 @@ protected:
     virtual void paletteEdited() = 0;
     // "Transparent": colour k and colour 0 trade places, in the pixels and the palette.
     virtual void swapWithTransparent(int k) = 0;
+    // Clear and flip of everything the page's picture list entry holds, and the question asked
+    // before clearing.
+    virtual QString clearQuestion() const = 0;
+    virtual void clearPicture() = 0;
+    virtual void flipPicture(int vertical) = 0;
+    // The pixels clear and flip can change, to tell whether they did.
+    virtual std::vector<std::uint8_t> pictureState() const { return editedPicture() ? editedPicture()->pixels : std::vector<std::uint8_t>{}; }
     // The colours the strip shows.
     virtual std::vector<morvi::PaletteColor> stripColors() const { return currentPalette(); }
     // Colours the strip shows, and how wide a swatch is.

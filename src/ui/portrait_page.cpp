@@ -109,27 +109,9 @@ void PortraitPage::openCopyDialog() {
     });
 }
 
-void PortraitPage::clearImage() {
-    if (!m_loaded) return;
-    if (m_context.prompts.ask(QStringLiteral("This will erase the current portrait"), Buttons::OkCancel,
-                              Icon::None) != Answer::Ok)
-        return;
-    edit(QStringLiteral("Clear"), [&] {
-        const auto before = portrait().image.pixels;
-        morvi::clearPortrait(portrait());
-        return before != portrait().image.pixels;
-    });
-}
-
-void PortraitPage::flipImage(int vertical) {
-    if (!m_loaded) return;
-    edit(vertical ? QStringLiteral("Flip vertical") : QStringLiteral("Flip horizontal"), [&] {
-        const auto before = portrait().image.pixels;
-        morvi::flipPortrait(portrait(), vertical);
-        return before != portrait().image.pixels;
-    });
-}
-
+QString PortraitPage::clearQuestion() const { return QStringLiteral("This will erase the current portrait"); }
+void PortraitPage::clearPicture() { morvi::clearPortrait(portrait()); }
+void PortraitPage::flipPicture(int vertical) { morvi::flipPortrait(portrait(), vertical); }
 
 PictureTab::ImportLimits PortraitPage::importLimits() const {
     return {morvi::kPortraitSide, morvi::kPortraitSide, false};

@@ -13,9 +13,7 @@ class PortraitPage : public PictureTab {
 public:
     explicit PortraitPage(EditorContext& context, QWidget* parent = nullptr);
 
-    void clearImage() override;
     void exportImage() override;
-    void flipImage(int vertical) override;
     void romLoaded() override;
     const morvi::IndexedImage* editedPicture() const override;
     void addToSave(morvi::SaveRequest& request) override;
@@ -32,6 +30,9 @@ protected:
     morvi::PaletteColor* paletteEntry(int k) override;
     void paletteEdited() override;
     void swapWithTransparent(int k) override;
+    QString clearQuestion() const override;
+    void clearPicture() override;
+    void flipPicture(int vertical) override;
     int colorCount() const override { return 16; }
     ImportLimits importLimits() const override;
     QString importTitle() const override;
