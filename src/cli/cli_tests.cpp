@@ -385,36 +385,38 @@ TEST(MorviCli, AnImportStoppedOrFailingAtAnyWriteLeavesTheOldRomOrTheNewOne) {
 }
 
 TEST(MorviCli, PatchMakesBpsAndIpsThatAnotherPatcherAppliesAndRefusesMixedHeaders) {
-    TempDir dir;
-    const std::string original = makeDemo(dir, "original.smc", false);
-    const std::string headered = makeDemo(dir, "headered.smc", true);
-    const std::string hack = dir.file("hack.smc");
-    fs::copy_file(original, hack);
-    const fs::path in = dir.file("in");
-    fs::create_directories(in / "monsters");
-    IndexedImage picture;
-    picture.allocateImage(64, 64);
-    for (int c = 0; c < 16; ++c) picture.setPaletteEntry(std::uint8_t(c), makeColor(200, std::uint8_t(16 * c), 8));
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 64; ++x) picture.setPixel(x, y, std::uint8_t((x * y) % 16));
-    ASSERT_FALSE(savePng(picture, (in / "monsters" / "000.png").string(), 64, 64));
-    ASSERT_EQ(runCli(dir, {"import", hack, in.string()}).status, 0);
+    for (bool header : {false, true}) {
+        TempDir dir;
+        const std::string original = makeDemo(dir, "original.smc", header);
+        const std::string headered = makeDemo(dir, "other.smc", !header);
+        const std::string hack = dir.file("hack.smc");
+        fs::copy_file(original, hack);
+        const fs::path in = dir.file("in");
+        fs::create_directories(in / "monsters");
+        IndexedImage picture;
+        picture.allocateImage(64, 64);
+        for (int c = 0; c < 16; ++c) picture.setPaletteEntry(std::uint8_t(c), makeColor(200, std::uint8_t(16 * c), 8));
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) picture.setPixel(x, y, std::uint8_t((x * y) % 16));
+        ASSERT_FALSE(savePng(picture, (in / "monsters" / "000.png").string(), 64, 64));
+        ASSERT_EQ(runCli(dir, {"import", hack, in.string()}).status, 0);
 
-    const auto source = morvi::testing::readFile(original), target = morvi::testing::readFile(hack);
-    for (const char* name : {"hack.bps", "hack.ips"}) {
-        const CliRun run = runCli(dir, {"patch", original, hack, dir.file(name)});
-        ASSERT_EQ(run.status, 0) << run.err;
-        const auto patch = morvi::testing::readFile(dir.file(name));
-        const auto rebuilt = std::string(name).ends_with(".bps") ? morvi::testing::applyBps(patch, source)
-                                                                  : morvi::testing::applyIps(patch, source);
-        EXPECT_EQ(rebuilt, target) << name;
-        if (std::string(name).ends_with(".bps")) {
-            EXPECT_LT(patch.size(), 64u * 1024) << "one picture changed";
+        const auto source = morvi::testing::readFile(original), target = morvi::testing::readFile(hack);
+        for (const char* name : {"hack.bps", "hack.ips"}) {
+            const CliRun run = runCli(dir, {"patch", original, hack, dir.file(name)});
+            ASSERT_EQ(run.status, 0) << run.err;
+            const auto patch = morvi::testing::readFile(dir.file(name));
+            const auto rebuilt = std::string(name).ends_with(".bps") ? morvi::testing::applyBps(patch, source)
+                                                                      : morvi::testing::applyIps(patch, source);
+            EXPECT_EQ(rebuilt, target) << name;
+            if (std::string(name).ends_with(".bps")) {
+                EXPECT_LT(patch.size(), 64u * 1024) << "one picture changed";
+            }
         }
+        const CliRun mixed = runCli(dir, {"patch", headered, hack, dir.file("mixed.bps")});
+        EXPECT_EQ(mixed.status, 1);
+        EXPECT_NE(mixed.err.find("copier header"), std::string::npos) << mixed.err;
+        EXPECT_FALSE(fs::exists(dir.file("mixed.bps")));
+        EXPECT_EQ(runCli(dir, {"patch", original, hack, dir.file("hack.zip")}).status, 1);
     }
-    const CliRun mixed = runCli(dir, {"patch", headered, hack, dir.file("mixed.bps")});
-    EXPECT_EQ(mixed.status, 1);
-    EXPECT_NE(mixed.err.find("copier header"), std::string::npos) << mixed.err;
-    EXPECT_FALSE(fs::exists(dir.file("mixed.bps")));
-    EXPECT_EQ(runCli(dir, {"patch", original, hack, dir.file("hack.zip")}).status, 1);
 }
