@@ -24,4 +24,5 @@ run image_dispatch
 run block
 run backgrounds
 run rom
+run palette
 echo "fuzz smoke runs: no findings"

@@ -9,11 +9,13 @@
 #include <optional>
 
 #include "app/picture_transfer.h"
+#include "app/palette_target.h"
 #include "app/rom_save.h"
 #include "app/rom_session.h"
 #include "app/workspace.h"
 #include "cli/demo_rom.h"
 #include "imagefile/image_file.h"
+#include "imagefile/palette_file.h"
 #include "rom/patch.h"
 
 namespace morvi::cli {
@@ -29,7 +31,10 @@ constexpr const char* kUsage =
     "  morvi-cli import ROM DIR [--header yes|no]\n"
     "  morvi-cli inspect IMAGE [--max-colors N] [--max-size WxH]\n"
     "  morvi-cli demo OUT [--header]\n"
-    "  morvi-cli patch ORIGINAL MODIFIED OUT.bps|OUT.ips\n";
+    "  morvi-cli patch ORIGINAL MODIFIED OUT.bps|OUT.ips\n"
+    "  morvi-cli palette export ROM TARGET FILE [--format jasc|gpl|act|hex|snes] [--header yes|no]\n"
+    "  morvi-cli palette import ROM TARGET FILE [--header yes|no]\n"
+    "    TARGET: monster:N (0 to 414), portrait:N (0 to 18) or character:N (0 to 21)\n";
 
 class StreamNotifier : public Notifier {
 public:
@@ -294,6 +299,38 @@ int cmdImport(const Options& o, std::ostream& err, DiskSteps& steps) {
     return saved.ok ? 0 : 1;
 }
 
+int cmdPalette(const Options& o, std::ostream& err, DiskSteps& steps) {
+    if (o.positional.size() != 4 || (o.positional[0] != "export" && o.positional[0] != "import")) return err << kUsage, 1;
+    auto choice = headerChoice(o, err);
+    if (!choice) return 1;
+    const std::string &romPath = o.positional[1], &file = o.positional[3];
+    std::string why;
+    const auto target = parsePaletteTarget(o.positional[2], why);
+    if (!target) return err << o.positional[2] << ": " << why << "\n", 1;
+    auto ws = openOrComplain(romPath, *choice, err);
+    if (!ws) return 1;
+    if (o.positional[0] == "export") {
+        std::optional<PaletteFormat> format = paletteFormatForPath(file);
+        if (auto it = o.values.find("--format"); it != o.values.end()) format = paletteFormatNamed(it->second);
+        if (!format) return err << file << ": name the format with --format jasc|gpl|act|hex|snes\n", 1;
+        if (!savePaletteFile(file, targetPalette(*ws, *target), *format)) return err << file << ": cannot write the file\n", 1;
+        return 0;
+    }
+    if (o.values.count("--format")) return err << "an import tells the format by the file's content\n", 1;
+    const PaletteRead read = loadPaletteFile(file);
+    if (!read.ok()) return err << read.error << "\n", 1;
+    if (!setTargetPalette(*ws, *target, read.colors, why)) return err << o.positional[2] << ": " << why << "\n", 1;
+    SaveRequest request;
+    request.monsters = target->family == Family::Monsters;
+    request.portraits = target->family == Family::Portraits;
+    request.characters = target->family == Family::Characters;
+    StreamNotifier notifier(err);
+    const SaveOutcome saved = saveRomFamilies(*ws, request, steps, notifier, [] { return false; });
+    if (saved.cancelled) return err << romPath << ": the ROM was changed by another program meanwhile; nothing was saved\n", 1;
+    if (!saved.ok && !saved.error.empty()) err << romPath << ": " << saved.error << "\n";
+    return saved.ok ? 0 : 1;
+}
+
 int cmdPatch(const Options& o, std::ostream& err) {
     if (o.positional.size() != 3) return err << kUsage, 1;
     const auto format = patchFormatOf(o.positional[2]);
@@ -368,6 +405,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         o = parse(rest, {"--max-colors", "--max-size"}, {}, err);
     } else if (command == "patch") {
         o = parse(rest, {}, {}, err);
+    } else if (command == "palette") {
+        o = parse(rest, {"--header", "--format"}, {}, err);
     } else if (command == "demo") {
         o = parse(rest, {}, {"--header"}, err);
     } else {
@@ -379,6 +418,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (command == "export") return cmdExport(*o, err);
     if (command == "import") return cmdImport(*o, err, steps);
     if (command == "patch") return cmdPatch(*o, err);
+    if (command == "palette") return cmdPalette(*o, err, steps);
     if (command == "inspect") return cmdInspect(*o, out, err);
     return cmdDemo(*o, err);
 }

@@ -15,6 +15,7 @@
 #include "backgrounds/battle_backgrounds.h"
 #include "cli/demo_rom.h"
 #include "imagefile/image_file.h"
+#include "imagefile/palette_file.h"
 #include "testing/fixtures.h"
 #include "testing/patch_appliers.h"
 #include "cli/cli_commands.h"
@@ -419,4 +420,59 @@ TEST(MorviCli, PatchMakesBpsAndIpsThatAnotherPatcherAppliesAndRefusesMixedHeader
         EXPECT_FALSE(fs::exists(dir.file("mixed.bps")));
         EXPECT_EQ(runCli(dir, {"patch", original, hack, dir.file("hack.zip")}).status, 1);
     }
+}
+
+TEST(MorviCli, PaletteExportAndImportTouchOnlyThePaletteAndSayWhyTheyRefuse) {
+    TempDir dir;
+    const std::string rom = makeDemo(dir, "game.smc", false);
+    auto before = Workspace::create();
+    ASSERT_TRUE(openRom(*before, rom, HeaderChoice::Detect).ok);
+
+    // Export: the format by extension or by --format; the colours as the page shows them.
+    ASSERT_EQ(runCli(dir, {"palette", "export", rom, "monster:5", dir.file("m.gpl")}).status, 0);
+    const PaletteRead exported = loadPaletteFile(dir.file("m.gpl"));
+    ASSERT_TRUE(exported.ok()) << exported.error;
+    const MonsterEntry& e = before->monsters.entries[5];
+    ASSERT_EQ(exported.colors.size(), std::size_t(e.colorCount == 8 ? 8 : 16));
+    for (std::size_t k = 0; k < exported.colors.size(); ++k)
+        EXPECT_EQ(exported.colors[k], before->monsters.palettes[std::size_t(e.paletteNumber) * 8 + k]);
+    ASSERT_EQ(runCli(dir, {"palette", "export", rom, "portrait:2", dir.file("p.txt"), "--format", "hex"}).status, 0);
+    EXPECT_EQ(slurp(dir.file("p.txt")).size(), 16u * 7u);
+
+    // Import a JASC-PAL of three colours onto portrait 3: those three change (five bits a
+    // channel), the rest and every other byte of the ROM stay.
+    {
+        std::ofstream f(dir.file("in.pal"), std::ios::binary);
+        f << "JASC-PAL\r\n0100\r\n3\r\n255 255 255\r\n12 200 99\r\n0 0 0\r\n";
+    }
+    const auto oldBytes = morvi::testing::readFile(rom);
+    const CliRun run = runCli(dir, {"palette", "import", rom, "portrait:3", dir.file("in.pal")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    auto after = Workspace::create();
+    ASSERT_TRUE(openRom(*after, rom, HeaderChoice::Detect).ok);
+    const int n = after->portraits.portraits[3].paletteNumber;
+    EXPECT_EQ(after->portraits.color(n, 0), makeColor(248, 248, 248));
+    EXPECT_EQ(after->portraits.color(n, 1), makeColor(8, 200, 96));
+    EXPECT_EQ(after->portraits.color(n, 2), makeColor(0, 0, 0));
+    for (int k = 3; k < 16; ++k) EXPECT_EQ(after->portraits.color(n, k), before->portraits.color(n, k));
+    const auto newBytes = morvi::testing::readFile(rom);
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < newBytes.size(); ++i) changed += newBytes[i] != oldBytes[i];
+    EXPECT_GT(changed, 0u);
+    EXPECT_LE(changed, 6u) << "three colour words of one palette";
+    EXPECT_EQ(after->monsters.palettes, before->monsters.palettes);
+
+    // Refusals change nothing.
+    morvi::testing::writeFile(dir.file("bad.pal"), {'J', 'A', 'S', 'C', '-', 'P', 'A', 'L', '\n', '0', '1', '0', '0', '\n', '9', '\n'});
+    CliRun bad = runCli(dir, {"palette", "import", rom, "monster:0", dir.file("bad.pal")});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("bad.pal"), std::string::npos) << bad.err;
+    bad = runCli(dir, {"palette", "import", rom, "character:18", dir.file("in.pal")});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("fixed"), std::string::npos) << bad.err;
+    bad = runCli(dir, {"palette", "export", rom, "monster:415", dir.file("x.pal")});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("0 to 414"), std::string::npos) << bad.err;
+    EXPECT_EQ(runCli(dir, {"palette", "export", rom, "portrait:1", dir.file("x.png")}).status, 1);
+    EXPECT_EQ(morvi::testing::readFile(rom), newBytes);
 }

@@ -1,0 +1,29 @@
+#pragma once
+// The palette of one picture, as palette files and the command line name it: a monster entry's
+// palette (8 or 16 colours from its palette number), a portrait's or a character's 16 colours.
+// Changing it changes every picture that shares it, as the sliders do.
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/history.h"
+#include "app/workspace.h"
+
+namespace morvi {
+
+struct PaletteTarget {
+    Family family = Family::Monsters;
+    int index = 0; // monster entry 0 to 414, portrait 0 to 18, character 0 to 21
+};
+
+// "monster:N", "portrait:N" or "character:N"; nullopt with the reason in error.
+std::optional<PaletteTarget> parsePaletteTarget(const std::string& text, std::string& error);
+// The picture's colours as its page shows them.
+std::vector<PaletteColor> targetPalette(const Workspace& ws, PaletteTarget target);
+// Fills the picture's colours from the first of the given ones (colour 0 too; five bits a
+// channel, as the console keeps them) and leaves the rest. False, changing nothing, for a
+// palette that cannot be edited (Esper Terra's fixed one).
+bool setTargetPalette(Workspace& ws, PaletteTarget target, std::span<const PaletteColor> colors, std::string& error);
+
+} // namespace morvi
