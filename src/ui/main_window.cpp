@@ -155,6 +155,13 @@ void MainWindow::buildMenus() {
     pageCommand("&Clear", [](Tab* p) { p->clearImage(); });
     pageCommand("Flip &horizontal", [](Tab* p) { p->flipImage(0); });
     pageCommand("Flip &vertical", [](Tab* p) { p->flipImage(1); });
+    m_imageMenu->addSeparator();
+    pageCommand("Import &Palette ...", [](Tab* p) {
+        if (auto* page = qobject_cast<PictureTab*>(p)) page->importPalette();
+    });
+    pageCommand("Export P&alette ...", [](Tab* p) {
+        if (auto* page = qobject_cast<PictureTab*>(p)) page->exportPalette();
+    });
     m_imageMenu->setEnabled(false);
     m_imageMenu->menuAction()->setEnabled(false);
 

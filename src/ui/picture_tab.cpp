@@ -16,7 +16,9 @@
 #include <QVBoxLayout>
 
 #include "app/workspace.h"
+#include "app/palette_target.h"
 #include "app/picture_transfer.h"
+#include "imagefile/palette_file.h"
 #include "image/canvas.h"
 #include "ui/dialogs.h"
 
@@ -553,6 +555,53 @@ void PictureTab::updateOverlay(bool fromSource) {
 
 const morvi::IndexedImage& PictureTab::shown(const morvi::IndexedImage& image) const {
     return m_gesture && &image == editedPicture() && m_overlay.hasPixels() ? m_overlay : image;
+}
+
+void PictureTab::importPalette() {
+    if (!m_loaded) return;
+    const QString path = m_context.prompts.openFile(
+        window(), FileRequest{QStringLiteral("Import Palette"),
+                              {fileFilter(QStringLiteral("Palette files (*.pal, *.gpl, *.act, *.hex, *.bin)"),
+                                          QStringLiteral("*.pal *.gpl *.act *.hex *.bin *.PAL *.GPL *.ACT *.HEX *.BIN")),
+                               fileFilter(QStringLiteral("All files (*.*)"), QStringLiteral("*"))},
+                              QString(), QString()});
+    if (path.isEmpty()) return;
+    const morvi::PaletteRead read = morvi::loadPaletteFile(path.toUtf8().toStdString());
+    if (!read.ok()) {
+        m_context.prompts.message(QString::fromStdString(read.error), Icon::Warning);
+        return;
+    }
+    const morvi::PaletteTarget target{family(), place().picture};
+    std::string why;
+    edit(QStringLiteral("Import Palette"), [&] {
+        const auto before = morvi::targetPalette(ws(), target);
+        if (!morvi::setTargetPalette(ws(), target, read.colors, why)) return false;
+        return before != morvi::targetPalette(ws(), target);
+    });
+    if (!why.empty()) m_context.prompts.message(QStringLiteral("The palette was not imported: ") + QString::fromStdString(why) + QLatin1Char('.'), Icon::Warning);
+}
+
+void PictureTab::exportPalette() {
+    if (!m_loaded) return;
+    const QString path = m_context.prompts.saveFile(
+        window(), FileRequest{QStringLiteral("Export Palette"),
+                              {fileFilter(QStringLiteral("JASC-PAL palette"), QStringLiteral("*.pal")),
+                               fileFilter(QStringLiteral("GIMP palette"), QStringLiteral("*.gpl")),
+                               fileFilter(QStringLiteral("Adobe colour table"), QStringLiteral("*.act")),
+                               fileFilter(QStringLiteral("Hex colours, one a line"), QStringLiteral("*.hex")),
+                               fileFilter(QStringLiteral("SNES colour words"), QStringLiteral("*.bin"))},
+                              defaultExportPath(QStringLiteral("palette")).replace(QStringLiteral(".png"), QStringLiteral(".pal")),
+                              QStringLiteral("pal")});
+    if (path.isEmpty()) return;
+    const std::string file = path.toUtf8().toStdString();
+    const auto format = morvi::paletteFormatForPath(file);
+    if (!format) {
+        m_context.prompts.message(QStringLiteral("A palette file name ends in .pal, .gpl, .act, .hex or .bin."), Icon::Warning);
+        return;
+    }
+    if (!morvi::savePaletteFile(file, morvi::targetPalette(ws(), {family(), place().picture}), *format))
+        m_context.prompts.message(QStringLiteral("Error writing the file \"%1\"; nothing was exported.").arg(QDir::toNativeSeparators(path)),
+                                  Icon::Warning);
 }
 
 void PictureTab::zoom(int steps) { m_mag->spinBox()->setValue(m_mag->spinBox()->value() + steps); }

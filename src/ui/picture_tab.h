@@ -62,6 +62,10 @@ public:
     // Imports a picture from the clipboard (with the file limits); copies the current one to it.
     bool pasteImage(const QImage& image);
     QImage copyImage() const;
+    // Image menu "Import Palette ..." and "Export Palette ...": the current picture's palette from
+    // and to palette files (every picture sharing it changes with it).
+    void importPalette();
+    void exportPalette();
     // Ctrl + wheel, Ctrl++ and Ctrl+-: one step of magnification.
     void zoom(int steps);
     QPushButton* exitButton() const { return m_exit; }

@@ -58,7 +58,8 @@ TEST(MainWindow, StartsWithTheCaptionFixedSizeMenusAndNoTabs) {
     EXPECT_FALSE(w.tabBar()->isVisible());
     EXPECT_EQ(actionTexts(w.fileMenu()),
               (QStringList{"&Open ...\tCTRL+O", "&Save \tCTRL+S", "Create &Patch ...", "-", "E&xit\tCTRL+X"}));
-    EXPECT_EQ(actionTexts(w.imageMenu()), (QStringList{"&Import", "&Export", "&Clear", "Flip &horizontal", "Flip &vertical"}));
+    EXPECT_EQ(actionTexts(w.imageMenu()), (QStringList{"&Import", "&Export", "&Clear", "Flip &horizontal", "Flip &vertical", "-",
+                                                        "Import &Palette ...", "Export P&alette ..."}));
     EXPECT_TRUE(w.openAction()->isEnabled());
     EXPECT_FALSE(w.saveAction()->isEnabled());
     EXPECT_FALSE(w.imageMenu()->menuAction()->isEnabled());
