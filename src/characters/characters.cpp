@@ -155,13 +155,8 @@ bool saveCharacterSprites(CharacterSet& set, RomBuffer& file, Notifier& notifier
 }
 
 bool saveCharacterSprites(CharacterSet& set, const std::string& path, const RomState& rom, Notifier& notifier) {
-    bool refused = false;
-    const bool ok = rewriteRomFile(path, rom.romHasHeader, [&](RomBuffer& file) {
-        refused = !saveCharacterSprites(set, file, notifier);
-        return !refused;
-    });
-    if (!ok && !refused) notifier.notify(MessageKind::Warning, kMsgCharacterSaveError);
-    return ok;
+    return saveFamilyToFile(path, rom.romHasHeader, notifier, kMsgCharacterSaveError,
+                            [&](RomBuffer& file) { return saveCharacterSprites(set, file, notifier); });
 }
 
 void syncTileStore(CharacterSet& set, CharacterSprites& ch) {

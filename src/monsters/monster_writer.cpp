@@ -233,24 +233,14 @@ bool saveMonstersToRom(MonsterGraphics& mg, int currentEntry, RomBuffer& file, N
 }
 
 bool saveMonsterGraphics(MonsterGraphics& mg, const std::string& path, const RomState& rom, Notifier& notifier) {
-    bool refused = false;
-    const bool ok = rewriteRomFile(path, rom.romHasHeader, [&](RomBuffer& file) {
-        refused = !saveMonsterGraphics(mg, file, notifier);
-        return !refused;
-    });
-    if (!ok && !refused) notifier.notify(MessageKind::Warning, kMsgMonsterSaveError);
-    return ok;
+    return saveFamilyToFile(path, rom.romHasHeader, notifier, kMsgMonsterSaveError,
+                            [&](RomBuffer& file) { return saveMonsterGraphics(mg, file, notifier); });
 }
 
 bool saveMonstersToRom(MonsterGraphics& mg, int currentEntry, const std::string& path, const RomState& rom,
                        Notifier& notifier) {
-    bool refused = false;
-    const bool ok = rewriteRomFile(path, rom.romHasHeader, [&](RomBuffer& file) {
-        refused = !saveMonstersToRom(mg, currentEntry, file, notifier);
-        return !refused;
-    });
-    if (!ok && !refused) notifier.notify(MessageKind::Warning, kMsgMonsterSaveError);
-    return ok;
+    return saveFamilyToFile(path, rom.romHasHeader, notifier, kMsgMonsterSaveError,
+                            [&](RomBuffer& file) { return saveMonstersToRom(mg, currentEntry, file, notifier); });
 }
 
 } // namespace morvi

@@ -116,13 +116,8 @@ bool savePortraits(PortraitSet& set, RomBuffer& file, Notifier& notifier) {
 }
 
 bool savePortraits(PortraitSet& set, const std::string& path, const RomState& rom, Notifier& notifier) {
-    bool refused = false;
-    const bool ok = rewriteRomFile(path, rom.romHasHeader, [&](RomBuffer& file) {
-        refused = !savePortraits(set, file, notifier);
-        return !refused;
-    });
-    if (!ok && !refused) notifier.notify(MessageKind::Warning, kMsgPortraitSaveError);
-    return ok;
+    return saveFamilyToFile(path, rom.romHasHeader, notifier, kMsgPortraitSaveError,
+                            [&](RomBuffer& file) { return savePortraits(set, file, notifier); });
 }
 
 void setPortraitPalette(PortraitSet& set, PortraitRecord& record, int n) {

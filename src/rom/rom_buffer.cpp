@@ -14,4 +14,15 @@ bool rewriteRomFile(const std::string& path, bool hasHeader, const std::function
     return replaceFileContents(path, copy, disk).ok;
 }
 
+bool saveFamilyToFile(const std::string& path, bool hasHeader, Notifier& notifier, const char* failure,
+                      const std::function<bool(RomBuffer&)>& write) {
+    bool refused = false;
+    const bool ok = rewriteRomFile(path, hasHeader, [&](RomBuffer& file) {
+        refused = !write(file);
+        return !refused;
+    });
+    if (!ok && !refused) notifier.notify(MessageKind::Warning, failure);
+    return ok;
+}
+
 } // namespace morvi

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "rom/notifier.h"
 #include "rom/rom_bytes.h"
 
 namespace morvi {
@@ -50,5 +51,9 @@ namespace morvi {
 // place whole (see replaceFileContents). False when the file cannot be read, write refuses, or
 // the new file cannot be put in place; the file is then as it was.
 bool rewriteRomFile(const std::string& path, bool hasHeader, const std::function<bool(RomBuffer&)>& write);
+// The same for a family writer, which reports its own refusals: any other failure (the file
+// could not be read or put in place) is reported to the notifier as `failure`.
+bool saveFamilyToFile(const std::string& path, bool hasHeader, Notifier& notifier, const char* failure,
+                      const std::function<bool(RomBuffer&)>& write);
 
 } // namespace morvi
