@@ -536,12 +536,11 @@ void PictureTab::commitWrites(const QString& label, std::vector<morvi::PixelWrit
         return;
     }
     // Writing pixels touches the picture's own chunks only: the step keeps just those.
-    const bool changed = applyEdit(label, [&] {
-        const bool c = writePixels(writes);
-        if (c) dataEdited();
-        return c;
+    applyEdit(label, [&] {
+        const bool changed = writePixels(writes);
+        if (changed) dataEdited();
+        return changed;
     }, morvi::pictureChunkIds(ws(), family(), place().picture));
-    (void)changed;
     redrawPage();
 }
 
