@@ -61,9 +61,9 @@ std::string describeError(std::error_code error) {
     return text;
 }
 
-bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::error_code& error) {
+bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::error_code& error, const char* mode) {
     errno = 0;
-    std::FILE* file = openFile(path, "rb");
+    std::FILE* file = openFile(path, mode);
     if (!file) {
         error = lastError();
         return false;

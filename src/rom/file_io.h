@@ -24,8 +24,10 @@ std::string describeError(std::error_code error);
 // The reason errno gives now (an unknown one when errno is 0).
 std::error_code lastError();
 
-// Reads a whole file; on failure the reason is in error.
-bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::error_code& error);
+// Reads a whole file, opened with `mode` ("r+b" refuses one that cannot be written); on
+// failure the reason is in error.
+bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::error_code& error,
+                   const char* mode = "rb");
 
 // The points at which replacing a file changes something on the disk. A save asks its steps
 // before each of them: an error makes that step fail as if the system had refused it, and tests

@@ -6,30 +6,15 @@
 
 namespace morvi {
 
-namespace {
-
-bool readOpened(std::FILE* file, std::vector<std::uint8_t>& out) {
-    if (!file) return false;
-    bool ok = std::fseek(file, 0, SEEK_END) == 0;
-    long size = ok ? std::ftell(file) : -1;
-    ok = ok && size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
-    if (ok) {
-        out.resize(std::size_t(size));
-        ok = std::fread(out.data(), 1, out.size(), file) == out.size();
-    }
-    std::fclose(file);
-    return ok;
-}
-
-} // namespace
-
 bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
-    return readOpened(openFile(path, "rb"), out);
+    std::error_code ignored;
+    return readWholeFile(path, out, ignored);
 }
 
 bool readRomFile(const std::string& path, std::vector<std::uint8_t>& out) {
     // For reading and writing, as the editor opens a ROM: one it cannot write is refused.
-    return readOpened(openFile(path, "r+b"), out);
+    std::error_code ignored;
+    return readWholeFile(path, out, ignored, "r+b");
 }
 
 bool writeWholeFile(const std::string& path, std::span<const std::uint8_t> data) {
