@@ -41,6 +41,7 @@ public:
     QString openFile(QWidget*, const FileRequest&) override { return {}; }
     QString saveFile(QWidget*, const FileRequest&) override { return {}; }
     bool importFile(QWidget*, const ImportRequest&) override { return false; }
+    std::optional<QColor> chooseColor(QWidget*, const QColor&, const QString&) override { return std::nullopt; }
 };
 
 struct Editor {

@@ -26,4 +26,19 @@ std::vector<PaletteColor> targetPalette(const Workspace& ws, PaletteTarget targe
 // palette that cannot be edited (Esper Terra's fixed one).
 bool setTargetPalette(Workspace& ws, PaletteTarget target, std::span<const PaletteColor> colors, std::string& error);
 
+// Puts the picture's colours in a new order: new colour k is old colour order[k], for a
+// permutation of 0 to n-1 (n the picture's colour count). The pixels of every picture that
+// shows the palette are renumbered to match, so each looks as before, except where colour 0
+// (always transparent) takes part. A monster entry whose 16 colours only half overlap the moved
+// ones follows as far as its colours allow. False, changing nothing, for an order that is not
+// a permutation or a fixed palette.
+bool reorderTargetPalette(Workspace& ws, PaletteTarget target, std::span<const int> order, std::string& error);
+// The orders for dragging swatch `from` onto swatch `to`: the two trade places, or (moveColor)
+// `from` goes to `to`'s place and the colours between shift by one.
+std::vector<int> swapOrder(int count, int from, int to);
+std::vector<int> moveOrder(int count, int from, int to);
+// Bit k set when the picture uses colour k (the monster entry's picture, the portrait, every
+// sprite of the character).
+std::uint32_t colorsUsed(const Workspace& ws, PaletteTarget target);
+
 } // namespace morvi

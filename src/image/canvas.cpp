@@ -111,7 +111,8 @@ void drawCanvasGrid(Surface& surface, GridMode mode, int minMagnification, int m
     for (int h = 0; h <= loopH; h += t) horizontal(h - oy < 0 ? wrap + h - oy : h - oy);
 }
 
-void drawPaletteStrip(Surface& surface, std::span<const PaletteColor> colors, int swatchWidth, int current) {
+void drawPaletteStrip(Surface& surface, std::span<const PaletteColor> colors, int swatchWidth, int current,
+                      std::uint32_t unused) {
     surface.resize(kStripWidth, kStripHeight);
     if (swatchWidth < 3) return;
     const std::uint32_t white = rgb32(255, 255, 255), black = rgb32(0, 0, 0);
@@ -124,6 +125,13 @@ void drawPaletteStrip(Surface& surface, std::span<const PaletteColor> colors, in
                 const bool edge = x == left || x == right || y == 0 || y == kStripHeight - 1;
                 surface.set(x, y, edge ? border : inside);
             }
+        if (c < 32 && (unused >> c & 1u)) {
+            const PaletteColor& k = colors[std::size_t(c)];
+            const bool light = k.red * 3 + k.green * 6 + k.blue > 1280;
+            const int side = std::min(7, swatchWidth - 2);
+            for (int d = 0; d < side; ++d)
+                for (int x = right - 1 - d; x < right; ++x) surface.set(x, kStripHeight - side - 1 + d, light ? black : white);
+        }
     }
 }
 

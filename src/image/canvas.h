@@ -31,6 +31,9 @@ constexpr int kStripHeight = 30;
 // The palette strip: one swatch per colour, swatchWidth pixels wide and the strip's height, with
 // a one-pixel border (white around the current colour, black around the others) and the colour
 // inside. The surface becomes kStripWidth x kStripHeight; what the swatches leave is black.
-void drawPaletteStrip(Surface& surface, std::span<const PaletteColor> colors, int swatchWidth, int current);
+// A swatch whose bit is set in `unused` carries a small triangle in its lower right corner, in
+// black or white, whichever stands out from the colour.
+void drawPaletteStrip(Surface& surface, std::span<const PaletteColor> colors, int swatchWidth, int current,
+                      std::uint32_t unused = 0);
 
 } // namespace morvi

@@ -221,6 +221,14 @@ TEST(PaletteStrip, FramesTheCurrentSwatchInWhiteAndFillsEachWithItsColour) {
     EXPECT_EQ(strip.at(270, 0), white);
     EXPECT_EQ(strip.at(280, 10), sixteen[15].toRgb32());
     EXPECT_EQ(strip.at(269, 10), black);
+
+    // Unused colours carry a corner mark that stands out from them; used ones do not.
+    sixteen[3] = makeColor(248, 248, 248);
+    drawPaletteStrip(strip, sixteen, 18, 0, 1u << 2 | 1u << 3);
+    EXPECT_EQ(strip.at(2 * 18 + 16, 28), white) << "dark swatch 2: white mark";
+    EXPECT_EQ(strip.at(3 * 18 + 16, 28), black) << "light swatch 3: black mark";
+    EXPECT_EQ(strip.at(3 * 18 + 10, 28), sixteen[3].toRgb32()) << "the mark keeps to the corner";
+    EXPECT_EQ(strip.at(4 * 18 + 16, 28), sixteen[4].toRgb32());
 }
 
 TEST(IndexedImage, RemapKeepsTransparencyAndTakesExactThenNearestColours) {

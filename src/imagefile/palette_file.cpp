@@ -283,4 +283,80 @@ bool savePaletteFile(const std::string& path, std::span<const PaletteColor> colo
     return writeReplacing(path, [&](const std::string& temp) { return writeWholeFile(temp, bytes); });
 }
 
+std::string hexColorText(PaletteColor c) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", c.red, c.green, c.blue);
+    return text;
+}
+
+namespace {
+
+std::string_view trimmed(std::string_view t) {
+    while (!t.empty() && std::isspace(static_cast<unsigned char>(t.front()))) t.remove_prefix(1);
+    while (!t.empty() && std::isspace(static_cast<unsigned char>(t.back()))) t.remove_suffix(1);
+    return t;
+}
+
+bool allHex(std::string_view t) {
+    return !t.empty() && std::all_of(t.begin(), t.end(), [](char ch) { return std::isxdigit(static_cast<unsigned char>(ch)); });
+}
+
+} // namespace
+
+std::optional<PaletteColor> parseHexColor(std::string_view text) {
+    text = trimmed(text);
+    if (!text.empty() && text.front() == '#') text.remove_prefix(1);
+    if (text.size() != 6 || !allHex(text)) return std::nullopt;
+    unsigned v = 0;
+    std::from_chars(text.data(), text.data() + text.size(), v, 16);
+    return makeColor(std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v));
+}
+
+std::uint16_t snesWord(PaletteColor c) {
+    const auto [low, high] = colorToSnes(c);
+    return std::uint16_t(low | (high << 8));
+}
+
+PaletteColor colorOfSnesWord(std::uint16_t word) { return colorFromSnes(std::uint8_t(word), std::uint8_t(word >> 8)); }
+
+std::string snesWordText(std::uint16_t word) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", unsigned(word));
+    return text;
+}
+
+std::optional<std::uint16_t> parseSnesWord(std::string_view text) {
+    text = trimmed(text);
+    if (!text.empty() && text.front() == '$') text.remove_prefix(1);
+    else if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
+    if (text.size() > 4 || !allHex(text)) return std::nullopt;
+    unsigned v = 0;
+    std::from_chars(text.data(), text.data() + text.size(), v, 16);
+    if (v > 0x7FFF) return std::nullopt;
+    return std::uint16_t(v);
+}
+
+PaletteRead readPaletteText(std::string_view text) {
+    if (text.size() > kMaxPaletteFileBytes) return fail("the text is far too long for a palette");
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    if (isText({bytes, text.size()})) {
+        const auto lines = linesOf({bytes, text.size()});
+        if (!lines.empty() && (lines[0] == "JASC-PAL" || lines[0].rfind("GIMP", 0) == 0)) return readPalette({bytes, text.size()});
+    }
+    PaletteRead r;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = text.find_first_of(" \t\r\n,;", at);
+        const std::string_view token = text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
+        at = end == std::string_view::npos ? text.size() : end + 1;
+        if (token.empty()) continue;
+        const auto c = parseHexColor(token);
+        if (!c) return fail("\"" + std::string(token.substr(0, 20)) + "\" is not a colour \"#rrggbb\"");
+        if (r.colors.size() == kMaxPaletteFileColors) return fail("it holds more than 256 colours");
+        r.colors.push_back(*c);
+    }
+    if (r.colors.empty()) return fail("it has no colours");
+    return r;
+}
+
 } // namespace morvi

@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "image/indexed_image.h"
@@ -43,5 +44,21 @@ bool savePaletteFile(const std::string& path, std::span<const PaletteColor> colo
 inline PaletteColor snesRounded(PaletteColor c) {
     return makeColor(std::uint8_t(c.red & 0xF8), std::uint8_t(c.green & 0xF8), std::uint8_t(c.blue & 0xF8));
 }
+
+// --- a colour as text, for the colour fields, the clipboard and the status bar ---
+// "#rrggbb" in lower case.
+std::string hexColorText(PaletteColor c);
+// "#rrggbb" or "rrggbb" (either case, blanks around allowed); nullopt for anything else.
+std::optional<PaletteColor> parseHexColor(std::string_view text);
+// The 15-bit colour word the game stores (blue in the top five bits, red in the low five).
+std::uint16_t snesWord(PaletteColor c);
+PaletteColor colorOfSnesWord(std::uint16_t word);
+// "7FFF": four upper-case hex digits, as a hex editor shows the word.
+std::string snesWordText(std::uint16_t word);
+// One to four hex digits, optionally after "$" or "0x", up to 7FFF; nullopt for anything else.
+std::optional<std::uint16_t> parseSnesWord(std::string_view text);
+// A palette in text copied from anywhere: any of the text palette formats, or colours
+// "#rrggbb"/"rrggbb" separated by blanks, commas or semicolons.
+PaletteRead readPaletteText(std::string_view text);
 
 } // namespace morvi

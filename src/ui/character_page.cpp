@@ -43,7 +43,7 @@ morvi::CharacterSprites& CharacterPage::character() const {
 
 QSize CharacterPage::magnifiedSize() const { return QSize(morvi::kSpriteWidth, morvi::kSpriteHeight); }
 
-bool CharacterPage::colorEditable() const { return m_currentColor != 0 && m_character != morvi::kEsperTerra; }
+bool CharacterPage::colorEditable(int k) const { return k != 0 && m_character != morvi::kEsperTerra; }
 
 void CharacterPage::romLoaded() {
     m_loaded = true;

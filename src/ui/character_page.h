@@ -39,7 +39,7 @@ protected:
     std::vector<std::uint8_t> pictureState() const override;
     std::vector<morvi::PaletteColor> stripColors() const override;
     int colorCount() const override { return 16; }
-    bool colorEditable() const override;
+    bool colorEditable(int k) const override;
     ImportLimits importLimits() const override;
     QString importTitle() const override;
     std::vector<morvi::PaletteColor> currentPalette() const override;

@@ -8,7 +8,10 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -75,9 +78,7 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
     middle->addLayout(canvasGrid);
     m_mag = new MagnificationControl(this);
     middle->addWidget(m_mag);
-    m_strip = new SurfaceView(morvi::kStripWidth, morvi::kStripHeight, QStringLiteral("Palette"), this);
-    m_strip->setCursor(Qt::PointingHandCursor);
-    m_strip->setToolTip(QStringLiteral("Click a colour to draw with it and edit it"));
+    m_strip = new PaletteStrip(morvi::kStripWidth, morvi::kStripHeight, this);
     middle->addWidget(m_strip);
     middle->addStretch(1);
 
@@ -116,11 +117,14 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
     connect(m_colors, &ColorControls::transparentClicked, this, &PictureTab::transparentClicked);
     connect(m_colors, &ColorControls::sliderPressed, this, [this] { beginGroup(QStringLiteral("Palette colour")); });
     connect(m_colors, &ColorControls::sliderReleased, this, [this] { endGroup(); });
-    connect(m_strip, &SurfaceView::pressed, this, [this](QPoint at) {
-        if (!m_loaded) return;
-        const int c = at.x() / swatchWidth();
-        if (c >= 0 && c < colorCount()) setCurrentColor(c);
+    connect(m_colors, &ColorControls::colorEntered, this,
+            [this](morvi::PaletteColor c) { setPaletteColor(m_currentColor, c, QStringLiteral("Palette colour")); });
+    connect(m_strip, &PaletteStrip::chosen, this, [this](int k) {
+        if (m_loaded && k < colorCount()) setCurrentColor(k);
     });
+    connect(m_strip, &PaletteStrip::doubleClicked, this, &PictureTab::chooseColorInDialog);
+    connect(m_strip, &PaletteStrip::menuRequested, this, &PictureTab::showSwatchMenu);
+    connect(m_strip, &PaletteStrip::dropped, this, &PictureTab::reorderColors);
     connect(m_tools, &ToolButtons::toolChosen, this, &PictureTab::chooseTool);
     connect(m_mag, &MagnificationControl::changed, this, [this] { redrawPage(); });
 }
@@ -195,7 +199,7 @@ void PictureTab::setCurrentColor(int color) {
 }
 
 void PictureTab::updateColorControls() {
-    m_colors->setEditable(colorEditable(), m_currentColor == 0);
+    m_colors->setEditable(colorEditable(m_currentColor), m_currentColor == 0);
 }
 
 void PictureTab::renderCanvas(const morvi::IndexedImage& image, morvi::GridClip clip) {
@@ -219,7 +223,9 @@ void PictureTab::renderPreview(const morvi::IndexedImage& image, int width, int 
 }
 
 void PictureTab::renderStrip(std::span<const morvi::PaletteColor> colors) {
-    morvi::drawPaletteStrip(m_strip->surface(), colors, swatchWidth(), m_currentColor);
+    m_strip->setSwatches(swatchWidth(), colorCount());
+    const std::uint32_t used = morvi::colorsUsed(ws(), {family(), place().picture});
+    morvi::drawPaletteStrip(m_strip->surface(), colors, swatchWidth(), m_currentColor, ~used);
     m_strip->update();
 }
 
@@ -247,11 +253,118 @@ void PictureTab::paintPalette() {
     renderStrip(colors);
     const morvi::PaletteColor c = std::size_t(m_currentColor) < colors.size() ? colors[std::size_t(m_currentColor)] : morvi::PaletteColor{};
     m_colors->setValues(c.red / 8, c.green / 8, c.blue / 8);
+    m_colors->setColor(c);
+}
+
+bool PictureTab::setPaletteColor(int k, morvi::PaletteColor color, const QString& label) {
+    if (!m_loaded) return false;
+    return edit(label, [&] {
+        morvi::PaletteColor* stored = colorEditable(k) ? paletteEntry(k) : nullptr;
+        const morvi::PaletteColor rounded = morvi::snesRounded(color);
+        if (!stored || *stored == rounded) return false;
+        *stored = rounded;
+        paletteEdited();
+        return true;
+    });
+}
+
+void PictureTab::chooseColorInDialog(int k) {
+    if (!m_loaded || k < 0 || k >= colorCount() || !colorEditable(k)) return;
+    if (k != m_currentColor) setCurrentColor(k);
+    const std::vector<morvi::PaletteColor> colors = stripColors();
+    const morvi::PaletteColor c = std::size_t(k) < colors.size() ? colors[std::size_t(k)] : morvi::PaletteColor{};
+    const auto chosen = m_context.prompts.chooseColor(window(), QColor(c.red, c.green, c.blue), QStringLiteral("Colour %1").arg(k));
+    if (!chosen) return;
+    setPaletteColor(k, morvi::makeColor(std::uint8_t(chosen->red()), std::uint8_t(chosen->green()), std::uint8_t(chosen->blue())),
+                    QStringLiteral("Palette colour"));
+}
+
+void PictureTab::showSwatchMenu(int k, QPoint globalPos) {
+    if (!m_loaded || k < 0 || k >= colorCount()) return;
+    if (m_swatchMenu) m_swatchMenu->deleteLater();
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setAccessibleName(QStringLiteral("Colour %1").arg(k));
+    menu->addAction(QStringLiteral("Copy colour"), this, [this, k] { copyColor(k); });
+    QAction* paste = menu->addAction(QStringLiteral("Paste colour"), this, [this, k] { pasteColor(k); });
+    paste->setEnabled(colorEditable(k));
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Copy palette"), this, [this] { copyPalette(); });
+    menu->addAction(QStringLiteral("Paste palette"), this, [this] { pastePalette(); });
+    m_swatchMenu = menu;
+    menu->popup(globalPos);
+}
+
+void PictureTab::copyColor(int k) const {
+    const std::vector<morvi::PaletteColor> colors = stripColors();
+    if (k < 0 || std::size_t(k) >= colors.size()) return;
+    QGuiApplication::clipboard()->setText(QString::fromStdString(morvi::hexColorText(colors[std::size_t(k)])));
+}
+
+bool PictureTab::pasteColor(int k) {
+    const QString text = QGuiApplication::clipboard()->text();
+    const auto color = morvi::parseHexColor(text.left(64).toStdString());
+    if (!color) {
+        m_context.prompts.message(QStringLiteral("The clipboard holds no colour \"#rrggbb\"."), Icon::Warning);
+        return false;
+    }
+    return setPaletteColor(k, *color, QStringLiteral("Paste Colour"));
+}
+
+void PictureTab::copyPalette() const {
+    if (!m_loaded) return;
+    QString text;
+    for (const morvi::PaletteColor& c : morvi::targetPalette(ws(), {family(), place().picture}))
+        text += QString::fromStdString(morvi::hexColorText(c)) + QLatin1Char('\n');
+    QGuiApplication::clipboard()->setText(text);
+}
+
+bool PictureTab::pastePalette() {
+    if (!m_loaded) return false;
+    const morvi::PaletteRead read = morvi::readPaletteText(QGuiApplication::clipboard()->text().toStdString());
+    if (!read.ok()) {
+        m_context.prompts.message(QStringLiteral("The clipboard holds no palette: ") + QString::fromStdString(read.error) + QLatin1Char('.'),
+                                  Icon::Warning);
+        return false;
+    }
+    return applyPalette(QStringLiteral("Paste Palette"), read.colors);
+}
+
+bool PictureTab::applyPalette(const QString& label, std::span<const morvi::PaletteColor> colors) {
+    const morvi::PaletteTarget target{family(), place().picture};
+    std::string why;
+    const bool changed = edit(label, [&] {
+        const auto before = morvi::targetPalette(ws(), target);
+        if (!morvi::setTargetPalette(ws(), target, colors, why)) return false;
+        return before != morvi::targetPalette(ws(), target);
+    });
+    if (!why.empty())
+        m_context.prompts.message(QStringLiteral("The palette was not changed: ") + QString::fromStdString(why) + QLatin1Char('.'), Icon::Warning);
+    return changed;
+}
+
+bool PictureTab::reorderColors(int from, int to, bool move) {
+    const int n = colorCount();
+    if (!m_loaded || from < 0 || to < 0 || from >= n || to >= n || from == to) return false;
+    cancelGesture();
+    const morvi::PaletteTarget target{family(), place().picture};
+    const std::vector<int> order = move ? morvi::moveOrder(n, from, to) : morvi::swapOrder(n, from, to);
+    std::string why;
+    const bool changed = edit(move ? QStringLiteral("Move Colour") : QStringLiteral("Swap Colours"),
+                              [&] { return morvi::reorderTargetPalette(ws(), target, order, why); });
+    if (!why.empty()) {
+        m_context.prompts.message(QStringLiteral("The colours were not reordered: ") + QString::fromStdString(why) + QLatin1Char('.'), Icon::Warning);
+        return false;
+    }
+    // The dragged colour stays the current one, in its new place.
+    setCurrentColor(to);
+    updateColorControls();
+    return changed;
 }
 
 void PictureTab::sliderMoved(int channel, int value) {
     edit(QStringLiteral("Palette colour"), [&] {
-        morvi::PaletteColor* color = colorEditable() ? paletteEntry(m_currentColor) : nullptr;
+        morvi::PaletteColor* color = colorEditable(m_currentColor) ? paletteEntry(m_currentColor) : nullptr;
         if (!color || !setChannel(*color, channel, value)) return false;
         paletteEdited();
         return true;
@@ -261,7 +374,7 @@ void PictureTab::sliderMoved(int channel, int value) {
 void PictureTab::transparentClicked() {
     const int k = m_currentColor;
     edit(QStringLiteral("Transparent"), [&] {
-        if (k == 0 || !colorEditable()) return false;
+        if (k == 0 || !colorEditable(k)) return false;
         swapWithTransparent(k);
         return true;
     });
@@ -570,14 +683,7 @@ void PictureTab::importPalette() {
         m_context.prompts.message(QString::fromStdString(read.error), Icon::Warning);
         return;
     }
-    const morvi::PaletteTarget target{family(), place().picture};
-    std::string why;
-    edit(QStringLiteral("Import Palette"), [&] {
-        const auto before = morvi::targetPalette(ws(), target);
-        if (!morvi::setTargetPalette(ws(), target, read.colors, why)) return false;
-        return before != morvi::targetPalette(ws(), target);
-    });
-    if (!why.empty()) m_context.prompts.message(QStringLiteral("The palette was not imported: ") + QString::fromStdString(why) + QLatin1Char('.'), Icon::Warning);
+    applyPalette(QStringLiteral("Import Palette"), read.colors);
 }
 
 void PictureTab::exportPalette() {

@@ -4,6 +4,7 @@
 // magnification control and the column of buttons; the import chooser with its preview panel,
 // the export dialog and the copy list, each run the same way on every page.
 #include <QDialog>
+#include <QMenu>
 #include <QPointer>
 #include <functional>
 #include <optional>
@@ -20,6 +21,7 @@
 
 class QComboBox;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QScrollBar;
 class QImage;
@@ -45,7 +47,7 @@ public:
 
     CanvasView* canvas() const { return m_canvas; }
     SurfaceView* preview() const { return m_preview; }
-    SurfaceView* strip() const { return m_strip; }
+    PaletteStrip* strip() const { return m_strip; }
     ColorControls* colorControls() const { return m_colors; }
     ToolButtons* tools() const { return m_tools; }
     MagnificationControl* magnification() const { return m_mag; }
@@ -66,6 +68,21 @@ public:
     // and to palette files (every picture sharing it changes with it).
     void importPalette();
     void exportPalette();
+    // --- one colour of the palette, and the palette as a whole, in and out ---
+    // Sets colour k (five bits a channel kept) as one step; false when it did not change.
+    bool setPaletteColor(int k, morvi::PaletteColor color, const QString& label);
+    // Double click on a swatch: the colour dialog for it.
+    void chooseColorInDialog(int k);
+    // The swatch's right-button menu: "Copy colour", "Paste colour", "Copy palette", "Paste palette".
+    void showSwatchMenu(int k, QPoint globalPos);
+    QMenu* swatchMenu() const { return m_swatchMenu; }
+    void copyColor(int k) const;
+    bool pasteColor(int k);
+    void copyPalette() const;
+    bool pastePalette();
+    // A swatch dropped onto another: the two trade places (or the first moves there), and every
+    // picture on the palette is renumbered so it looks the same.
+    bool reorderColors(int from, int to, bool move);
     // Ctrl + wheel, Ctrl++ and Ctrl+-: one step of magnification.
     void zoom(int steps);
     QPushButton* exitButton() const { return m_exit; }
@@ -124,8 +141,8 @@ protected:
     // Colours the strip shows, and how wide a swatch is.
     virtual int colorCount() const = 0;
     virtual int swatchWidth() const { return 18; }
-    // Whether the sliders may edit the current colour.
-    virtual bool colorEditable() const { return m_currentColor != 0; }
+    // Whether the sliders, the fields and the swatch commands may edit colour k.
+    virtual bool colorEditable(int k) const { return k != 0; }
 
     // --- helpers for the pages ---
     // One edit of the family (through applyEdit), then the page drawn again.
@@ -205,6 +222,8 @@ private:
     // The picture to render in place of `image`: the preview while a gesture runs on it.
     const morvi::IndexedImage& shown(const morvi::IndexedImage& image) const;
     void showDialog(QDialog* dialog);
+    // Fills the picture's palette from colors as one step; warns when it cannot be changed.
+    bool applyPalette(const QString& label, std::span<const morvi::PaletteColor> colors);
     void sliderMoved(int channel, int value);
     void transparentClicked();
     // Draws the gesture's preview into the canvas (and the preview, when it shows the same
@@ -218,7 +237,8 @@ private:
     std::optional<morvi::Point> m_lastPainted; // where Shift+click lines start
     SurfaceView* m_preview = nullptr;
     CanvasView* m_canvas = nullptr;
-    SurfaceView* m_strip = nullptr;
+    PaletteStrip* m_strip = nullptr;
+    QPointer<QMenu> m_swatchMenu;
     ColorControls* m_colors = nullptr;
     ToolButtons* m_tools = nullptr;
     MagnificationControl* m_mag = nullptr;

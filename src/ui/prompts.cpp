@@ -1,5 +1,6 @@
 #include "ui/prompts.h"
 
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -47,6 +48,12 @@ Answer QtPrompts::ask(const QString& text, Buttons buttons, Icon icon) {
 
 QString QtPrompts::openFile(QWidget* parent, const FileRequest& request) {
     return QFileDialog::getOpenFileName(parent, request.title, request.initialPath, request.filters.join(";;"));
+}
+
+std::optional<QColor> QtPrompts::chooseColor(QWidget* parent, const QColor& initial, const QString& title) {
+    const QColor chosen = QColorDialog::getColor(initial, parent, title);
+    if (!chosen.isValid()) return std::nullopt;
+    return chosen;
 }
 
 QString QtPrompts::saveFile(QWidget* parent, const FileRequest& request) {

@@ -2,9 +2,11 @@
 // Every message box, question and file chooser of the editor goes through Prompts. The editor
 // uses QtPrompts, which shows real dialogs; tests install a scripted one that records what was
 // asked and answers from a queue, so the whole editor can run under test without a person.
+#include <QColor>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 #include "image/surface.h"
 #include "rom/notifier.h"
@@ -57,6 +59,8 @@ public:
     virtual QString saveFile(QWidget* parent, const FileRequest& request) = 0;
     // Runs the import chooser until a file is accepted or the user cancels; true when accepted.
     virtual bool importFile(QWidget* parent, const ImportRequest& request) = 0;
+    // The platform's colour dialog, starting at `initial`; nullopt when cancelled.
+    virtual std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial, const QString& title) = 0;
 };
 
 class QtPrompts : public Prompts {
@@ -66,6 +70,7 @@ public:
     QString openFile(QWidget* parent, const FileRequest& request) override;
     QString saveFile(QWidget* parent, const FileRequest& request) override;
     bool importFile(QWidget* parent, const ImportRequest& request) override;
+    std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial, const QString& title) override;
 };
 
 // Hands the core's messages (save refusals, write failures) to the prompts.

@@ -31,6 +31,15 @@ QString ScriptedPrompts::openFile(QWidget*, const FileRequest& request) {
 
 QString ScriptedPrompts::saveFile(QWidget* parent, const FileRequest& request) { return openFile(parent, request); }
 
+std::optional<QColor> ScriptedPrompts::chooseColor(QWidget*, const QColor& initial, const QString& title) {
+    log.push_back({title, Icon::None, true});
+    colorDialogInitial.push_back(initial);
+    if (colors.empty()) return std::nullopt;
+    const auto answer = colors.front();
+    colors.pop_front();
+    return answer;
+}
+
 bool ScriptedPrompts::importFile(QWidget*, const ImportRequest& request) {
     lastImportTitle = request.title;
     while (!importFiles.empty()) {

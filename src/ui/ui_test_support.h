@@ -34,6 +34,8 @@ public:
     QString openFile(QWidget* parent, const FileRequest& request) override;
     QString saveFile(QWidget* parent, const FileRequest& request) override;
     bool importFile(QWidget* parent, const ImportRequest& request) override;
+    // Answers from `colors` (nullopt cancels; an empty queue cancels), logging the title.
+    std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial, const QString& title) override;
 
     QStringList texts() const;
     QString lastText() const { return log.empty() ? QString() : log.back().text; }
@@ -46,6 +48,8 @@ public:
     std::vector<FileRequest> fileRequests;
     std::vector<ImportPreview> previews; // the import panel for each file tried
     QString lastImportTitle;
+    std::deque<std::optional<QColor>> colors;
+    std::vector<QColor> colorDialogInitial; // the colour each colour dialog started from
 };
 
 // A scratch folder with the demo ROM, a workspace, scripted prompts and a main window.

@@ -1,5 +1,7 @@
 #include "ui/widgets.h"
 
+#include "imagefile/palette_file.h"
+
 #include <algorithm>
 
 #include <QAbstractItemView>
@@ -11,7 +13,11 @@
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QApplication>
 #include <QKeyEvent>
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QPainter>
@@ -80,6 +86,64 @@ void SurfaceView::paintEvent(QPaintEvent*) {
 
 void SurfaceView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit pressed(event->position().toPoint());
+}
+
+PaletteStrip::PaletteStrip(int width, int height, QWidget* parent)
+    : SurfaceView(width, height, QStringLiteral("Palette"), parent) {
+    setCursor(Qt::PointingHandCursor);
+    setToolTip(QStringLiteral("Click a colour to draw with it and edit it, double-click to choose it in a dialog, "
+                              "right-click to copy or paste. Drag a colour onto another to swap them (Ctrl: move it "
+                              "there); the pictures keep their look. A corner mark: not used by this picture"));
+}
+
+void PaletteStrip::setSwatches(int width, int count) {
+    m_swatchWidth = std::max(1, width);
+    m_count = count;
+}
+
+int PaletteStrip::swatchAt(QPoint at) const {
+    if (at.y() < 0 || at.y() >= height() || at.x() < 0) return -1;
+    const int k = at.x() / m_swatchWidth;
+    return k < m_count ? k : -1;
+}
+
+void PaletteStrip::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    m_pressAt = event->position().toPoint();
+    m_from = swatchAt(m_pressAt);
+    m_dragging = false;
+    emit pressed(m_pressAt);
+    if (m_from >= 0) emit chosen(m_from);
+}
+
+void PaletteStrip::mouseMoveEvent(QMouseEvent* event) {
+    if (m_from < 0 || !(event->buttons() & Qt::LeftButton)) return;
+    if (!m_dragging && (event->position().toPoint() - m_pressAt).manhattanLength() >= QApplication::startDragDistance()) {
+        m_dragging = true;
+        setCursor(Qt::ClosedHandCursor);
+    }
+}
+
+void PaletteStrip::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    const int from = m_from;
+    const bool dragged = m_dragging;
+    m_from = -1;
+    m_dragging = false;
+    setCursor(Qt::PointingHandCursor);
+    const int to = swatchAt(event->position().toPoint());
+    if (dragged && from >= 0 && to >= 0 && to != from) emit dropped(from, to, event->modifiers() & Qt::ControlModifier);
+}
+
+void PaletteStrip::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    const int k = swatchAt(event->position().toPoint());
+    if (k >= 0) emit doubleClicked(k);
+}
+
+void PaletteStrip::contextMenuEvent(QContextMenuEvent* event) {
+    const int k = swatchAt(event->pos());
+    if (k >= 0) emit menuRequested(k, event->globalPos());
 }
 
 CanvasView::CanvasView(QWidget* parent) : SurfaceView(256, 256, QStringLiteral("Canvas"), parent) {
@@ -185,6 +249,63 @@ ColorControls::ColorControls(QWidget* parent) : QWidget(parent) {
     m_transparent = new QCheckBox(QStringLiteral("Transparent"), this);
     grid->addWidget(m_transparent, 3, 0, 1, 3);
     connect(m_transparent, &QCheckBox::clicked, this, [this] { emit transparentClicked(); });
+
+    // The current colour typed as "#rrggbb" or as the game's 15-bit word.
+    const struct {
+        const char* label;
+        const char* tip;
+    } fields[2] = {{"Hex", "The colour as #rrggbb; Enter sets it (five bits a channel are kept)"},
+                   {"SNES", "The colour as the game stores it, a 15-bit word in hex (7FFF is white); Enter sets it"}};
+    for (int f = 0; f < 2; ++f) {
+        auto* label = new QLabel(QString::fromLatin1(fields[f].label), this);
+        auto* edit = new QLineEdit(this);
+        edit->setAccessibleName(QString::fromLatin1(fields[f].label));
+        edit->setToolTip(QString::fromLatin1(fields[f].tip));
+        edit->setMaxLength(f == 0 ? 9 : 6);
+        label->setBuddy(edit);
+        grid->addWidget(label, 4 + f, 0);
+        grid->addWidget(edit, 4 + f, 1, 1, 2);
+        m_fields[std::size_t(f)] = edit;
+        connect(edit, &QLineEdit::textEdited, this, [this, f] { markField(f, !fieldColor(f)); });
+        connect(edit, &QLineEdit::returnPressed, this, [this, f] {
+            const auto color = fieldColor(f);
+            markField(f, !color);
+            if (color) emit colorEntered(*color);
+        });
+    }
+    setStyleSheet(QStringLiteral("QLineEdit[invalid=\"true\"] { background: #ffd8d8; color: #a00000; }"));
+}
+
+std::optional<morvi::PaletteColor> ColorControls::fieldColor(int field) const {
+    const std::string text = m_fields[std::size_t(field)]->text().toStdString();
+    if (field == 0) return morvi::parseHexColor(text);
+    const auto word = morvi::parseSnesWord(text);
+    if (!word) return std::nullopt;
+    return morvi::colorOfSnesWord(*word);
+}
+
+void ColorControls::markField(int field, bool invalid) {
+    QLineEdit* edit = m_fields[std::size_t(field)];
+    if (edit->property("invalid").toBool() == invalid) return;
+    edit->setProperty("invalid", invalid);
+    edit->setAccessibleDescription(invalid ? (field == 0 ? QStringLiteral("Not a colour #rrggbb") : QStringLiteral("Not a colour word 0000 to 7FFF"))
+                                           : QString());
+    edit->style()->unpolish(edit);
+    edit->style()->polish(edit);
+}
+
+bool ColorControls::fieldInvalid(int field) const { return m_fields[std::size_t(field)]->property("invalid").toBool(); }
+
+void ColorControls::setColor(morvi::PaletteColor color) {
+    const QString texts[2] = {QString::fromStdString(morvi::hexColorText(color)),
+                              QString::fromStdString(morvi::snesWordText(morvi::snesWord(color)))};
+    for (int f = 0; f < 2; ++f) {
+        QLineEdit* edit = m_fields[std::size_t(f)];
+        // What the user is typing stays until Enter or until the field loses the focus.
+        if (edit->hasFocus() && edit->isModified()) continue;
+        if (edit->text() != texts[f]) edit->setText(texts[f]);
+        markField(f, false);
+    }
 }
 
 void ColorControls::setValues(int red, int green, int blue) {
@@ -198,6 +319,7 @@ void ColorControls::setValues(int red, int green, int blue) {
 
 void ColorControls::setEditable(bool editable, bool transparentChecked) {
     for (auto* s : m_sliders) s->setEnabled(editable);
+    for (auto* f : m_fields) f->setEnabled(editable);
     m_transparent->setEnabled(editable);
     QSignalBlocker quiet(m_transparent);
     m_transparent->setChecked(transparentChecked);

@@ -6,12 +6,16 @@
 #include <QCursor>
 #include <QWidget>
 #include <array>
+#include <optional>
+
+#include "image/indexed_image.h"
 
 #include "image/surface.h"
 #include "ui/tools.h"
 
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QSlider;
 class QSpinBox;
 class QToolButton;
@@ -51,6 +55,40 @@ protected:
 
 private:
     morvi::Surface m_surface;
+};
+
+// The palette strip: a click chooses a swatch, a double click asks to edit it, the right button
+// asks for its menu, and a drag from one swatch onto another asks to swap them (or, with Ctrl
+// held at the drop, to move the first into the other's place).
+class PaletteStrip : public SurfaceView {
+    Q_OBJECT
+public:
+    PaletteStrip(int width, int height, QWidget* parent = nullptr);
+    // How wide a swatch is and how many there are, to tell which one a point is on.
+    void setSwatches(int width, int count);
+    // The swatch under a strip point, or -1.
+    int swatchAt(QPoint at) const;
+    bool dragging() const { return m_dragging; }
+
+signals:
+    void chosen(int swatch);
+    void doubleClicked(int swatch);
+    void menuRequested(int swatch, QPoint globalPos);
+    void dropped(int from, int to, bool move);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    int m_swatchWidth = 18;
+    int m_count = 16;
+    int m_from = -1;
+    QPoint m_pressAt;
+    bool m_dragging = false;
 };
 
 // One report of the canvas: a press, a move while a button is held, or the release, in canvas
@@ -111,14 +149,23 @@ public:
     QSlider* slider(int channel) const { return m_sliders[std::size_t(channel)]; }
     QLabel* valueLabel(int channel) const { return m_values[std::size_t(channel)]; }
     QCheckBox* transparentBox() const { return m_transparent; }
+    // The "Hex" (0) and "SNES" (1) fields: they show the colour given here (unless the user is
+    // typing in one), mark a value that is not a colour, and report a good one on Enter.
+    QLineEdit* field(int f) const { return m_fields[std::size_t(f)]; }
+    void setColor(morvi::PaletteColor color);
+    bool fieldInvalid(int f) const;
 
 signals:
     void channelMoved(int channel, int value); // 0 red, 1 green, 2 blue
     void sliderPressed();
     void sliderReleased();
     void transparentClicked();
+    void colorEntered(morvi::PaletteColor color);
 
 private:
+    std::optional<morvi::PaletteColor> fieldColor(int field) const;
+    void markField(int field, bool invalid);
+    std::array<QLineEdit*, 2> m_fields{};
     std::array<QSlider*, 3> m_sliders{};
     std::array<QLabel*, 3> m_values{};
     QCheckBox* m_transparent = nullptr;
