@@ -227,7 +227,7 @@ TEST(PaletteStrip, FramesTheCurrentSwatchInWhiteAndFillsEachWithItsColour) {
     drawPaletteStrip(strip, sixteen, 18, 0, 1u << 2 | 1u << 3);
     EXPECT_EQ(strip.at(2 * 18 + 16, 28), white) << "dark swatch 2: white mark";
     EXPECT_EQ(strip.at(3 * 18 + 16, 28), black) << "light swatch 3: black mark";
-    EXPECT_EQ(strip.at(3 * 18 + 10, 28), sixteen[3].toRgb32()) << "the mark keeps to the corner";
+    EXPECT_EQ(strip.at(3 * 18 + 8, 28), sixteen[3].toRgb32()) << "the mark keeps to the corner";
     EXPECT_EQ(strip.at(4 * 18 + 16, 28), sixteen[4].toRgb32());
 }
 

@@ -106,6 +106,13 @@ TEST(ColourEntry, HexAndSnesFieldsSetTheColourInOneStepAndRefuseBadValues) {
         EXPECT_FALSE(page->colorControls()->fieldInvalid(1));
         EXPECT_EQ(colour(page, 3), morvi::makeColor(248, 0, 0));
 
+        // Ctrl+Z in the field undoes the editor's step, not the field's typing.
+        h.activate();
+        hex->setFocus();
+        QTest::keyClick(hex, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(colour(page, 3), morvi::makeColor(8, 8, 8));
+        QTest::keyClick(hex, Qt::Key_Y, Qt::ControlModifier);
+        EXPECT_EQ(colour(page, 3), morvi::makeColor(248, 0, 0));
         for (int k = 0; k < 4; ++k) h.window->undo();
         EXPECT_EQ(colour(page, 3), old);
         EXPECT_EQ(hex->text(), QString::fromStdString(morvi::hexColorText(old)));

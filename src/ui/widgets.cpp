@@ -266,6 +266,7 @@ ColorControls::ColorControls(QWidget* parent) : QWidget(parent) {
         grid->addWidget(label, 4 + f, 0);
         grid->addWidget(edit, 4 + f, 1, 1, 2);
         m_fields[std::size_t(f)] = edit;
+        edit->installEventFilter(this);
         connect(edit, &QLineEdit::textEdited, this, [this, f] { markField(f, !fieldColor(f)); });
         connect(edit, &QLineEdit::returnPressed, this, [this, f] {
             const auto color = fieldColor(f);
@@ -274,6 +275,17 @@ ColorControls::ColorControls(QWidget* parent) : QWidget(parent) {
         });
     }
     setStyleSheet(QStringLiteral("QLineEdit[invalid=\"true\"] { background: #ffd8d8; color: #a00000; }"));
+}
+
+bool ColorControls::eventFilter(QObject* watched, QEvent* event) {
+    // Ctrl+Z and Ctrl+Y in a field undo and redo the editor's steps, as everywhere else on the
+    // page, rather than the field's own typing.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool ctrlY = key->key() == Qt::Key_Y && key->modifiers() == Qt::ControlModifier;
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) || ctrlY) return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 std::optional<morvi::PaletteColor> ColorControls::fieldColor(int field) const {

@@ -162,6 +162,9 @@ signals:
     void transparentClicked();
     void colorEntered(morvi::PaletteColor color);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     std::optional<morvi::PaletteColor> fieldColor(int field) const;
     void markField(int field, bool invalid);
