@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include "app/palette_target.h"
+#include "app/rom_session.h"
 #include "imagefile/palette_file.h"
+#include "ui/character_page.h"
 #include "ui/main_window.h"
 #include "ui/picture_tab.h"
 #include "ui/ui_test_support.h"
@@ -270,4 +272,33 @@ TEST(ColourEntry, TheStripMarksColoursThePictureDoesNotUse) {
     EXPECT_FALSE(marked(0)) << "the cleared rest";
     EXPECT_TRUE(marked(5));
     EXPECT_TRUE(marked(15));
+}
+
+TEST(ColourEntry, ATypedColourAndASwapSurviveSaveAndReopen) {
+    EditorHarness h;
+    h.openDemo();
+    std::vector<std::pair<std::vector<std::uint32_t>, std::vector<morvi::PaletteColor>>> expected;
+    for (int tab : kPages) {
+        PictureTab* page = openPage(h, tab);
+        click(page->strip(), swatchCentre(page, 2));
+        typeInto(page->colorControls()->field(1), QStringLiteral("03E0"));
+        drag(page->strip(), {swatchCentre(page, 2), swatchCentre(page, 7)});
+        expected.push_back({look(*page->editedPicture()), morvi::targetPalette(*h.ws, {page->family(), page->place().picture})});
+        EXPECT_EQ(expected.back().second[7], morvi::makeColor(0, 248, 0));
+    }
+    ASSERT_TRUE(h.window->saveRom());
+    auto again = morvi::Workspace::create();
+    ASSERT_TRUE(morvi::openRom(*again, h.romPath(), morvi::HeaderChoice::Detect).ok);
+    std::size_t i = 0;
+    for (int tab : kPages) {
+        PictureTab* page = openPage(h, tab);
+        const morvi::PaletteTarget t{page->family(), page->place().picture};
+        EXPECT_EQ(morvi::targetPalette(*again, t), expected[i].second) << tab;
+        const morvi::IndexedImage& reread = tab == kMonstersTab    ? again->monsters.entries[std::size_t(t.index)].image
+                                            : tab == kPortraitsTab ? again->portraits.portraits[std::size_t(t.index)].image
+                                                                   : again->characters.characters[std::size_t(t.index)]
+                                                                         .sprites[std::size_t(h.window->characterPage()->selectedSprite())];
+        EXPECT_EQ(look(reread), expected[i].first) << tab;
+        ++i;
+    }
 }
