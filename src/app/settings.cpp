@@ -30,4 +30,13 @@ std::string recentMenuText(int index, const std::string& path, std::size_t maxPa
     return "&" + std::to_string(index + 1) + " " + shown;
 }
 
+WindowSize startWindowSize(std::int32_t keptWidth, std::int32_t keptHeight, WindowSize available, WindowSize wanted,
+                           WindowSize minimum) {
+    const bool kept = keptWidth > 0 && keptHeight > 0;
+    WindowSize out = kept ? WindowSize{keptWidth, keptHeight} : wanted;
+    out.width = std::max(minimum.width, std::min(out.width, available.width));
+    out.height = std::max(minimum.height, std::min(out.height, available.height));
+    return out;
+}
+
 } // namespace morvi

@@ -23,6 +23,9 @@ struct Settings {
     std::int32_t xPos = 50;
     std::int32_t yPos = 50;
     std::uint8_t tab = 0;                // the page shown last: 0 Monsters .. 3 Characters
+    std::int32_t width = 0;              // the window's size when it closed; 0: none kept yet
+    std::int32_t height = 0;
+    std::uint8_t maximized = 0;
     std::vector<std::string> recentFiles; // most recent first, at most four
 
     // Puts path at the top of the list; an equal entry (byte for byte) moves up instead of
@@ -36,6 +39,15 @@ constexpr std::uint8_t lowByte(std::int64_t value) { return std::uint8_t(std::ui
 // Where the window goes: a saved coordinate that is negative or beyond the desktop's far edge
 // is replaced by 50.
 int placeWindowCoordinate(std::int32_t saved, int desktopEnd);
+
+// The window's size at the start: the kept one, or (none kept) the wanted one; either way no
+// larger than the screen's available area and no smaller than the minimum.
+struct WindowSize {
+    int width;
+    int height;
+};
+WindowSize startWindowSize(std::int32_t keptWidth, std::int32_t keptHeight, WindowSize available, WindowSize wanted,
+                           WindowSize minimum);
 
 // The menu text of recent entry i: "&<i+1> <path>", the path shortened in the middle when it is
 // longer than maxPathChars (the list itself keeps it whole).

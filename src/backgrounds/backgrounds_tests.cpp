@@ -271,6 +271,15 @@ TEST(Canvas, BackdropShowsThroughIndexZeroAndMagnificationMapsTheOrigin) {
     EXPECT_EQ(s.at(255, 255), rgb32(0, 200, 0)) << "beyond the image, the backdrop";
     drawMagnified(image, 4, s, 10, 2, &backdrop, 256, 256);
     EXPECT_EQ(s.at(5, 9), rgb32(0, 200, 0)) << "canvas (5, 9) shows image pixel (11, 4) of colour 5";
+    // A larger canvas: the backdrop repeats; a shifted picture starts at the shift.
+    Surface wide;
+    drawMagnified(image, 4, wide, 0, 0, &backdrop, 600, 300, 100, 20);
+    EXPECT_EQ(wide.at(356, 100), rgb32(0, 200, 47)) << "backdrop pixel (100, 100) again 256 to the right";
+    EXPECT_EQ(wide.at(99, 20), rgb32(0, 200, 0)) << "left of the picture: backdrop";
+    EXPECT_EQ(wide.at(100, 20), rgb32(30, 0, 0));
+    EXPECT_EQ(wide.at(103, 23), rgb32(30, 0, 0));
+    EXPECT_EQ(wide.at(100 + 44, 20 + 16), rgb32(0, 200, 0)) << "image pixel (11, 4)";
+    EXPECT_EQ(wide.at(259, 0), rgb32(0, 200, 1)) << "above it: backdrop pixel (3, 0), repeated";
     Surface bare;
     drawMagnified(image, 4, bare, 0, 0, nullptr, 256, 256);
     EXPECT_EQ(bare.at(255, 255), rgb32(0, 0, 0));
@@ -322,4 +331,18 @@ TEST(Canvas, PixelAndTileGrids) {
     EXPECT_NE(c.at(170, 0), kGridColor);
     EXPECT_EQ(c.at(0, 240), kGridColor);
     EXPECT_NE(c.at(0, 250), kGridColor);
+    // A shifted picture on a larger canvas: its grid starts at its corner and ends with it.
+    Surface big(600, 400);
+    drawCanvasGrid(big, GridMode::Pixel, 2, 4, 64, 64, 0, 0, GridClip::SquareExtent, 44, 72);
+    EXPECT_EQ(big.at(44, 72), kGridColor);
+    EXPECT_EQ(big.at(48, 80), kGridColor);
+    EXPECT_NE(big.at(43, 80), kGridColor);
+    EXPECT_EQ(big.at(44 + 256, 72 + 256), kGridColor);
+    EXPECT_NE(big.at(44 + 257, 72 + 100), kGridColor);
+    EXPECT_NE(big.at(44 + 100, 72 + 257), kGridColor);
+    Surface tiles(600, 400);
+    drawCanvasGrid(tiles, GridMode::Tile, 2, 4, 128, 128, 0, 0, GridClip::SquareExtent, 10, 0);
+    EXPECT_EQ(tiles.at(10 + 32, 5), kGridColor);
+    EXPECT_EQ(tiles.at(10 + 512, 5), kGridColor);
+    EXPECT_NE(tiles.at(10 + 544, 5), kGridColor) << "not past the picture";
 }

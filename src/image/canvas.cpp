@@ -57,7 +57,7 @@ void drawImage(const IndexedImage& image, Surface& surface, const IndexedImage* 
 }
 
 void drawMagnified(const IndexedImage& image, int m, Surface& surface, int originX, int originY,
-                   const IndexedImage* backdrop, int width, int height) {
+                   const IndexedImage* backdrop, int width, int height, int shiftX, int shiftY) {
     if (m < 1) m = 1;
     if (width == 0) width = m * image.width;
     if (height == 0) height = m * image.height;
@@ -66,30 +66,33 @@ void drawMagnified(const IndexedImage& image, int m, Surface& surface, int origi
     const auto colours = compositePalette(image, backdrop, true);
     const int n = image.colorCount;
     const bool hasPixels = image.hasPixels();
-    const bool backdropPixels = backdrop && backdrop->hasPixels();
+    const bool backdropPixels = backdrop && backdrop->hasPixels() && backdrop->width > 0 && backdrop->height > 0;
+    // Floor division, so canvas pixels left of or above a shifted picture fall outside it.
+    auto down = [m](int v) { return v >= 0 ? v / m : -((-v + m - 1) / m); };
     for (int y = 0; y < height; ++y) {
-        const int sy = originY + y / m;
+        const int sy = originY + down(y - shiftY);
         const bool rowInside = hasPixels && sy >= 0 && sy < image.height;
         std::uint32_t* out = &surface.pixels[std::size_t(y) * surface.width];
+        // A canvas larger than the backdrop shows it again, tile by tile.
+        const std::uint8_t* under = backdropPixels ? &backdrop->pixels[std::size_t(y % backdrop->height) * backdrop->width] : nullptr;
         for (int x = 0; x < width; ++x) {
-            const int sx = originX + x / m;
+            const int sx = originX + down(x - shiftX);
             std::uint8_t v = rowInside && sx >= 0 && sx < image.width ? image.pixels[std::size_t(sy) * image.width + sx] : 0;
-            if (v == 0 && backdrop) {
-                const bool under = backdropPixels && x < backdrop->width && y < backdrop->height;
-                v = std::uint8_t(n + (under ? backdrop->pixels[std::size_t(y) * backdrop->width + x] : 0));
-            }
+            if (v == 0 && backdrop) v = std::uint8_t(n + (under ? under[x % backdrop->width] : 0));
             out[x] = colours[v];
         }
     }
 }
 
 void drawCanvasGrid(Surface& surface, GridMode mode, int minMagnification, int m, int imageWidth, int imageHeight,
-                    int originX, int originY, GridClip clip) {
+                    int originX, int originY, GridClip clip, int shiftX, int shiftY) {
     if (mode == GridMode::None || m < minMagnification || m < 1) return;
-    const int extentW = std::min(m * imageWidth, kCanvasSide), extentH = std::min(m * imageHeight, kCanvasSide);
+    // The canvas is the surface; a shifted picture's grid starts at its own corner.
+    const int canvasW = std::max(0, surface.width - shiftX), canvasH = std::max(0, surface.height - shiftY);
+    const int extentW = std::min(m * imageWidth, canvasW), extentH = std::min(m * imageHeight, canvasH);
     auto plot = [&](int x, int y) {
         if (clip == GridClip::SpriteExtent && (x > extentW || y > extentH)) return;
-        if (surface.contains(x, y)) surface.set(x, y, kGridColor);
+        if (surface.contains(x + shiftX, y + shiftY)) surface.set(x + shiftX, y + shiftY, kGridColor);
     };
     auto vertical = [&](int x) {
         for (int y = 0; y <= extentH; ++y) plot(x, y);
@@ -97,18 +100,18 @@ void drawCanvasGrid(Surface& surface, GridMode mode, int minMagnification, int m
     auto horizontal = [&](int y) {
         for (int x = 0; x <= extentW; ++x) plot(x, y);
     };
-    const int loopW = clip == GridClip::SquareExtent ? extentW : kCanvasSide;
-    const int loopH = clip == GridClip::SquareExtent ? extentH : kCanvasSide;
+    const int loopW = clip == GridClip::SquareExtent ? extentW : canvasW;
+    const int loopH = clip == GridClip::SquareExtent ? extentH : canvasH;
     if (mode == GridMode::Pixel) {
         for (int p = 0; p <= loopW; p += m) vertical(p);
         for (int p = 0; p <= loopH; p += m) horizontal(p);
         return;
     }
     const int t = 8 * m;
-    const int wrap = kCanvasSide + t - (kCanvasSide % t);
+    const int wrapW = canvasW + t - (canvasW % t), wrapH = canvasH + t - (canvasH % t);
     const int ox = m * (((originX % 8) + 8) % 8), oy = m * (((originY % 8) + 8) % 8);
-    for (int h = 0; h <= loopW; h += t) vertical(h - ox < 0 ? wrap + h - ox : h - ox);
-    for (int h = 0; h <= loopH; h += t) horizontal(h - oy < 0 ? wrap + h - oy : h - oy);
+    for (int h = 0; h <= loopW; h += t) vertical(h - ox < 0 ? wrapW + h - ox : h - ox);
+    for (int h = 0; h <= loopH; h += t) horizontal(h - oy < 0 ? wrapH + h - oy : h - oy);
 }
 
 void drawPaletteStrip(Surface& surface, std::span<const PaletteColor> colors, int swatchWidth, int current,

@@ -9,6 +9,7 @@
 namespace morvi {
 
 constexpr std::uint32_t kGridColor = rgb32(136, 136, 136);
+// The smallest canvas, and the whole of it in the window of 685 x 490.
 constexpr int kCanvasSide = 256;
 
 enum class GridMode : int { None = 0, Pixel = 1, Tile = 2 };
@@ -20,11 +21,15 @@ enum class GridClip { SquareExtent, SpriteExtent };
 // a backdrop, index 0 shows the backdrop's pixel at the same place. The surface grows to fit.
 void drawImage(const IndexedImage& image, Surface& surface, const IndexedImage* backdrop, int width, int height);
 // Draws width x height canvas pixels (0: magnification x the image's size) showing the image
-// magnified from image pixel (originX, originY); the backdrop stays fixed under the canvas.
+// magnified from image pixel (originX, originY); the backdrop stays fixed under the canvas and
+// repeats beyond its size. A shift moves the picture's corner that many canvas pixels right and
+// down (a picture smaller than the canvas is shown in its middle).
 void drawMagnified(const IndexedImage& image, int magnification, Surface& surface, int originX, int originY,
-                   const IndexedImage* backdrop, int width, int height);
+                   const IndexedImage* backdrop, int width, int height, int shiftX = 0, int shiftY = 0);
+// The grid over the canvas, which is the whole surface, for a picture drawn with the same
+// origin and shift.
 void drawCanvasGrid(Surface& surface, GridMode mode, int minMagnification, int magnification, int imageWidth,
-                    int imageHeight, int originX, int originY, GridClip clip);
+                    int imageHeight, int originX, int originY, GridClip clip, int shiftX = 0, int shiftY = 0);
 
 constexpr int kStripWidth = 288;
 constexpr int kStripHeight = 30;

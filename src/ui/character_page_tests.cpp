@@ -33,7 +33,7 @@ struct CharacterFixture : ::testing::Test {
     morvi::CharacterSprites& character(int i) { return h.ws->characters.characters[std::size_t(i)]; }
     QPoint canvasPointOf(int x, int y) {
         const int m = page->magnification()->value();
-        return QPoint(x * m + m / 2, y * m + m / 2);
+        return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
     }
     EditorHarness h;
     CharacterPage* page = nullptr;
@@ -57,7 +57,8 @@ TEST_F(CharacterFixture, TheSheetSelectsSpritesAndFramesTheChosenOne) {
     for (int y = 0; y < 24; y += 5)
         for (int x = 0; x < 16; x += 3) {
             if (sprite.pixel(x, y) == 0) continue;
-            ASSERT_EQ(page->canvas()->surface().at(x * m + 1, y * m + 1), sprite.palette[sprite.pixel(x, y)].toRgb32());
+            const QPoint at = page->pictureShift() + QPoint(x * m + 1, y * m + 1);
+            ASSERT_EQ(page->canvas()->surface().at(at.x(), at.y()), sprite.palette[sprite.pixel(x, y)].toRgb32());
         }
     // Below the last row of sprites there is none: the selection stays.
     click(page->preview(), QPoint(20, 124));

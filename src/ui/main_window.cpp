@@ -46,13 +46,13 @@ QString recentText(int index, const std::string& path) {
 
 MainWindow::MainWindow(morvi::Workspace& ws, Prompts& prompts, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+                              Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       m_ws(ws), m_prompts(prompts), m_context{ws, prompts, m_history} {
     initResources();
     setWindowTitle(kCaption);
     setWindowIcon(QIcon(QStringLiteral(":/art/morvi-64.png")));
     setObjectName(QStringLiteral("mainWindow"));
-    setFixedSize(685, 490);
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
     setAcceptDrops(true);
     const QRect desktop = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->virtualGeometry()
                                                            : QRect(0, 0, 1920, 1080);
@@ -91,6 +91,20 @@ MainWindow::MainWindow(morvi::Workspace& ws, Prompts& prompts, QWidget* parent)
     });
     buildMenus();
     rebuildRecentMenu();
+    sizeWindow();
+}
+
+void MainWindow::sizeWindow() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
+    // With no size kept: room for a 128 x 128 picture at x4 (the canvas at 512 x 512), as the
+    // screen allows. The canvas is 256 x 256 in the smallest window.
+    const QSize wanted = minimumSizeHint().expandedTo(QSize(kMinimumWidth, kMinimumHeight)) + QSize(256, 256);
+    const morvi::Settings& s = m_ws.settings;
+    const morvi::WindowSize size = morvi::startWindowSize(s.width, s.height, {available.width(), available.height()},
+                                                          {wanted.width(), wanted.height()}, {kMinimumWidth, kMinimumHeight});
+    resize(size.width, size.height);
+    if (s.maximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 MainWindow::~MainWindow() = default;
@@ -468,6 +482,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     morvi::Settings& s = m_ws.settings;
     s.xPos = pos().x();
     s.yPos = pos().y();
+    // A maximised window keeps the size it had before, for when it is restored.
+    s.maximized = isMaximized() ? 1 : 0;
+    const QSize kept = isMaximized() || isFullScreen() ? normalGeometry().size() : size();
+    s.width = kept.width();
+    s.height = kept.height();
     saveSettings(s, pos());
     event->accept();
 }

@@ -30,6 +30,9 @@ class PromptNotifier;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
+    // The smallest window: the size of the program's original fixed window.
+    static constexpr int kMinimumWidth = 685;
+    static constexpr int kMinimumHeight = 490;
     MainWindow(morvi::Workspace& ws, Prompts& prompts, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -85,6 +88,8 @@ protected:
 
 private:
     void buildMenus();
+    // The size at the start: the kept one, or room for a 128 x 128 picture at x4.
+    void sizeWindow();
     void rebuildRecentMenu();
     bool confirmDiscard();
     void loadRom(const QString& path);

@@ -42,7 +42,7 @@ struct MonsterFixture : ::testing::Test {
     }
     QPoint canvasPointOf(int x, int y) {
         const int m = page->magnification()->value();
-        return QPoint(x * m + m / 2, y * m + m / 2);
+        return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
     }
     EditorHarness h;
     MonsterPage* page = nullptr;

@@ -63,8 +63,6 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
     m_vScroll->setAccessibleName(QStringLiteral("Scroll down"));
     m_hScroll->setPageStep(10);
     m_vScroll->setPageStep(10);
-    m_hScroll->setFixedWidth(256);
-    m_vScroll->setFixedHeight(256);
     // Hidden scroll bars keep their room, so the canvas does not move when they come and go.
     for (QScrollBar* bar : {m_hScroll, m_vScroll}) {
         QSizePolicy keep = bar->sizePolicy();
@@ -75,19 +73,24 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
     canvasGrid->addWidget(m_canvas, 0, 0);
     canvasGrid->addWidget(m_vScroll, 0, 1);
     canvasGrid->addWidget(m_hScroll, 1, 0);
-    middle->addLayout(canvasGrid);
+    middle->addLayout(canvasGrid, 1);
     m_mag = new MagnificationControl(this);
     middle->addWidget(m_mag);
     m_strip = new PaletteStrip(morvi::kStripWidth, morvi::kStripHeight, this);
     middle->addWidget(m_strip);
-    middle->addStretch(1);
 
-    auto* right = new QVBoxLayout;
+    // The tool column keeps its width however wide the window grows.
+    auto* rightColumn = new QWidget(this);
+    rightColumn->setFixedWidth(151);
+    auto* right = new QVBoxLayout(rightColumn);
+    right->setContentsMargins(0, 0, 0, 0);
     right->setSpacing(6);
     m_tools = new ToolButtons(this);
+    m_tools->setParent(rightColumn);
     right->addWidget(m_tools);
     middle->insertWidget(middle->indexOf(m_strip) + 1, m_tools->shapeBar());
-    m_colors = new ColorControls(this);
+    middle->setStretch(middle->count() - 1, 0);
+    m_colors = new ColorControls(rightColumn);
     right->addWidget(m_colors);
     right->addSpacing(6);
     m_buttons = new QVBoxLayout;
@@ -98,13 +101,13 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
     m_info->setSpacing(3);
     right->addLayout(m_info);
     right->addStretch(1);
-    m_exit = new QPushButton(QStringLiteral("Exit"), this);
+    m_exit = new QPushButton(QStringLiteral("Exit"), rightColumn);
     m_buttons->addWidget(m_exit);
     connect(m_exit, &QPushButton::clicked, this, &Tab::exitRequested);
 
     page->addLayout(m_left);
-    page->addLayout(middle);
-    page->addLayout(right, 1);
+    page->addLayout(middle, 1);
+    page->addWidget(rightColumn);
 
     connect(m_canvas, &CanvasView::gesture, this, &PictureTab::canvasEvent);
     connect(m_canvas, &CanvasView::hovered, this, [this](QPoint at) { emit pointerMoved(pictureAt(at)); });
@@ -113,6 +116,9 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
     connect(m_canvas, &CanvasView::toolKey, this, &PictureTab::chooseTool);
     connect(m_canvas, &CanvasView::mirrorKey, this, [this] { m_tools->mirrorButton()->toggle(); });
     connect(m_canvas, &CanvasView::cancelKey, this, &PictureTab::cancelGesture);
+    connect(m_canvas, &CanvasView::resized, this, [this] {
+        if (m_loaded) redrawPage();
+    });
     connect(m_colors, &ColorControls::channelMoved, this, &PictureTab::sliderMoved);
     connect(m_colors, &ColorControls::transparentClicked, this, &PictureTab::transparentClicked);
     connect(m_colors, &ColorControls::sliderPressed, this, [this] { beginGroup(QStringLiteral("Palette colour")); });
@@ -179,12 +185,19 @@ QPoint PictureTab::origin() const {
     return QPoint(m_hScroll->value(), m_vScroll->value());
 }
 
+QPoint PictureTab::pictureShift() const {
+    // A picture that fits the canvas along an axis sits in its middle there.
+    const int mag = magnificationValue();
+    const QSize size = magnifiedSize();
+    return QPoint(std::max(0, (m_canvas->width() - mag * size.width()) / 2), std::max(0, (m_canvas->height() - mag * size.height()) / 2));
+}
+
 void PictureTab::updateScrollRanges() {
     const int mag = magnificationValue();
     ws().settings.*m_magSetting = std::uint8_t(mag);
     const QSize size = magnifiedSize();
-    const int maxX = std::max(0, size.width() - morvi::kCanvasSide / mag);
-    const int maxY = std::max(0, size.height() - morvi::kCanvasSide / mag);
+    const int maxX = std::max(0, size.width() - m_canvas->width() / mag);
+    const int maxY = std::max(0, size.height() - m_canvas->height() / mag);
     for (auto [bar, max] : {std::pair{m_hScroll, maxX}, std::pair{m_vScroll, maxY}}) {
         QSignalBlocker quiet(bar);
         bar->setRange(0, max);
@@ -208,10 +221,12 @@ void PictureTab::renderCanvas(const morvi::IndexedImage& image, morvi::GridClip 
     const QPoint o = origin();
     const QSize size = magnifiedSize();
     morvi::Surface& s = m_canvas->surface();
-    morvi::drawMagnified(shown(image), mag, s, o.x(), o.y(), &ws().backgrounds.largeBackdrop, morvi::kCanvasSide,
-                         morvi::kCanvasSide);
+    const QPoint shift = pictureShift();
+    if (s.width != m_canvas->width() || s.height != m_canvas->height()) s.resize(m_canvas->width(), m_canvas->height());
+    morvi::drawMagnified(shown(image), mag, s, o.x(), o.y(), &ws().backgrounds.largeBackdrop, s.width, s.height, shift.x(),
+                         shift.y());
     morvi::drawCanvasGrid(s, morvi::GridMode(ws().settings.grid), ws().settings.gridMinMag, mag, size.width(),
-                          size.height(), o.x(), o.y(), clip);
+                          size.height(), o.x(), o.y(), clip, shift.x(), shift.y());
     m_canvas->update();
 }
 
@@ -522,7 +537,8 @@ QPoint PictureTab::pictureAt(QPoint canvasPoint) const {
     const int mag = magnificationValue();
     // Floor division, so points left of or above the canvas map outside the picture.
     auto down = [mag](int v) { return v >= 0 ? v / mag : -((-v + mag - 1) / mag); };
-    return origin() + QPoint(down(canvasPoint.x()), down(canvasPoint.y()));
+    const QPoint p = canvasPoint - pictureShift();
+    return origin() + QPoint(down(p.x()), down(p.y()));
 }
 
 std::vector<morvi::Point> PictureTab::mirrored(std::vector<morvi::Point> points) const {

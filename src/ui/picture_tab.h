@@ -97,6 +97,9 @@ public:
     void chooseTool(Tool tool);
     // The picture as the canvas shows it; null while there is none.
     virtual const morvi::IndexedImage* editedPicture() const = 0;
+    // Where the picture's corner sits on the canvas, in canvas pixels: a picture smaller than
+    // the canvas is shown in its middle.
+    QPoint pictureShift() const;
     // The picture pixel under a canvas point (it may lie outside the picture).
     QPoint pictureAt(QPoint canvasPoint) const;
     // What the canvas does with a press, move or release (the canvas's own reports end here).

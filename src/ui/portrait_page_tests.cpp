@@ -36,7 +36,7 @@ struct PortraitFixture : ::testing::Test {
     morvi::PortraitRecord& portrait(int i) { return h.ws->portraits.portraits[std::size_t(i)]; }
     QPoint canvasPointOf(int x, int y) {
         const int m = page->magnification()->value();
-        return QPoint(x * m + m / 2, y * m + m / 2);
+        return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
     }
     EditorHarness h;
     PortraitPage* page = nullptr;

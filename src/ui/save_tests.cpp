@@ -26,7 +26,7 @@ void editEveryPage(EditorHarness& h, int colour = 2) {
         auto* page = qobject_cast<PictureTab*>(h.window->currentPage());
         ASSERT_TRUE(page);
         click(page->strip(), QPoint(18 * colour + 5, 10));
-        drag(page->canvas(), {QPoint(3, 3), QPoint(30, 20)});
+        drag(page->canvas(), {page->pictureShift() + QPoint(3, 3), page->pictureShift() + QPoint(30, 20)});
     }
     for (Tab* page : {static_cast<Tab*>(h.window->monsterPage()), static_cast<Tab*>(h.window->portraitPage()),
                       static_cast<Tab*>(h.window->characterPage())})

@@ -40,6 +40,9 @@ morvi::Settings loadSettings() {
     readByte(store, "tab1Mag", s.tab1Mag);
     readByte(store, "tab3Mag", s.tab3Mag);
     readByte(store, "tab4Mag", s.tab4Mag);
+    readInt(store, "width", s.width);
+    readInt(store, "height", s.height);
+    readByte(store, "maximized", s.maximized);
     store.endGroup();
     store.beginGroup(QStringLiteral("Recent File List"));
     for (int i = 1; i <= morvi::kRecentFileCount; ++i) {
@@ -63,6 +66,9 @@ void saveSettings(const morvi::Settings& s, QPoint windowPosition) {
     store.setValue(QStringLiteral("tab1Mag"), int(s.tab1Mag));
     store.setValue(QStringLiteral("tab3Mag"), int(s.tab3Mag));
     store.setValue(QStringLiteral("tab4Mag"), int(s.tab4Mag));
+    store.setValue(QStringLiteral("width"), int(s.width));
+    store.setValue(QStringLiteral("height"), int(s.height));
+    store.setValue(QStringLiteral("maximized"), int(s.maximized));
     store.endGroup();
     store.beginGroup(QStringLiteral("Recent File List"));
     for (std::size_t i = 0; i < s.recentFiles.size(); ++i)

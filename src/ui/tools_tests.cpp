@@ -57,7 +57,7 @@ struct ToolsTest : ::testing::TestWithParam<int> {
     const morvi::IndexedImage& picture() const { return *page->editedPicture(); }
     int width() const { return picture().width; }
     int height() const { return picture().height; }
-    QPoint at(int x, int y) const { return QPoint(x * 4 + 2, y * 4 + 2); }
+    QPoint at(int x, int y) const { return page->pictureShift() + QPoint(x * 4 + 2, y * 4 + 2); }
     std::set<std::pair<int, int>> painted(std::uint8_t value) const {
         std::set<std::pair<int, int>> out;
         for (int y = 0; y < height(); ++y)
@@ -253,7 +253,7 @@ TEST(CharacterTools, AFillIsComputedOnTheSpriteAsShownAndReachesEverySpriteShari
     const morvi::IndexedImage before = set.characters[0].sprites[std::size_t(sprite)];
     const int m = page->magnification()->value();
     const int cx = 8 * (cell % 2) + 3, cy = 8 * (cell / 2) + 3;
-    QTest::mouseClick(page->canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(cx * m + 1, cy * m + 1));
+    QTest::mouseClick(page->canvas(), Qt::LeftButton, Qt::NoModifier, page->pictureShift() + QPoint(cx * m + 1, cy * m + 1));
     const auto area = morvi::floodFillPoints(before, {cx, cy});
     const morvi::IndexedImage& after = set.characters[0].sprites[std::size_t(sprite)];
     for (auto p : area) EXPECT_EQ(after.pixel(p.x, p.y), 7);

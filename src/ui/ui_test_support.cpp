@@ -7,7 +7,11 @@
 #include <gtest/gtest.h>
 
 #include "cli/demo_rom.h"
+#include "image/canvas.h"
+#include "ui/character_page.h"
 #include "ui/main_window.h"
+#include "ui/monster_page.h"
+#include "ui/portrait_page.h"
 
 namespace morvi::ui {
 
@@ -70,9 +74,26 @@ EditorHarness::EditorHarness(bool withHeader) : ws(morvi::Workspace::create()) {
     morvi::testing::writeFile(m_romPath, demoRomBytes(withHeader));
     notifier = std::make_unique<PromptNotifier>(prompts);
     ws->notifier = notifier.get();
+    // The smallest window, where the canvas is 256 x 256: the tests' pixel positions assume it.
+    ws->settings.width = MainWindow::kMinimumWidth;
+    ws->settings.height = MainWindow::kMinimumHeight;
     window = std::make_unique<MainWindow>(*ws, prompts);
+    pinCanvases(true);
     window->show();
     activate();
+}
+
+void EditorHarness::pinCanvases(bool pinned) {
+    for (PictureTab* page : {static_cast<PictureTab*>(window->monsterPage()), static_cast<PictureTab*>(window->portraitPage()),
+                             static_cast<PictureTab*>(window->characterPage())}) {
+        if (pinned) {
+            page->canvas()->setFixedSize(morvi::kCanvasSide, morvi::kCanvasSide);
+        } else {
+            page->canvas()->setMinimumSize(morvi::kCanvasSide, morvi::kCanvasSide);
+            page->canvas()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        }
+    }
+    QApplication::processEvents();
 }
 
 EditorHarness::~EditorHarness() {

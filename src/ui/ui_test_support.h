@@ -65,6 +65,10 @@ public:
     void activate();
     // The page's data as it is now counts as saved (as after Ctrl+S, without writing).
     void markSaved(class Tab* page);
+    // Pinned (as every harness starts), each page's canvas is the 256 x 256 of the original
+    // fixed window, whatever the window's size, so that tests of the pages' own rules can name
+    // canvas pixels; unpinned it grows with the window, as in the editor.
+    void pinCanvases(bool pinned);
 
     morvi::testing::TempDir dir;
     std::unique_ptr<morvi::Workspace> ws;

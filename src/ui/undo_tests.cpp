@@ -47,7 +47,7 @@ std::vector<std::uint8_t> savedBytes(EditorHarness& h, int currentEntry) {
 
 QPoint pixelPoint(PictureTab* page, int x, int y) {
     const int m = page->magnification()->value();
-    return QPoint(x * m + m / 2, y * m + m / 2);
+    return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
 }
 
 // A small picture file to import.

@@ -147,6 +147,10 @@ void PaletteStrip::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 CanvasView::CanvasView(QWidget* parent) : SurfaceView(256, 256, QStringLiteral("Canvas"), parent) {
+    // At least the 256 x 256 of the smallest window; larger windows give it the rest.
+    setMinimumSize(256, 256);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setCursor(toolCursor(Tool::Draw));
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
@@ -155,6 +159,12 @@ CanvasView::CanvasView(QWidget* parent) : SurfaceView(256, 256, QStringLiteral("
 }
 
 void CanvasView::setTool(Tool tool) { setCursor(toolCursor(tool)); }
+
+void CanvasView::resizeEvent(QResizeEvent* event) {
+    surface().resize(width(), height());
+    SurfaceView::resizeEvent(event);
+    emit resized();
+}
 
 void CanvasView::wheelEvent(QWheelEvent* event) {
     if (!(event->modifiers() & Qt::ControlModifier) || event->angleDelta().y() == 0) {

@@ -123,8 +123,11 @@ signals:
     void mirrorKey();
     // Esc: the gesture in progress is dropped.
     void cancelKey();
+    // The canvas took a new size (its surface has it already).
+    void resized();
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
