@@ -23,10 +23,16 @@ def write_png(path, w, h, px):
         f.write(png)
 
 
+# Every picture is drawn in its own coordinates; SCALE 2 draws the @2x version for screens with a
+# display scale of 2, from the same drawing.
+SCALE = 1
+
+
 class Canvas:
     def __init__(self, w, h):
-        self.w, self.h = w, h
-        self.px = [(0, 0, 0, 0)] * (w * h)
+        self.k = SCALE
+        self.w, self.h = w * self.k, h * self.k
+        self.px = [(0, 0, 0, 0)] * (self.w * self.h)
 
     def blend(self, x, y, rgba, cover=1.0):
         if not (0 <= x < self.w and 0 <= y < self.h) or cover <= 0:
@@ -44,7 +50,8 @@ class Canvas:
     def shape(self, inside, rgba, ss=4):
         for y in range(self.h):
             for x in range(self.w):
-                hits = sum(inside(x + (i + 0.5) / ss, y + (j + 0.5) / ss) for i in range(ss) for j in range(ss))
+                hits = sum(inside((x + (i + 0.5) / ss) / self.k, (y + (j + 0.5) / ss) / self.k)
+                           for i in range(ss) for j in range(ss))
                 self.blend(x, y, rgba, hits / (ss * ss))
 
     def polygon(self, pts, rgba):
@@ -64,6 +71,8 @@ class Canvas:
         self.shape(lambda x, y: x0 <= x < x1 and y0 <= y < y1, rgba)
 
     def save(self, name):
+        if self.k != 1:
+            name = name.replace(".png", "@%dx.png" % self.k)
         write_png(os.path.join(OUT, name), self.w, self.h, self.px)
 
 
@@ -226,10 +235,17 @@ def free_space_over():
 
 
 def main():
+    global SCALE
     os.makedirs(OUT, exist_ok=True)
     icon(32).save("morvi-32.png")
     icon(64).save("morvi-64.png")
     icon(128).save("morvi-128.png")
+    icon(256).save("morvi-256.png")
+    for SCALE in (1, 2):
+        draw_scaled()
+
+
+def draw_scaled():
     for name, tool in (("draw", pencil), ("erase", eraser), ("pick", dropper), ("fill", bucket)):
         cur = Canvas(32, 32)
         tool(cur, 32)

@@ -7,6 +7,7 @@
 #include "app/workspace.h"
 #include "ui/main_window.h"
 #include "ui/prompts.h"
+#include "ui/resources.h"
 #include "ui/screenshots.h"
 #include "ui/settings_store.h"
 
@@ -14,7 +15,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Quarnsby"));
     QCoreApplication::setApplicationName(QStringLiteral("morvi"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/morvi-128.png")));
+    QApplication::setWindowIcon(morvi::ui::programIcon());
     const QStringList args = QCoreApplication::arguments();
 
     auto ws = morvi::Workspace::create();

@@ -13,12 +13,14 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QVBoxLayout>
 
 #include "app/rom_session.h"
 #include "rom/patch.h"
 #include "app/workspace.h"
+#include "imagefile/palette_file.h"
 #include "ui/character_page.h"
 #include "ui/dialogs.h"
 #include "ui/monster_page.h"
@@ -50,7 +52,7 @@ MainWindow::MainWindow(morvi::Workspace& ws, Prompts& prompts, QWidget* parent)
       m_ws(ws), m_prompts(prompts), m_context{ws, prompts, m_history} {
     initResources();
     setWindowTitle(kCaption);
-    setWindowIcon(QIcon(QStringLiteral(":/art/morvi-64.png")));
+    setWindowIcon(programIcon());
     setObjectName(QStringLiteral("mainWindow"));
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     setAcceptDrops(true);
@@ -91,7 +93,66 @@ MainWindow::MainWindow(morvi::Workspace& ws, Prompts& prompts, QWidget* parent)
     });
     buildMenus();
     rebuildRecentMenu();
+    buildStatusBar();
     sizeWindow();
+}
+
+void MainWindow::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setSizeGripEnabled(true);
+    auto label = [this, bar](const QString& name, int minimumChars, bool permanent) {
+        auto* l = new QLabel(bar);
+        l->setAccessibleName(name);
+        if (minimumChars) l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QLatin1Char('8')) * minimumChars);
+        if (permanent) bar->addPermanentWidget(l);
+        else bar->addWidget(l, 1);
+        return l;
+    };
+    m_status.hint = label(QStringLiteral("Hint"), 0, false);
+    m_status.size = label(QStringLiteral("Shape size"), 9, true);
+    m_status.position = label(QStringLiteral("Pointer position"), 8, true);
+    m_status.tile = label(QStringLiteral("Tile"), 10, true);
+    m_status.index = label(QStringLiteral("Colour index"), 8, true);
+    m_status.color = label(QStringLiteral("Colour"), 14, true);
+    for (QLabel* l : {m_status.size, m_status.position, m_status.tile, m_status.index, m_status.color}) l->hide();
+    for (Tab* tab : pages()) {
+        auto* page = qobject_cast<PictureTab*>(tab);
+        if (!page) continue;
+        connect(page, &PictureTab::pointerMoved, this, [this, page](QPoint p) {
+            if (page == currentPage()) showPointer(page, p);
+        });
+        connect(page, &PictureTab::pointerLeft, this, [this, page] {
+            if (page == currentPage()) showPointer(page, std::nullopt);
+        });
+        connect(page, &PictureTab::toolChanged, this, [this, page] {
+            if (page == currentPage()) showPointer(page, std::nullopt);
+        });
+        connect(page, &PictureTab::shapeSized, this, [this](QSize size) {
+            m_status.size->setText(size.isEmpty() ? QString() : QStringLiteral("%1 x %2").arg(size.width()).arg(size.height()));
+            m_status.size->setVisible(!size.isEmpty());
+        });
+    }
+}
+
+void MainWindow::showPointer(PictureTab* page, std::optional<QPoint> at) {
+    const PictureTab::PixelInfo info = at ? page->pixelInfo(*at) : PictureTab::PixelInfo{};
+    if (!at || !info.inside) {
+        // Off the canvas, or beside the picture: the tool's hint.
+        // The pointer's texts make way for the whole hint.
+        for (QLabel* l : {m_status.position, m_status.tile, m_status.index, m_status.color}) {
+            l->clear();
+            l->hide();
+        }
+        m_status.hint->setText(QString::fromLatin1(toolInfo(page->currentTool()).hint));
+        return;
+    }
+    m_status.hint->clear();
+    for (QLabel* l : {m_status.position, m_status.tile, m_status.index, m_status.color}) l->show();
+    m_status.position->setText(QStringLiteral("%1, %2").arg(at->x()).arg(at->y()));
+    m_status.tile->setText(QStringLiteral("tile %1, %2").arg(at->x() / 8).arg(at->y() / 8));
+    m_status.index->setText(QStringLiteral("index %1").arg(info.index));
+    m_status.color->setText(QString::fromStdString(morvi::hexColorText(info.color)) + QStringLiteral("  $") +
+                            QString::fromStdString(morvi::snesWordText(morvi::snesWord(info.color))));
 }
 
 void MainWindow::sizeWindow() {
@@ -175,6 +236,17 @@ void MainWindow::buildMenus() {
     });
     pageCommand("Export P&alette ...", [](Tab* p) {
         if (auto* page = qobject_cast<PictureTab*>(p)) page->exportPalette();
+    });
+    m_imageMenu->addSeparator();
+    m_zoomFit = m_imageMenu->addAction(QStringLiteral("Zoom to &fit"));
+    m_zoomFit->setShortcut(QKeySequence(QStringLiteral("Ctrl+0")));
+    connect(m_zoomFit, &QAction::triggered, this, [this] {
+        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->zoomToFit();
+    });
+    m_actualSize = m_imageMenu->addAction(QStringLiteral("Actual si&ze"));
+    m_actualSize->setShortcut(QKeySequence(QStringLiteral("Ctrl+1")));
+    connect(m_actualSize, &QAction::triggered, this, [this] {
+        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->actualSize();
     });
     m_imageMenu->setEnabled(false);
     m_imageMenu->menuAction()->setEnabled(false);
@@ -393,7 +465,8 @@ Tab* MainWindow::pageOf(morvi::Family family) const {
 void MainWindow::updateEditMenu() {
     const bool loaded = !m_ws.rom.romPath.empty();
     const bool canUndo = loaded && m_history.canUndo(), canRedo = loaded && m_history.canRedo();
-    for (QAction* a : {m_copy, m_paste, m_zoomIn, m_zoomOut}) a->setEnabled(loaded);
+    for (QAction* a : {m_copy, m_paste, m_zoomIn, m_zoomOut, m_zoomFit, m_actualSize})
+        if (a) a->setEnabled(loaded);
     m_undo->setEnabled(canUndo);
     m_redo->setEnabled(canRedo);
     m_undo->setText(canUndo ? QStringLiteral("&Undo ") + QString::fromStdString(m_history.undoLabel()) : QStringLiteral("&Undo"));
@@ -438,6 +511,7 @@ void MainWindow::selectPage(int index) {
     if (!page) return;
     m_stack->setCurrentWidget(page);
     if (index == kMonstersTab || index == kEspersTab) m_monsterPage->selectFamily(index);
+    if (auto* picturePage = qobject_cast<PictureTab*>(page)) showPointer(picturePage, std::nullopt);
 }
 
 void MainWindow::showToolDialog(QDialog* dialog) {

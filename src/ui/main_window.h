@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 // The editor's main window: the File, Image and Options menus, the four tabs over the three
 // pages, opening and saving the ROM, and the close flow.
 #include <QDialog>
@@ -62,6 +63,19 @@ public:
     QAction* pasteAction() const { return m_paste; }
     QAction* zoomInAction() const { return m_zoomIn; }
     QAction* zoomOutAction() const { return m_zoomOut; }
+    QAction* zoomFitAction() const { return m_zoomFit; }
+    QAction* actualSizeAction() const { return m_actualSize; }
+    // The status bar's texts: the tool's hint, the shape's size, the pointer's picture position,
+    // its tile, the palette index under it and that colour.
+    struct StatusTexts {
+        QLabel* hint = nullptr;
+        QLabel* size = nullptr;
+        QLabel* position = nullptr;
+        QLabel* tile = nullptr;
+        QLabel* index = nullptr;
+        QLabel* color = nullptr;
+    };
+    const StatusTexts& statusTexts() const { return m_status; }
     QAction* redoAction() const { return m_redo; }
     morvi::EditHistory& history() { return m_history; }
     void undo();
@@ -90,6 +104,8 @@ private:
     void buildMenus();
     // The size at the start: the kept one, or room for a 128 x 128 picture at x4.
     void sizeWindow();
+    void buildStatusBar();
+    void showPointer(class PictureTab* page, std::optional<QPoint> at);
     void rebuildRecentMenu();
     bool confirmDiscard();
     void loadRom(const QString& path);
@@ -118,6 +134,9 @@ private:
     QAction* m_paste = nullptr;
     QAction* m_zoomIn = nullptr;
     QAction* m_zoomOut = nullptr;
+    QAction* m_zoomFit = nullptr;
+    QAction* m_actualSize = nullptr;
+    StatusTexts m_status;
     QAction* m_undo = nullptr;
     QAction* m_redo = nullptr;
     QAction* m_open = nullptr;

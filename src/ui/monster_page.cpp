@@ -1,5 +1,7 @@
 #include "ui/monster_page.h"
 
+#include <QIcon>
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -238,7 +240,9 @@ void MonsterPage::updateTexts() {
     const int free = morvi::freeSpace(ws().monsters);
     m_over = free < 0;
     if (!m_spaceIcon->property("over").isValid() || m_spaceIcon->property("over").toBool() != m_over) {
-        m_spaceIcon->setPixmap(QPixmap(m_over ? QStringLiteral(":/art/space-over.png") : QStringLiteral(":/art/space-ok.png")));
+        // Through QIcon, which takes the @2x picture on a screen scaled by 2.
+        m_spaceIcon->setPixmap(QIcon(m_over ? QStringLiteral(":/art/space-over.png") : QStringLiteral(":/art/space-ok.png"))
+                                   .pixmap(QSize(20, 20), m_spaceIcon->devicePixelRatioF()));
         m_spaceIcon->setToolTip(m_over ? QStringLiteral("Not enough room: the ROM cannot be saved like this")
                                        : QStringLiteral("The pictures fit into the ROM"));
         m_spaceIcon->setProperty("over", m_over);

@@ -1,5 +1,8 @@
 #include "ui/picture_tab.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include <QComboBox>
 #include <QFile>
 #include <QDir>
@@ -112,7 +115,8 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
     connect(m_canvas, &CanvasView::gesture, this, &PictureTab::canvasEvent);
     connect(m_canvas, &CanvasView::hovered, this, [this](QPoint at) { emit pointerMoved(pictureAt(at)); });
     connect(m_canvas, &CanvasView::left, this, &PictureTab::pointerLeft);
-    connect(m_canvas, &CanvasView::zoomRequested, this, &PictureTab::zoom);
+    connect(m_canvas, &CanvasView::zoomRequested, this, &PictureTab::zoomAround);
+    connect(m_mag, &MagnificationControl::fitRequested, this, &PictureTab::zoomToFit);
     connect(m_canvas, &CanvasView::toolKey, this, &PictureTab::chooseTool);
     connect(m_canvas, &CanvasView::mirrorKey, this, [this] { m_tools->mirrorButton()->toggle(); });
     connect(m_canvas, &CanvasView::cancelKey, this, &PictureTab::cancelGesture);
@@ -530,6 +534,7 @@ void PictureTab::chooseTool(Tool tool) {
     cancelGesture();
     m_tools->setCurrent(tool);
     m_canvas->setTool(tool);
+    emit toolChanged();
     redrawPage();
 }
 
@@ -639,6 +644,7 @@ void PictureTab::moveGesture(const CanvasEvent& event, morvi::Point at, bool sho
             break;
         }
         g.end = end;
+        emit shapeSized(QSize(std::abs(end.x - g.start.x) + 1, std::abs(end.y - g.start.y) + 1));
         g.writes = morvi::writesOf(mirrored(points), g.value, size.width(), size.height());
         if (show) updateOverlay(true);
     }
@@ -647,6 +653,7 @@ void PictureTab::moveGesture(const CanvasEvent& event, morvi::Point at, bool sho
 
 void PictureTab::finishGesture() {
     if (!m_gesture) return;
+    emit shapeSized(QSize());
     Gesture g = std::move(*m_gesture);
     m_gesture.reset();
     m_lastPainted = g.end;
@@ -655,6 +662,7 @@ void PictureTab::finishGesture() {
 
 void PictureTab::cancelGesture() {
     if (!m_gesture) return;
+    emit shapeSized(QSize());
     m_gesture.reset();
     showGesture();
 }
@@ -726,6 +734,47 @@ void PictureTab::exportPalette() {
 }
 
 void PictureTab::zoom(int steps) { m_mag->spinBox()->setValue(m_mag->spinBox()->value() + steps); }
+
+void PictureTab::zoomAround(int steps, QPoint canvasPoint) {
+    setMagnification(std::clamp(m_mag->value() + steps, m_mag->spinBox()->minimum(), m_mag->spinBox()->maximum()), canvasPoint);
+}
+
+void PictureTab::setMagnification(int magnification, std::optional<QPoint> keepAt) {
+    magnification = std::clamp(magnification, m_mag->spinBox()->minimum(), m_mag->spinBox()->maximum());
+    if (!m_loaded || magnification == m_mag->value()) return;
+    const QPoint kept = keepAt ? pictureAt(*keepAt) : QPoint();
+    m_mag->setValue(magnification);
+    updateScrollRanges();
+    if (keepAt) {
+        const int m = magnification;
+        auto down = [m](int v) { return v >= 0 ? v / m : -((-v + m - 1) / m); };
+        const QPoint p = *keepAt - pictureShift();
+        for (auto [bar, value] : {std::pair{m_hScroll, kept.x() - down(p.x())}, std::pair{m_vScroll, kept.y() - down(p.y())}}) {
+            QSignalBlocker quiet(bar);
+            bar->setValue(std::clamp(value, bar->minimum(), bar->maximum()));
+        }
+    }
+    redrawPage();
+}
+
+void PictureTab::zoomToFit() {
+    const QSize size = magnifiedSize();
+    if (!m_loaded || size.isEmpty()) return;
+    setMagnification(std::max(1, std::min(m_canvas->width() / size.width(), m_canvas->height() / size.height())));
+}
+
+void PictureTab::actualSize() { setMagnification(1); }
+
+PictureTab::PixelInfo PictureTab::pixelInfo(QPoint p) const {
+    PixelInfo info;
+    const morvi::IndexedImage* picture = editedPicture();
+    if (!m_loaded || !picture || !picture->hasPixels() || !picture->contains(p.x(), p.y())) return info;
+    info.inside = true;
+    info.index = shown(*picture).pixel(p.x(), p.y());
+    const std::vector<morvi::PaletteColor> colors = stripColors();
+    info.color = std::size_t(info.index) < colors.size() ? colors[std::size_t(info.index)] : picture->palette[std::size_t(info.index)];
+    return info;
+}
 
 QString PictureTab::defaultExportPath(const QString& name) const {
     const QString file = QStringLiteral("%1.png").arg(name);

@@ -83,8 +83,24 @@ public:
     // A swatch dropped onto another: the two trade places (or the first moves there), and every
     // picture on the palette is renumbered so it looks the same.
     bool reorderColors(int from, int to, bool move);
-    // Ctrl + wheel, Ctrl++ and Ctrl+-: one step of magnification.
+    // Ctrl++ and Ctrl+-: one step of magnification.
     void zoom(int steps);
+    // Ctrl + wheel: one step, the picture pixel under the canvas point staying under it.
+    void zoomAround(int steps, QPoint canvasPoint);
+    // "Zoom to fit" (Ctrl+0): the largest magnification (up to 20) that shows the whole picture;
+    // "Actual size" (Ctrl+1): x1.
+    void zoomToFit();
+    void actualSize();
+    // Sets the magnification; with a canvas point, the picture pixel under it stays there.
+    void setMagnification(int magnification, std::optional<QPoint> keepAt = std::nullopt);
+    // What the status bar tells of a picture pixel: whether it lies in the picture, its tile,
+    // its palette index and colour.
+    struct PixelInfo {
+        bool inside = false;
+        int index = 0;
+        morvi::PaletteColor color;
+    };
+    PixelInfo pixelInfo(QPoint picturePoint) const;
     QPushButton* exitButton() const { return m_exit; }
     QPushButton* importButton() const { return m_importButton; }
     QPushButton* copyButton() const { return m_copyButton; }
@@ -113,6 +129,10 @@ signals:
     // runs; pointerLeft when it leaves the canvas.
     void pointerMoved(QPoint picturePoint);
     void pointerLeft();
+    // The size of the shape being dragged, in picture pixels; an empty size when it ends.
+    void shapeSized(QSize size);
+    // Another tool was chosen.
+    void toolChanged();
 
 public:
     // The export dialog or copy list while one is open.

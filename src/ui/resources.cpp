@@ -11,4 +11,11 @@ void initResources() {
     (void)done;
 }
 
+QIcon programIcon() {
+    initResources();
+    QIcon icon;
+    for (int size : {32, 64, 128, 256}) icon.addFile(QStringLiteral(":/art/morvi-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 } // namespace morvi::ui

@@ -34,6 +34,9 @@ QPixmap withDialog(QWidget& window, QDialog& dialog) {
 
 bool grabScreenshots(morvi::Workspace& ws, Prompts& prompts, const QString& romPath, const QString& dir) {
     QDir().mkpath(dir);
+    // The pages in the smallest window; then the window at 1280 x 900.
+    ws.settings.width = MainWindow::kMinimumWidth;
+    ws.settings.height = MainWindow::kMinimumHeight;
     MainWindow window(ws, prompts);
     window.show();
     window.openRomPath(romPath);
@@ -60,6 +63,11 @@ bool grabScreenshots(morvi::Workspace& ws, Prompts& prompts, const QString& romP
                             morvi::ExportFileType::Png, false);
         ok = withDialog(window, dialog).save(QDir(dir).filePath(QStringLiteral("export-dialog.png"))) && ok;
     }
+    window.resize(1280, 900);
+    QApplication::processEvents();
+    window.monsterPage()->zoomToFit();
+    QApplication::processEvents();
+    ok = window.grab().save(QDir(dir).filePath(QStringLiteral("window-1280x900.png"))) && ok;
     return ok;
 }
 

@@ -60,7 +60,8 @@ TEST(MainWindow, StartsWithTheCaptionMenusAndNoTabs) {
     EXPECT_EQ(actionTexts(w.fileMenu()),
               (QStringList{"&Open ...\tCTRL+O", "&Save \tCTRL+S", "Create &Patch ...", "-", "E&xit\tCTRL+X"}));
     EXPECT_EQ(actionTexts(w.imageMenu()), (QStringList{"&Import", "&Export", "&Clear", "Flip &horizontal", "Flip &vertical", "-",
-                                                        "Import &Palette ...", "Export P&alette ..."}));
+                                                        "Import &Palette ...", "Export P&alette ...", "-", "Zoom to &fit",
+                                                        "Actual si&ze"}));
     EXPECT_TRUE(w.openAction()->isEnabled());
     EXPECT_FALSE(w.saveAction()->isEnabled());
     EXPECT_FALSE(w.imageMenu()->menuAction()->isEnabled());

@@ -1,5 +1,6 @@
 #include "ui/tools.h"
 
+#include <QGuiApplication>
 #include <QPixmap>
 #include <array>
 
@@ -38,8 +39,11 @@ const ToolInfo& toolInfo(Tool tool) {
 
 QCursor toolCursor(Tool tool) {
     const ToolInfo& t = toolInfo(tool);
-    const QPixmap art(QStringLiteral(":/art/cursor-%1.png").arg(QString::fromLatin1(t.art)));
+    // On a screen with a display scale above 1, the cursor drawn at twice the size.
+    const bool sharp = qGuiApp && qGuiApp->devicePixelRatio() > 1.0;
+    QPixmap art(QStringLiteral(":/art/cursor-%1%2.png").arg(QString::fromLatin1(t.art), sharp ? QStringLiteral("@2x") : QString()));
     if (art.isNull()) return QCursor(Qt::CrossCursor);
+    if (sharp) art.setDevicePixelRatio(2.0);
     return QCursor(art, t.hotspot.x(), t.hotspot.y());
 }
 

@@ -70,6 +70,8 @@ SurfaceView::SurfaceView(int width, int height, const QString& name, QWidget* pa
 
 void SurfaceView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    // On a scaled display every surface pixel becomes a block of screen pixels, never a blur.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (m_surface.width <= 0 || m_surface.height <= 0) {
         painter.fillRect(rect(), Qt::black);
         return;
@@ -171,7 +173,7 @@ void CanvasView::wheelEvent(QWheelEvent* event) {
         event->ignore();
         return;
     }
-    emit zoomRequested(event->angleDelta().y() > 0 ? 1 : -1);
+    emit zoomRequested(event->angleDelta().y() > 0 ? 1 : -1, event->position().toPoint());
     event->accept();
 }
 
@@ -418,12 +420,19 @@ MagnificationControl::MagnificationControl(QWidget* parent) : QWidget(parent) {
     row->setContentsMargins(0, 0, 0, 0);
     m_label = new QLabel(this);
     m_spin = new QSpinBox(this);
-    m_spin->setRange(2, 20);
+    // 1 is "Actual size"; the up-down control's own steps run as they always did.
+    m_spin->setRange(1, 20);
     m_spin->setAccessibleName(QStringLiteral("Magnification"));
     m_spin->setToolTip(QStringLiteral("Canvas pixels per picture pixel (Ctrl + wheel)"));
     m_label->setBuddy(m_spin);
     row->addWidget(m_label);
     row->addWidget(m_spin);
+    m_fit = new QToolButton(this);
+    m_fit->setText(QStringLiteral("Fit"));
+    m_fit->setAccessibleName(QStringLiteral("Zoom to fit"));
+    m_fit->setToolTip(QStringLiteral("Zoom to fit: the largest magnification that shows the whole picture (Ctrl+0)"));
+    row->addWidget(m_fit);
+    connect(m_fit, &QToolButton::clicked, this, &MagnificationControl::fitRequested);
     row->addStretch(1);
     connect(m_spin, &QSpinBox::valueChanged, this, [this](int v) {
         showValue(v);

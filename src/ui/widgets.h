@@ -115,8 +115,8 @@ signals:
     // The pointer over the canvas without a button held; left() when it goes.
     void hovered(QPoint at);
     void left();
-    // Ctrl + wheel: +1 to magnify, -1 to shrink.
-    void zoomRequested(int steps);
+    // Ctrl + wheel: +1 to magnify, -1 to shrink, around the canvas point under the pointer.
+    void zoomRequested(int steps, QPoint at);
     // The tools' keys (B, E, I, L, U, O, G) while the canvas has the focus.
     void toolKey(morvi::ui::Tool tool);
     // Shift+M.
@@ -204,7 +204,7 @@ private:
     Tool m_current = Tool::Draw;
 };
 
-// "Magnification: xN" with a spin box from 2 to 20.
+// "magnification: xN" with a spin box from 1 to 20 and the "Zoom to fit" button.
 class MagnificationControl : public QWidget {
     Q_OBJECT
 public:
@@ -213,14 +213,17 @@ public:
     void setValue(int magnification); // emits nothing
     QSpinBox* spinBox() const { return m_spin; }
     QLabel* label() const { return m_label; }
+    QToolButton* fitButton() const { return m_fit; }
 
 signals:
     void changed(int magnification);
+    void fitRequested();
 
 private:
     void showValue(int magnification);
     QLabel* m_label = nullptr;
     QSpinBox* m_spin = nullptr;
+    QToolButton* m_fit = nullptr;
 };
 
 } // namespace morvi::ui
