@@ -145,6 +145,27 @@ def rectangle_tool(c, s, ox=0, oy=0):
     c.shape(lambda x, y: ox + 9.5 * k <= x < ox + 22.5 * k and oy + 12.5 * k <= y < oy + 19.5 * k, (226, 232, 246, 255))
 
 
+def select_tool(c, s, ox=0, oy=0):
+    """A dashed frame, black and white, with an arrow of moving at its corner."""
+    k = s / 32
+    x0, y0, x1, y1 = 4, 6, 26, 24
+    c.rect(ox + x0 * k, oy + y0 * k, ox + x1 * k, oy + y1 * k, (255, 255, 255, 255))
+    c.rect(ox + (x0 + 2) * k, oy + (y0 + 2) * k, ox + (x1 - 2) * k, oy + (y1 - 2) * k, (0, 0, 0, 0))
+    c.shape(lambda x, y: (ox + (x0 + 2) * k <= x < ox + (x1 - 2) * k and oy + (y0 + 2) * k <= y < oy + (y1 - 2) * k), (0, 0, 0, 0))
+    # black dashes along the white frame
+    for t in range(x0, x1, 4):
+        c.rect(ox + t * k, oy + y0 * k, ox + min(t + 2, x1) * k, oy + (y0 + 2) * k, OUTLINE)
+        c.rect(ox + t * k, oy + (y1 - 2) * k, ox + min(t + 2, x1) * k, oy + y1 * k, OUTLINE)
+    for t in range(y0, y1, 4):
+        c.rect(ox + x0 * k, oy + t * k, ox + (x0 + 2) * k, oy + min(t + 2, y1) * k, OUTLINE)
+        c.rect(ox + (x1 - 2) * k, oy + t * k, ox + x1 * k, oy + min(t + 2, y1) * k, OUTLINE)
+    c.polygon([(ox + 18 * k, oy + 16 * k), (ox + 30 * k, oy + 22 * k), (ox + 25 * k, oy + 24 * k),
+               (ox + 28 * k, oy + 30 * k), (ox + 26 * k, oy + 31 * k), (ox + 23 * k, oy + 25 * k), (ox + 19 * k, oy + 28 * k)],
+              OUTLINE)
+    c.polygon([(ox + 19.5 * k, oy + 18 * k), (ox + 27.5 * k, oy + 22 * k), (ox + 24 * k, oy + 23.2 * k),
+               (ox + 19.8 * k, oy + 26 * k)], (255, 255, 255, 255))
+
+
 def ellipse_tool(c, s, ox=0, oy=0):
     k = s / 32
     cx, cy = ox + 16 * k, oy + 16 * k
@@ -252,7 +273,8 @@ def draw_scaled():
         cur.save("cursor-%s.png" % name)
         button(tool, False).save("tool-%s.png" % name)
         button(tool, True).save("tool-%s-current.png" % name)
-    for name, tool in (("line", line_tool), ("rectangle", rectangle_tool), ("ellipse", ellipse_tool)):
+    for name, tool in (("line", line_tool), ("rectangle", rectangle_tool), ("ellipse", ellipse_tool),
+                       ("select", select_tool)):
         crosshair(tool).save("cursor-%s.png" % name)
         button(tool, False).save("tool-%s.png" % name)
         button(tool, True).save("tool-%s-current.png" % name)

@@ -32,6 +32,7 @@ CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
     m_clearButton = addButton(QStringLiteral("Clear Sprite"), [this] { clearImage(); });
 
     connect(pictureList(), &QComboBox::currentIndexChanged, this, [this](int index) {
+        deselect(); // the selection lives on the sprite that was shown
         if (index >= 0) selectCharacter(index);
     });
     connect(preview(), &SurfaceView::pressed, this, &CharacterPage::sheetClicked);
@@ -73,6 +74,7 @@ void CharacterPage::sheetClicked(QPoint at) {
     if (!m_loaded) return;
     // Below the last row of sprites or beside the sheet there is no sprite: keep the current one.
     if (at.x() < 0 || at.y() < 0 || at.x() >= morvi::kSheetSide || at.y() >= kSheetRowsUsed) return;
+    deselect();
     m_sprite = kSpritesPerRow * (at.y() / morvi::kSpriteHeight) + at.x() / morvi::kSpriteWidth;
     redrawPage();
 }

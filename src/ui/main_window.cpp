@@ -199,11 +199,39 @@ void MainWindow::buildMenus() {
     m_copy->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
     m_paste = edit->addAction(QStringLiteral("&Paste picture"));
     m_paste->setShortcut(QKeySequence(QStringLiteral("Ctrl+V")));
+    m_cut = edit->addAction(QStringLiteral("Cu&t\tCtrl+X"));
+    m_delete = edit->addAction(QStringLiteral("&Delete"));
+    m_delete->setShortcut(QKeySequence(QKeySequence::Delete));
+    m_selectAll = edit->addAction(QStringLiteral("Select &All"));
+    m_selectAll->setShortcut(QKeySequence(QStringLiteral("Ctrl+A")));
+    m_deselect = edit->addAction(QStringLiteral("&Deselect"));
+    m_deselect->setShortcut(QKeySequence(QStringLiteral("Ctrl+D")));
+    // With a selection, copy and paste take regions of the picture; without, the whole picture.
     connect(m_copy, &QAction::triggered, this, [this] {
-        if (auto* page = qobject_cast<PictureTab*>(currentPage())) QGuiApplication::clipboard()->setImage(page->copyImage());
+        auto* page = qobject_cast<PictureTab*>(currentPage());
+        if (!page) return;
+        if (page->hasSelection()) QGuiApplication::clipboard()->setMimeData(page->copySelection());
+        else QGuiApplication::clipboard()->setImage(page->copyImage());
     });
     connect(m_paste, &QAction::triggered, this, [this] {
-        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->pasteImage(QGuiApplication::clipboard()->image());
+        auto* page = qobject_cast<PictureTab*>(currentPage());
+        if (!page) return;
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        const bool region = data && data->hasFormat(QString::fromLatin1(kRegionMimeType));
+        if (region || (page->hasSelection() && data && data->hasImage())) page->pasteRegion(data);
+        else page->pasteImage(QGuiApplication::clipboard()->image());
+    });
+    connect(m_cut, &QAction::triggered, this, [this] {
+        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->cutSelection();
+    });
+    connect(m_delete, &QAction::triggered, this, [this] {
+        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->deleteSelection();
+    });
+    connect(m_selectAll, &QAction::triggered, this, [this] {
+        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->selectAll();
+    });
+    connect(m_deselect, &QAction::triggered, this, [this] {
+        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->deselect();
     });
     edit->addSeparator();
     m_zoomIn = edit->addAction(QStringLiteral("Zoom &in"));
@@ -230,6 +258,14 @@ void MainWindow::buildMenus() {
     pageCommand("&Clear", [](Tab* p) { p->clearImage(); });
     pageCommand("Flip &horizontal", [](Tab* p) { p->flipImage(0); });
     pageCommand("Flip &vertical", [](Tab* p) { p->flipImage(1); });
+    m_rotateRight = m_imageMenu->addAction(QStringLiteral("Rotate 90° clockwise"));
+    m_rotateLeft = m_imageMenu->addAction(QStringLiteral("Rotate 90° anticlockwise"));
+    connect(m_rotateRight, &QAction::triggered, this, [this] {
+        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->rotateSelection(true);
+    });
+    connect(m_rotateLeft, &QAction::triggered, this, [this] {
+        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->rotateSelection(false);
+    });
     m_imageMenu->addSeparator();
     pageCommand("Import &Palette ...", [](Tab* p) {
         if (auto* page = qobject_cast<PictureTab*>(p)) page->importPalette();
@@ -313,6 +349,7 @@ void MainWindow::openRom(int source) {
 }
 
 void MainWindow::openRomPath(const QString& path) {
+    settlePages();
     if (!confirmDiscard()) return;
     loadRom(path);
 }
@@ -379,6 +416,7 @@ void MainWindow::firstRomLoaded(const morvi::RomBytes& rom) {
 }
 
 bool MainWindow::saveRom() {
+    settlePages();
     auto progress = std::make_unique<ProgressWindow>(this, QStringLiteral("Saving Final Fantasy III ROM ..."),
                                                      kSavingOffset);
     // The changed families are one transaction: all of them reach the file or none does.
@@ -465,7 +503,7 @@ Tab* MainWindow::pageOf(morvi::Family family) const {
 void MainWindow::updateEditMenu() {
     const bool loaded = !m_ws.rom.romPath.empty();
     const bool canUndo = loaded && m_history.canUndo(), canRedo = loaded && m_history.canRedo();
-    for (QAction* a : {m_copy, m_paste, m_zoomIn, m_zoomOut, m_zoomFit, m_actualSize})
+    for (QAction* a : {m_copy, m_paste, m_zoomIn, m_zoomOut, m_zoomFit, m_actualSize, m_cut, m_delete, m_selectAll, m_deselect})
         if (a) a->setEnabled(loaded);
     m_undo->setEnabled(canUndo);
     m_redo->setEnabled(canRedo);
@@ -473,13 +511,20 @@ void MainWindow::updateEditMenu() {
     m_redo->setText(canRedo ? QStringLiteral("&Redo ") + QString::fromStdString(m_history.redoLabel()) : QStringLiteral("&Redo"));
 }
 
+void MainWindow::settlePages() {
+    for (Tab* page : pages()) page->settle();
+}
+
 void MainWindow::undo() {
+    // A lifted selection is put down first; the undo then takes back that.
+    settlePages();
     const auto family = m_history.undoFamily();
     if (!family || m_history.open()) return;
     if (const auto place = m_history.undo(m_ws)) historyMoved(*family, *place);
 }
 
 void MainWindow::redo() {
+    settlePages();
     const auto family = m_history.redoFamily();
     if (!family || m_history.open()) return;
     if (const auto place = m_history.redo(m_ws)) historyMoved(*family, *place);
@@ -507,6 +552,8 @@ Tab* MainWindow::currentPage() const {
 
 void MainWindow::selectPage(int index) {
     m_ws.settings.tab = std::uint8_t(index);
+    // Leaving a page (or switching monsters and espers) puts its selection down.
+    if (auto* old = qobject_cast<PictureTab*>(m_stack->currentWidget())) old->deselect();
     Tab* page = currentPage();
     if (!page) return;
     m_stack->setCurrentWidget(page);
@@ -549,6 +596,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    settlePages();
     if (askSaveChanges()) {
         event->ignore();
         return;

@@ -105,6 +105,8 @@ private:
     // The size at the start: the kept one, or room for a 128 x 128 picture at x4.
     void sizeWindow();
     void buildStatusBar();
+    // Puts every page's lifted selection down.
+    void settlePages();
     void showPointer(class PictureTab* page, std::optional<QPoint> at);
     void rebuildRecentMenu();
     bool confirmDiscard();
@@ -135,6 +137,12 @@ private:
     QAction* m_zoomIn = nullptr;
     QAction* m_zoomOut = nullptr;
     QAction* m_zoomFit = nullptr;
+    QAction* m_cut = nullptr;
+    QAction* m_delete = nullptr;
+    QAction* m_selectAll = nullptr;
+    QAction* m_deselect = nullptr;
+    QAction* m_rotateRight = nullptr;
+    QAction* m_rotateLeft = nullptr;
     QAction* m_actualSize = nullptr;
     StatusTexts m_status;
     QAction* m_undo = nullptr;

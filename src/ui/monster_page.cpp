@@ -204,6 +204,7 @@ void MonsterPage::redraw() {
 }
 
 void MonsterPage::select() {
+    deselect(); // the selection lives on the entry that was shown
     auto& mg = ws().monsters;
     if (m_edited) {
         // Entries sharing the left entry's record or palette must show its edit.

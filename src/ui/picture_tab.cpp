@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -119,7 +120,16 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
     connect(m_mag, &MagnificationControl::fitRequested, this, &PictureTab::zoomToFit);
     connect(m_canvas, &CanvasView::toolKey, this, &PictureTab::chooseTool);
     connect(m_canvas, &CanvasView::mirrorKey, this, [this] { m_tools->mirrorButton()->toggle(); });
-    connect(m_canvas, &CanvasView::cancelKey, this, &PictureTab::cancelGesture);
+    connect(m_canvas, &CanvasView::cancelKey, this, [this] {
+        // Esc drops a shape being dragged, else takes a lifted selection back, else the selection.
+        if (m_gesture) cancelGesture();
+        else if (selectionLifted()) cancelLift();
+        else if (m_selection) deselect();
+    });
+    connect(m_canvas, &CanvasView::arrowKey, this, &PictureTab::moveSelection);
+    connect(m_canvas, &CanvasView::enterKey, this, &PictureTab::dropSelection);
+    connect(m_canvas, &CanvasView::deleteKey, this, &PictureTab::deleteSelection);
+    connect(m_canvas, &CanvasView::cutKey, this, &PictureTab::cutSelection);
     connect(m_canvas, &CanvasView::resized, this, [this] {
         if (m_loaded) redrawPage();
     });
@@ -142,11 +152,18 @@ PictureTab::PictureTab(EditorContext& context, QWidget* parent, int previewWidth
 morvi::Workspace& PictureTab::ws() const { return m_context.ws; }
 
 bool PictureTab::edit(const QString& label, const std::function<bool()>& change) {
+    // Any other edit puts a lifted selection down first.
+    dropSelection();
     const bool changed = applyEdit(label, [&] {
         const bool c = change();
         if (c) dataEdited();
         return c;
     });
+    // The picture may have shrunk under the selection.
+    if (m_selection && editedPicture()) {
+        m_selection->rect = morvi::intersected(m_selection->rect, {0, 0, editedPicture()->width, editedPicture()->height});
+        if (m_selection->rect.empty()) m_selection.reset();
+    }
     redrawPage();
     return changed;
 }
@@ -231,6 +248,12 @@ void PictureTab::renderCanvas(const morvi::IndexedImage& image, morvi::GridClip 
                          shift.y());
     morvi::drawCanvasGrid(s, morvi::GridMode(ws().settings.grid), ws().settings.gridMinMag, mag, size.width(),
                           size.height(), o.x(), o.y(), clip, shift.x(), shift.y());
+    QRect outline;
+    if (m_selection) {
+        const morvi::Rect r = selectionRect();
+        outline = QRect(shift.x() + (r.x - o.x()) * mag, shift.y() + (r.y - o.y()) * mag, r.width * mag, r.height * mag);
+    }
+    m_canvas->setOutline(outline);
     m_canvas->update();
 }
 
@@ -250,6 +273,10 @@ void PictureTab::renderStrip(std::span<const morvi::PaletteColor> colors) {
 
 void PictureTab::clearImage() {
     if (!m_loaded) return;
+    if (m_selection) {
+        deleteSelection();
+        return;
+    }
     if (m_context.prompts.ask(clearQuestion(), Buttons::OkCancel, Icon::None) != Answer::Ok) return;
     edit(QStringLiteral("Clear"), [&] {
         const auto before = pictureState();
@@ -260,6 +287,10 @@ void PictureTab::clearImage() {
 
 void PictureTab::flipImage(int vertical) {
     if (!m_loaded) return;
+    if (m_selection) {
+        flipSelection(vertical != 0);
+        return;
+    }
     edit(vertical ? QStringLiteral("Flip vertical") : QStringLiteral("Flip horizontal"), [&] {
         const auto before = pictureState();
         flipPicture(vertical);
@@ -524,6 +555,7 @@ void PictureTab::showPicture(int index) {
 void PictureTab::dataRestored() {
     if (!m_loaded) return;
     cancelGesture();
+    if (selectionLifted()) m_selection.reset();
     updateColorControls();
     redrawPage();
 }
@@ -532,6 +564,8 @@ void PictureTab::dataRestored() {
 
 void PictureTab::chooseTool(Tool tool) {
     cancelGesture();
+    // Another tool puts a lifted selection down; the rectangle stays for copy and paste.
+    if (tool != Tool::Select) dropSelection();
     m_tools->setCurrent(tool);
     m_canvas->setTool(tool);
     emit toolChanged();
@@ -556,6 +590,10 @@ void PictureTab::canvasEvent(const CanvasEvent& event) {
     const QPoint p = pictureAt(event.at);
     const morvi::Point at{p.x(), p.y()};
     if (event.phase != CanvasEvent::Phase::Release) emit pointerMoved(p);
+    if (currentTool() == Tool::Select && !(event.modifiers & Qt::ControlModifier)) {
+        selectEvent(event, at);
+        return;
+    }
     switch (event.phase) {
     case CanvasEvent::Phase::Press: startGesture(event, at); break;
     case CanvasEvent::Phase::Move: moveGesture(event, at); break;
@@ -690,7 +728,254 @@ void PictureTab::updateOverlay(bool fromSource) {
 }
 
 const morvi::IndexedImage& PictureTab::shown(const morvi::IndexedImage& image) const {
-    return m_gesture && &image == editedPicture() && m_overlay.hasPixels() ? m_overlay : image;
+    return (m_gesture || selectionLifted()) && &image == editedPicture() && m_overlay.hasPixels() ? m_overlay : image;
+}
+
+// --- the selection ---
+
+PictureTab::Selection PictureTab::stillSelection(morvi::Rect rect) {
+    Selection s;
+    s.rect = rect;
+    return s;
+}
+
+morvi::Rect PictureTab::selectionRect() const {
+    if (!m_selection) return {};
+    if (!m_selection->lifted) return m_selection->rect;
+    return {m_selection->at.x, m_selection->at.y, m_selection->floating.width, m_selection->floating.height};
+}
+
+void PictureTab::showSelection() {
+    if (m_selection && m_selection->lifted) updateLiftOverlay();
+    showGesture();
+}
+
+void PictureTab::selectionChanged() { showSelection(); }
+
+void PictureTab::selectAll() {
+    if (!m_loaded || !editedPicture()) return;
+    dropSelection();
+    chooseTool(Tool::Select);
+    m_selection = stillSelection({0, 0, editedPicture()->width, editedPicture()->height});
+    showSelection();
+}
+
+void PictureTab::deselect() {
+    dropSelection();
+    if (!m_selection) return;
+    m_selection.reset();
+    showSelection();
+}
+
+void PictureTab::lift() {
+    const morvi::IndexedImage* picture = editedPicture();
+    if (!m_selection || m_selection->lifted || !picture) return;
+    Selection& s = *m_selection;
+    s.floating = morvi::copyRegion(*picture, s.rect);
+    s.hole = s.rect;
+    s.at = {s.rect.x, s.rect.y};
+    s.lifted = true;
+    s.label = QStringLiteral("Move");
+    updateLiftOverlay();
+}
+
+void PictureTab::updateLiftOverlay() {
+    const morvi::IndexedImage* picture = editedPicture();
+    if (!m_selection || !m_selection->lifted || !picture) return;
+    m_overlay = *picture;
+    if (!m_overlay.hasPixels()) return;
+    for (const auto& w : morvi::fillWrites(m_selection->hole, 0, m_overlay.width, m_overlay.height)) m_overlay.setPixel(w.x, w.y, 0);
+    for (const auto& w : morvi::placeWrites(m_selection->floating, m_selection->at, m_overlay.width, m_overlay.height))
+        m_overlay.setPixel(w.x, w.y, w.value);
+}
+
+void PictureTab::dropSelection() {
+    if (!m_selection || !m_selection->lifted) return;
+    const morvi::IndexedImage* picture = editedPicture();
+    Selection& s = *m_selection;
+    s.lifted = false;
+    if (!picture) {
+        m_selection.reset();
+        return;
+    }
+    // The hole first, then the pixels where they went: one step.
+    std::vector<morvi::PixelWrite> writes = morvi::fillWrites(s.hole, 0, picture->width, picture->height);
+    const auto placed = morvi::placeWrites(s.floating, s.at, picture->width, picture->height);
+    writes.insert(writes.end(), placed.begin(), placed.end());
+    s.rect = morvi::intersected({s.at.x, s.at.y, s.floating.width, s.floating.height}, {0, 0, picture->width, picture->height});
+    const QString label = s.label;
+    if (s.rect.empty()) m_selection.reset();
+    commitWrites(label, std::move(writes));
+}
+
+void PictureTab::cancelLift() {
+    if (!m_selection || !m_selection->lifted) return;
+    if (m_selection->hole.empty()) m_selection.reset(); // a paste taken back leaves nothing
+    else m_selection = stillSelection(m_selection->hole);
+    showSelection();
+    redrawPage();
+}
+
+void PictureTab::moveSelection(int dx, int dy) {
+    if (!m_loaded || !m_selection) return;
+    lift();
+    m_selection->at.x += dx;
+    m_selection->at.y += dy;
+    showSelection();
+}
+
+void PictureTab::selectEvent(const CanvasEvent& event, morvi::Point at) {
+    const morvi::IndexedImage* picture = editedPicture();
+    if (!picture || (event.button != Qt::LeftButton)) return;
+    switch (event.phase) {
+    case CanvasEvent::Phase::Press:
+        if (m_selection && selectionRect().contains(at)) {
+            lift();
+            m_selectDrag = SelectDrag::Move;
+            m_floatFrom = m_selection->at;
+        } else {
+            // A press outside puts the old selection down and starts a new one.
+            deselect();
+            m_selectDrag = SelectDrag::Marquee;
+        }
+        m_dragFrom = at;
+        break;
+    case CanvasEvent::Phase::Move:
+    case CanvasEvent::Phase::Release:
+        if (m_selectDrag == SelectDrag::Move && m_selection) {
+            m_selection->at = {m_floatFrom.x + at.x - m_dragFrom.x, m_floatFrom.y + at.y - m_dragFrom.y};
+            showSelection();
+        } else if (m_selectDrag == SelectDrag::Marquee) {
+            const morvi::Rect r = morvi::rectBetween(m_dragFrom, at, picture->width, picture->height);
+            // A click without a drag selects nothing.
+            if (r.empty() || (event.phase == CanvasEvent::Phase::Release && at == m_dragFrom && !m_selection)) m_selection.reset();
+            else m_selection = stillSelection(r);
+            emit shapeSized(event.phase == CanvasEvent::Phase::Release || r.empty() ? QSize() : QSize(r.width, r.height));
+            showSelection();
+        }
+        if (event.phase == CanvasEvent::Phase::Release) m_selectDrag = SelectDrag::None;
+        break;
+    }
+}
+
+QMimeData* PictureTab::copySelection() const {
+    const morvi::IndexedImage* picture = editedPicture();
+    if (!m_selection || !picture) return nullptr;
+    const morvi::Rect r = selectionRect();
+    const morvi::IndexedImage region = m_selection->lifted ? m_selection->floating : morvi::copyRegion(*picture, r);
+    auto* data = new QMimeData;
+    const auto bytes = morvi::encodeClipRegion({{r.x, r.y}, region});
+    data->setData(QString::fromLatin1(kRegionMimeType), QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+    // Other programs get an ordinary picture, colour 0 transparent.
+    const std::vector<std::uint32_t> argb = morvi::pictureToArgb(region, region.width, region.height);
+    QImage image(region.width, region.height, QImage::Format_ARGB32);
+    for (int y = 0; y < region.height && !argb.empty(); ++y)
+        std::copy_n(argb.data() + std::size_t(y) * std::size_t(region.width), region.width, reinterpret_cast<QRgb*>(image.scanLine(y)));
+    data->setImageData(image);
+    return data;
+}
+
+void PictureTab::cutSelection() {
+    if (!m_loaded || !m_selection) return;
+    QGuiApplication::clipboard()->setMimeData(copySelection());
+    const morvi::IndexedImage* picture = editedPicture();
+    if (!picture) return;
+    // What is cut (lifted or not) leaves colour 0 where it lay.
+    const morvi::Rect hole = m_selection->lifted ? m_selection->hole : m_selection->rect;
+    const morvi::Rect now = selectionRect();
+    m_selection = stillSelection(morvi::intersected(now, {0, 0, picture->width, picture->height}));
+    if (m_selection->rect.empty()) m_selection.reset();
+    std::vector<morvi::PixelWrite> writes = morvi::fillWrites(hole, 0, picture->width, picture->height);
+    commitWrites(QStringLiteral("Cut"), std::move(writes));
+}
+
+void PictureTab::deleteSelection() {
+    if (!m_loaded || !m_selection) return;
+    dropSelection();
+    const morvi::IndexedImage* picture = editedPicture();
+    if (!m_selection || !picture) return;
+    commitWrites(QStringLiteral("Delete"), morvi::fillWrites(m_selection->rect, 0, picture->width, picture->height));
+}
+
+bool PictureTab::pasteRegion(const QMimeData* data) {
+    if (!m_loaded || !data || !editedPicture()) return false;
+    dropSelection();
+    const morvi::IndexedImage& picture = *editedPicture();
+    const std::vector<morvi::PaletteColor> palette = currentPalette();
+    morvi::IndexedImage pixels;
+    morvi::Point origin{-1, -1};
+    const QString ours = QString::fromLatin1(kRegionMimeType);
+    if (data->hasFormat(ours)) {
+        const QByteArray bytes = data->data(ours);
+        const auto region = morvi::decodeClipRegion({reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())});
+        if (!region) {
+            m_context.prompts.message(QStringLiteral("The clipboard's picture region is damaged; nothing was pasted."), Icon::Warning);
+            return false;
+        }
+        // Indices the picture has stay as they are; past its colours, the region is mapped.
+        pixels = morvi::fitRegionToPalette(region->pixels, palette);
+        origin = region->origin;
+    } else if (data->hasImage()) {
+        const QImage image = qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_ARGB32);
+        if (image.isNull() || image.width() > 1024 || image.height() > 1024) {
+            m_context.prompts.message(QStringLiteral("The clipboard's picture is too large to paste."), Icon::Warning);
+            return false;
+        }
+        std::vector<std::uint32_t> argb;
+        for (int y = 0; y < image.height(); ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            argb.insert(argb.end(), row, row + image.width());
+        }
+        pixels = morvi::mapArgbToPalette(argb, image.width(), image.height(), palette);
+    } else {
+        return false;
+    }
+    if (!pixels.hasPixels()) return false;
+    chooseTool(Tool::Select);
+    // Where it was copied from when it fits there, else the top-left of what the canvas shows.
+    const bool fits = origin.x >= 0 && origin.y >= 0 && origin.x + pixels.width <= picture.width && origin.y + pixels.height <= picture.height;
+    const morvi::Point at = fits ? origin : morvi::Point{this->origin().x(), this->origin().y()};
+    Selection s;
+    s.lifted = true;
+    s.floating = std::move(pixels);
+    s.at = at;
+    s.label = QStringLiteral("Paste");
+    m_selection = std::move(s);
+    showSelection();
+    return true;
+}
+
+void PictureTab::flipSelection(bool vertical) {
+    if (!m_loaded) return;
+    if (!m_selection) {
+        flipImage(vertical ? 1 : 0);
+        return;
+    }
+    const QString label = vertical ? QStringLiteral("Flip vertical") : QStringLiteral("Flip horizontal");
+    if (m_selection->lifted) {
+        m_selection->floating = morvi::flippedRegion(m_selection->floating, vertical);
+        m_selection->label = label;
+        showSelection();
+        return;
+    }
+    const morvi::IndexedImage* picture = editedPicture();
+    if (!picture) return;
+    const morvi::Rect r = m_selection->rect;
+    commitWrites(label, morvi::placeWrites(morvi::flippedRegion(morvi::copyRegion(*picture, r), vertical), {r.x, r.y},
+                                           picture->width, picture->height));
+}
+
+void PictureTab::rotateSelection(bool clockwise) {
+    if (!m_loaded || !editedPicture()) return;
+    if (!m_selection) selectAll();
+    if (!m_selection) return;
+    lift();
+    Selection& s = *m_selection;
+    const morvi::Point corner = morvi::turnedCorner({s.at.x, s.at.y, s.floating.width, s.floating.height});
+    s.floating = morvi::turnedRegion(s.floating, clockwise);
+    s.at = corner;
+    s.label = QStringLiteral("Rotate");
+    showSelection();
 }
 
 void PictureTab::importPalette() {

@@ -14,6 +14,7 @@
 #include "app/settings.h"
 #include "image/canvas.h"
 #include "image/raster.h"
+#include "image/region.h"
 #include "imagefile/image_file.h"
 #include "ui/prompts.h"
 #include "ui/tab.h"
@@ -22,6 +23,7 @@
 class QComboBox;
 class QLabel;
 class QMenu;
+class QMimeData;
 class QPushButton;
 class QScrollBar;
 class QImage;
@@ -35,6 +37,9 @@ namespace morvi::ui {
 
 class ExportDialog;
 class CopyListDialog;
+
+// The clipboard format of a picture region copied in the editor (its palette indices kept).
+inline constexpr const char* kRegionMimeType = "application/x-morvi-region";
 
 // Filters of the file choosers: the text the user reads, then the patterns that match.
 QString fileFilter(const QString& shown, const QString& patterns);
@@ -122,6 +127,35 @@ public:
     void canvasEvent(const CanvasEvent& event);
     // Drops the gesture in progress without writing anything.
     void cancelGesture();
+
+    // --- the selection: a rectangle of the picture, and while lifted, its pixels floating ---
+    bool hasSelection() const { return m_selection.has_value(); }
+    bool selectionLifted() const { return m_selection && m_selection->lifted; }
+    // Where the selection is now (while lifted: where its pixels float).
+    morvi::Rect selectionRect() const;
+    void selectAll();
+    // Puts a lifted selection down (one step) and forgets the selection.
+    void deselect();
+    // Puts a lifted selection down as one step; the rectangle stays where it went.
+    void dropSelection();
+    // Esc while lifted: the pixels go back where they were, nothing is written.
+    void cancelLift();
+    // Lifts the selection if it lies still, and moves it.
+    void moveSelection(int dx, int dy);
+    // With a selection: its pixels for the clipboard (the indices and an ordinary image).
+    QMimeData* copySelection() const;
+    void cutSelection(); // copies, then clears to colour 0 (one step)
+    void deleteSelection();
+    // Puts a region from the clipboard down as a lifted selection: the editor's own keeps its
+    // indices, another program's picture is mapped onto the palette. False when the clipboard
+    // holds neither.
+    bool pasteRegion(const QMimeData* data);
+    // Flip and quarter turns of the selection (the whole picture when there is none); a turn
+    // leaves it lifted.
+    void flipSelection(bool vertical);
+    void rotateSelection(bool clockwise);
+    // Before any other command: a lifted selection is put down.
+    void settle() override { dropSelection(); }
     bool gestureActive() const { return m_gesture.has_value(); }
 
 signals:
@@ -226,6 +260,24 @@ protected:
     bool m_loaded = false;
 
 private:
+    struct Selection {
+        morvi::Rect rect;           // the selected rectangle while it lies still
+        bool lifted = false;
+        morvi::Rect hole;           // where the lifted pixels came from (empty for a paste)
+        morvi::IndexedImage floating;
+        morvi::Point at;            // where the floating pixels' corner is
+        QString label = QStringLiteral("Move");
+    };
+    enum class SelectDrag { None, Marquee, Move };
+    static Selection stillSelection(morvi::Rect rect);
+    void selectEvent(const CanvasEvent& event, morvi::Point at);
+    void lift();
+    void updateLiftOverlay();
+    void showSelection();
+    void selectionChanged();
+    std::optional<Selection> m_selection;
+    SelectDrag m_selectDrag = SelectDrag::None;
+    morvi::Point m_dragFrom, m_floatFrom;
     struct Gesture {
         Tool tool;
         std::uint8_t value = 0;

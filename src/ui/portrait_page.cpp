@@ -28,6 +28,7 @@ PortraitPage::PortraitPage(EditorContext& context, QWidget* parent)
 
     connect(pictureList(), &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index < 0) return;
+        deselect(); // the selection lives on the portrait that was shown
         m_portrait = index;
         redrawPage();
     });

@@ -59,7 +59,8 @@ TEST(MainWindow, StartsWithTheCaptionMenusAndNoTabs) {
     EXPECT_FALSE(w.tabBar()->isVisible());
     EXPECT_EQ(actionTexts(w.fileMenu()),
               (QStringList{"&Open ...\tCTRL+O", "&Save \tCTRL+S", "Create &Patch ...", "-", "E&xit\tCTRL+X"}));
-    EXPECT_EQ(actionTexts(w.imageMenu()), (QStringList{"&Import", "&Export", "&Clear", "Flip &horizontal", "Flip &vertical", "-",
+    EXPECT_EQ(actionTexts(w.imageMenu()), (QStringList{"&Import", "&Export", "&Clear", "Flip &horizontal", "Flip &vertical",
+                                                        "Rotate 90° clockwise", "Rotate 90° anticlockwise", "-",
                                                         "Import &Palette ...", "Export P&alette ...", "-", "Zoom to &fit",
                                                         "Actual si&ze"}));
     EXPECT_TRUE(w.openAction()->isEnabled());

@@ -40,6 +40,9 @@ public:
     // commit first); afterSave follows once the save has run, whatever its outcome.
     virtual void addToSave(morvi::SaveRequest& request) = 0;
     virtual void afterSave() {}
+    // Before another command (undo, a save, another page or picture, closing): anything still
+    // floating on the page is put down.
+    virtual void settle() {}
 
     bool changed() const { return m_changed; }
     void setChanged(bool changed);

@@ -8,7 +8,7 @@ namespace morvi::ui {
 
 namespace {
 
-const std::array<ToolInfo, 7> kTools = {{
+const std::array<ToolInfo, 8> kTools = {{
     {Tool::Draw, "Draw", Qt::Key_B, "Draw with the current colour (B). Shift+click: a line from the last pixel",
      "Draw: drag to paint, Shift+click for a line, right button erases, Ctrl+click picks", "draw", {1, 30},
      ToolKind::Freehand},
@@ -25,6 +25,9 @@ const std::array<ToolInfo, 7> kTools = {{
     {Tool::Fill, "Fill", Qt::Key_G, "Fill (G). Shift+click: replace the colour everywhere",
      "Fill: click an area to fill it, Shift+click replaces that colour in the whole picture", "fill", {6, 27},
      ToolKind::Click},
+    {Tool::Select, "Select", Qt::Key_M, "Select a rectangle (M); drag inside it to move it, arrows move it by one (Shift: eight)",
+     "Select: drag a rectangle, drag inside it to move it, Enter puts it down, Esc drops it", "select", {7, 7},
+     ToolKind::Select},
 }};
 
 } // namespace

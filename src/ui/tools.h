@@ -8,13 +8,14 @@
 namespace morvi::ui {
 
 // In the order of the buttons. The first three keep their numbers.
-enum class Tool { Draw = 0, Erase = 1, Pick = 2, Line = 3, Rectangle = 4, Ellipse = 5, Fill = 6 };
+enum class Tool { Draw = 0, Erase = 1, Pick = 2, Line = 3, Rectangle = 4, Ellipse = 5, Fill = 6, Select = 7 };
 
 // How a tool turns a press, the moves and the release into pixels.
 enum class ToolKind {
     Freehand, // every pixel the pointer passes, joined into lines
     TwoPoint, // a shape from the press to the release, previewed while dragging
     Click,    // one click: a fill
+    Select,   // marks a rectangle, or drags what it holds
     Pick,     // takes the colour under the pointer
 };
 

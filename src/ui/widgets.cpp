@@ -21,8 +21,10 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QPainter>
+#include <QPen>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTimer>
 #include <QToolButton>
 
 namespace morvi::ui {
@@ -162,6 +164,50 @@ CanvasView::CanvasView(QWidget* parent) : SurfaceView(256, 256, QStringLiteral("
 
 void CanvasView::setTool(Tool tool) { setCursor(toolCursor(tool)); }
 
+void CanvasView::setOutline(QRect outline) {
+    if (outline == m_outline) return;
+    m_outline = outline;
+    if (!m_ants) {
+        m_ants = new QTimer(this);
+        m_ants->setInterval(120);
+        connect(m_ants, &QTimer::timeout, this, [this] {
+            m_dashOffset = (m_dashOffset + 1) % 8;
+            update();
+        });
+    }
+    if (m_outline.isEmpty()) m_ants->stop();
+    else m_ants->start();
+    update();
+}
+
+void CanvasView::paintEvent(QPaintEvent* event) {
+    SurfaceView::paintEvent(event);
+    if (m_outline.isEmpty()) return;
+    // Black and white dashes that crawl, seen on any colour.
+    QPainter painter(this);
+    const QRect r = m_outline.adjusted(0, 0, -1, -1);
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawRect(r);
+    QPen dashes(Qt::black, 1, Qt::CustomDashLine);
+    dashes.setDashPattern({4, 4});
+    dashes.setDashOffset(m_dashOffset);
+    painter.setPen(dashes);
+    painter.drawRect(r);
+}
+
+bool CanvasView::event(QEvent* event) {
+    // With a selection shown, these keys are the selection's, not the window's shortcuts.
+    if (event->type() == QEvent::ShortcutOverride && !m_outline.isEmpty()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        if ((key->key() == Qt::Key_X && mods == Qt::ControlModifier) || (key->key() == Qt::Key_Delete && mods == Qt::NoModifier)) {
+            event->accept();
+            return true;
+        }
+    }
+    return SurfaceView::event(event);
+}
+
 void CanvasView::resizeEvent(QResizeEvent* event) {
     surface().resize(width(), height());
     SurfaceView::resizeEvent(event);
@@ -188,6 +234,38 @@ void CanvasView::keyPressEvent(QKeyEvent* event) {
         emit mirrorKey();
         event->accept();
         return;
+    }
+    if (!m_outline.isEmpty()) {
+        const int step = mods == Qt::ShiftModifier ? 8 : 1;
+        const bool plain = mods == Qt::NoModifier || mods == Qt::ShiftModifier;
+        int dx = 0, dy = 0;
+        switch (event->key()) {
+        case Qt::Key_Left: dx = -step; break;
+        case Qt::Key_Right: dx = step; break;
+        case Qt::Key_Up: dy = -step; break;
+        case Qt::Key_Down: dy = step; break;
+        default: break;
+        }
+        if (plain && (dx || dy)) {
+            emit arrowKey(dx, dy);
+            event->accept();
+            return;
+        }
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && mods == Qt::NoModifier) {
+            emit enterKey();
+            event->accept();
+            return;
+        }
+        if (event->key() == Qt::Key_Delete && mods == Qt::NoModifier) {
+            emit deleteKey();
+            event->accept();
+            return;
+        }
+        if (event->key() == Qt::Key_X && mods == Qt::ControlModifier) {
+            emit cutKey();
+            event->accept();
+            return;
+        }
     }
     if (mods == Qt::NoModifier) {
         for (const ToolInfo& t : toolTable()) {

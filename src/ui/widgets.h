@@ -109,6 +109,10 @@ public:
     explicit CanvasView(QWidget* parent = nullptr);
     void setTool(Tool tool);
     bool gestureActive() const { return m_button != Qt::NoButton; }
+    // The selection's outline in canvas pixels, drawn as moving dashes; an empty rectangle hides
+    // it. While one is shown the canvas takes the arrows, Enter, Delete and Ctrl+X.
+    void setOutline(QRect outline);
+    QRect outline() const { return m_outline; }
 
 signals:
     void gesture(const morvi::ui::CanvasEvent& event);
@@ -125,8 +129,15 @@ signals:
     void cancelKey();
     // The canvas took a new size (its surface has it already).
     void resized();
+    // With a selection: an arrow (by 1, or 8 with Shift), Enter, Delete, Ctrl+X.
+    void arrowKey(int dx, int dy);
+    void enterKey();
+    void deleteKey();
+    void cutKey();
 
 protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -138,6 +149,9 @@ protected:
 private:
     Qt::MouseButton m_button = Qt::NoButton;
     QPoint m_last{-1, -1};
+    QRect m_outline;
+    int m_dashOffset = 0;
+    class QTimer* m_ants = nullptr;
 };
 
 // The red, green and blue sliders (0 to 31) with their value labels, and "Transparent".
@@ -197,7 +211,7 @@ signals:
     void toolChosen(morvi::ui::Tool tool);
 
 private:
-    std::array<QToolButton*, 7> m_buttons{};
+    std::array<QToolButton*, 8> m_buttons{};
     QWidget* m_bar = nullptr;
     QToolButton* m_filled = nullptr;
     QToolButton* m_mirror = nullptr;
