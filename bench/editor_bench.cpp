@@ -15,6 +15,7 @@
 #include "rom/rom_file.h"
 #include "ui/main_window.h"
 #include "ui/monster_page.h"
+#include "ui/picture_tab.h"
 #include "ui/widgets.h"
 #include <QToolButton>
 #include "ui/prompts.h"
@@ -190,6 +191,45 @@ void rectangle_move(benchmark::State& state) {
     }
 }
 
+// A lifted 64 x 64 selection of a large monster at x2, dragged: each move to the repainted canvas.
+void selection_move(benchmark::State& state) {
+    Editor e;
+    MonsterPage* page = e.window->monsterPage();
+    page->magnification()->setValue(2);
+    page->chooseTool(Tool::Select);
+    QWidget* canvas = page->canvas();
+    const QPoint shift = page->pictureShift();
+    send(canvas, QEvent::MouseButtonPress, shift + QPoint(1, 1), Qt::LeftButton, Qt::LeftButton);
+    send(canvas, QEvent::MouseMove, shift + QPoint(127, 127), Qt::NoButton, Qt::LeftButton);
+    send(canvas, QEvent::MouseButtonRelease, shift + QPoint(127, 127), Qt::LeftButton, Qt::NoButton);
+    if (page->selectionRect().width != 64) state.SkipWithError("no 64 x 64 selection");
+    send(canvas, QEvent::MouseButtonPress, shift + QPoint(60, 60), Qt::LeftButton, Qt::LeftButton);
+    int n = 0;
+    for (auto _ : state) {
+        ++n;
+        send(canvas, QEvent::MouseMove, shift + QPoint(60 + n % 100, 60 + (n / 100) % 100), Qt::NoButton, Qt::LeftButton);
+        canvas->repaint();
+    }
+    if (!page->selectionLifted()) state.SkipWithError("not lifted");
+}
+
+// Ctrl+V of a 128 x 128 region copied in the editor, to the repainted canvas (then Esc).
+void paste_128(benchmark::State& state) {
+    Editor e;
+    MonsterPage* page = largeBlankMonster(e, 3);
+    page->selectAll();
+    e.window->copyAction()->trigger();
+    page->deselect();
+    for (auto _ : state) {
+        e.window->pasteAction()->trigger();
+        page->canvas()->repaint();
+        state.PauseTiming();
+        page->cancelLift();
+        state.ResumeTiming();
+    }
+    if (page->hasSelection()) state.SkipWithError("the paste stayed");
+}
+
 // Undo and redo of one draw step on a monster (each iteration does both).
 void undo_redo(benchmark::State& state) {
     Editor e;
@@ -245,6 +285,8 @@ BENCHMARK(stroke_event)->Args({685, 490})->Args({1280, 900})->Unit(benchmark::kM
 BENCHMARK(fill_event)->Unit(benchmark::kMillisecond);
 BENCHMARK(line_event)->Unit(benchmark::kMillisecond);
 BENCHMARK(rectangle_move)->Unit(benchmark::kMillisecond);
+BENCHMARK(selection_move)->Unit(benchmark::kMillisecond);
+BENCHMARK(paste_128)->Unit(benchmark::kMillisecond);
 BENCHMARK(first_open)->Unit(benchmark::kMillisecond);
 BENCHMARK(undo_redo)->Unit(benchmark::kMillisecond);
 BENCHMARK(history_1000_steps)->Unit(benchmark::kMillisecond)->Iterations(1);
