@@ -143,14 +143,10 @@ void renumberMonsters(MonsterGraphics& mg, int current, const std::vector<std::p
         // The record is renumbered once, by the first entry that needs it (the edited one first).
         recordDone[e.recordIndex] = true;
         const Mold& mold = mg.moldOf(e);
-        const int side = e.large ? kLargeMoldSide : kSmallMoldSide;
         for (int y = 0; y < e.image.height; ++y)
-            for (int x = 0; x < e.image.width; ++x) {
-                const int cx = x / 8, cy = y / 8;
+            for (int x = 0; x < e.image.width; ++x)
                 // Cells outside the mold are not part of the picture and stay transparent.
-                if (cx < side && cy < side && mold[std::size_t(cy * side + cx)])
-                    e.image.setPixel(x, y, r[e.image.pixel(x, y)]);
-            }
+                if (pixelInMold(mold, e.large, x, y)) e.image.setPixel(x, y, r[e.image.pixel(x, y)]);
         deriveMold(mg, e);
         commitEntry(mg, e);
         for (auto& other : mg.entries)

@@ -19,12 +19,7 @@ std::unique_ptr<Workspace> demo(const TempDir& dir) {
     return ws;
 }
 
-// What a picture looks like: each pixel's colour, colour 0 as "transparent".
-std::vector<std::uint32_t> look(const IndexedImage& image) {
-    std::vector<std::uint32_t> out;
-    for (std::uint8_t p : image.pixels) out.push_back(p == 0 ? 0u : image.palette[p].toRgb32());
-    return out;
-}
+const auto look = morvi::testing::lookOf;
 
 } // namespace
 

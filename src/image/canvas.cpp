@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "image/raster.h"
+
 namespace morvi {
 
 namespace {
@@ -67,16 +69,15 @@ void drawMagnified(const IndexedImage& image, int m, Surface& surface, int origi
     const int n = image.colorCount;
     const bool hasPixels = image.hasPixels();
     const bool backdropPixels = backdrop && backdrop->hasPixels() && backdrop->width > 0 && backdrop->height > 0;
-    // Floor division, so canvas pixels left of or above a shifted picture fall outside it.
-    auto down = [m](int v) { return v >= 0 ? v / m : -((-v + m - 1) / m); };
     for (int y = 0; y < height; ++y) {
-        const int sy = originY + down(y - shiftY);
+        // Canvas pixels left of or above a shifted picture fall outside it.
+        const int sy = originY + floorDiv(y - shiftY, m);
         const bool rowInside = hasPixels && sy >= 0 && sy < image.height;
         std::uint32_t* out = &surface.pixels[std::size_t(y) * surface.width];
         // A canvas larger than the backdrop shows it again, tile by tile.
         const std::uint8_t* under = backdropPixels ? &backdrop->pixels[std::size_t(y % backdrop->height) * backdrop->width] : nullptr;
         for (int x = 0; x < width; ++x) {
-            const int sx = originX + down(x - shiftX);
+            const int sx = originX + floorDiv(x - shiftX, m);
             std::uint8_t v = rowInside && sx >= 0 && sx < image.width ? image.pixels[std::size_t(sy) * image.width + sx] : 0;
             if (v == 0 && backdrop) v = std::uint8_t(n + (under ? under[x % backdrop->width] : 0));
             out[x] = colours[v];

@@ -24,6 +24,10 @@ struct PixelWrite {
     bool operator==(const PixelWrite&) const = default;
 };
 
+// v / m rounded down (towards minus infinity), for m > 0: canvas points left of or above a
+// picture map to pixels outside it.
+constexpr int floorDiv(int v, int m) { return v >= 0 ? v / m : -((-v + m - 1) / m); }
+
 // The 8-connected line from a to b, both ends included. The same pixels either way round.
 std::vector<Point> linePoints(Point a, Point b);
 // The end a Shift-held line takes: b moved onto the nearest horizontal, vertical or 45-degree

@@ -53,6 +53,11 @@ constexpr int kSmallMoldSide = 8;
 constexpr int kLargeMoldSide = 16;
 // One mold; a small mold uses the first 64 cells, the rest stay 0.
 using Mold = std::array<std::uint8_t, kLargeMoldSide * kLargeMoldSide>;
+// Whether picture pixel (x, y) lies in a cell the mold keeps (the rest is never drawn).
+inline bool pixelInMold(const Mold& mold, bool large, int x, int y) {
+    const int side = large ? kLargeMoldSide : kSmallMoldSide, cx = x / 8, cy = y / 8;
+    return x >= 0 && y >= 0 && cx < side && cy < side && mold[std::size_t(cy * side + cx)];
+}
 
 struct GraphicsRecord {
     std::uint8_t colorCount = 16;

@@ -108,13 +108,9 @@ std::uint8_t entryPixel(const MonsterEntry& entry, int x, int y) {
 void makeTransparent(MonsterGraphics& mg, MonsterEntry& entry, int k) {
     if (k < 0 || k > 255 || !entry.image.hasPixels()) return;
     const Mold& mold = mg.moldOf(entry);
-    const int side = entry.large ? kLargeMoldSide : kSmallMoldSide;
     for (int y = 0; y < entry.image.height; ++y)
-        for (int x = 0; x < entry.image.width; ++x) {
-            int cx = x / 8, cy = y / 8;
-            bool present = cx < side && cy < side && mold[std::size_t(cy * side + cx)];
-            if (!present) entry.image.setPixel(x, y, std::uint8_t(k));
-        }
+        for (int x = 0; x < entry.image.width; ++x)
+            if (!pixelInMold(mold, entry.large, x, y)) entry.image.setPixel(x, y, std::uint8_t(k));
     entry.image.swapPaletteEntries(0, k);
     const std::int64_t base = std::int64_t(entry.paletteNumber) * 8;
     if (base >= 0 && base + k < kMonsterPaletteColors)

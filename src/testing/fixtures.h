@@ -7,9 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "image/indexed_image.h"
 #include "rom/file_io.h"
 
 namespace morvi::testing {
+
+// What a picture looks like: each pixel's colour, colour 0 (always transparent) as 0.
+inline std::vector<std::uint32_t> lookOf(const IndexedImage& image) {
+    std::vector<std::uint32_t> out;
+    out.reserve(image.pixels.size());
+    for (std::uint8_t p : image.pixels) out.push_back(p == 0 ? 0u : image.palette[p].toRgb32());
+    return out;
+}
 
 // A fresh folder under the system's temporary folder, removed when the object goes.
 class TempDir {

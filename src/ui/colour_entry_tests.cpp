@@ -15,6 +15,7 @@
 #include "ui/character_page.h"
 #include "ui/main_window.h"
 #include "ui/picture_tab.h"
+#include "testing/fixtures.h"
 #include "ui/ui_test_support.h"
 
 using namespace morvi::ui;
@@ -57,11 +58,7 @@ QAction* swatchAction(PictureTab* page, int k, const QString& text) {
     return nullptr;
 }
 
-std::vector<std::uint32_t> look(const morvi::IndexedImage& image) {
-    std::vector<std::uint32_t> out;
-    for (std::uint8_t p : image.pixels) out.push_back(p == 0 ? 0u : image.palette[p].toRgb32());
-    return out;
-}
+const auto look = morvi::testing::lookOf;
 
 } // namespace
 

@@ -31,6 +31,30 @@
 
 namespace morvi::ui {
 
+namespace {
+
+// A picture's ARGB words row by row, and back: QImage's ARGB32 is the same word per pixel.
+std::vector<std::uint32_t> argbOf(const QImage& source) {
+    const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
+    std::vector<std::uint32_t> pixels;
+    pixels.reserve(std::size_t(argb.width()) * std::size_t(argb.height()));
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        pixels.insert(pixels.end(), row, row + argb.width());
+    }
+    return pixels;
+}
+
+QImage imageOfArgb(const std::vector<std::uint32_t>& pixels, int width, int height) {
+    if (pixels.size() < std::size_t(width) * std::size_t(height) || width <= 0 || height <= 0) return {};
+    QImage out(width, height, QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y)
+        std::copy_n(pixels.data() + std::size_t(y) * std::size_t(width), width, reinterpret_cast<QRgb*>(out.scanLine(y)));
+    return out;
+}
+
+} // namespace
+
 QString fileFilter(const QString& shown, const QString& patterns) {
     // The chooser hides the part in the last parentheses and filters by it.
     return shown + QStringLiteral(" (") + patterns + QLatin1Char(')');
@@ -408,7 +432,6 @@ bool PictureTab::reorderColors(int from, int to, bool move) {
     }
     // The dragged colour stays the current one, in its new place.
     setCurrentColor(to);
-    updateColorControls();
     return changed;
 }
 
@@ -519,16 +542,10 @@ bool PictureTab::pasteImage(const QImage& source) {
     };
     if (source.isNull()) return refuse(morvi::ImageLoadResult::NotValid);
     if (source.width() > limits.width || source.height() > limits.height) return refuse(morvi::ImageLoadResult::TooLarge);
-    const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
-    std::vector<std::uint32_t> pixels;
-    pixels.reserve(std::size_t(argb.width()) * std::size_t(argb.height()));
-    for (int y = 0; y < argb.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        pixels.insert(pixels.end(), row, row + argb.width());
-    }
+    const std::vector<std::uint32_t> pixels = argbOf(source);
     morvi::IndexedImage image;
     const morvi::ImageLoadResult result =
-        morvi::pictureFromArgb(pixels, argb.width(), argb.height(), morvi::kImportColorLimit, image);
+        morvi::pictureFromArgb(pixels, source.width(), source.height(), morvi::kImportColorLimit, image);
     if (result != morvi::ImageLoadResult::Read) return refuse(result);
     importPicture(image);
     return true;
@@ -538,12 +555,7 @@ QImage PictureTab::copyImage() const {
     if (!m_loaded) return {};
     int width = 0, height = 0;
     const morvi::IndexedImage& picture = clipboardPicture(width, height); // sets the size first
-    const std::vector<std::uint32_t> pixels = morvi::pictureToArgb(picture, width, height);
-    if (pixels.empty()) return {};
-    QImage out(width, height, QImage::Format_ARGB32);
-    for (int y = 0; y < height; ++y)
-        std::copy_n(pixels.data() + std::size_t(y) * std::size_t(width), width, reinterpret_cast<QRgb*>(out.scanLine(y)));
-    return out;
+    return imageOfArgb(morvi::pictureToArgb(picture, width, height), width, height);
 }
 
 void PictureTab::showPicture(int index) {
@@ -574,10 +586,8 @@ void PictureTab::chooseTool(Tool tool) {
 
 QPoint PictureTab::pictureAt(QPoint canvasPoint) const {
     const int mag = magnificationValue();
-    // Floor division, so points left of or above the canvas map outside the picture.
-    auto down = [mag](int v) { return v >= 0 ? v / mag : -((-v + mag - 1) / mag); };
     const QPoint p = canvasPoint - pictureShift();
-    return origin() + QPoint(down(p.x()), down(p.y()));
+    return origin() + QPoint(morvi::floorDiv(p.x(), mag), morvi::floorDiv(p.y(), mag));
 }
 
 std::vector<morvi::Point> PictureTab::mirrored(std::vector<morvi::Point> points) const {
@@ -750,7 +760,6 @@ void PictureTab::showSelection() {
     showGesture();
 }
 
-void PictureTab::selectionChanged() { showSelection(); }
 
 void PictureTab::selectAll() {
     if (!m_loaded || !editedPicture()) return;
@@ -867,11 +876,7 @@ QMimeData* PictureTab::copySelection() const {
     const auto bytes = morvi::encodeClipRegion({{r.x, r.y}, region});
     data->setData(QString::fromLatin1(kRegionMimeType), QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
     // Other programs get an ordinary picture, colour 0 transparent.
-    const std::vector<std::uint32_t> argb = morvi::pictureToArgb(region, region.width, region.height);
-    QImage image(region.width, region.height, QImage::Format_ARGB32);
-    for (int y = 0; y < region.height && !argb.empty(); ++y)
-        std::copy_n(argb.data() + std::size_t(y) * std::size_t(region.width), region.width, reinterpret_cast<QRgb*>(image.scanLine(y)));
-    data->setImageData(image);
+    data->setImageData(imageOfArgb(morvi::pictureToArgb(region, region.width, region.height), region.width, region.height));
     return data;
 }
 
@@ -916,17 +921,12 @@ bool PictureTab::pasteRegion(const QMimeData* data) {
         pixels = morvi::fitRegionToPalette(region->pixels, palette);
         origin = region->origin;
     } else if (data->hasImage()) {
-        const QImage image = qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_ARGB32);
+        const QImage image = qvariant_cast<QImage>(data->imageData());
         if (image.isNull() || image.width() > 1024 || image.height() > 1024) {
             m_context.prompts.message(QStringLiteral("The clipboard's picture is too large to paste."), Icon::Warning);
             return false;
         }
-        std::vector<std::uint32_t> argb;
-        for (int y = 0; y < image.height(); ++y) {
-            const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-            argb.insert(argb.end(), row, row + image.width());
-        }
-        pixels = morvi::mapArgbToPalette(argb, image.width(), image.height(), palette);
+        pixels = morvi::mapArgbToPalette(argbOf(image), image.width(), image.height(), palette);
     } else {
         return false;
     }
@@ -1031,10 +1031,9 @@ void PictureTab::setMagnification(int magnification, std::optional<QPoint> keepA
     m_mag->setValue(magnification);
     updateScrollRanges();
     if (keepAt) {
-        const int m = magnification;
-        auto down = [m](int v) { return v >= 0 ? v / m : -((-v + m - 1) / m); };
-        const QPoint p = *keepAt - pictureShift();
-        for (auto [bar, value] : {std::pair{m_hScroll, kept.x() - down(p.x())}, std::pair{m_vScroll, kept.y() - down(p.y())}}) {
+        // At the new magnification the point lies this far (in pixels) from the origin.
+        const QPoint offset = pictureAt(*keepAt) - origin();
+        for (auto [bar, value] : {std::pair{m_hScroll, kept.x() - offset.x()}, std::pair{m_vScroll, kept.y() - offset.y()}}) {
             QSignalBlocker quiet(bar);
             bar->setValue(std::clamp(value, bar->minimum(), bar->maximum()));
         }

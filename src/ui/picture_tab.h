@@ -274,7 +274,6 @@ private:
     void lift();
     void updateLiftOverlay();
     void showSelection();
-    void selectionChanged();
     std::optional<Selection> m_selection;
     SelectDrag m_selectDrag = SelectDrag::None;
     morvi::Point m_dragFrom, m_floatFrom;
