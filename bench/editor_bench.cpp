@@ -97,9 +97,10 @@ void stroke_event(benchmark::State& state) {
     }
 }
 
+// The canvas point of picture pixel (x, y): the picture sits in the middle of the canvas.
 QPoint pixelPoint(MonsterPage* page, int x, int y) {
     const int m = page->magnification()->value();
-    return QPoint(x * m + m / 2, y * m + m / 2);
+    return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
 }
 
 // One draw stroke of a few pixels on the canvas, pressed and released: one history step.
@@ -241,7 +242,10 @@ void undo_redo(benchmark::State& state) {
         QApplication::sendEvent(page->strip(), &pick);
         strokeOnce(page, n * 7);
     }
-    if (!e.window->history().canUndo()) state.SkipWithError("no step to undo");
+    if (e.window->history().size() != 20) {
+        state.SkipWithError("the strokes made no steps to undo");
+        return;
+    }
     for (auto _ : state) {
         e.window->undo();
         e.window->redo();
@@ -265,6 +269,9 @@ void history_1000_steps(benchmark::State& state) {
         std::snprintf(label, sizeof label, "%zu steps in %.1f MB", e.window->history().size(),
                       double(e.window->history().bytes()) / (1024.0 * 1024.0));
         state.SetLabel(label);
+        state.counters["steps"] = double(e.window->history().size());
+        state.counters["MB"] = double(e.window->history().bytes()) / (1024.0 * 1024.0);
+        if (e.window->history().size() != 1000) state.SkipWithError("the strokes did not make 1000 steps");
     }
 }
 

@@ -25,6 +25,7 @@ seed() {
     bmp) cp -n "$data"/bmpsuite/g/*.bmp "$dir/" 2>/dev/null ;;
     pcx) cp -n "$data"/pcx/*.pcx "$dir/" 2>/dev/null ;;
     png) cp -n "$data"/pngsuite/*.png "$dir/" 2>/dev/null ;;
+    palette) "$here/fuzz/palette_seeds.sh" "$dir" ;;
   esac
   true
 }

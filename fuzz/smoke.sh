@@ -24,5 +24,6 @@ run image_dispatch
 run block
 run backgrounds
 run rom
+"$here/fuzz/palette_seeds.sh" "$work/palette"
 run palette
 echo "fuzz smoke runs: no findings"

@@ -1,8 +1,8 @@
 #pragma once
 // Saving the changed families as one transaction. The file is read as it is on disk now, every
-// changed family's writer puts its bytes into that copy in memory, the copy is read back (all
-// three families must load from it, as an open would), and only then is it written out whole
-// beside the ROM, flushed and renamed over it. When any part fails nothing reaches the file.
+// changed family's writer puts its bytes into that copy in memory, the families written are read
+// back from it (they must load as an open would read them), and only then is it written out
+// whole beside the ROM, flushed and renamed over it. When any part fails nothing reaches the file.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -37,9 +37,5 @@ struct SaveOutcome {
 // success ws.romOnDisk holds the file as written.
 SaveOutcome saveRomFamilies(Workspace& ws, const SaveRequest& request, DiskSteps& steps, Notifier& notifier,
                             const std::function<bool()>& overwrite);
-
-// True when disk differs from baseline anywhere in the given file ranges [first, second).
-bool changedInRanges(std::span<const std::uint8_t> disk, std::span<const std::uint8_t> baseline,
-                     const std::vector<std::pair<std::uint64_t, std::uint64_t>>& ranges);
 
 } // namespace morvi

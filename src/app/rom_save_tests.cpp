@@ -208,3 +208,26 @@ TEST(FileIo, ReasonsReadAsAUserSaysThem) {
     EXPECT_EQ(describeError(std::make_error_code(std::errc::read_only_file_system)), "read-only file system");
     EXPECT_FALSE(describeError(std::make_error_code(std::errc::bad_file_descriptor)).empty());
 }
+
+TEST(FileIo, ACheckThatSaysNoKeepsTheOldFileWhereverTheNewOneWasGoing) {
+    TempDir dir;
+    const std::string path = dir.file("game.smc");
+    const std::vector<std::uint8_t> oldBytes(4096, 1), newBytes(4096, 2);
+    for (bool inPlace : {false, true}) {
+        morvi::testing::writeFile(path, oldBytes);
+        ScriptedSteps steps;
+        if (inPlace) steps.forced["create"] = std::errc::permission_denied;
+        int checks = 0;
+        const ReplaceOutcome refused = replaceFileContents(path, newBytes, [&] { return oldBytes; }, steps,
+                                                           [&] { return ++checks, false; });
+        EXPECT_EQ(checks, 1);
+        EXPECT_FALSE(refused.ok);
+        EXPECT_TRUE(refused.checkFailed);
+        EXPECT_EQ(readFile(path), oldBytes) << (inPlace ? "in place" : "beside");
+        EXPECT_FALSE(fs::exists(path + ".morvi-save"));
+        const ReplaceOutcome passed = replaceFileContents(path, newBytes, [&] { return oldBytes; }, steps, [] { return true; });
+        EXPECT_TRUE(passed.ok) << passed.error;
+        EXPECT_EQ(passed.inPlace, inPlace);
+        EXPECT_EQ(readFile(path), newBytes);
+    }
+}

@@ -474,5 +474,11 @@ TEST(MorviCli, PaletteExportAndImportTouchOnlyThePaletteAndSayWhyTheyRefuse) {
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("0 to 414"), std::string::npos) << bad.err;
     EXPECT_EQ(runCli(dir, {"palette", "export", rom, "portrait:1", dir.file("x.png")}).status, 1);
+    // A GIMP header over binary garbage is a broken GIMP palette, never colour words.
+    const std::string garbage("GIMP Palette\n\x00\x01\x02 nonsense \xff\n", 28);
+    morvi::testing::writeFile(dir.file("garbage.gpl"), std::vector<std::uint8_t>(garbage.begin(), garbage.end()));
+    bad = runCli(dir, {"palette", "import", rom, "portrait:0", dir.file("garbage.gpl")});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("not text"), std::string::npos) << bad.err;
     EXPECT_EQ(morvi::testing::readFile(rom), newBytes);
 }

@@ -60,6 +60,28 @@ bool readChannels(const std::string& line, int out[3], std::size_t* rest = nullp
 
 std::string lineError(std::size_t n, const char* what) { return "line " + std::to_string(n + 1) + " " + what; }
 
+// The text format a file names on its first line ("JASC-PAL", or anything from "GIMP"), read
+// from the raw bytes so that binary garbage after the header can't hide the claim.
+std::optional<PaletteFormat> declaredTextFormat(std::span<const std::uint8_t> bytes) {
+    std::size_t end = 0;
+    while (end < bytes.size() && bytes[end] != '\n') ++end;
+    std::string first(bytes.begin(), bytes.begin() + std::ptrdiff_t(end));
+    while (!first.empty() && (first.back() == '\r' || first.back() == ' ' || first.back() == '\t')) first.pop_back();
+    if (first == "JASC-PAL") return PaletteFormat::Jasc;
+    if (first.rfind("GIMP", 0) == 0) return PaletteFormat::Gimp;
+    return std::nullopt;
+}
+
+// The first line (counted from 0) holding a byte that is not printable text, if any.
+std::optional<std::size_t> firstLineNotText(std::span<const std::uint8_t> bytes) {
+    std::size_t line = 0;
+    for (std::uint8_t b : bytes) {
+        if (b == '\n') ++line;
+        else if (!(b == '\r' || b == '\t' || (b >= 32 && b < 127))) return line;
+    }
+    return std::nullopt;
+}
+
 PaletteRead fail(std::string why) {
     PaletteRead r;
     r.error = std::move(why);
@@ -207,11 +229,19 @@ PaletteRead readPalette(std::span<const std::uint8_t> bytes) {
     if (bytes.size() >= 12 && std::equal(bytes.begin(), bytes.begin() + 4, "RIFF") &&
         std::equal(bytes.begin() + 8, bytes.begin() + 12, "PAL "))
         return readRiff(bytes);
+    // A file that names a text format on its first line is that format or nothing: its
+    // bytes never fall through to a binary reader, however they happen to fit one.
+    if (const auto declared = declaredTextFormat(bytes)) {
+        const char* name = *declared == PaletteFormat::Jasc ? "JASC-PAL" : "GIMP";
+        if (const auto bad = firstLineNotText(bytes))
+            return fail("the " + std::string(name) + " palette's " + lineError(*bad, "is not text"));
+        const auto lines = linesOf(bytes);
+        if (*declared == PaletteFormat::Jasc) return readJasc(lines);
+        if (lines[0] == "GIMP Palette") return readGimp(lines);
+        return fail("the GIMP palette header is not \"GIMP Palette\"");
+    }
     if (isText(bytes)) {
         const auto lines = linesOf(bytes);
-        if (!lines.empty() && lines[0] == "JASC-PAL") return readJasc(lines);
-        if (!lines.empty() && lines[0] == "GIMP Palette") return readGimp(lines);
-        if (!lines.empty() && lines[0].rfind("GIMP", 0) == 0) return fail("the GIMP palette header is not \"GIMP Palette\"");
         const PaletteRead hex = readHex(lines);
         if (hex.ok()) return hex;
         // Text that is none of the text formats is not colour words either.
@@ -339,10 +369,7 @@ std::optional<std::uint16_t> parseSnesWord(std::string_view text) {
 PaletteRead readPaletteText(std::string_view text) {
     if (text.size() > kMaxPaletteFileBytes) return fail("the text is far too long for a palette");
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    if (isText({bytes, text.size()})) {
-        const auto lines = linesOf({bytes, text.size()});
-        if (!lines.empty() && (lines[0] == "JASC-PAL" || lines[0].rfind("GIMP", 0) == 0)) return readPalette({bytes, text.size()});
-    }
+    if (declaredTextFormat({bytes, text.size()})) return readPalette({bytes, text.size()});
     PaletteRead r;
     std::size_t at = 0;
     while (at < text.size()) {

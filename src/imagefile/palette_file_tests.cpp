@@ -97,6 +97,32 @@ TEST(PaletteFiles, BadFilesAreRefusedWithAReason) {
     refused(act, "count");
 }
 
+TEST(PaletteFiles, AFileThatNamesATextFormatIsThatFormatOrRefused) {
+    auto refusedAs = [](std::vector<std::uint8_t> bytes, const std::string& why) {
+        const PaletteRead r = readPalette(bytes);
+        EXPECT_FALSE(r.ok()) << r.colors.size() << " colours read";
+        EXPECT_TRUE(r.colors.empty());
+        EXPECT_NE(r.error.find(why), std::string::npos) << r.error;
+    };
+    // Binary garbage after a GIMP header: 28 bytes that would pass as 14 colour words.
+    const std::string garbage("GIMP Palette\n\x00\x01\x02 nonsense \xff\n", 28);
+    ASSERT_EQ(garbage.size(), 28u);
+    refusedAs(bytesOf(garbage), "GIMP palette's line 2 is not text");
+    refusedAs(bytesOf("JASC-PAL\r\n0100\r\n\x01\x02\r\n\xfe\xff"), "JASC-PAL palette's line 3 is not text");
+    refusedAs(bytesOf("GIMP Pallete\n\x80\x81"), "GIMP palette's line 2");
+    // A GIMP header followed by an Adobe colour table's body, 768 bytes in all.
+    std::vector<std::uint8_t> act = bytesOf("GIMP Palette\n");
+    for (std::size_t k = act.size(); k < 768; ++k) act.push_back(std::uint8_t(k * 37));
+    refusedAs(act, "GIMP palette's line");
+    // The same goes for text pasted from the clipboard.
+    const PaletteRead pasted = readPaletteText(garbage);
+    EXPECT_FALSE(pasted.ok());
+    EXPECT_TRUE(pasted.colors.empty());
+    // Good text formats are still read, and real binary forms still are too.
+    EXPECT_TRUE(readPalette(bytesOf("GIMP Palette\n1 2 3\n")).ok());
+    EXPECT_EQ(readPalette(std::vector<std::uint8_t>{0x00, 0x7C, 0xFF, 0x03}).colors.size(), 2u);
+}
+
 TEST(PaletteFiles, FilesAreWrittenWholeAndErrorsNameTheFile) {
     morvi::testing::TempDir dir;
     const std::string path = dir.file("dusk.gpl");

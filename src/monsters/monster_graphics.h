@@ -178,6 +178,10 @@ bool saveMonsterGraphics(MonsterGraphics& mg, RomBuffer& file, Notifier& notifie
 // The page's save: commit the current entry, re-decode, prune, write, reload from the bytes
 // written.
 bool saveMonstersToRom(MonsterGraphics& mg, int currentEntry, RomBuffer& file, Notifier& notifier);
+// The same in two halves, for a caller that reloads later (while the bytes go to the disk):
+// everything up to the write, then the reload, which is also the check that the bytes load.
+bool writeMonstersToRom(MonsterGraphics& mg, int currentEntry, RomBuffer& file, Notifier& notifier);
+bool reloadMonstersFrom(MonsterGraphics& mg, const RomBytes& written);
 // The same for a file on disk, replaced whole (see rewriteRomFile).
 bool saveMonsterGraphics(MonsterGraphics& mg, const std::string& path, const RomState& rom, Notifier& notifier);
 bool saveMonstersToRom(MonsterGraphics& mg, int currentEntry, const std::string& path, const RomState& rom,

@@ -218,14 +218,22 @@ bool saveMonsterGraphics(MonsterGraphics& mg, RomBuffer& file, Notifier& notifie
     return true;
 }
 
-bool saveMonstersToRom(MonsterGraphics& mg, int currentEntry, RomBuffer& file, Notifier& notifier) {
+bool writeMonstersToRom(MonsterGraphics& mg, int currentEntry, RomBuffer& file, Notifier& notifier) {
     if (currentEntry >= 0 && currentEntry < kMonsterEntryCount)
         commitEntry(mg, mg.entries[std::size_t(currentEntry)]);
     redecodeEntries(mg);
     pruneUnused(mg);
-    if (!saveMonsterGraphics(mg, file, notifier)) return false;
+    return saveMonsterGraphics(mg, file, notifier);
+}
+
+bool reloadMonstersFrom(MonsterGraphics& mg, const RomBytes& written) {
     // The model becomes what the new file holds, as a fresh open of it would read it.
-    if (!loadMonsterGraphics(mg, file.bytes())) {
+    return loadMonsterGraphics(mg, written);
+}
+
+bool saveMonstersToRom(MonsterGraphics& mg, int currentEntry, RomBuffer& file, Notifier& notifier) {
+    if (!writeMonstersToRom(mg, currentEntry, file, notifier)) return false;
+    if (!reloadMonstersFrom(mg, file.bytes())) {
         notifier.notify(MessageKind::Warning, kMsgMonsterSaveError);
         return false;
     }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <system_error>
@@ -43,8 +44,9 @@ public:
 
 struct ReplaceOutcome {
     bool ok = false;
-    bool inPlace = false; // no file could be made beside the target: it was written in place
-    std::string error;    // what failed and why, for the user; empty on success
+    bool inPlace = false;     // no file could be made beside the target: it was written in place
+    bool checkFailed = false; // the caller's check said no: nothing was put in place
+    std::string error;        // what failed and why, for the user; empty on success
 };
 
 // Makes newBytes the content of path. oldBytes is the content the caller read from path; the
@@ -53,6 +55,13 @@ struct ReplaceOutcome {
 // permissions; a path that is a symbolic link keeps the link and its target is replaced.
 ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,
                                    std::span<const std::uint8_t> oldBytes, DiskSteps& steps);
+// The same with the old content made only when the in-place fallback needs it, and a check of
+// newBytes that must pass before they replace the file. The check runs on a thread of its own
+// while the new file is written and flushed (it may only read newBytes); in place, before any
+// write.
+ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,
+                                   const std::function<std::vector<std::uint8_t>()>& oldBytes, DiskSteps& steps,
+                                   const std::function<bool()>& check = {});
 // The same without a seam.
 ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,
                                    std::span<const std::uint8_t> oldBytes);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "rom/rom_buffer.h"
 #include "rom/rom_bytes.h"
 #include "rom/rom_file.h"
 #include "rom/rom_state.h"
@@ -103,4 +104,37 @@ TEST(RomBytes, ReadsThroughTheHeaderRuleAndRefusesWhatTheFileLacks) {
     morvi::testing::writeFile(dir.file("rom.smc"), file);
     ASSERT_TRUE(readRomFile(dir.file("rom.smc"), read));
     EXPECT_EQ(read, file);
+}
+
+TEST(RomBuffer, TheFileAsItWasComesBackFromTheReplacedBytesWhateverTheWritesOverlap) {
+    std::vector<std::uint8_t> disk(64);
+    for (std::size_t i = 0; i < disk.size(); ++i) disk[i] = std::uint8_t(i * 7);
+    std::vector<std::uint8_t> file = disk;
+    morvi::RomBuffer buffer(file, false);
+    const std::vector<std::uint8_t> a(10, 0xAA), b(6, 0xBB), c(8, 0xCC);
+    ASSERT_TRUE(buffer.write(4, a));  // 4..13
+    ASSERT_TRUE(buffer.write(10, b)); // 10..15, over the end of the first
+    ASSERT_TRUE(buffer.write(2, b));  // 2..7, over its start
+    ASSERT_TRUE(buffer.write(60, c)); // 60..67, past the end: the file grows
+    EXPECT_EQ(file.size(), 68u);
+    EXPECT_EQ(buffer.original(), disk);
+    // The same bytes: no difference. One byte changed by another program inside a written
+    // range is seen, outside every range it is not.
+    EXPECT_FALSE(buffer.originalDiffersInWritten(disk));
+    for (std::size_t inside : {2u, 9u, 15u, 61u}) {
+        auto other = disk;
+        other[inside] ^= 1;
+        EXPECT_TRUE(buffer.originalDiffersInWritten(other)) << inside;
+    }
+    auto outside = disk;
+    outside[30] ^= 1;
+    outside[1] ^= 1;
+    EXPECT_FALSE(buffer.originalDiffersInWritten(outside));
+    // A file that has grown or shrunk where the writes reach differs.
+    auto longer = disk;
+    longer.push_back(1); // byte 64, which the last write lengthened the file with
+    EXPECT_TRUE(buffer.originalDiffersInWritten(longer));
+    auto shorter = disk;
+    shorter.resize(62);
+    EXPECT_TRUE(buffer.originalDiffersInWritten(shorter));
 }
