@@ -13,12 +13,12 @@
 #include "app/workspace.h"
 #include "cli/demo_rom.h"
 #include "rom/rom_file.h"
-#include "ui/main_window.h"
-#include "ui/monster_page.h"
-#include "ui/picture_tab.h"
-#include "ui/widgets.h"
+#include "ui/shell/main_window.h"
+#include "ui/pages/monster_page.h"
+#include "ui/pages/picture_tab.h"
+#include "ui/widgets/widgets.h"
 #include <QToolButton>
-#include "ui/prompts.h"
+#include "ui/dialogs/prompts.h"
 
 namespace {
 

@@ -1,0 +1,74 @@
+#include "ui/dialogs/screenshots.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QPixmap>
+#include <QTabBar>
+
+#include "app/workspace.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/shell/main_window.h"
+#include "ui/pages/monster_page.h"
+#include "ui/dialogs/prompts.h"
+
+namespace morvi::ui {
+
+namespace {
+
+// The window with a dialog drawn over it where the dialog would stand.
+QPixmap withDialog(QWidget& window, QDialog& dialog) {
+    dialog.adjustSize();
+    QPixmap base = window.grab();
+    const QPixmap top = dialog.grab();
+    QPixmap out(std::max(base.width(), 40 + top.width()), std::max(base.height(), 40 + top.height()));
+    out.fill(Qt::darkGray);
+    QPainter painter(&out);
+    painter.drawPixmap(0, 0, base);
+    painter.fillRect(QRect(QPoint(40, 40), top.size()).adjusted(-1, -1, 1, 1), Qt::black);
+    painter.drawPixmap(40, 40, top);
+    return out;
+}
+
+} // namespace
+
+bool grabScreenshots(morvi::Workspace& ws, Prompts& prompts, const QString& romPath, const QString& dir) {
+    QDir().mkpath(dir);
+    // The pages in the smallest window; then the window at 1280 x 900.
+    ws.settings.width = MainWindow::kMinimumWidth;
+    ws.settings.height = MainWindow::kMinimumHeight;
+    MainWindow window(ws, prompts);
+    window.show();
+    window.openRomPath(romPath);
+    if (ws.rom.romPath.empty()) return false;
+    const char* names[4] = {"monsters", "espers", "portraits", "characters"};
+    bool ok = true;
+    for (int i = 0; i < 4; ++i) {
+        window.tabBar()->setCurrentIndex(i);
+        QApplication::processEvents();
+        ok = window.grab().save(QDir(dir).filePath(QStringLiteral("%1.png").arg(QLatin1String(names[i])))) && ok;
+    }
+    window.tabBar()->setCurrentIndex(0);
+    QApplication::processEvents();
+    {
+        GridDialog grid(&window, ws.settings);
+        ok = withDialog(window, grid).save(QDir(dir).filePath(QStringLiteral("grid-dialog.png"))) && ok;
+    }
+    {
+        BackgroundChooser chooser(&window, ws.backgrounds, ws.settings);
+        ok = chooser.grab().save(QDir(dir).filePath(QStringLiteral("background-chooser.png"))) && ok;
+    }
+    {
+        ExportDialog dialog(&window, prompts, QStringLiteral("Export monster"), QStringLiteral("Guard.png"),
+                            morvi::ExportFileType::Png, false);
+        ok = withDialog(window, dialog).save(QDir(dir).filePath(QStringLiteral("export-dialog.png"))) && ok;
+    }
+    window.resize(1280, 900);
+    QApplication::processEvents();
+    window.monsterPage()->zoomToFit();
+    QApplication::processEvents();
+    ok = window.grab().save(QDir(dir).filePath(QStringLiteral("window-1280x900.png"))) && ok;
+    return ok;
+}
+
+} // namespace morvi::ui

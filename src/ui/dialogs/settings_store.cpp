@@ -1,0 +1,83 @@
+#include "ui/dialogs/settings_store.h"
+
+#include <QSettings>
+
+namespace morvi::ui {
+
+namespace {
+
+bool readNumber(QSettings& store, const char* name, qint64& out) {
+    const QVariant value = store.value(QLatin1String(name));
+    if (!value.isValid()) return false;
+    bool ok = false;
+    const qint64 n = value.toLongLong(&ok);
+    if (ok) out = n;
+    return ok;
+}
+
+void readByte(QSettings& store, const char* name, std::uint8_t& field) {
+    qint64 n = 0;
+    if (readNumber(store, name, n)) field = morvi::lowByte(n);
+}
+
+void readInt(QSettings& store, const char* name, std::int32_t& field) {
+    qint64 n = 0;
+    if (readNumber(store, name, n)) field = std::int32_t(std::uint32_t(std::uint64_t(n)));
+}
+
+} // namespace
+
+morvi::Settings loadSettings() {
+    morvi::Settings s;
+    QSettings store(QStringLiteral("Quarnsby"), QStringLiteral("morvi"));
+    store.beginGroup(QStringLiteral("Settings"));
+    readByte(store, "grid", s.grid);
+    readByte(store, "gridMinMag", s.gridMinMag);
+    readByte(store, "background", s.background);
+    readInt(store, "xPos", s.xPos);
+    readInt(store, "yPos", s.yPos);
+    readByte(store, "tab", s.tab);
+    readByte(store, "tab1Mag", s.tab1Mag);
+    readByte(store, "tab3Mag", s.tab3Mag);
+    readByte(store, "tab4Mag", s.tab4Mag);
+    readInt(store, "width", s.width);
+    readInt(store, "height", s.height);
+    readByte(store, "maximized", s.maximized);
+    store.endGroup();
+    store.beginGroup(QStringLiteral("Recent File List"));
+    for (int i = 1; i <= morvi::kRecentFileCount; ++i) {
+        const QVariant value = store.value(QStringLiteral("file%1").arg(i));
+        if (value.isValid() && value.canConvert<QString>())
+            s.recentFiles.push_back(value.toString().toStdString());
+    }
+    store.endGroup();
+    return s;
+}
+
+void saveSettings(const morvi::Settings& s, QPoint windowPosition) {
+    QSettings store(QStringLiteral("Quarnsby"), QStringLiteral("morvi"));
+    store.beginGroup(QStringLiteral("Settings"));
+    store.setValue(QStringLiteral("grid"), int(s.grid));
+    store.setValue(QStringLiteral("gridMinMag"), int(s.gridMinMag));
+    store.setValue(QStringLiteral("background"), int(s.background));
+    store.setValue(QStringLiteral("xPos"), windowPosition.x());
+    store.setValue(QStringLiteral("yPos"), windowPosition.y());
+    store.setValue(QStringLiteral("tab"), int(s.tab));
+    store.setValue(QStringLiteral("tab1Mag"), int(s.tab1Mag));
+    store.setValue(QStringLiteral("tab3Mag"), int(s.tab3Mag));
+    store.setValue(QStringLiteral("tab4Mag"), int(s.tab4Mag));
+    store.setValue(QStringLiteral("width"), int(s.width));
+    store.setValue(QStringLiteral("height"), int(s.height));
+    store.setValue(QStringLiteral("maximized"), int(s.maximized));
+    store.endGroup();
+    store.beginGroup(QStringLiteral("Recent File List"));
+    for (std::size_t i = 0; i < s.recentFiles.size(); ++i)
+        store.setValue(QStringLiteral("file%1").arg(i + 1), QString::fromStdString(s.recentFiles[i]));
+    // A slot the list no longer fills must not come back as an entry at the next start.
+    for (int i = int(s.recentFiles.size()) + 1; i <= morvi::kRecentFileCount; ++i)
+        store.remove(QStringLiteral("file%1").arg(i));
+    store.endGroup();
+    store.sync();
+}
+
+} // namespace morvi::ui

@@ -1,0 +1,201 @@
+// The Characters page on the demo ROM, through its real widgets.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include "imagefile/image_file.h"
+#include "ui/pages/character_page.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/shell/main_window.h"
+#include "ui/tests/ui_test_support.h"
+
+using namespace morvi::ui;
+
+namespace {
+
+struct CharacterFixture : ::testing::Test {
+    void SetUp() override {
+        h.openDemo();
+        h.window->tabBar()->setCurrentIndex(3);
+        page = h.window->characterPage();
+        ASSERT_TRUE(page->isVisible());
+    }
+    morvi::CharacterSprites& character(int i) { return h.ws->characters.characters[std::size_t(i)]; }
+    QPoint canvasPointOf(int x, int y) {
+        const int m = page->magnification()->value();
+        return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
+    }
+    EditorHarness h;
+    CharacterPage* page = nullptr;
+};
+
+} // namespace
+
+TEST_F(CharacterFixture, TheSheetSelectsSpritesAndFramesTheChosenOne) {
+    EXPECT_EQ(page->pictureList()->count(), 22);
+    EXPECT_FALSE(page->paletteList()->isEnabled());
+    EXPECT_EQ(page->paletteList()->count(), 32);
+    EXPECT_EQ(page->selectedSprite(), 0);
+    click(page->preview(), QPoint(16 * 3 + 5, 24 * 2 + 7));
+    EXPECT_EQ(page->selectedSprite(), 19);
+    const morvi::Surface& sheet = page->preview()->surface();
+    EXPECT_EQ(sheet.at(48, 48), morvi::rgb32(255, 255, 255)) << "the frame's top-left corner";
+    EXPECT_EQ(sheet.at(63, 71), morvi::rgb32(255, 255, 255));
+    // The canvas shows sprite 19 now.
+    const auto& sprite = character(0).sprites[19];
+    const int m = page->magnification()->value();
+    for (int y = 0; y < 24; y += 5)
+        for (int x = 0; x < 16; x += 3) {
+            if (sprite.pixel(x, y) == 0) continue;
+            const QPoint at = page->pictureShift() + QPoint(x * m + 1, y * m + 1);
+            ASSERT_EQ(page->canvas()->surface().at(at.x(), at.y()), sprite.palette[sprite.pixel(x, y)].toRgb32());
+        }
+    // Below the last row of sprites there is none: the selection stays.
+    click(page->preview(), QPoint(20, 124));
+    EXPECT_EQ(page->selectedSprite(), 19);
+}
+
+TEST_F(CharacterFixture, APixelShowsInEverySpriteSharingItsTile) {
+    // Find two sprites of the character that show one tile.
+    const auto& table = h.ws->characters;
+    int s1 = -1, s2 = -1, cell1 = 0, cell2 = 0;
+    for (int a = 0; a < 40 && s1 < 0; ++a)
+        for (int b = a + 1; b < 40 && s1 < 0; ++b)
+            for (int ca = 0; ca < 6 && s1 < 0; ++ca)
+                for (int cb = 0; cb < 6; ++cb)
+                    if (table.tileOf(a, ca / 2, ca % 2) == table.tileOf(b, cb / 2, cb % 2)) {
+                        s1 = a, s2 = b, cell1 = ca, cell2 = cb;
+                        break;
+                    }
+    ASSERT_GE(s1, 0) << "the demo ROM shares tiles between sprites";
+    click(page->preview(), QPoint(16 * (s1 % 8) + 3, 24 * (s1 / 8) + 3));
+    ASSERT_EQ(page->selectedSprite(), s1);
+    click(page->strip(), QPoint(18 * 9 + 5, 10));
+    const int x1 = 8 * (cell1 % 2) + 3, y1 = 8 * (cell1 / 2) + 4;
+    drag(page->canvas(), {canvasPointOf(x1, y1)});
+    EXPECT_EQ(character(0).sprites[std::size_t(s1)].pixel(x1, y1), 9);
+    EXPECT_EQ(character(0).sprites[std::size_t(s2)].pixel(8 * (cell2 % 2) + 3, 8 * (cell2 / 2) + 4), 9);
+    EXPECT_TRUE(page->changed());
+
+    // The second tool erases to colour 0.
+    page->tools()->button(Tool::Erase)->click();
+    drag(page->canvas(), {canvasPointOf(x1, y1)});
+    EXPECT_EQ(character(0).sprites[std::size_t(s1)].pixel(x1, y1), 0);
+
+    h.prompts.log.clear();
+    page->tools()->button(Tool::Draw)->click();
+    drag(page->canvas(), {canvasPointOf(x1, y1)});
+    QTest::keyClick(h.window.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(h.prompts.texts(), QStringList{"ROM saved"});
+    morvi::CharacterSet saved;
+    morvi::RomState rom;
+    rom.romHasHeader = false;
+    ASSERT_TRUE(morvi::loadCharacterSprites(saved, h.romPath(), rom));
+    morvi::rebuildSprites(saved, saved.characters[0]);
+    EXPECT_EQ(saved.characters[0].sprites[std::size_t(s1)].pixel(x1, y1), 9);
+}
+
+TEST_F(CharacterFixture, EsperTerraKeepsTheSlidersOffAndScrollBarsFollowTheMagnification) {
+    page->pictureList()->setCurrentIndex(morvi::kEsperTerra);
+    click(page->strip(), QPoint(18 * 4 + 5, 10));
+    EXPECT_EQ(page->currentColor(), 4);
+    EXPECT_FALSE(page->colorControls()->slider(0)->isEnabled());
+    EXPECT_FALSE(page->colorControls()->transparentBox()->isEnabled());
+    page->pictureList()->setCurrentIndex(1);
+    EXPECT_TRUE(page->colorControls()->slider(0)->isEnabled());
+    EXPECT_FALSE(page->colorControls()->transparentBox()->isChecked()) << "colour 4 is not the transparent one";
+    page->colorControls()->slider(2)->setValue(31);
+    EXPECT_EQ(h.ws->characters.color(character(1).paletteNumber, 4).blue, 248);
+
+    auto bars = [&](int m) {
+        page->magnification()->spinBox()->setValue(m);
+        return std::pair{page->horizontalScroll()->isVisible() ? page->horizontalScroll()->maximum() : 0,
+                         page->verticalScroll()->isVisible() ? page->verticalScroll()->maximum() : 0};
+    };
+    EXPECT_EQ(bars(10), (std::pair{0, 0}));
+    EXPECT_EQ(bars(11), (std::pair{0, 1}));
+    EXPECT_EQ(bars(16), (std::pair{0, 8}));
+    EXPECT_EQ(bars(17), (std::pair{1, 9}));
+    EXPECT_EQ(bars(20), (std::pair{4, 12}));
+}
+
+TEST_F(CharacterFixture, CopyingAllSpritesTakesTheSourcesPaletteNumber) {
+    int source = -1;
+    for (int c = 1; c < morvi::kCharacterCount && source < 0; ++c)
+        if (c != morvi::kEsperTerra && character(c).paletteNumber != character(0).paletteNumber) source = c;
+    ASSERT_GE(source, 0);
+    page->copyButton()->click();
+    auto* choice = openDialogOf<CopyChoiceDialog>(h.window.get());
+    ASSERT_NE(choice, nullptr);
+    EXPECT_EQ(choice->windowTitle(), QStringLiteral("Copy character sprite"));
+    EXPECT_TRUE(choice->radio(0)->isChecked());
+    EXPECT_FALSE(choice->radio(2)->isVisible());
+    choice->radio(1)->setChecked(true);
+    choice->okButton()->click();
+    auto* list = qobject_cast<CopyListDialog*>(page->openDialog());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->list()->count(), 22);
+    list->list()->setCurrentRow(source);
+    list->copyButton()->click();
+    EXPECT_EQ(character(0).paletteNumber, character(source).paletteNumber);
+    EXPECT_EQ(page->paletteList()->currentIndex(), character(source).paletteNumber);
+    for (int s = 0; s < 40; ++s) ASSERT_EQ(character(0).sprites[std::size_t(s)].pixels, character(source).sprites[std::size_t(s)].pixels);
+    EXPECT_TRUE(page->changed());
+
+    // Cancelling the choice changes nothing.
+    h.markSaved(page);
+    page->copyButton()->click();
+    choice = openDialogOf<CopyChoiceDialog>(h.window.get());
+    ASSERT_NE(choice, nullptr);
+    choice->cancelButton()->click();
+    EXPECT_EQ(openDialogOf<CopyListDialog>(h.window.get()), nullptr) << "no list follows a cancelled choice";
+    EXPECT_FALSE(page->changed());
+}
+
+TEST_F(CharacterFixture, ExportWritesTheWholeSheetWithoutTheFrameAndClearAsksByName) {
+    click(page->preview(), QPoint(40, 40));
+    ASSERT_NE(page->selectedSprite(), 0);
+    page->exportImage();
+    auto* d = qobject_cast<ExportDialog*>(page->openDialog());
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("Export character sprites"));
+    EXPECT_EQ(d->typeList()->count(), 3);
+    const std::string out = h.file("sheet.bmp");
+    d->typeList()->setCurrentIndex(0);
+    emit d->typeList()->activated(0);
+    d->pathEdit()->setText(QString::fromStdString(out));
+    d->okButton()->click();
+    morvi::IndexedImage read;
+    ASSERT_EQ(morvi::loadBmp(read, out, 16, 128, 128), morvi::ImageLoadResult::Read);
+    EXPECT_EQ(read.width, 128);
+    EXPECT_EQ(read.height, 128);
+    for (int y = 120; y < 128; ++y)
+        for (int x = 0; x < 128; ++x) ASSERT_EQ(read.pixel(x, y), 0);
+    const morvi::IndexedImage sheet = morvi::buildSpriteSheet(character(0), -1);
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 128; ++x) ASSERT_EQ(read.colorAt(x, y), sheet.colorAt(x, y)) << x << "," << y;
+
+    // Import the sheet back into another character: its sprites become the same.
+    page->pictureList()->setCurrentIndex(2);
+    h.prompts.importFiles = {QString::fromStdString(out)};
+    page->importButton()->click();
+    EXPECT_EQ(h.prompts.lastImportTitle, QStringLiteral("Import Character sprites"));
+    for (int s = 0; s < 40; ++s)
+        ASSERT_EQ(character(2).sprites[std::size_t(s)].pixels, character(0).sprites[std::size_t(s)].pixels) << s;
+
+    h.prompts.log.clear();
+    h.prompts.answers = {Answer::Ok};
+    page->clearButton()->click();
+    EXPECT_EQ(h.prompts.texts(), QStringList{QStringLiteral("This will erase all sprites for %1").arg(QString::fromLatin1(morvi::kCharacterNames[2]))});
+    for (const auto& s : character(2).sprites) ASSERT_EQ(std::count(s.pixels.begin(), s.pixels.end(), 0), 16 * 24);
+}

@@ -1,0 +1,215 @@
+// The Portraits page on the demo ROM, through its real widgets.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTest>
+#include <QToolButton>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "image/canvas.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/shell/main_window.h"
+#include "ui/pages/portrait_page.h"
+#include "ui/tests/ui_test_support.h"
+
+using namespace morvi::ui;
+using morvi::testing::writeFile;
+
+namespace {
+
+struct PortraitFixture : ::testing::Test {
+    void SetUp() override {
+        h.openDemo();
+        h.window->tabBar()->setCurrentIndex(2);
+        page = h.window->portraitPage();
+        ASSERT_TRUE(page->isVisible());
+    }
+    morvi::PortraitRecord& portrait(int i) { return h.ws->portraits.portraits[std::size_t(i)]; }
+    QPoint canvasPointOf(int x, int y) {
+        const int m = page->magnification()->value();
+        return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
+    }
+    EditorHarness h;
+    PortraitPage* page = nullptr;
+};
+
+} // namespace
+
+TEST_F(PortraitFixture, PortraitsSharingAPaletteChangeTogether) {
+    EXPECT_EQ(page->pictureList()->count(), 19);
+    EXPECT_EQ(page->paletteList()->count(), 19);
+    EXPECT_EQ(page->paletteList()->itemText(18), QStringLiteral("Palette #18"));
+    // Portrait 1 takes portrait 0's palette through the list.
+    page->pictureList()->setCurrentIndex(1);
+    page->paletteList()->setCurrentIndex(portrait(0).paletteNumber);
+    EXPECT_EQ(portrait(1).paletteNumber, portrait(0).paletteNumber);
+    EXPECT_TRUE(page->changed());
+    page->pictureList()->setCurrentIndex(0);
+    click(page->strip(), QPoint(18 * 5 + 4, 10));
+    ASSERT_EQ(page->currentColor(), 5);
+    page->colorControls()->slider(1)->setValue(31);
+    EXPECT_EQ(h.ws->portraits.color(portrait(0).paletteNumber, 5).green, 248);
+    EXPECT_EQ(portrait(0).image.palette[5].green, 248);
+    EXPECT_EQ(portrait(1).image.palette[5].green, 248) << "the other portrait shows the change at once";
+    EXPECT_EQ(page->colorControls()->valueLabel(1)->text(), QStringLiteral("31"));
+}
+
+TEST_F(PortraitFixture, TransparentSwapsPixelsAndPaletteEntries) {
+    click(page->strip(), QPoint(18 * 3 + 4, 10));
+    const int k = 3;
+    const auto before = portrait(0).image;
+    const auto colour0 = before.palette[0], colourK = before.palette[k];
+    page->colorControls()->transparentBox()->click();
+    const auto& after = portrait(0).image;
+    EXPECT_EQ(page->currentColor(), 0);
+    EXPECT_FALSE(page->colorControls()->slider(0)->isEnabled());
+    EXPECT_EQ(after.palette[0], colourK);
+    EXPECT_EQ(after.palette[k], colour0);
+    for (std::size_t i = 0; i < after.pixels.size(); ++i) {
+        const int was = before.pixels[i];
+        const int expected = was == k ? 0 : was == 0 ? k : was;
+        ASSERT_EQ(after.pixels[i], expected) << i;
+    }
+}
+
+TEST_F(PortraitFixture, ScrollBarsFollowTheMagnificationAndTheTileGridStaysOnTileBorders) {
+    page->magnification()->spinBox()->setValue(6);
+    EXPECT_FALSE(page->horizontalScroll()->isVisible());
+    EXPECT_FALSE(page->verticalScroll()->isVisible());
+    page->magnification()->spinBox()->setValue(7);
+    EXPECT_TRUE(page->horizontalScroll()->isVisible());
+    EXPECT_EQ(page->horizontalScroll()->maximum(), 4);
+    page->magnification()->spinBox()->setValue(20);
+    EXPECT_EQ(page->verticalScroll()->maximum(), 28);
+
+    h.ws->settings.grid = 2;
+    h.ws->settings.gridMinMag = 5;
+    page->magnification()->spinBox()->setValue(8);
+    for (int scroll : {0, 3, 5}) {
+        page->horizontalScroll()->setValue(scroll);
+        const morvi::Surface& s = page->canvas()->surface();
+        // Image column 8 (a tile border) sits at canvas x = 8 * (8 - scroll).
+        EXPECT_EQ(s.at(8 * (8 - scroll), 100), morvi::kGridColor) << scroll;
+        if (scroll) {
+            EXPECT_NE(s.at(64, 100), morvi::kGridColor) << scroll;
+        }
+    }
+}
+
+TEST_F(PortraitFixture, RawPairsImportWhateverTheCaseAndRefuseShortFiles) {
+    // Export portrait 2 as a raw pair with a capital ending.
+    page->pictureList()->setCurrentIndex(2);
+    page->exportImage();
+    auto* d = qobject_cast<ExportDialog*>(page->openDialog());
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("Export portrait"));
+    d->typeList()->setCurrentIndex(3);
+    emit d->typeList()->activated(3);
+    const std::string tiles = h.file("FACE.BIN");
+    d->pathEdit()->setText(QString::fromStdString(tiles));
+    d->okButton()->click();
+    ASSERT_TRUE(std::filesystem::exists(tiles));
+    ASSERT_TRUE(std::filesystem::exists(h.file("FACE.pal")));
+
+    page->pictureList()->setCurrentIndex(0);
+    h.prompts.importFiles = {QString::fromStdString(tiles)};
+    page->importImage();
+    EXPECT_EQ(h.prompts.lastImportTitle, QStringLiteral("Import Portrait"));
+    EXPECT_EQ(portrait(0).image.pixels, portrait(2).image.pixels);
+    for (int c = 0; c < 16; ++c)
+        EXPECT_EQ(h.ws->portraits.color(portrait(0).paletteNumber, c), h.ws->portraits.color(portrait(2).paletteNumber, c));
+    EXPECT_TRUE(page->changed());
+
+    // Without its palette file only the tiles come in.
+    std::filesystem::remove(h.file("FACE.pal"));
+    page->pictureList()->setCurrentIndex(4);
+    const auto palette4 = portrait(4).image.palette;
+    h.prompts.importFiles = {QString::fromStdString(tiles)};
+    page->importImage();
+    EXPECT_EQ(portrait(4).image.pixels, portrait(2).image.pixels);
+    EXPECT_EQ(portrait(4).image.palette, palette4);
+
+    // A tile file shorter than 800 bytes: "Error opening file", the chooser stays, nothing changes.
+    writeFile(h.file("cut.bin"), std::vector<std::uint8_t>(799, 0x11));
+    writeFile(h.file("cut.pal"), std::vector<std::uint8_t>(32, 0x22));
+    page->pictureList()->setCurrentIndex(5);
+    const auto before = portrait(5).image;
+    const auto table = h.ws->portraits.palettes;
+    h.markSaved(page);
+    h.prompts.log.clear();
+    h.prompts.importFiles = {QString::fromStdString(h.file("cut.bin")), QString()};
+    page->importImage();
+    EXPECT_EQ(h.prompts.texts(), QStringList{"Error opening file"});
+    EXPECT_EQ(h.prompts.log[0].icon, Icon::Error);
+    EXPECT_EQ(portrait(5).image.pixels, before.pixels);
+    EXPECT_EQ(h.ws->portraits.palettes, table);
+    EXPECT_FALSE(page->changed());
+}
+
+TEST_F(PortraitFixture, ARawExportWhosePaletteCannotBeWrittenLeavesNoTileFile) {
+    std::filesystem::create_directory(h.file("X.pal")); // the palette's name is taken by a folder
+    page->exportImage();
+    auto* d = qobject_cast<ExportDialog*>(page->openDialog());
+    ASSERT_NE(d, nullptr);
+    d->typeList()->setCurrentIndex(3);
+    emit d->typeList()->activated(3);
+    d->pathEdit()->setText(QString::fromStdString(h.file("X.bin")));
+    h.prompts.log.clear();
+    d->okButton()->click();
+    EXPECT_EQ(h.prompts.texts(), QStringList{"Error saving portrait data"});
+    EXPECT_EQ(h.prompts.log[0].icon, Icon::Warning);
+    EXPECT_FALSE(std::filesystem::exists(h.file("X.bin")));
+    EXPECT_TRUE(std::filesystem::is_directory(h.file("X.pal")));
+    for (const auto& e : std::filesystem::directory_iterator(h.dir.path()))
+        EXPECT_EQ(e.path().string().find(".morvi-part"), std::string::npos) << e.path();
+}
+
+TEST_F(PortraitFixture, DrawingCopyFlipAndSaveThroughCtrlS) {
+    click(page->strip(), QPoint(18 * 7 + 4, 10));
+    page->magnification()->spinBox()->setValue(6);
+    drag(page->canvas(), {canvasPointOf(10, 10), canvasPointOf(11, 10), canvasPointOf(12, 10)});
+    for (int x = 10; x <= 12; ++x) EXPECT_EQ(portrait(0).image.pixel(x, 10), 7);
+    // Outside the portrait (the canvas is 256 wide, the portrait 240 at x6): nothing changes.
+    h.markSaved(page);
+    drag(page->canvas(), {QPoint(250, 250)});
+    EXPECT_FALSE(page->changed());
+    page->flipImage(1);
+    EXPECT_TRUE(page->changed()) << "a flip is a change";
+    EXPECT_EQ(portrait(0).image.pixel(10, 29), 7);
+
+    page->copyButton()->click();
+    auto* copy = qobject_cast<CopyListDialog*>(page->openDialog());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->windowTitle(), QStringLiteral("Copy portrait image"));
+    EXPECT_EQ(copy->list()->count(), 19);
+    copy->list()->setCurrentRow(0);
+    copy->copyButton()->click(); // from itself: nothing to do
+    page->pictureList()->setCurrentIndex(3);
+    h.markSaved(page);
+    page->copyButton()->click();
+    copy = qobject_cast<CopyListDialog*>(page->openDialog());
+    ASSERT_NE(copy, nullptr);
+    copy->list()->setCurrentRow(0);
+    copy->copyButton()->click();
+    EXPECT_EQ(portrait(3).image.pixels, portrait(0).image.pixels);
+    EXPECT_TRUE(page->changed());
+
+    h.prompts.log.clear();
+    QTest::keyClick(h.window.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(h.prompts.texts(), QStringList{"ROM saved"});
+    morvi::PortraitSet saved;
+    morvi::RomState rom;
+    rom.romHasHeader = false;
+    ASSERT_TRUE(morvi::loadPortraits(saved, h.romPath(), rom));
+    EXPECT_EQ(saved.portraits[3].image.pixels, portrait(3).image.pixels);
+    EXPECT_EQ(saved.portraits[3].image.pixel(10, 29), 7);
+}

@@ -1,0 +1,53 @@
+#include "ui/tools/tools.h"
+
+#include <QGuiApplication>
+#include <QPixmap>
+#include <array>
+
+namespace morvi::ui {
+
+namespace {
+
+const std::array<ToolInfo, 8> kTools = {{
+    {Tool::Draw, "Draw", Qt::Key_B, "Draw with the current colour (B). Shift+click: a line from the last pixel",
+     "Draw: drag to paint, Shift+click for a line, right button erases, Ctrl+click picks", "draw", {1, 30},
+     ToolKind::Freehand},
+    {Tool::Erase, "Erase", Qt::Key_E, "Erase to the transparent colour (E). Shift+click: a line from the last pixel",
+     "Erase: drag to erase to colour 0, Shift+click for a line", "erase", {3, 28}, ToolKind::Freehand},
+    {Tool::Pick, "Pick", Qt::Key_I, "Pick a colour from the picture (I)", "Pick: click a pixel to take its colour",
+     "pick", {1, 30}, ToolKind::Pick},
+    {Tool::Line, "Line", Qt::Key_L, "Line (L). Shift: horizontal, vertical or 45 degrees",
+     "Line: drag from end to end, Shift for 0, 45 or 90 degrees", "line", {7, 7}, ToolKind::TwoPoint},
+    {Tool::Rectangle, "Rectangle", Qt::Key_U, "Rectangle (U). Shift: a square",
+     "Rectangle: drag from corner to corner, Shift for a square", "rectangle", {7, 7}, ToolKind::TwoPoint},
+    {Tool::Ellipse, "Ellipse", Qt::Key_O, "Ellipse (O). Shift: a circle",
+     "Ellipse: drag the box it fills, Shift for a circle", "ellipse", {7, 7}, ToolKind::TwoPoint},
+    {Tool::Fill, "Fill", Qt::Key_G, "Fill (G). Shift+click: replace the colour everywhere",
+     "Fill: click an area to fill it, Shift+click replaces that colour in the whole picture", "fill", {6, 27},
+     ToolKind::Click},
+    {Tool::Select, "Select", Qt::Key_M, "Select a rectangle (M); drag inside it to move it, arrows move it by one (Shift: eight)",
+     "Select: drag a rectangle, drag inside it to move it, Enter puts it down, Esc drops it", "select", {7, 7},
+     ToolKind::Select},
+}};
+
+} // namespace
+
+std::span<const ToolInfo> toolTable() { return kTools; }
+
+const ToolInfo& toolInfo(Tool tool) {
+    for (const ToolInfo& t : kTools)
+        if (t.tool == tool) return t;
+    return kTools[0];
+}
+
+QCursor toolCursor(Tool tool) {
+    const ToolInfo& t = toolInfo(tool);
+    // On a screen with a display scale above 1, the cursor drawn at twice the size.
+    const bool sharp = qGuiApp && qGuiApp->devicePixelRatio() > 1.0;
+    QPixmap art(QStringLiteral(":/art/cursor-%1%2.png").arg(QString::fromLatin1(t.art), sharp ? QStringLiteral("@2x") : QString()));
+    if (art.isNull()) return QCursor(Qt::CrossCursor);
+    if (sharp) art.setDevicePixelRatio(2.0);
+    return QCursor(art, t.hotspot.x(), t.hotspot.y());
+}
+
+} // namespace morvi::ui
