@@ -15,8 +15,12 @@
 #include "rom/rom_file.h"
 #include "ui/shell/main_window.h"
 #include "ui/pages/monster_page.h"
-#include "ui/pages/picture_tab.h"
-#include "ui/widgets/widgets.h"
+#include "ui/pages/page.h"
+#include "ui/widgets/canvas_view.h"
+#include "ui/widgets/colour_controls.h"
+#include "ui/widgets/palette_strip.h"
+#include "ui/widgets/tool_buttons.h"
+#include "ui/widgets/views.h"
 #include <QToolButton>
 #include "ui/dialogs/prompts.h"
 

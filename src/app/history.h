@@ -34,10 +34,9 @@ std::vector<Chunk> currentChunks(const Workspace& ws, Family family, const std::
 // its own chunk), sorted. A step limited to them costs a few chunks instead of the family.
 std::vector<ChunkId> pictureChunkIds(const Workspace& ws, Family family, int picture);
 
-// Where a step happened, so that undo can show it: the page index (0 Monsters .. 3
-// Characters) and the picture on it (entry, portrait or character number).
+// Where in its family a step happened, so that undo can show it: the picture (a monster
+// entry, a portrait or a character number).
 struct Place {
-    int page = 0;
     int picture = 0;
 };
 

@@ -69,15 +69,14 @@ std::vector<PaletteColor> targetPalette(const Workspace& ws, PaletteTarget t) {
     return out;
 }
 
-bool setTargetPalette(Workspace& ws, PaletteTarget t, std::span<const PaletteColor> colors, std::string& error) {
-    if (t.family == Family::Characters && ws.characters.characters[std::size_t(t.index)].fixedPalette) {
-        error = "this character's palette is fixed and cannot be changed";
-        return false;
-    }
-    const int n = std::min(int(colors.size()), colorCountOf(ws, t));
-    for (int k = 0; k < n; ++k)
-        if (PaletteColor* c = storedColor(ws, t, k)) *c = snesRounded(colors[std::size_t(k)]);
-    // Every picture using the palette shows the new colours.
+namespace {
+
+bool fixedPalette(const Workspace& ws, PaletteTarget t) {
+    return t.family == Family::Characters && ws.characters.characters[std::size_t(t.index)].fixedPalette;
+}
+
+// Every picture using the palette shows its colours as the table holds them now.
+void refreshSharers(Workspace& ws, PaletteTarget t) {
     switch (t.family) {
     case Family::Monsters:
         for (auto& e : ws.monsters.entries) setEntryPalette(ws.monsters, e, e.paletteNumber);
@@ -88,6 +87,59 @@ bool setTargetPalette(Workspace& ws, PaletteTarget t, std::span<const PaletteCol
     default:
         for (auto& ch : ws.characters.characters) reloadCharacterPalette(ws.characters, ch);
         break;
+    }
+}
+
+} // namespace
+
+int targetColorCount(const Workspace& ws, PaletteTarget t) { return colorCountOf(ws, t); }
+
+bool setTargetPalette(Workspace& ws, PaletteTarget t, std::span<const PaletteColor> colors, std::string& error) {
+    if (fixedPalette(ws, t)) {
+        error = "this character's palette is fixed and cannot be changed";
+        return false;
+    }
+    const int n = std::min(int(colors.size()), colorCountOf(ws, t));
+    for (int k = 0; k < n; ++k)
+        if (PaletteColor* c = storedColor(ws, t, k)) *c = snesRounded(colors[std::size_t(k)]);
+    refreshSharers(ws, t);
+    return true;
+}
+
+bool targetColorEditable(const Workspace& ws, PaletteTarget t, int k) {
+    return k > 0 && k < colorCountOf(ws, t) && !fixedPalette(ws, t) && storedColor(ws, t, k) != nullptr;
+}
+
+bool setTargetColor(Workspace& ws, PaletteTarget t, int k, PaletteColor color) {
+    if (!targetColorEditable(ws, t, k)) return false;
+    PaletteColor* stored = storedColor(ws, t, k);
+    const PaletteColor rounded = snesRounded(color);
+    if (*stored == rounded) return false;
+    *stored = rounded;
+    refreshSharers(ws, t);
+    return true;
+}
+
+std::vector<PaletteColor> targetTableColors(const Workspace& ws, PaletteTarget t) {
+    std::vector<PaletteColor> out;
+    for (int k = 0; k < colorCountOf(ws, t); ++k) {
+        const PaletteColor* c = storedColor(ws, t, k);
+        out.push_back(c ? *c : PaletteColor{});
+    }
+    return out;
+}
+
+bool swapWithTransparent(Workspace& ws, PaletteTarget t, int k) {
+    if (!targetColorEditable(ws, t, k)) return false;
+    switch (t.family) {
+    case Family::Monsters: {
+        MonsterEntry& e = ws.monsters.entries[std::size_t(t.index)];
+        makeTransparent(ws.monsters, e, k);
+        commitEntry(ws.monsters, e);
+        break;
+    }
+    case Family::Portraits: swapPortraitColor(ws.portraits, ws.portraits.portraits[std::size_t(t.index)], k); break;
+    default: swapCharacterColor(ws.characters, ws.characters.characters[std::size_t(t.index)], k); break;
     }
     return true;
 }

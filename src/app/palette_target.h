@@ -26,6 +26,21 @@ std::vector<PaletteColor> targetPalette(const Workspace& ws, PaletteTarget targe
 // palette that cannot be edited (Esper Terra's fixed one).
 bool setTargetPalette(Workspace& ws, PaletteTarget target, std::span<const PaletteColor> colors, std::string& error);
 
+// Whether colour k of the picture's palette may be edited: not colour 0 (always transparent),
+// not past the picture's colours, not a fixed palette.
+bool targetColorEditable(const Workspace& ws, PaletteTarget target, int k);
+// Sets colour k (five bits a channel kept) and refreshes every picture that shares the palette.
+// False, changing nothing, when it is not editable or already holds that colour.
+bool setTargetColor(Workspace& ws, PaletteTarget target, int k, PaletteColor color);
+// The colours as the palette table holds them (a fixed palette's table colours too): what the
+// palette strip shows.
+std::vector<PaletteColor> targetTableColors(const Workspace& ws, PaletteTarget target);
+// "Transparent": colour k and colour 0 trade places in the palette and in the picture's pixels.
+// False, changing nothing, when k is 0 or not editable.
+bool swapWithTransparent(Workspace& ws, PaletteTarget target, int k);
+// How many colours the picture shows: 8 or 16.
+int targetColorCount(const Workspace& ws, PaletteTarget target);
+
 // Puts the picture's colours in a new order: new colour k is old colour order[k], for a
 // permutation of 0 to n-1 (n the picture's colour count). The pixels of every picture that
 // shows the palette are renumbered to match, so each looks as before, except where colour 0

@@ -143,6 +143,7 @@ void buildBackdrop(BackgroundSet& set, int background) {
     large.colorCount = small.colorCount;
     for (int y = 0; y < 2 * kPreviewSide; ++y)
         for (int x = 0; x < 2 * kPreviewSide; ++x) large.setPixel(x, y, small.pixel(x / 2, y / 2));
+    ++set.backdropGeneration;
 }
 
 void loadBackgrounds(BackgroundSet& set, const RomBytes& rom, int background) {

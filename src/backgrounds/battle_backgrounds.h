@@ -54,6 +54,7 @@ struct BackgroundSet {
     std::vector<Surface> previews;  // empty until built
     IndexedImage smallBackdrop;
     IndexedImage largeBackdrop;
+    std::uint32_t backdropGeneration = 0; // counts the backdrops built, so a view knows when to redraw
     bool loaded = false;
 };
 

@@ -85,15 +85,73 @@ void drawMagnified(const IndexedImage& image, int m, Surface& surface, int origi
     }
 }
 
+void drawBackdropTiles(const IndexedImage& backdrop, Surface& surface, int width, int height) {
+    if (width <= 0 || height <= 0) return;
+    if (surface.width != width || surface.height != height) surface.resize(width, height);
+    if (!backdrop.hasPixels()) {
+        std::fill(surface.pixels.begin(), surface.pixels.end(), rgb32(0, 0, 0));
+        return;
+    }
+    std::array<std::uint32_t, 256> colours{};
+    for (int k = 0; k < backdrop.colorCount && k < 256; ++k) colours[std::size_t(k)] = backdrop.palette[std::size_t(k)].toRgb32();
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = &backdrop.pixels[std::size_t(y % backdrop.height) * std::size_t(backdrop.width)];
+        std::uint32_t* out = &surface.pixels[std::size_t(y) * std::size_t(width)];
+        for (int x = 0; x < width; ++x) out[x] = colours[row[x % backdrop.width]];
+    }
+}
+
+void drawMagnifiedOver(const IndexedImage& image, int m, Surface& surface, const Surface& under, int originX,
+                       int originY, int shiftX, int shiftY, CanvasRect part) {
+    if (m < 1) m = 1;
+    if (under.width != surface.width || under.height != surface.height) return;
+    const int x0 = std::max(0, part.x), y0 = std::max(0, part.y);
+    const int x1 = std::min(surface.width, part.x + part.width), y1 = std::min(surface.height, part.y + part.height);
+    if (x0 >= x1 || y0 >= y1) return;
+    // The picture's colours; index 0 lets the backdrop through, as drawMagnified's composite does.
+    std::array<std::uint32_t, 256> colours{};
+    for (auto& c : colours) c = rgb32(0, 0, 0);
+    const int n = image.colorCount;
+    for (int i = 0; i < n && i < 256; ++i) colours[std::size_t(i)] = image.palette[std::size_t(i)].toRgb32();
+    const bool hasPixels = image.hasPixels();
+    // Canvas columns [left, right) show picture columns: left of them and right of them, the backdrop.
+    const int left = std::clamp(shiftX + m * (0 - originX), x0, x1);
+    const int right = std::clamp(shiftX + m * (image.width - originX), x0, x1);
+    const std::size_t stride = std::size_t(surface.width);
+    for (int y = y0; y < y1; ++y) {
+        std::uint32_t* out = &surface.pixels[std::size_t(y) * stride];
+        const std::uint32_t* back = &under.pixels[std::size_t(y) * stride];
+        const int sy = originY + floorDiv(y - shiftY, m);
+        if (!hasPixels || sy < 0 || sy >= image.height || left >= right) {
+            std::copy(back + x0, back + x1, out + x0);
+            continue;
+        }
+        std::copy(back + x0, back + left, out + x0);
+        std::copy(back + right, back + x1, out + right);
+        const std::uint8_t* row = &image.pixels[std::size_t(sy) * std::size_t(image.width)];
+        for (int x = left; x < right;) {
+            const int sx = originX + floorDiv(x - shiftX, m);
+            // The run of canvas pixels this picture pixel covers, cut to the part.
+            const int end = std::min(right, shiftX + m * (sx - originX + 1));
+            const std::uint8_t v = row[sx];
+            if (v == 0) std::copy(back + x, back + end, out + x);
+            else std::fill(out + x, out + end, colours[v]);
+            x = end;
+        }
+    }
+}
+
 void drawCanvasGrid(Surface& surface, GridMode mode, int minMagnification, int m, int imageWidth, int imageHeight,
-                    int originX, int originY, GridClip clip, int shiftX, int shiftY) {
+                    int originX, int originY, GridClip clip, int shiftX, int shiftY, const CanvasRect* part) {
     if (mode == GridMode::None || m < minMagnification || m < 1) return;
     // The canvas is the surface; a shifted picture's grid starts at its own corner.
     const int canvasW = std::max(0, surface.width - shiftX), canvasH = std::max(0, surface.height - shiftY);
     const int extentW = std::min(m * imageWidth, canvasW), extentH = std::min(m * imageHeight, canvasH);
     auto plot = [&](int x, int y) {
         if (clip == GridClip::SpriteExtent && (x > extentW || y > extentH)) return;
-        if (surface.contains(x + shiftX, y + shiftY)) surface.set(x + shiftX, y + shiftY, kGridColor);
+        const int cx = x + shiftX, cy = y + shiftY;
+        if (part && (cx < part->x || cy < part->y || cx >= part->x + part->width || cy >= part->y + part->height)) return;
+        if (surface.contains(cx, cy)) surface.set(cx, cy, kGridColor);
     };
     auto vertical = [&](int x) {
         for (int y = 0; y <= extentH; ++y) plot(x, y);

@@ -26,10 +26,22 @@ void drawImage(const IndexedImage& image, Surface& surface, const IndexedImage* 
 // down (a picture smaller than the canvas is shown in its middle).
 void drawMagnified(const IndexedImage& image, int magnification, Surface& surface, int originX, int originY,
                    const IndexedImage* backdrop, int width, int height, int shiftX = 0, int shiftY = 0);
+// A part of the canvas, in canvas pixels: [x, x + width) x [y, y + height).
+struct CanvasRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+// The backdrop repeated over a width x height surface: what the canvas shows around and under a
+// picture, drawn once and kept while the canvas keeps its size and backdrop.
+void drawBackdropTiles(const IndexedImage& backdrop, Surface& surface, int width, int height);
+// The same picture as drawMagnified, over such a kept backdrop (`under`, the surface's size), and
+// only inside `part`: a stroke redraws the few canvas pixels it changed, not the canvas.
+void drawMagnifiedOver(const IndexedImage& image, int magnification, Surface& surface, const Surface& under,
+                       int originX, int originY, int shiftX, int shiftY, CanvasRect part);
 // The grid over the canvas, which is the whole surface, for a picture drawn with the same
-// origin and shift.
+// origin and shift; with a part, only the grid pixels inside it.
 void drawCanvasGrid(Surface& surface, GridMode mode, int minMagnification, int magnification, int imageWidth,
-                    int imageHeight, int originX, int originY, GridClip clip, int shiftX = 0, int shiftY = 0);
+                    int imageHeight, int originX, int originY, GridClip clip, int shiftX = 0, int shiftY = 0,
+                    const CanvasRect* part = nullptr);
 
 constexpr int kStripWidth = 288;
 constexpr int kStripHeight = 30;

@@ -131,6 +131,9 @@ void encodeRecord(GraphicsRecord& record, const MonsterEntry& entry, const Mold&
 
 // --- editing operations ---
 void redecodeEntries(MonsterGraphics& mg);
+// The rule after the entry's picture was edited and before another entry is shown or saved: its
+// record takes the picture's pixels, and every entry that draws the record shows them.
+void settleEntry(MonsterGraphics& mg, MonsterEntry& entry);
 int freeSpace(const MonsterGraphics& mg);
 void setEntryPalette(MonsterGraphics& mg, MonsterEntry& entry, int paletteNumber);
 void blankEntry(MonsterGraphics& mg, MonsterEntry& entry);

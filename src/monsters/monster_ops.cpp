@@ -22,6 +22,11 @@ void redecodeEntries(MonsterGraphics& mg) {
     for (auto& entry : mg.entries) decodeEntry(mg, entry);
 }
 
+void settleEntry(MonsterGraphics& mg, MonsterEntry& entry) {
+    commitEntry(mg, entry);
+    redecodeEntries(mg);
+}
+
 int freeSpace(const MonsterGraphics& mg) {
     int used = 0;
     for (int slot = 0; slot < mg.recordCount && slot < kRecordSlotCount; ++slot)

@@ -6,7 +6,11 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "ui/widgets/widgets.h"
+#include "ui/widgets/canvas_view.h"
+#include "ui/widgets/colour_controls.h"
+#include "ui/widgets/palette_strip.h"
+#include "ui/widgets/tool_buttons.h"
+#include "ui/widgets/views.h"
 
 namespace morvi::ui {
 

@@ -65,7 +65,7 @@ bool grabScreenshots(morvi::Workspace& ws, Prompts& prompts, const QString& romP
     }
     window.resize(1280, 900);
     QApplication::processEvents();
-    window.monsterPage()->zoomToFit();
+    window.monsterPage()->editor().zoomToFit();
     QApplication::processEvents();
     ok = window.grab().save(QDir(dir).filePath(QStringLiteral("window-1280x900.png"))) && ok;
     return ok;

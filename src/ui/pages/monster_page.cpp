@@ -24,7 +24,24 @@ constexpr int kCopyListLength = morvi::kFirstEsper + morvi::kEsperCount; // entr
 } // namespace
 
 MonsterPage::MonsterPage(EditorContext& context, QWidget* parent)
-    : PictureTab(context, parent, 128, 128, QStringLiteral("Preview"), &morvi::Settings::tab1Mag) {
+    : Page(context, {morvi::Family::Monsters, QSize(128, 128), QStringLiteral("Preview"), &morvi::Settings::tab1Mag}, parent) {
+    buildControls();
+    setPreviewFollowsPicture(true);
+    transfers().setImportTitle([this] {
+        return m_list == MonsterList::Espers ? QStringLiteral("Import Esper") : QStringLiteral("Import Monster");
+    });
+    {
+        QSignalBlocker a(m_paletteList), b(m_sizeList), c(m_colorList);
+        for (int n = 0; n < morvi::kMonsterPaletteCount; ++n) m_paletteList->addItem(QStringLiteral("Palette #%1").arg(n));
+        m_sizeList->addItems({QStringLiteral("64x64"), QStringLiteral("128x128")});
+        m_colorList->addItems({QStringLiteral("8 Colors"), QStringLiteral("16 Colors")});
+    }
+    refillEntryList();
+    refillRecordList();
+    select();
+}
+
+void MonsterPage::buildControls() {
     m_recordList = addList(QStringLiteral("Record"), QStringLiteral("Graphics record"));
     m_recordList->setBaseToolTip(QStringLiteral("The graphics record (tile data) this entry draws"));
     m_paletteList = addList(QStringLiteral("Palette"), QStringLiteral("Palette number"));
@@ -68,21 +85,21 @@ MonsterPage::MonsterPage(EditorContext& context, QWidget* parent)
 
     connect(pictureList(), &QComboBox::currentIndexChanged, this, [this] { select(); });
     connect(m_recordList, &QComboBox::currentIndexChanged, this, [this](int slot) {
-        edit(QStringLiteral("Graphics record"), [&] { return morvi::useRecord(ws().monsters, entry(), slot); });
+        edit(QStringLiteral("Graphics record"), [&] { return morvi::useRecord(m_context.ws.monsters, entry(), slot); });
         refillRecordList();
         redrawPage();
     });
     connect(m_paletteList, &QComboBox::currentIndexChanged, this, [this](int n) {
         edit(QStringLiteral("Palette"), [&] {
             if (n < 0 || n == entry().paletteNumber) return false;
-            morvi::setEntryPalette(ws().monsters, entry(), n);
+            morvi::setEntryPalette(m_context.ws.monsters, entry(), n);
             return true;
         });
     });
     connect(m_sizeList, &QComboBox::currentIndexChanged, this, [this](int large) {
         edit(QStringLiteral("Size"), [&] {
             if (large < 0 || large == entry().large) return false;
-            morvi::setEntrySize(ws().monsters, entry(), large);
+            morvi::setEntrySize(m_context.ws.monsters, entry(), large);
             return true;
         });
     });
@@ -90,88 +107,57 @@ MonsterPage::MonsterPage(EditorContext& context, QWidget* parent)
         const int colors = position == 1 ? 16 : 8;
         edit(QStringLiteral("Colours"), [&] {
             if (position < 0 || colors == entry().colorCount) return false;
-            morvi::setEntryDepth(ws().monsters, entry(), colors);
+            morvi::setEntryDepth(m_context.ws.monsters, entry(), colors);
             return true;
         });
-        if (m_currentColor >= entry().colorCount) setCurrentColor(0);
+        palette().updateControls();
     });
 }
 
-int MonsterPage::entryAt(int family, int position) {
-    if (family == kMonstersTab) return position;
+int MonsterPage::entryAt(MonsterList list, int position) {
+    if (list == MonsterList::Monsters) return position;
     const int e = morvi::kFirstEsper + position;
     return e >= kSkippedEsperEntry ? e + 1 : e;
 }
 
-int MonsterPage::positionOf(int family, int entry) {
-    if (family == kMonstersTab) return entry >= 0 && entry < morvi::kMonsterCount ? entry : -1;
+int MonsterPage::positionOf(MonsterList list, int entry) {
+    if (list == MonsterList::Monsters) return entry >= 0 && entry < morvi::kMonsterCount ? entry : -1;
     if (entry < morvi::kFirstEsper || entry == kSkippedEsperEntry || entry >= morvi::kMonsterEntryCount) return -1;
     return entry - morvi::kFirstEsper - (entry > kSkippedEsperEntry ? 1 : 0);
 }
 
+MonsterList MonsterPage::listOf(int entry) {
+    return positionOf(MonsterList::Espers, entry) >= 0 ? MonsterList::Espers : MonsterList::Monsters;
+}
+
 void MonsterPage::dataRestored() {
-    if (!m_loaded) return;
-    // Entries sharing a restored record or palette show it again.
-    m_edited = false;
-    morvi::redecodeEntries(ws().monsters);
+    Page::dataRestored();
     refillRecordList();
-    if (m_currentColor >= colorCount()) m_currentColor = 0;
-    updateColorControls();
     redrawPage();
 }
 
 void MonsterPage::showPicture(int e) {
-    const int position = positionOf(m_family, e);
+    const int position = positionOf(m_list, e);
     if (position < 0) return;
     if (pictureList()->currentIndex() == position) {
-        m_entry = e;
+        source().show(e);
         redrawPage();
     } else {
         pictureList()->setCurrentIndex(position);
     }
 }
 
-morvi::MonsterEntry& MonsterPage::entry() const { return ws().monsters.entries[std::size_t(m_entry)]; }
-
-QSize MonsterPage::magnifiedSize() const { return QSize(entry().side(), entry().side()); }
-
-int MonsterPage::colorCount() const { return entry().colorCount == 8 ? 8 : 16; }
-
-int MonsterPage::swatchWidth() const { return colorCount() == 8 ? 36 : 18; }
-
-void MonsterPage::romLoaded() {
-    m_loaded = true;
-    tools()->setCurrent(Tool::Draw);
-    canvas()->setTool(Tool::Draw);
-    {
-        QSignalBlocker a(m_paletteList), b(m_sizeList), c(m_colorList);
-        m_paletteList->clear();
-        for (int n = 0; n < morvi::kMonsterPaletteCount; ++n) m_paletteList->addItem(QStringLiteral("Palette #%1").arg(n));
-        m_sizeList->clear();
-        m_sizeList->addItems({QStringLiteral("64x64"), QStringLiteral("128x128")});
-        m_colorList->clear();
-        m_colorList->addItems({QStringLiteral("8 Colors"), QStringLiteral("16 Colors")});
-    }
-    m_currentColor = 0;
-    magnification()->setValue(ws().settings.tab1Mag);
-    refillEntryList();
-    refillRecordList();
-    m_edited = false;
-    select();
-}
-
 void MonsterPage::refillEntryList() {
     QSignalBlocker quiet(pictureList());
     pictureList()->clear();
-    const int count = m_family == kMonstersTab ? morvi::kMonsterCount : kEsperListLength;
+    const int count = m_list == MonsterList::Monsters ? morvi::kMonsterCount : kEsperListLength;
     for (int i = 0; i < count; ++i)
-        pictureList()->addItem(QString::fromStdString(ws().monsters.entries[std::size_t(entryAt(m_family, i))].name));
+        pictureList()->addItem(QString::fromStdString(m_context.ws.monsters.entries[std::size_t(entryAt(m_list, i))].name));
     pictureList()->setCurrentIndex(0);
-    m_entry = entryAt(m_family, 0);
 }
 
 void MonsterPage::refillRecordList() {
-    const auto& mg = ws().monsters;
+    const auto& mg = m_context.ws.monsters;
     std::vector<int> firstUser(morvi::kRecordSlotCount, -1);
     for (int e = kCopyListLength - 1; e >= 0; --e) {
         const int r = mg.entries[std::size_t(e)].recordIndex;
@@ -188,16 +174,15 @@ void MonsterPage::refillRecordList() {
     m_recordList->setCurrentIndex(entry().recordIndex);
 }
 
-void MonsterPage::selectFamily(int pageIndex) {
-    m_family = pageIndex == kEspersTab ? kEspersTab : kMonstersTab;
-    if (!m_loaded) return;
+void MonsterPage::showList(MonsterList list) {
+    m_list = list;
     refillEntryList();
     select();
 }
 
-void MonsterPage::redraw() {
-    if (!m_loaded) return;
-    m_edited = false; // the data was read again: nothing of the old entry is left to commit
+void MonsterPage::reloaded() {
+    // The data was read again: nothing of the old entry is left to commit.
+    monsters().saved();
     refillEntryList();
     refillRecordList();
     select();
@@ -205,26 +190,14 @@ void MonsterPage::redraw() {
 
 void MonsterPage::select() {
     deselect(); // the selection lives on the entry that was shown
-    auto& mg = ws().monsters;
-    if (m_edited) {
-        // Entries sharing the left entry's record or palette must show its edit.
-        m_edited = false;
-        morvi::commitEntry(mg, entry());
-        morvi::redecodeEntries(mg);
-    }
-    m_entry = entryAt(m_family, std::max(0, pictureList()->currentIndex()));
-    if (m_currentColor >= colorCount()) m_currentColor = 0;
-    updateColorControls();
+    // Entries sharing the left entry's record or palette show its edit.
+    source().show(entryAt(m_list, std::max(0, pictureList()->currentIndex())));
+    palette().updateControls();
     redrawPage();
 }
 
-void MonsterPage::paint() {
-    if (!m_loaded) return;
-    const morvi::MonsterEntry& e = entry();
-    updateScrollRanges();
-    renderPreview(e.image, 128, 128);
-    renderCanvas(e.image, morvi::GridClip::SquareExtent);
-    paintPalette();
+void MonsterPage::paintOwn() {
+    renderPreview(editor().shown(), QSize(128, 128));
     updateTexts();
 }
 
@@ -238,7 +211,7 @@ void MonsterPage::updateTexts() {
         m_paletteList->setCurrentIndex(e.paletteNumber);
         m_recordList->setCurrentIndex(e.recordIndex);
     }
-    const int free = morvi::freeSpace(ws().monsters);
+    const int free = morvi::freeSpace(m_context.ws.monsters);
     m_over = free < 0;
     if (!m_spaceIcon->property("over").isValid() || m_spaceIcon->property("over").toBool() != m_over) {
         // Through QIcon, which takes the @2x picture on a screen scaled by 2.
@@ -284,7 +257,7 @@ QString others(int n) { return n == 1 ? QStringLiteral("1 other") : QStringLiter
 } // namespace
 
 void MonsterPage::updateMeters() {
-    const morvi::SpaceUse use = morvi::spaceUse(ws().monsters);
+    const morvi::SpaceUse use = morvi::spaceUse(m_context.ws.monsters);
     showMeter(m_graphicsMeter, use.graphicsUsed, use.graphicsLimit,
               QStringLiteral("Graphics region: %1 of %2 bytes used at the next save%3")
                   .arg(use.graphicsUsed)
@@ -299,9 +272,9 @@ void MonsterPage::updateMeters() {
 }
 
 void MonsterPage::updateSharing() {
-    const auto& mg = ws().monsters;
-    const auto palette = morvi::entriesSharingPalette(mg, m_entry);
-    const auto record = morvi::entriesSharingRecord(mg, m_entry);
+    const auto& mg = m_context.ws.monsters;
+    const auto palette = morvi::entriesSharingPalette(mg, currentEntry());
+    const auto record = morvi::entriesSharingRecord(mg, currentEntry());
     m_sharing->setText(QStringLiteral("Palette: %1\nRecord: %2")
                            .arg(palette.empty() ? QStringLiteral("not shared") : QStringLiteral("shared with ") + others(int(palette.size())),
                                 record.empty() ? QStringLiteral("not shared") : QStringLiteral("shared with ") + others(int(record.size()))));
@@ -312,30 +285,8 @@ void MonsterPage::updateSharing() {
     if (m_sharing->toolTip() != shownTip) m_sharing->setToolTip(shownTip);
 }
 
-const morvi::IndexedImage* MonsterPage::editedPicture() const {
-    return m_loaded && entry().image.hasPixels() ? &entry().image : nullptr;
-}
-
-bool MonsterPage::writePixels(std::span<const morvi::PixelWrite> writes) {
-    return morvi::setEntryPixels(ws().monsters, entry(), writes) > 0;
-}
-
-morvi::PaletteColor* MonsterPage::paletteEntry(int k) {
-    const std::int64_t at = std::int64_t(entry().paletteNumber) * 8 + k;
-    if (k < 0 || k >= colorCount() || at < 0 || at >= morvi::kMonsterPaletteColors) return nullptr;
-    return &ws().monsters.palettes[std::size_t(at)];
-}
-
-void MonsterPage::paletteEdited() { morvi::setEntryPalette(ws().monsters, entry(), entry().paletteNumber); }
-
-void MonsterPage::swapWithTransparent(int k) {
-    morvi::makeTransparent(ws().monsters, entry(), k);
-    morvi::commitEntry(ws().monsters, entry());
-}
-
 void MonsterPage::newImage() {
-    if (!m_loaded) return;
-    const bool made = edit(QStringLiteral("New Image"), [&] { return morvi::newEntryImage(ws().monsters, entry()); });
+    const bool made = edit(QStringLiteral("New Image"), [&] { return morvi::newEntryImage(m_context.ws.monsters, entry()); });
     if (!made) {
         m_context.prompts.message(QStringLiteral("All %1 graphics records are in use: no new image can be made. "
                                                  "Give another entry's record to this one instead.")
@@ -348,68 +299,33 @@ void MonsterPage::newImage() {
 }
 
 void MonsterPage::openCopyDialog() {
-    if (!m_loaded) return;
     QStringList names;
-    for (int e = 0; e < kCopyListLength; ++e) names << QString::fromStdString(ws().monsters.entries[std::size_t(e)].name);
-    runCopyList(QStringLiteral("Copy monster image"), names, [this](int row) {
+    for (int e = 0; e < kCopyListLength; ++e) names << QString::fromStdString(m_context.ws.monsters.entries[std::size_t(e)].name);
+    transfers().runCopyList(QStringLiteral("Copy monster image"), names, [this](int row) {
         if (row < 0 || row >= kCopyListLength) return;
         edit(QStringLiteral("Copy"), [&] {
-            const morvi::MonsterEntry& source = ws().monsters.entries[std::size_t(row)];
+            const morvi::MonsterEntry& source = m_context.ws.monsters.entries[std::size_t(row)];
             if (source.recordIndex == entry().recordIndex) return false;
-            morvi::copyEntry(ws().monsters, entry(), source);
+            morvi::copyEntry(m_context.ws.monsters, entry(), source);
             return true;
         });
     });
 }
 
 QString MonsterPage::clearQuestion() const { return QStringLiteral("This will erase the current monster's picture"); }
-void MonsterPage::clearPicture() { morvi::blankEntry(ws().monsters, entry()); }
-void MonsterPage::flipPicture(int vertical) { morvi::flipEntry(ws().monsters, entry(), vertical); }
-
-PictureTab::ImportLimits MonsterPage::importLimits() const {
-    return {morvi::kMonsterImportSide, morvi::kMonsterImportSide, true};
-}
-
-QString MonsterPage::importTitle() const {
-    return m_family == kEspersTab ? QStringLiteral("Import Esper") : QStringLiteral("Import Monster");
-}
-
-std::vector<morvi::PaletteColor> MonsterPage::currentPalette() const {
-    std::vector<morvi::PaletteColor> colors;
-    for (int c = 0; c < colorCount(); ++c)
-        colors.push_back(ws().monsters.paletteColor(std::int64_t(entry().paletteNumber) * 8 + c));
-    return colors;
-}
-
-void MonsterPage::importPicture(const morvi::IndexedImage& image) {
-    // An import keeps the entry's record: the record list stays as it is.
-    edit(QStringLiteral("Import"), [&] {
-        morvi::importMonsterEntry(ws().monsters, m_entry, image);
-        return true;
-    });
-}
-
-const morvi::IndexedImage& MonsterPage::clipboardPicture(int& width, int& height) const {
-    const morvi::Extent used = morvi::usedExtent(ws().monsters, entry());
-    width = used.width;
-    height = used.height;
-    return entry().image;
-}
-
 void MonsterPage::exportImage() {
-    if (!m_loaded) return;
-    const int index = m_entry;
-    runExport(QStringLiteral("Export monster"), QString::fromStdString(entry().name), false,
+    const int index = currentEntry();
+    transfers().runExport(QStringLiteral("Export monster"), QString::fromStdString(entry().name), false,
               [this, index](const std::string& path, morvi::ExportFileType type) {
-                  return morvi::exportMonsterEntry(ws().monsters, index, path, type);
+                  return morvi::exportMonsterEntry(m_context.ws.monsters, index, path, type);
               });
 }
 
 void MonsterPage::addToSave(morvi::SaveRequest& request) {
     // The save commits the entry shown.
-    m_edited = false;
+    monsters().saved();
     request.monsters = true;
-    request.currentEntry = m_entry;
+    request.currentEntry = currentEntry();
 }
 
 void MonsterPage::afterSave() {

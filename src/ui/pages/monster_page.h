@@ -1,7 +1,7 @@
 #pragma once
 // The "Monsters" and "Espers" tabs: one page that shows either family of the shared monster
 // graphics pool.
-#include "ui/pages/picture_tab.h"
+#include "ui/pages/page.h"
 
 namespace morvi {
 struct MonsterEntry;
@@ -11,30 +11,31 @@ class QProgressBar;
 
 namespace morvi::ui {
 
-class MonsterPage : public PictureTab {
+// Which list the monster page shows.
+enum class MonsterList { Monsters, Espers };
+
+class MonsterPage : public Page {
     Q_OBJECT
 public:
     explicit MonsterPage(EditorContext& context, QWidget* parent = nullptr);
 
     void exportImage() override;
-    void romLoaded() override;
-    const morvi::IndexedImage* editedPicture() const override;
-    void redraw() override;
+    void reloaded() override;
     void addToSave(morvi::SaveRequest& request) override;
     void afterSave() override;
-    morvi::Family family() const override { return morvi::Family::Monsters; }
-    morvi::Place place() const override { return {m_family, m_entry}; }
     void dataRestored() override;
     void showPicture(int entry) override;
-    // The list position of an entry in a family, or -1 when the family does not list it.
-    static int positionOf(int family, int entry);
+    // The list position of an entry in a list, or -1 when the list does not hold it.
+    static int positionOf(MonsterList list, int entry);
+    // The entry at a position of a list.
+    static int entryAt(MonsterList list, int position);
+    // The list an entry is found in.
+    static MonsterList listOf(int entry);
 
-    // Monsters for page index 0, espers for 1: refills the list and shows the family's first entry.
-    void selectFamily(int pageIndex);
-    int shownFamily() const { return m_family; }
-    int currentEntry() const { return m_entry; }
-    // The entry at a position of the list of a family.
-    static int entryAt(int family, int position);
+    // Refills the picture list with monsters or espers and shows the list's first entry.
+    void showList(MonsterList list);
+    MonsterList shownList() const { return m_list; }
+    int currentEntry() const { return source().index(); }
 
     QComboBox* recordList() const { return m_recordList; }
     QComboBox* sizeList() const { return m_sizeList; }
@@ -49,26 +50,13 @@ public:
     QLabel* sharingLabel() const { return m_sharing; }
 
 protected:
-    void paint() override;
-    QSize magnifiedSize() const override;
-    bool writePixels(std::span<const morvi::PixelWrite> writes) override;
-    morvi::PaletteColor* paletteEntry(int k) override;
-    void paletteEdited() override;
-    void swapWithTransparent(int k) override;
+    void paintOwn() override;
     QString clearQuestion() const override;
-    void clearPicture() override;
-    void flipPicture(int vertical) override;
-    int colorCount() const override;
-    int swatchWidth() const override;
-    void dataEdited() override { m_edited = true; }
-    ImportLimits importLimits() const override;
-    QString importTitle() const override;
-    std::vector<morvi::PaletteColor> currentPalette() const override;
-    void importPicture(const morvi::IndexedImage& image) override;
-    const morvi::IndexedImage& clipboardPicture(int& width, int& height) const override;
 
 private:
-    morvi::MonsterEntry& entry() const;
+    morvi::MonsterSource& monsters() const { return static_cast<morvi::MonsterSource&>(source()); }
+    morvi::MonsterEntry& entry() const { return monsters().entry(); }
+    void buildControls();
     void refillEntryList();
     void refillRecordList();
     void select();
@@ -77,11 +65,8 @@ private:
     void updateSharing();
     void newImage();
     void openCopyDialog();
-    // Runs an edit of the current entry and marks it edited when data changed.
 
-    int m_family = 0;
-    int m_entry = 0;
-    bool m_edited = false;
+    MonsterList m_list = MonsterList::Monsters;
     bool m_over = false;
     FittingComboBox* m_recordList = nullptr;
     QComboBox* m_sizeList = nullptr;

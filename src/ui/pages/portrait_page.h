@@ -1,6 +1,8 @@
 #pragma once
 // The "Portraits" tab: the 19 portraits of 40 x 40 pixels and their shared palettes.
-#include "ui/pages/picture_tab.h"
+#include "ui/pages/page.h"
+
+class QLabel;
 
 namespace morvi {
 struct PortraitRecord;
@@ -8,45 +10,26 @@ struct PortraitRecord;
 
 namespace morvi::ui {
 
-class PortraitPage : public PictureTab {
+class PortraitPage : public Page {
     Q_OBJECT
 public:
     explicit PortraitPage(EditorContext& context, QWidget* parent = nullptr);
 
     void exportImage() override;
-    void romLoaded() override;
-    const morvi::IndexedImage* editedPicture() const override;
     void addToSave(morvi::SaveRequest& request) override;
-    morvi::Family family() const override { return morvi::Family::Portraits; }
-    morvi::Place place() const override { return {2, m_portrait}; }
-
-    int currentPortrait() const { return m_portrait; }
+    int currentPortrait() const { return source().index(); }
     QLabel* sharingLabel() const { return m_sharing; }
 
 protected:
-    void paint() override;
-    QSize magnifiedSize() const override { return QSize(40, 40); }
-    bool writePixels(std::span<const morvi::PixelWrite> writes) override;
-    morvi::PaletteColor* paletteEntry(int k) override;
-    void paletteEdited() override;
-    void swapWithTransparent(int k) override;
+    void paintOwn() override;
     QString clearQuestion() const override;
-    void clearPicture() override;
-    void flipPicture(int vertical) override;
-    int colorCount() const override { return 16; }
-    ImportLimits importLimits() const override;
-    QString importTitle() const override;
-    QStringList importFilters() const override;
-    std::vector<morvi::PaletteColor> currentPalette() const override;
-    void importPicture(const morvi::IndexedImage& image) override;
-    bool takeImportFile(const QString& path, bool keepPalette) override;
-    const morvi::IndexedImage& clipboardPicture(int& width, int& height) const override;
 
 private:
     morvi::PortraitRecord& portrait() const;
     void openCopyDialog();
+    // A raw .bin/.pal pair, which the page reads itself; nullopt for any other file.
+    std::optional<bool> importRaw(const QString& path);
 
-    int m_portrait = 0;
     QLabel* m_sharing = nullptr;
 };
 

@@ -1,33 +1,35 @@
 #include "ui/shell/main_window.h"
 
 #include <QAction>
-#include <algorithm>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/rom_session.h"
-#include "rom/patch.h"
 #include "app/workspace.h"
-#include "imagefile/palette_file.h"
-#include "ui/pages/character_page.h"
+#include "rom/patch.h"
 #include "ui/dialogs/dialogs.h"
-#include "ui/pages/monster_page.h"
-#include "ui/pages/portrait_page.h"
 #include "ui/dialogs/prompts.h"
 #include "ui/dialogs/resources.h"
 #include "ui/dialogs/settings_store.h"
+#include "ui/pages/character_page.h"
+#include "ui/pages/monster_page.h"
+#include "ui/pages/portrait_page.h"
+#include "ui/shell/commands.h"
+#include "ui/shell/status_bar.h"
+#include "ui/widgets/canvas_view.h"
+#include "ui/widgets/colour_controls.h"
+#include "ui/widgets/tool_buttons.h"
 
 namespace morvi::ui {
 
@@ -71,14 +73,6 @@ MainWindow::MainWindow(morvi::Workspace& ws, Prompts& prompts, QWidget* parent)
         m_tabs->addTab(QString::fromLatin1(name));
     m_tabs->setExpanding(false);
     m_stack = new QStackedWidget(central);
-    m_monsterPage = new MonsterPage(m_context, m_stack);
-    m_portraitPage = new PortraitPage(m_context, m_stack);
-    m_characterPage = new CharacterPage(m_context, m_stack);
-    for (Tab* page : pages()) {
-        m_stack->addWidget(page);
-        connect(page, &Tab::exitRequested, this, &QWidget::close);
-        connect(page, &Tab::edited, this, &MainWindow::updateEditMenu);
-    }
     m_hint = new QLabel(QStringLiteral("Open a Final Fantasy III ROM with File > Open ... (Ctrl+O)."), central);
     m_hint->setAlignment(Qt::AlignCenter);
     m_hint->setEnabled(false);
@@ -89,70 +83,88 @@ MainWindow::MainWindow(morvi::Workspace& ws, Prompts& prompts, QWidget* parent)
     m_stack->hide();
     setCentralWidget(central);
     connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
-        if (index >= 0) selectPage(index);
+        if (index >= 0) selectTab(index);
     });
+    m_status = std::make_unique<StatusTexts>(statusBar());
     buildMenus();
     rebuildRecentMenu();
-    buildStatusBar();
     sizeWindow();
 }
 
-void MainWindow::buildStatusBar() {
-    QStatusBar* bar = statusBar();
-    bar->setSizeGripEnabled(true);
-    auto label = [this, bar](const QString& name, int minimumChars, bool permanent) {
-        auto* l = new QLabel(bar);
-        l->setAccessibleName(name);
-        if (minimumChars) l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QLatin1Char('8')) * minimumChars);
-        if (permanent) bar->addPermanentWidget(l);
-        else bar->addWidget(l, 1);
-        return l;
-    };
-    m_status.hint = label(QStringLiteral("Hint"), 0, false);
-    m_status.size = label(QStringLiteral("Shape size"), 9, true);
-    m_status.position = label(QStringLiteral("Pointer position"), 8, true);
-    m_status.tile = label(QStringLiteral("Tile"), 10, true);
-    m_status.index = label(QStringLiteral("Colour index"), 8, true);
-    m_status.color = label(QStringLiteral("Colour"), 14, true);
-    for (QLabel* l : {m_status.size, m_status.position, m_status.tile, m_status.index, m_status.color}) l->hide();
-    for (Tab* tab : pages()) {
-        auto* page = qobject_cast<PictureTab*>(tab);
-        if (!page) continue;
-        connect(page, &PictureTab::pointerMoved, this, [this, page](QPoint p) {
-            if (page == currentPage()) showPointer(page, p);
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus() {
+    for (const Command& c : commandTable()) {
+        if (!c.menu) continue;
+        QMenu*& menu = m_menus[c.menu];
+        if (!menu) menu = menuBar()->addMenu(QString::fromUtf8(c.menu));
+        if (c.separatorBefore) menu->addSeparator();
+        QAction* a = menu->addAction(QString::fromUtf8(c.text));
+        // A key of the canvas shows in the menu text only: the window does not take it.
+        if (c.scope == KeyScope::Window) a->setShortcuts(c.keys);
+        const Command* command = &c;
+        connect(a, &QAction::triggered, this, [this, command] {
+            Page* page = currentPage();
+            if (!command->always && !page) return;
+            command->run(*this, page);
         });
-        connect(page, &PictureTab::pointerLeft, this, [this, page] {
-            if (page == currentPage()) showPointer(page, std::nullopt);
-        });
-        connect(page, &PictureTab::toolChanged, this, [this, page] {
-            if (page == currentPage()) showPointer(page, std::nullopt);
-        });
-        connect(page, &PictureTab::shapeSized, this, [this](QSize size) {
-            m_status.size->setText(size.isEmpty() ? QString() : QStringLiteral("%1 x %2").arg(size.width()).arg(size.height()));
-            m_status.size->setVisible(!size.isEmpty());
-        });
+        m_actions[c.id] = a;
     }
+    updateCommands();
 }
 
-void MainWindow::showPointer(PictureTab* page, std::optional<QPoint> at) {
-    const PictureTab::PixelInfo info = at ? page->pixelInfo(*at) : PictureTab::PixelInfo{};
-    if (!at || !info.inside) {
-        // Off the canvas, or beside the picture: the tool's hint.
-        // The pointer's texts make way for the whole hint.
-        for (QLabel* l : {m_status.position, m_status.tile, m_status.index, m_status.color}) {
-            l->clear();
-            l->hide();
-        }
-        m_status.hint->setText(QString::fromLatin1(toolInfo(page->currentTool()).hint));
-        return;
+QAction* MainWindow::action(const char* id) const {
+    const auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void MainWindow::updateCommands() {
+    Page* page = currentPage();
+    for (const Command& c : commandTable()) {
+        QAction* a = action(c.id);
+        if (!a || !c.menu) continue;
+        a->setEnabled(c.always || (page && (!c.enabled || c.enabled(*page))));
     }
-    m_status.hint->clear();
-    for (QLabel* l : {m_status.position, m_status.tile, m_status.index, m_status.color}) l->show();
-    m_status.position->setText(QStringLiteral("%1, %2").arg(at->x()).arg(at->y()));
-    m_status.tile->setText(QStringLiteral("tile %1, %2").arg(at->x() / 8).arg(at->y() / 8));
-    m_status.index->setText(QStringLiteral("index %1").arg(info.index));
-    m_status.color->setText(QString::fromStdString(morvi::hexColorText(info.color)) + QStringLiteral("  $") +
-                            QString::fromStdString(morvi::snesWordText(morvi::snesWord(info.color))));
+    const bool canUndo = page && m_history.canUndo(), canRedo = page && m_history.canRedo();
+    action("undo")->setEnabled(canUndo);
+    action("redo")->setEnabled(canRedo);
+    action("undo")->setText(canUndo ? QStringLiteral("&Undo ") + QString::fromStdString(m_history.undoLabel()) : QStringLiteral("&Undo"));
+    action("redo")->setText(canRedo ? QStringLiteral("&Redo ") + QString::fromStdString(m_history.redoLabel()) : QStringLiteral("&Redo"));
+    imageMenu()->setEnabled(page != nullptr);
+    imageMenu()->menuAction()->setEnabled(page != nullptr);
+}
+
+bool MainWindow::canvasKey(Page* page, QKeyCombination key, bool claimOnly) {
+    if (const Command* c = canvasCommand(key, page->hasSelection())) {
+        if (!claimOnly) c->run(*this, page);
+        return true;
+    }
+    if (key.keyboardModifiers() != Qt::NoModifier) return false;
+    for (const ToolInfo& t : toolTable()) {
+        if (key.key() != t.key) continue;
+        if (!claimOnly) page->chooseTool(t.tool);
+        return true;
+    }
+    return false;
+}
+
+void MainWindow::addPage(Page* page) {
+    m_stack->addWidget(page);
+    connect(page, &Page::exitRequested, this, &QWidget::close);
+    connect(page, &Page::edited, this, &MainWindow::updateCommands);
+    connect(page, &Page::selectionShown, this, &MainWindow::updateCommands);
+    connect(page, &Page::pointerMoved, this, [this, page](QPoint p) {
+        if (page == currentPage()) m_status->showPointer(*page, p);
+    });
+    connect(page, &Page::pointerLeft, this, [this, page] {
+        if (page == currentPage()) m_status->showPointer(*page, std::nullopt);
+    });
+    connect(page, &Page::toolChanged, this, [this, page] {
+        if (page == currentPage()) m_status->showPointer(*page, std::nullopt);
+    });
+    connect(page, &Page::shapeSized, this, [this](QSize size) { m_status->showShapeSize(size); });
+    page->canvas()->setKeys([this, page](QKeyCombination key, bool claimOnly) { return canvasKey(page, key, claimOnly); });
+    page->colorControls()->setPassedKeys(commandOverFields);
 }
 
 void MainWindow::sizeWindow() {
@@ -168,159 +180,37 @@ void MainWindow::sizeWindow() {
     if (s.maximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-MainWindow::~MainWindow() = default;
-
-void MainWindow::buildMenus() {
-    m_fileMenu = menuBar()->addMenu(QStringLiteral("File"));
-    m_open = m_fileMenu->addAction(QStringLiteral("&Open ...\tCTRL+O"));
-    m_open->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
-    m_save = m_fileMenu->addAction(QStringLiteral("&Save \tCTRL+S"));
-    m_save->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
-    m_save->setEnabled(false);
-    m_createPatch = m_fileMenu->addAction(QStringLiteral("Create &Patch ..."));
-    m_createPatch->setEnabled(false);
-    connect(m_createPatch, &QAction::triggered, this, &MainWindow::createPatch);
-    m_fileMenu->addSeparator();
-    m_exit = m_fileMenu->addAction(QStringLiteral("E&xit\tCTRL+X"));
-    m_exit->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
-    connect(m_open, &QAction::triggered, this, [this] { openRom(255); });
-    connect(m_save, &QAction::triggered, this, [this] { saveRom(); });
-    connect(m_exit, &QAction::triggered, this, &QWidget::close);
-
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    m_undo = edit->addAction(QStringLiteral("&Undo"));
-    m_undo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
-    m_redo = edit->addAction(QStringLiteral("&Redo"));
-    m_redo->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
-    connect(m_undo, &QAction::triggered, this, &MainWindow::undo);
-    connect(m_redo, &QAction::triggered, this, &MainWindow::redo);
-    edit->addSeparator();
-    m_copy = edit->addAction(QStringLiteral("&Copy picture"));
-    m_copy->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
-    m_paste = edit->addAction(QStringLiteral("&Paste picture"));
-    m_paste->setShortcut(QKeySequence(QStringLiteral("Ctrl+V")));
-    m_cut = edit->addAction(QStringLiteral("Cu&t\tCtrl+X"));
-    m_delete = edit->addAction(QStringLiteral("&Delete"));
-    m_delete->setShortcut(QKeySequence(QKeySequence::Delete));
-    m_selectAll = edit->addAction(QStringLiteral("Select &All"));
-    m_selectAll->setShortcut(QKeySequence(QStringLiteral("Ctrl+A")));
-    m_deselect = edit->addAction(QStringLiteral("&Deselect"));
-    m_deselect->setShortcut(QKeySequence(QStringLiteral("Ctrl+D")));
-    // With a selection, copy and paste take regions of the picture; without, the whole picture.
-    connect(m_copy, &QAction::triggered, this, [this] {
-        auto* page = qobject_cast<PictureTab*>(currentPage());
-        if (!page) return;
-        if (page->hasSelection()) QGuiApplication::clipboard()->setMimeData(page->copySelection());
-        else QGuiApplication::clipboard()->setImage(page->copyImage());
-    });
-    connect(m_paste, &QAction::triggered, this, [this] {
-        auto* page = qobject_cast<PictureTab*>(currentPage());
-        if (!page) return;
-        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-        const bool region = data && data->hasFormat(QString::fromLatin1(kRegionMimeType));
-        if (region || (page->hasSelection() && data && data->hasImage())) page->pasteRegion(data);
-        else page->pasteImage(QGuiApplication::clipboard()->image());
-    });
-    connect(m_cut, &QAction::triggered, this, [this] {
-        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->cutSelection();
-    });
-    connect(m_delete, &QAction::triggered, this, [this] {
-        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->deleteSelection();
-    });
-    connect(m_selectAll, &QAction::triggered, this, [this] {
-        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->selectAll();
-    });
-    connect(m_deselect, &QAction::triggered, this, [this] {
-        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->deselect();
-    });
-    edit->addSeparator();
-    m_zoomIn = edit->addAction(QStringLiteral("Zoom &in"));
-    m_zoomIn->setShortcuts({QKeySequence(QStringLiteral("Ctrl++")), QKeySequence(QStringLiteral("Ctrl+="))});
-    m_zoomOut = edit->addAction(QStringLiteral("Zoom &out"));
-    m_zoomOut->setShortcut(QKeySequence(QStringLiteral("Ctrl+-")));
-    connect(m_zoomIn, &QAction::triggered, this, [this] {
-        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->zoom(1);
-    });
-    connect(m_zoomOut, &QAction::triggered, this, [this] {
-        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->zoom(-1);
-    });
-    updateEditMenu();
-
-    m_imageMenu = menuBar()->addMenu(QStringLiteral("&Image"));
-    auto pageCommand = [this](const char* text, std::function<void(Tab*)> run) {
-        QAction* a = m_imageMenu->addAction(QString::fromLatin1(text));
-        connect(a, &QAction::triggered, this, [this, run] {
-            if (Tab* page = currentPage()) run(page);
-        });
-    };
-    pageCommand("&Import", [](Tab* p) { p->importImage(); });
-    pageCommand("&Export", [](Tab* p) { p->exportImage(); });
-    pageCommand("&Clear", [](Tab* p) { p->clearImage(); });
-    pageCommand("Flip &horizontal", [](Tab* p) { p->flipImage(0); });
-    pageCommand("Flip &vertical", [](Tab* p) { p->flipImage(1); });
-    m_rotateRight = m_imageMenu->addAction(QStringLiteral("Rotate 90° clockwise"));
-    m_rotateLeft = m_imageMenu->addAction(QStringLiteral("Rotate 90° anticlockwise"));
-    connect(m_rotateRight, &QAction::triggered, this, [this] {
-        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->rotateSelection(true);
-    });
-    connect(m_rotateLeft, &QAction::triggered, this, [this] {
-        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->rotateSelection(false);
-    });
-    m_imageMenu->addSeparator();
-    pageCommand("Import &Palette ...", [](Tab* p) {
-        if (auto* page = qobject_cast<PictureTab*>(p)) page->importPalette();
-    });
-    pageCommand("Export P&alette ...", [](Tab* p) {
-        if (auto* page = qobject_cast<PictureTab*>(p)) page->exportPalette();
-    });
-    m_imageMenu->addSeparator();
-    m_zoomFit = m_imageMenu->addAction(QStringLiteral("Zoom to &fit"));
-    m_zoomFit->setShortcut(QKeySequence(QStringLiteral("Ctrl+0")));
-    connect(m_zoomFit, &QAction::triggered, this, [this] {
-        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->zoomToFit();
-    });
-    m_actualSize = m_imageMenu->addAction(QStringLiteral("Actual si&ze"));
-    m_actualSize->setShortcut(QKeySequence(QStringLiteral("Ctrl+1")));
-    connect(m_actualSize, &QAction::triggered, this, [this] {
-        if (auto* page = qobject_cast<PictureTab*>(currentPage())) page->actualSize();
-    });
-    m_imageMenu->setEnabled(false);
-    m_imageMenu->menuAction()->setEnabled(false);
-
-    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
-    m_grid = options->addAction(QStringLiteral("&Grid settings"));
-    m_background = options->addAction(QStringLiteral("Change &Background ..."));
-    m_background->setEnabled(false);
-    connect(m_grid, &QAction::triggered, this, &MainWindow::openGridSettings);
-    connect(m_background, &QAction::triggered, this, &MainWindow::openBackgroundChooser);
-}
-
 void MainWindow::rebuildRecentMenu() {
     const auto& files = m_ws.settings.recentFiles;
     if (files.empty()) return;
     for (QAction* a : m_recent) {
-        m_fileMenu->removeAction(a);
+        fileMenu()->removeAction(a);
         a->deleteLater();
     }
     m_recent.clear();
     if (m_recentSeparator) {
-        m_fileMenu->removeAction(m_recentSeparator);
+        fileMenu()->removeAction(m_recentSeparator);
         m_recentSeparator->deleteLater();
     }
-    m_recentSeparator = m_fileMenu->addSeparator();
+    m_recentSeparator = fileMenu()->addSeparator();
     for (int i = 0; i < int(files.size()) && i < morvi::kRecentFileCount; ++i) {
-        QAction* a = m_fileMenu->addAction(recentText(i, files[std::size_t(i)]));
+        QAction* a = fileMenu()->addAction(recentText(i, files[std::size_t(i)]));
         a->setToolTip(QString::fromStdString(files[std::size_t(i)]));
         connect(a, &QAction::triggered, this, [this, i] { openRom(i); });
         m_recent.push_back(a);
     }
 }
 
-std::array<Tab*, 3> MainWindow::pages() const { return {m_monsterPage, m_portraitPage, m_characterPage}; }
+std::vector<Page*> MainWindow::pages() const {
+    std::vector<Page*> all;
+    for (Page* p : std::initializer_list<Page*>{m_monsterPage, m_portraitPage, m_characterPage})
+        if (p) all.push_back(p);
+    return all;
+}
 
 bool MainWindow::anyChanged() const {
     const auto all = pages();
-    return std::any_of(all.begin(), all.end(), [](Tab* p) { return p->changed(); });
+    return std::any_of(all.begin(), all.end(), [](Page* p) { return p->changed(); });
 }
 
 bool MainWindow::confirmDiscard() {
@@ -381,10 +271,11 @@ void MainWindow::loadRom(const QString& path) {
     // The pages hold what the file holds now: any edits were saved or discarded before, and
     // nothing of the old file can be undone into the new one.
     m_history.clear();
-    for (Tab* page : pages()) page->setChanged(false);
-    updateEditMenu();
+    for (Page* page : pages()) page->setChanged(false);
     if (first) firstRomLoaded(rom);
-    if (Tab* page = currentPage()) page->redraw();
+    else
+        for (Page* page : pages()) page->reloaded();
+    updateCommands();
     // What the file held when opened: a save tells another program's changes by it.
     m_ws.romOnDisk = std::move(bytes);
     m_ws.settings.addRecentFile(file);
@@ -399,20 +290,18 @@ void MainWindow::firstRomLoaded(const morvi::RomBytes& rom) {
     m_hint->hide();
     m_tabs->show();
     m_stack->show();
-    m_monsterPage->romLoaded();
-    m_portraitPage->romLoaded();
-    m_characterPage->romLoaded();
+    // The pages are made once, from the data just read, and keep their state across later opens.
+    m_monsterPage = new MonsterPage(m_context, m_stack);
+    m_portraitPage = new PortraitPage(m_context, m_stack);
+    m_characterPage = new CharacterPage(m_context, m_stack);
+    for (Page* page : pages()) addPage(page);
+    emit pagesMade();
     if (m_ws.settings.tab > 3) m_ws.settings.tab = 0;
     {
         QSignalBlocker quiet(m_tabs);
         m_tabs->setCurrentIndex(m_ws.settings.tab);
     }
-    selectPage(m_ws.settings.tab);
-    m_save->setEnabled(true);
-    m_createPatch->setEnabled(true);
-    m_background->setEnabled(true);
-    m_imageMenu->setEnabled(true);
-    m_imageMenu->menuAction()->setEnabled(true);
+    selectTab(m_ws.settings.tab);
 }
 
 bool MainWindow::saveRom() {
@@ -421,8 +310,8 @@ bool MainWindow::saveRom() {
                                                      kSavingOffset);
     // The changed families are one transaction: all of them reach the file or none does.
     morvi::SaveRequest request;
-    std::vector<std::pair<Tab*, morvi::Snapshot>> saving;
-    for (Tab* page : pages()) {
+    std::vector<std::pair<Page*, morvi::Snapshot>> saving;
+    for (Page* page : pages()) {
         if (!page->changed()) continue;
         // A save may change the data on its own (the monster save drops unused records and
         // renumbers them): that is kept as part of the history, so undo stays exact.
@@ -441,7 +330,7 @@ bool MainWindow::saveRom() {
         page->setChanged(!outcome.ok);
         page->afterSave();
     }
-    updateEditMenu();
+    updateCommands();
     progress.reset();
     if (!outcome.ok) {
         if (!outcome.error.empty()) m_prompts.message(QString::fromStdString(outcome.error), Icon::Error);
@@ -492,7 +381,7 @@ void MainWindow::createPatch() {
 
 bool MainWindow::askSaveChanges() { return !confirmDiscard(); }
 
-Tab* MainWindow::pageOf(morvi::Family family) const {
+Page* MainWindow::pageOf(morvi::Family family) const {
     switch (family) {
     case morvi::Family::Monsters: return m_monsterPage;
     case morvi::Family::Portraits: return m_portraitPage;
@@ -500,19 +389,8 @@ Tab* MainWindow::pageOf(morvi::Family family) const {
     }
 }
 
-void MainWindow::updateEditMenu() {
-    const bool loaded = !m_ws.rom.romPath.empty();
-    const bool canUndo = loaded && m_history.canUndo(), canRedo = loaded && m_history.canRedo();
-    for (QAction* a : {m_copy, m_paste, m_zoomIn, m_zoomOut, m_zoomFit, m_actualSize, m_cut, m_delete, m_selectAll, m_deselect})
-        if (a) a->setEnabled(loaded);
-    m_undo->setEnabled(canUndo);
-    m_redo->setEnabled(canRedo);
-    m_undo->setText(canUndo ? QStringLiteral("&Undo ") + QString::fromStdString(m_history.undoLabel()) : QStringLiteral("&Undo"));
-    m_redo->setText(canRedo ? QStringLiteral("&Redo ") + QString::fromStdString(m_history.redoLabel()) : QStringLiteral("&Redo"));
-}
-
 void MainWindow::settlePages() {
-    for (Tab* page : pages()) page->settle();
+    for (Page* page : pages()) page->settle();
 }
 
 void MainWindow::undo() {
@@ -531,16 +409,19 @@ void MainWindow::redo() {
 }
 
 void MainWindow::historyMoved(morvi::Family family, morvi::Place place) {
-    Tab* page = pageOf(family);
+    Page* page = pageOf(family);
+    if (!page) return;
     page->dataRestored();
-    // Show where the step happened.
-    if (place.page >= 0 && place.page <= 3 && place.page != m_tabs->currentIndex()) m_tabs->setCurrentIndex(place.page);
+    // Show where the step happened: its page, and for a monster entry the list that holds it.
+    int tab = family == morvi::Family::Portraits ? kPortraitsTab : family == morvi::Family::Characters ? kCharactersTab : kMonstersTab;
+    if (family == morvi::Family::Monsters && MonsterPage::listOf(place.picture) == MonsterList::Espers) tab = kEspersTab;
+    if (tab != m_tabs->currentIndex()) m_tabs->setCurrentIndex(tab);
     page->showPicture(place.picture);
-    for (Tab* p : pages()) p->refreshChanged();
-    updateEditMenu();
+    for (Page* p : pages()) p->refreshChanged();
+    updateCommands();
 }
 
-Tab* MainWindow::currentPage() const {
+Page* MainWindow::currentPage() const {
     switch (m_ws.settings.tab) {
     case kMonstersTab:
     case kEspersTab: return m_monsterPage;
@@ -550,22 +431,24 @@ Tab* MainWindow::currentPage() const {
     }
 }
 
-void MainWindow::selectPage(int index) {
-    m_ws.settings.tab = std::uint8_t(index);
+void MainWindow::selectTab(int index) {
     // Leaving a page (or switching monsters and espers) puts its selection down.
-    if (auto* old = qobject_cast<PictureTab*>(m_stack->currentWidget())) old->deselect();
-    Tab* page = currentPage();
+    if (auto* old = qobject_cast<Page*>(m_stack->currentWidget())) old->deselect();
+    m_ws.settings.tab = std::uint8_t(index);
+    Page* page = currentPage();
     if (!page) return;
     m_stack->setCurrentWidget(page);
-    if (index == kMonstersTab || index == kEspersTab) m_monsterPage->selectFamily(index);
-    if (auto* picturePage = qobject_cast<PictureTab*>(page)) showPointer(picturePage, std::nullopt);
+    if (index == kMonstersTab || index == kEspersTab)
+        m_monsterPage->showList(index == kEspersTab ? MonsterList::Espers : MonsterList::Monsters);
+    m_status->showPointer(*page, std::nullopt);
+    updateCommands();
 }
 
 void MainWindow::showToolDialog(QDialog* dialog) {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     m_toolDialog = dialog;
     connect(dialog, &QDialog::finished, this, [this] {
-        if (Tab* page = currentPage()) page->redrawPage();
+        if (Page* page = currentPage()) page->redrawPage();
     });
     dialog->open();
 }
@@ -588,11 +471,11 @@ void MainWindow::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     const QString path = url.toLocalFile();
     // A ROM opens (with the usual questions); a picture goes to the page as an import.
-    auto* page = qobject_cast<PictureTab*>(currentPage());
+    Page* page = currentPage();
     if (path.endsWith(QStringLiteral(".smc"), Qt::CaseInsensitive) || m_ws.rom.romPath.empty() || !page)
         openRomPath(path);
     else
-        page->takeImportFile(path, false);
+        page->transfers().takeImportFile(path, false);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -1,15 +1,18 @@
 #pragma once
-#include <optional>
-// The editor's main window: the File, Image and Options menus, the four tabs over the three
-// pages, opening and saving the ROM, and the close flow.
+// The editor's main window: the menus made from the command table, the four tabs over the
+// three pages (made at the first open), opening and saving the ROM, and the close flow.
 #include <QDialog>
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <map>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "app/history.h"
-#include "ui/pages/tab.h"
+#include "rom/file_io.h"
+#include "ui/editor/edit_sink.h"
 
 class QAction;
 class QLabel;
@@ -19,14 +22,20 @@ class QTabBar;
 
 namespace morvi {
 struct RomBytes;
+struct Workspace;
 }
 
 namespace morvi::ui {
 
 class MonsterPage;
+class Page;
 class PortraitPage;
 class CharacterPage;
-class PromptNotifier;
+class Prompts;
+class StatusTexts;
+
+// The tabs, in their order on the tab bar.
+enum TabIndex : int { kMonstersTab = 0, kEspersTab = 1, kPortraitsTab = 2, kCharactersTab = 3 };
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -44,56 +53,51 @@ public:
     bool saveRom();
     // True when the program must not close.
     bool askSaveChanges();
+    // File > "Create Patch ...".
+    void createPatch();
+    void openGridSettings();
+    void openBackgroundChooser();
+    void undo();
+    void redo();
 
-    Tab* currentPage() const;
-    void selectPage(int index);
+    // The page the current tab shows; null before the first open.
+    Page* currentPage() const;
+    void selectTab(int index);
     bool anyChanged() const;
 
     QTabBar* tabBar() const { return m_tabs; }
     MonsterPage* monsterPage() const { return m_monsterPage; }
     PortraitPage* portraitPage() const { return m_portraitPage; }
     CharacterPage* characterPage() const { return m_characterPage; }
-    QAction* openAction() const { return m_open; }
-    QAction* saveAction() const { return m_save; }
-    QAction* exitAction() const { return m_exit; }
-    QAction* gridAction() const { return m_grid; }
-    QAction* backgroundAction() const { return m_background; }
-    QAction* undoAction() const { return m_undo; }
-    QAction* copyAction() const { return m_copy; }
-    QAction* pasteAction() const { return m_paste; }
-    QAction* zoomInAction() const { return m_zoomIn; }
-    QAction* zoomOutAction() const { return m_zoomOut; }
-    QAction* zoomFitAction() const { return m_zoomFit; }
-    QAction* actualSizeAction() const { return m_actualSize; }
-    // The status bar's texts: the tool's hint, the shape's size, the pointer's picture position,
-    // its tile, the palette index under it and that colour.
-    struct StatusTexts {
-        QLabel* hint = nullptr;
-        QLabel* size = nullptr;
-        QLabel* position = nullptr;
-        QLabel* tile = nullptr;
-        QLabel* index = nullptr;
-        QLabel* color = nullptr;
-    };
-    const StatusTexts& statusTexts() const { return m_status; }
-    QAction* redoAction() const { return m_redo; }
-    morvi::EditHistory& history() { return m_history; }
-    void undo();
-    void redo();
-    QMenu* fileMenu() const { return m_fileMenu; }
-    QMenu* imageMenu() const { return m_imageMenu; }
+    // The action a command of the table makes (see commands.h for the ids).
+    QAction* action(const char* id) const;
+    QAction* openAction() const { return action("open"); }
+    QAction* saveAction() const { return action("save"); }
+    QAction* exitAction() const { return action("exit"); }
+    QAction* gridAction() const { return action("grid"); }
+    QAction* backgroundAction() const { return action("background"); }
+    QAction* undoAction() const { return action("undo"); }
+    QAction* redoAction() const { return action("redo"); }
+    QAction* copyAction() const { return action("copy"); }
+    QAction* pasteAction() const { return action("paste"); }
+    QAction* zoomFitAction() const { return action("zoom-fit"); }
+    QAction* actualSizeAction() const { return action("actual-size"); }
+    QAction* createPatchAction() const { return action("create-patch"); }
+    QMenu* fileMenu() const { return m_menus.at("File"); }
+    QMenu* imageMenu() const { return m_menus.at("&Image"); }
     QList<QAction*> recentActions() const { return m_recent; }
+    const StatusTexts& statusTexts() const { return *m_status; }
+    morvi::EditHistory& history() { return m_history; }
     // The dialog a tool command opened, while it is open.
     QDialog* toolDialog() const { return m_toolDialog; }
-
     // Where saves touch the disk: tests stop or fail a save at any of its steps.
     void setDiskSteps(morvi::DiskSteps& steps) { m_diskSteps = &steps; }
-    // File > "Create Patch ...".
-    void createPatch();
-    QAction* createPatchAction() const { return m_createPatch; }
+    // Brings the commands' enabled state and the undo texts up to date.
+    void updateCommands();
 
-    void openGridSettings();
-    void openBackgroundChooser();
+signals:
+    // The pages were made (at the first open).
+    void pagesMade();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -102,23 +106,22 @@ protected:
 
 private:
     void buildMenus();
+    // The canvas keys of a page: the table's canvas commands and the tools' keys.
+    bool canvasKey(Page* page, QKeyCombination key, bool claimOnly);
     // The size at the start: the kept one, or room for a 128 x 128 picture at x4.
     void sizeWindow();
-    void buildStatusBar();
     // Puts every page's lifted selection down.
     void settlePages();
-    void showPointer(class PictureTab* page, std::optional<QPoint> at);
     void rebuildRecentMenu();
     bool confirmDiscard();
     void loadRom(const QString& path);
     void firstRomLoaded(const morvi::RomBytes& rom);
+    void addPage(Page* page);
     void showToolDialog(QDialog* dialog);
-
     void historyMoved(morvi::Family family, morvi::Place place);
-    void updateEditMenu();
-    Tab* pageOf(morvi::Family family) const;
-    // The three page objects, in the order they are saved.
-    std::array<Tab*, 3> pages() const;
+    Page* pageOf(morvi::Family family) const;
+    // The pages that exist, in the order they are saved.
+    std::vector<Page*> pages() const;
 
     morvi::Workspace& m_ws;
     Prompts& m_prompts;
@@ -130,31 +133,11 @@ private:
     MonsterPage* m_monsterPage = nullptr;
     PortraitPage* m_portraitPage = nullptr;
     CharacterPage* m_characterPage = nullptr;
-    QMenu* m_fileMenu = nullptr;
-    QMenu* m_imageMenu = nullptr;
-    QAction* m_copy = nullptr;
-    QAction* m_paste = nullptr;
-    QAction* m_zoomIn = nullptr;
-    QAction* m_zoomOut = nullptr;
-    QAction* m_zoomFit = nullptr;
-    QAction* m_cut = nullptr;
-    QAction* m_delete = nullptr;
-    QAction* m_selectAll = nullptr;
-    QAction* m_deselect = nullptr;
-    QAction* m_rotateRight = nullptr;
-    QAction* m_rotateLeft = nullptr;
-    QAction* m_actualSize = nullptr;
-    StatusTexts m_status;
-    QAction* m_undo = nullptr;
-    QAction* m_redo = nullptr;
-    QAction* m_open = nullptr;
-    QAction* m_save = nullptr;
-    QAction* m_exit = nullptr;
-    QAction* m_grid = nullptr;
-    QAction* m_background = nullptr;
+    std::map<std::string, QMenu*> m_menus;
+    std::map<std::string, QAction*> m_actions;
+    std::unique_ptr<StatusTexts> m_status;
     QAction* m_recentSeparator = nullptr;
     QList<QAction*> m_recent;
-    QAction* m_createPatch = nullptr;
     QPointer<QDialog> m_toolDialog;
     morvi::DiskSteps m_plainSteps;
     morvi::DiskSteps* m_diskSteps = &m_plainSteps;

@@ -79,8 +79,8 @@ TEST(Accessibility, EveryControlOfTheWindowItsPagesAndDialogsHasAName) {
         EXPECT_EQ(unnamed(h.window->currentPage()), QStringList()) << tab;
     }
     // The names the pages share.
-    for (PictureTab* page : {static_cast<PictureTab*>(h.window->monsterPage()), static_cast<PictureTab*>(h.window->portraitPage()),
-                             static_cast<PictureTab*>(h.window->characterPage())}) {
+    for (Page* page : {static_cast<Page*>(h.window->monsterPage()), static_cast<Page*>(h.window->portraitPage()),
+                             static_cast<Page*>(h.window->characterPage())}) {
         EXPECT_EQ(page->canvas()->accessibleName(), QStringLiteral("Canvas"));
         EXPECT_EQ(page->strip()->accessibleName(), QStringLiteral("Palette"));
         EXPECT_EQ(page->pictureList()->accessibleName(), QStringLiteral("Picture list"));

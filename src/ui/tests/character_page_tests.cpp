@@ -142,7 +142,7 @@ TEST_F(CharacterFixture, CopyingAllSpritesTakesTheSourcesPaletteNumber) {
     EXPECT_FALSE(choice->radio(2)->isVisible());
     choice->radio(1)->setChecked(true);
     choice->okButton()->click();
-    auto* list = qobject_cast<CopyListDialog*>(page->openDialog());
+    auto* list = qobject_cast<CopyListDialog*>(page->transfers().openDialog());
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->list()->count(), 22);
     list->list()->setCurrentRow(source);
@@ -166,7 +166,7 @@ TEST_F(CharacterFixture, ExportWritesTheWholeSheetWithoutTheFrameAndClearAsksByN
     click(page->preview(), QPoint(40, 40));
     ASSERT_NE(page->selectedSprite(), 0);
     page->exportImage();
-    auto* d = qobject_cast<ExportDialog*>(page->openDialog());
+    auto* d = qobject_cast<ExportDialog*>(page->transfers().openDialog());
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->windowTitle(), QStringLiteral("Export character sprites"));
     EXPECT_EQ(d->typeList()->count(), 3);

@@ -14,7 +14,7 @@
 #include "imagefile/palette_file.h"
 #include "ui/pages/character_page.h"
 #include "ui/shell/main_window.h"
-#include "ui/pages/picture_tab.h"
+#include "ui/pages/page.h"
 #include "testing/fixtures.h"
 #include "ui/tests/ui_test_support.h"
 
@@ -24,20 +24,20 @@ namespace {
 
 const int kPages[] = {kMonstersTab, kPortraitsTab, kCharactersTab};
 
-PictureTab* openPage(EditorHarness& h, int tab) {
+Page* openPage(EditorHarness& h, int tab) {
     h.window->tabBar()->setCurrentIndex(tab);
-    auto* page = qobject_cast<PictureTab*>(h.window->currentPage());
+    auto* page = qobject_cast<Page*>(h.window->currentPage());
     // Characters: one whose palette may change (Esper Terra's is fixed).
     if (page && tab == kCharactersTab) page->pictureList()->setCurrentIndex(1);
     return page;
 }
 
-QPoint swatchCentre(PictureTab* page, int k) {
+QPoint swatchCentre(Page* page, int k) {
     const int width = page->strip()->swatchAt(QPoint(20, 5)) == 1 ? 18 : 36;
     return QPoint(k * width + width / 2, 15);
 }
 
-morvi::PaletteColor colour(PictureTab* page, int k) { return page->editedPicture()->palette[std::size_t(k)]; }
+morvi::PaletteColor colour(Page* page, int k) { return page->editedPicture()->palette[std::size_t(k)]; }
 
 void typeInto(QLineEdit* field, const QString& text) {
     field->setFocus();
@@ -47,11 +47,11 @@ void typeInto(QLineEdit* field, const QString& text) {
 }
 
 // The menu the right button opens on a swatch, and one of its items.
-QAction* swatchAction(PictureTab* page, int k, const QString& text) {
+QAction* swatchAction(Page* page, int k, const QString& text) {
     const QPoint at = swatchCentre(page, k);
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, page->strip()->mapToGlobal(at));
     QApplication::sendEvent(page->strip(), &event);
-    QMenu* menu = page->swatchMenu();
+    QMenu* menu = page->palette().swatchMenu();
     if (!menu || !menu->isVisible()) return nullptr;
     for (QAction* a : menu->actions())
         if (a->text() == text) return a;
@@ -67,7 +67,7 @@ TEST(ColourEntry, HexAndSnesFieldsSetTheColourInOneStepAndRefuseBadValues) {
     h.openDemo();
     for (int tab : kPages) {
         SCOPED_TRACE(tab);
-        PictureTab* page = openPage(h, tab);
+        Page* page = openPage(h, tab);
         ASSERT_TRUE(page);
         QLineEdit* hex = page->colorControls()->field(0);
         QLineEdit* snes = page->colorControls()->field(1);
@@ -124,7 +124,7 @@ TEST(ColourEntry, DoubleClickOpensTheColourDialogForThatSwatch) {
     h.openDemo();
     for (int tab : kPages) {
         SCOPED_TRACE(tab);
-        PictureTab* page = openPage(h, tab);
+        Page* page = openPage(h, tab);
         const morvi::PaletteColor old = colour(page, 2);
         h.prompts.colors = {QColor(16, 33, 250)};
         QTest::mouseDClick(page->strip(), Qt::LeftButton, Qt::NoModifier, swatchCentre(page, 2));
@@ -145,14 +145,14 @@ TEST(ColourEntry, DoubleClickOpensTheColourDialogForThatSwatch) {
 TEST(ColourEntry, ColoursAndPalettesTravelThroughTheClipboardAsText) {
     EditorHarness h;
     h.openDemo();
-    PictureTab* monsters = openPage(h, kMonstersTab);
+    Page* monsters = openPage(h, kMonstersTab);
     QAction* copy = swatchAction(monsters, 4, QStringLiteral("Copy colour"));
     ASSERT_TRUE(copy);
     copy->trigger();
     const morvi::PaletteColor four = colour(monsters, 4);
     EXPECT_EQ(QApplication::clipboard()->text(), QString::fromStdString(morvi::hexColorText(four)));
     // Onto another page's swatch.
-    PictureTab* portraits = openPage(h, kPortraitsTab);
+    Page* portraits = openPage(h, kPortraitsTab);
     QAction* paste = swatchAction(portraits, 6, QStringLiteral("Paste colour"));
     ASSERT_TRUE(paste);
     paste->trigger();
@@ -173,7 +173,7 @@ TEST(ColourEntry, ColoursAndPalettesTravelThroughTheClipboardAsText) {
     ASSERT_TRUE(portraitColours.ok());
     EXPECT_EQ(portraitColours.colors.size(), 16u);
     EXPECT_EQ(portraitColours.colors[6], four);
-    PictureTab* characters = openPage(h, kCharactersTab);
+    Page* characters = openPage(h, kCharactersTab);
     swatchAction(characters, 1, QStringLiteral("Paste palette"))->trigger();
     for (int k = 0; k < 16; ++k) EXPECT_EQ(colour(characters, k), morvi::snesRounded(portraitColours.colors[std::size_t(k)]));
     EXPECT_EQ(h.window->undoAction()->text(), QStringLiteral("&Undo Paste Palette"));
@@ -192,7 +192,7 @@ TEST(ColourEntry, DraggingASwatchReordersThePaletteAndEverySharerKeepsItsLook) {
     h.openDemo();
     for (int tab : kPages) {
         SCOPED_TRACE(tab);
-        PictureTab* page = openPage(h, tab);
+        Page* page = openPage(h, tab);
         // Every picture on the page's palette, as it looks now.
         auto sharers = [&] {
             std::vector<const morvi::IndexedImage*> out;
@@ -253,7 +253,7 @@ TEST(ColourEntry, DraggingASwatchReordersThePaletteAndEverySharerKeepsItsLook) {
 TEST(ColourEntry, TheStripMarksColoursThePictureDoesNotUse) {
     EditorHarness h;
     h.openDemo();
-    PictureTab* page = openPage(h, kPortraitsTab);
+    Page* page = openPage(h, kPortraitsTab);
     h.prompts.answers = {Answer::Ok};
     page->clearImage();
     page->chooseTool(Tool::Draw);
@@ -276,7 +276,7 @@ TEST(ColourEntry, ATypedColourAndASwapSurviveSaveAndReopen) {
     h.openDemo();
     std::vector<std::pair<std::vector<std::uint32_t>, std::vector<morvi::PaletteColor>>> expected;
     for (int tab : kPages) {
-        PictureTab* page = openPage(h, tab);
+        Page* page = openPage(h, tab);
         click(page->strip(), swatchCentre(page, 2));
         typeInto(page->colorControls()->field(1), QStringLiteral("03E0"));
         drag(page->strip(), {swatchCentre(page, 2), swatchCentre(page, 7)});
@@ -288,7 +288,7 @@ TEST(ColourEntry, ATypedColourAndASwapSurviveSaveAndReopen) {
     ASSERT_TRUE(morvi::openRom(*again, h.romPath(), morvi::HeaderChoice::Detect).ok);
     std::size_t i = 0;
     for (int tab : kPages) {
-        PictureTab* page = openPage(h, tab);
+        Page* page = openPage(h, tab);
         const morvi::PaletteTarget t{page->family(), page->place().picture};
         EXPECT_EQ(morvi::targetPalette(*again, t), expected[i].second) << tab;
         const morvi::IndexedImage& reread = tab == kMonstersTab    ? again->monsters.entries[std::size_t(t.index)].image

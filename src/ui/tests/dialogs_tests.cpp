@@ -19,7 +19,11 @@
 #include "ui/shell/main_window.h"
 #include "ui/pages/monster_page.h"
 #include "ui/tests/ui_test_support.h"
-#include "ui/widgets/widgets.h"
+#include "ui/widgets/canvas_view.h"
+#include "ui/widgets/colour_controls.h"
+#include "ui/widgets/palette_strip.h"
+#include "ui/widgets/tool_buttons.h"
+#include "ui/widgets/views.h"
 
 using namespace morvi::ui;
 

@@ -61,10 +61,10 @@ TEST_F(MonsterFixture, EspersShareThePageAndKeepColourToolAndMagnification) {
     EXPECT_EQ(h.window->currentPage(), page);
     EXPECT_EQ(page->currentEntry(), 384);
     ASSERT_EQ(page->pictureList()->count(), 30);
-    EXPECT_EQ(MonsterPage::entryAt(1, 16), 401);
+    EXPECT_EQ(MonsterPage::entryAt(MonsterList::Espers, 16), 401);
     EXPECT_EQ(page->pictureList()->itemText(16), QString::fromStdString(h.ws->monsters.entries[401].name));
     for (int i = 26; i < 30; ++i) EXPECT_TRUE(page->pictureList()->itemText(i).isEmpty()) << i;
-    for (int i = 0; i < 30; ++i) EXPECT_NE(MonsterPage::entryAt(1, i), 400);
+    for (int i = 0; i < 30; ++i) EXPECT_NE(MonsterPage::entryAt(MonsterList::Espers, i), 400);
     EXPECT_EQ(page->currentTool(), Tool::Erase);
     EXPECT_EQ(page->magnification()->value(), 6);
     EXPECT_EQ(page->magnification()->label()->text(), QStringLiteral("magnification: x6"));
@@ -75,7 +75,7 @@ TEST_F(MonsterFixture, EspersShareThePageAndKeepColourToolAndMagnification) {
 
     // The copy list offers monsters and espers alike, on either page.
     page->copyButton()->click();
-    auto* copy = qobject_cast<CopyListDialog*>(page->openDialog());
+    auto* copy = qobject_cast<CopyListDialog*>(page->transfers().openDialog());
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->windowTitle(), QStringLiteral("Copy monster image"));
     EXPECT_EQ(copy->list()->count(), 411);
@@ -211,7 +211,7 @@ TEST_F(MonsterFixture, ExportWritesTheUsedExtentAndReportsAFileItCannotWrite) {
     page->magnification()->spinBox()->setValue(2);
     drag(page->canvas(), {canvasPointOf(44, 28)});
     page->exportImage();
-    auto* d = qobject_cast<ExportDialog*>(page->openDialog());
+    auto* d = qobject_cast<ExportDialog*>(page->transfers().openDialog());
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->windowTitle(), QStringLiteral("Export monster"));
     EXPECT_TRUE(d->path().endsWith(QString::fromStdString(entry().name) + QStringLiteral(".png")));
@@ -225,7 +225,7 @@ TEST_F(MonsterFixture, ExportWritesTheUsedExtentAndReportsAFileItCannotWrite) {
 
     // A folder that does not exist: a warning that names the file, and nothing left behind.
     page->exportImage();
-    d = qobject_cast<ExportDialog*>(page->openDialog());
+    d = qobject_cast<ExportDialog*>(page->transfers().openDialog());
     ASSERT_NE(d, nullptr);
     const std::string bad = h.file("missing-folder/x.png");
     d->pathEdit()->setText(QString::fromStdString(bad));
@@ -325,7 +325,7 @@ TEST_F(MonsterFixture, OnlyRealChangesMarkThePage) {
 TEST_F(MonsterFixture, CopyTakesAnotherEntrysPictureAndClearNeedsOk) {
     const int source = page->currentEntry() + 5;
     page->copyButton()->click();
-    auto* copy = qobject_cast<CopyListDialog*>(page->openDialog());
+    auto* copy = qobject_cast<CopyListDialog*>(page->transfers().openDialog());
     ASSERT_NE(copy, nullptr);
     copy->copyButton()->click();
     EXPECT_TRUE(copy->isVisible()) << "nothing selected: nothing copied, the dialog stays";

@@ -9,7 +9,7 @@
 #include "imagefile/palette_file.h"
 #include "ui/shell/main_window.h"
 #include "ui/pages/monster_page.h"
-#include "ui/pages/picture_tab.h"
+#include "ui/pages/page.h"
 #include "ui/tests/ui_test_support.h"
 
 using namespace morvi::ui;
@@ -37,7 +37,7 @@ TEST(PaletteMenu, ExportAndImportOnEveryPageAreOneStepAndReachEverySharer) {
     }
     for (int tab : {kMonstersTab, kPortraitsTab, kCharactersTab}) {
         w.tabBar()->setCurrentIndex(tab);
-        auto* page = qobject_cast<PictureTab*>(w.currentPage());
+        auto* page = qobject_cast<Page*>(w.currentPage());
         ASSERT_TRUE(page);
         if (tab == kCharactersTab) page->pictureList()->setCurrentIndex(1); // not Esper Terra's fixed palette
         const std::string out = h.file("page" + std::to_string(tab) + ".gpl");

@@ -109,7 +109,7 @@ TEST_F(PortraitFixture, RawPairsImportWhateverTheCaseAndRefuseShortFiles) {
     // Export portrait 2 as a raw pair with a capital ending.
     page->pictureList()->setCurrentIndex(2);
     page->exportImage();
-    auto* d = qobject_cast<ExportDialog*>(page->openDialog());
+    auto* d = qobject_cast<ExportDialog*>(page->transfers().openDialog());
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->windowTitle(), QStringLiteral("Export portrait"));
     d->typeList()->setCurrentIndex(3);
@@ -158,7 +158,7 @@ TEST_F(PortraitFixture, RawPairsImportWhateverTheCaseAndRefuseShortFiles) {
 TEST_F(PortraitFixture, ARawExportWhosePaletteCannotBeWrittenLeavesNoTileFile) {
     std::filesystem::create_directory(h.file("X.pal")); // the palette's name is taken by a folder
     page->exportImage();
-    auto* d = qobject_cast<ExportDialog*>(page->openDialog());
+    auto* d = qobject_cast<ExportDialog*>(page->transfers().openDialog());
     ASSERT_NE(d, nullptr);
     d->typeList()->setCurrentIndex(3);
     emit d->typeList()->activated(3);
@@ -187,7 +187,7 @@ TEST_F(PortraitFixture, DrawingCopyFlipAndSaveThroughCtrlS) {
     EXPECT_EQ(portrait(0).image.pixel(10, 29), 7);
 
     page->copyButton()->click();
-    auto* copy = qobject_cast<CopyListDialog*>(page->openDialog());
+    auto* copy = qobject_cast<CopyListDialog*>(page->transfers().openDialog());
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->windowTitle(), QStringLiteral("Copy portrait image"));
     EXPECT_EQ(copy->list()->count(), 19);
@@ -196,7 +196,7 @@ TEST_F(PortraitFixture, DrawingCopyFlipAndSaveThroughCtrlS) {
     page->pictureList()->setCurrentIndex(3);
     h.markSaved(page);
     page->copyButton()->click();
-    copy = qobject_cast<CopyListDialog*>(page->openDialog());
+    copy = qobject_cast<CopyListDialog*>(page->transfers().openDialog());
     ASSERT_NE(copy, nullptr);
     copy->list()->setCurrentRow(0);
     copy->copyButton()->click();

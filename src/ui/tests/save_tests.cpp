@@ -23,13 +23,13 @@ namespace {
 void editEveryPage(EditorHarness& h, int colour = 2) {
     for (int tab : {kMonstersTab, kPortraitsTab, kCharactersTab}) {
         h.window->tabBar()->setCurrentIndex(tab);
-        auto* page = qobject_cast<PictureTab*>(h.window->currentPage());
+        auto* page = qobject_cast<Page*>(h.window->currentPage());
         ASSERT_TRUE(page);
         click(page->strip(), QPoint(18 * colour + 5, 10));
         drag(page->canvas(), {page->pictureShift() + QPoint(3, 3), page->pictureShift() + QPoint(30, 20)});
     }
-    for (Tab* page : {static_cast<Tab*>(h.window->monsterPage()), static_cast<Tab*>(h.window->portraitPage()),
-                      static_cast<Tab*>(h.window->characterPage())})
+    for (Page* page : {static_cast<Page*>(h.window->monsterPage()), static_cast<Page*>(h.window->portraitPage()),
+                      static_cast<Page*>(h.window->characterPage())})
         ASSERT_TRUE(page->changed());
 }
 
@@ -54,8 +54,8 @@ TEST(EditorSave, StoppedOrFailingAtAnyStepTheRomIsTheOldOneOrTheNewOneAndFailure
             // Back to the old file, and the edits counted as unsaved again.
             morvi::testing::writeFile(h.romPath(), oldBytes);
             h.ws->romOnDisk = oldBytes;
-            for (Tab* page : {static_cast<Tab*>(h.window->monsterPage()), static_cast<Tab*>(h.window->portraitPage()),
-                              static_cast<Tab*>(h.window->characterPage())})
+            for (Page* page : {static_cast<Page*>(h.window->monsterPage()), static_cast<Page*>(h.window->portraitPage()),
+                              static_cast<Page*>(h.window->characterPage())})
                 page->setChanged(true);
             ScriptedSteps steps;
             steps.mode = mode;

@@ -14,7 +14,7 @@
 #include "ui/pages/character_page.h"
 #include "ui/shell/main_window.h"
 #include "ui/pages/monster_page.h"
-#include "ui/pages/picture_tab.h"
+#include "ui/pages/page.h"
 #include "ui/tests/ui_test_support.h"
 
 using namespace morvi::ui;
@@ -26,7 +26,7 @@ protected:
     void SetUp() override {
         h.openDemo();
         h.window->tabBar()->setCurrentIndex(GetParam());
-        page = qobject_cast<PictureTab*>(h.window->currentPage());
+        page = qobject_cast<Page*>(h.window->currentPage());
         ASSERT_TRUE(page);
         if (GetParam() == kCharactersTab) page->pictureList()->setCurrentIndex(1);
         page->magnification()->spinBox()->setValue(GetParam() == kMonstersTab ? 2 : 4);
@@ -61,7 +61,7 @@ protected:
     QString undoText() const { return h.window->undoAction()->text(); }
 
     EditorHarness h;
-    PictureTab* page = nullptr;
+    Page* page = nullptr;
 };
 
 } // namespace

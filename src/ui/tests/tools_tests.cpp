@@ -37,7 +37,7 @@ struct ToolsTest : ::testing::TestWithParam<int> {
     void SetUp() override {
         h.openDemo();
         h.window->tabBar()->setCurrentIndex(GetParam());
-        page = qobject_cast<PictureTab*>(h.window->currentPage());
+        page = qobject_cast<Page*>(h.window->currentPage());
         ASSERT_TRUE(page);
         page->magnification()->spinBox()->setValue(4);
         // A picture that starts empty makes every count exact.
@@ -69,7 +69,7 @@ struct ToolsTest : ::testing::TestWithParam<int> {
     QString undoText() const { return h.window->undoAction()->text(); }
 
     EditorHarness h;
-    PictureTab* page = nullptr;
+    Page* page = nullptr;
 };
 
 std::set<std::pair<int, int>> setOf(const std::vector<morvi::Point>& points) {
@@ -119,7 +119,7 @@ TEST_P(ToolsTest, LineRectangleAndEllipseArePreviewedAndDrawnOnRelease) {
     QMouseEvent move(QEvent::MouseMove, QPointF(at(12, 4)), page->canvas()->mapToGlobal(QPointF(at(12, 4))), Qt::NoButton,
                      Qt::LeftButton, Qt::ShiftModifier);
     QApplication::sendEvent(page->canvas(), &move);
-    EXPECT_TRUE(page->gestureActive());
+    EXPECT_TRUE(page->editor().gestureActive());
     EXPECT_TRUE(painted(3).empty()) << "nothing is written before the release";
     const morvi::Surface& canvas = page->canvas()->surface();
     EXPECT_EQ(canvas.at(at(8, 2).x(), at(8, 2).y()), picture().palette[3].toRgb32()) << "the preview shows the line";
@@ -155,7 +155,7 @@ TEST_P(ToolsTest, LineRectangleAndEllipseArePreviewedAndDrawnOnRelease) {
     key(Qt::Key_U);
     QTest::mousePress(page->canvas(), Qt::LeftButton, Qt::NoModifier, at(0, 0));
     key(Qt::Key_Escape);
-    EXPECT_FALSE(page->gestureActive());
+    EXPECT_FALSE(page->editor().gestureActive());
     QTest::mouseRelease(page->canvas(), Qt::LeftButton, Qt::NoModifier, at(5, 5));
     EXPECT_FALSE(painted(3).count({0, 0}));
     key(Qt::Key_L);

@@ -78,14 +78,16 @@ EditorHarness::EditorHarness(bool withHeader) : ws(morvi::Workspace::create()) {
     ws->settings.width = MainWindow::kMinimumWidth;
     ws->settings.height = MainWindow::kMinimumHeight;
     window = std::make_unique<MainWindow>(*ws, prompts);
-    pinCanvases(true);
+    QObject::connect(window.get(), &MainWindow::pagesMade, [this] { pinCanvases(m_pinned); });
     window->show();
     activate();
 }
 
 void EditorHarness::pinCanvases(bool pinned) {
-    for (PictureTab* page : {static_cast<PictureTab*>(window->monsterPage()), static_cast<PictureTab*>(window->portraitPage()),
-                             static_cast<PictureTab*>(window->characterPage())}) {
+    m_pinned = pinned;
+    for (Page* page : {static_cast<Page*>(window->monsterPage()), static_cast<Page*>(window->portraitPage()),
+                       static_cast<Page*>(window->characterPage())}) {
+        if (!page) continue; // made at the first open, and pinned then
         if (pinned) {
             page->canvas()->setFixedSize(morvi::kCanvasSide, morvi::kCanvasSide);
         } else {
@@ -110,7 +112,7 @@ void EditorHarness::activate() {
     (void)QTest::qWaitForWindowActive(window.get(), 1000);
 }
 
-void EditorHarness::markSaved(Tab* page) {
+void EditorHarness::markSaved(Page* page) {
     window->history().markSaved(page->family());
     page->refreshChanged();
 }

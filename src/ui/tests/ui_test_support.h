@@ -13,6 +13,14 @@
 #include "app/workspace.h"
 #include "testing/fixtures.h"
 #include "ui/dialogs/prompts.h"
+#include "ui/pages/page.h"
+#include "ui/shell/main_window.h"
+#include "ui/shell/status_bar.h"
+#include "ui/widgets/canvas_view.h"
+#include "ui/widgets/colour_controls.h"
+#include "ui/widgets/palette_strip.h"
+#include "ui/widgets/tool_buttons.h"
+#include "ui/widgets/views.h"
 
 class QWidget;
 
@@ -64,7 +72,7 @@ public:
     // Makes the main window the active one, as a click on it would.
     void activate();
     // The page's data as it is now counts as saved (as after Ctrl+S, without writing).
-    void markSaved(class Tab* page);
+    void markSaved(class Page* page);
     // Pinned (as every harness starts), each page's canvas is the 256 x 256 of the original
     // fixed window, whatever the window's size, so that tests of the pages' own rules can name
     // canvas pixels; unpinned it grows with the window, as in the editor.
@@ -78,6 +86,7 @@ public:
 
 private:
     std::string m_romPath;
+    bool m_pinned = true;
 };
 
 // The demo ROM's bytes, built once per test program.

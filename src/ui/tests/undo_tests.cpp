@@ -45,7 +45,7 @@ std::vector<std::uint8_t> savedBytes(EditorHarness& h, int currentEntry) {
     return readFile(scratch);
 }
 
-QPoint pixelPoint(PictureTab* page, int x, int y) {
+QPoint pixelPoint(Page* page, int x, int y) {
     const int m = page->magnification()->value();
     return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
 }
@@ -178,8 +178,8 @@ int randomEdits(EditorHarness& h, std::mt19937& rng, int count, const QString& s
     for (int i = 0; i < count; ++i) {
         const int tab = pick(4);
         w.tabBar()->setCurrentIndex(tab);
-        PictureTab* page = tab < 2 ? static_cast<PictureTab*>(monsters) : tab == 2 ? static_cast<PictureTab*>(portraits)
-                                                                                     : static_cast<PictureTab*>(characters);
+        Page* page = tab < 2 ? static_cast<Page*>(monsters) : tab == 2 ? static_cast<Page*>(portraits)
+                                                                                     : static_cast<Page*>(characters);
         if (pick(3) == 0) page->pictureList()->setCurrentIndex(pick(page->pictureList()->count()));
         click(page->strip(), QPoint(18 * (1 + pick(7)) + 4, 5));
         const std::size_t stepsBefore = w.history().size();

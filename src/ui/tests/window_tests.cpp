@@ -16,7 +16,7 @@
 #include "ui/pages/character_page.h"
 #include "ui/shell/main_window.h"
 #include "ui/pages/monster_page.h"
-#include "ui/pages/picture_tab.h"
+#include "ui/pages/page.h"
 #include "ui/dialogs/settings_store.h"
 #include "ui/tests/ui_test_support.h"
 
@@ -24,10 +24,10 @@ using namespace morvi::ui;
 
 namespace {
 
-PictureTab* show(EditorHarness& h, int tab) {
+Page* show(EditorHarness& h, int tab) {
     h.window->tabBar()->setCurrentIndex(tab);
     QApplication::processEvents();
-    return qobject_cast<PictureTab*>(h.window->currentPage());
+    return qobject_cast<Page*>(h.window->currentPage());
 }
 
 void hover(QWidget* w, QPoint at) {
@@ -47,7 +47,7 @@ TEST(Window, ResizingGrowsTheCanvasAndKeepsTheColumns) {
     EditorHarness h;
     h.pinCanvases(false);
     h.openDemo();
-    PictureTab* page = show(h, kMonstersTab);
+    Page* page = show(h, kMonstersTab);
     QApplication::processEvents();
     const int listWidth = page->pictureList()->width();
     const int toolsWidth = page->tools()->parentWidget()->width();
@@ -141,7 +141,7 @@ TEST(Window, ZoomToFitShowsTheWholePictureOnEveryPage) {
     QApplication::processEvents();
     for (int tab : {kMonstersTab, kPortraitsTab, kCharactersTab}) {
         SCOPED_TRACE(tab);
-        PictureTab* page = show(h, tab);
+        Page* page = show(h, tab);
         const QSize canvas = page->canvas()->size();
         const QSize picture(page->editedPicture()->width, page->editedPicture()->height);
         h.window->zoomFitAction()->trigger();
@@ -166,21 +166,21 @@ TEST(Window, ZoomToFitShowsTheWholePictureOnEveryPage) {
     // A small monster (64 x 64) fits at a larger magnification than a large one.
     MonsterPage* monsters = h.window->monsterPage();
     show(h, kMonstersTab);
-    monsters->zoomToFit();
+    monsters->editor().zoomToFit();
     const int large = monsters->magnification()->value();
     for (int i = 0; i < monsters->pictureList()->count(); ++i) {
         monsters->pictureList()->setCurrentIndex(i);
         if (monsters->editedPicture()->width == 64) break;
     }
     ASSERT_EQ(monsters->editedPicture()->width, 64);
-    monsters->zoomToFit();
+    monsters->editor().zoomToFit();
     EXPECT_GT(monsters->magnification()->value(), large);
 }
 
 TEST(Window, CtrlWheelZoomsAroundThePointer) {
     EditorHarness h;
     h.openDemo();
-    PictureTab* page = show(h, kMonstersTab);
+    Page* page = show(h, kMonstersTab);
     page->magnification()->spinBox()->setValue(4);
     for (QPoint at : {QPoint(200, 180), QPoint(30, 240), QPoint(130, 10)}) {
         const QPoint before = page->pictureAt(at);
@@ -199,10 +199,10 @@ TEST(Window, CtrlWheelZoomsAroundThePointer) {
 TEST(Window, TheStatusBarReadsThePointer) {
     EditorHarness h;
     h.openDemo();
-    const MainWindow::StatusTexts& status = h.window->statusTexts();
+    const StatusTexts& status = h.window->statusTexts();
     for (QLabel* l : {status.hint, status.size, status.position, status.tile, status.index, status.color})
         EXPECT_FALSE(l->accessibleName().isEmpty());
-    PictureTab* page = show(h, kMonstersTab);
+    Page* page = show(h, kMonstersTab);
     EXPECT_EQ(status.hint->text(), QString::fromLatin1(toolInfo(Tool::Draw).hint));
     const int m = page->magnification()->value();
     const QPoint at = page->pictureShift() + QPoint(13 * m + 1, 9 * m + 1);
@@ -218,9 +218,9 @@ TEST(Window, TheStatusBarReadsThePointer) {
     EXPECT_TRUE(status.hint->text().isEmpty());
     // A known colour: white is $7FFF.
     h.window->tabBar()->setCurrentIndex(kPortraitsTab);
-    PictureTab* portraits = show(h, kPortraitsTab);
+    Page* portraits = show(h, kPortraitsTab);
     click(portraits->strip(), QPoint(18 * 4 + 4, 10));
-    portraits->setPaletteColor(4, morvi::makeColor(255, 255, 255), QStringLiteral("Palette colour"));
+    portraits->palette().setColor(4, morvi::makeColor(255, 255, 255), QStringLiteral("Palette colour"));
     click(portraits->canvas(), portraits->pictureShift() + QPoint(2, 2));
     hover(portraits->canvas(), portraits->pictureShift() + QPoint(3, 3));
     EXPECT_EQ(status.position->text(), QStringLiteral("0, 0"));
@@ -252,7 +252,7 @@ TEST(HiDpi, CanvasPixelsStaySharpSquaresAtScaleTwo) {
     }
     EditorHarness h;
     h.openDemo();
-    PictureTab* page = show(h, kMonstersTab);
+    Page* page = show(h, kMonstersTab);
     page->magnification()->spinBox()->setValue(3);
     const QImage grab = page->canvas()->grab().toImage();
     ASSERT_EQ(grab.width(), 2 * page->canvas()->width()) << "drawn at device resolution";

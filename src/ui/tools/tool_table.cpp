@@ -1,33 +1,43 @@
-#include "ui/tools/tools.h"
+#include "ui/tools/tool_table.h"
 
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QPixmap>
 #include <array>
+
+#include "ui/tools/click_tools.h"
+#include "ui/tools/freehand_tool.h"
+#include "ui/tools/shape_tool.h"
 
 namespace morvi::ui {
 
 namespace {
 
+const FreehandTool kFreehand;
+const FillTool kFill;
+const PickTool kPick;
+
 const std::array<ToolInfo, 8> kTools = {{
     {Tool::Draw, "Draw", Qt::Key_B, "Draw with the current colour (B). Shift+click: a line from the last pixel",
      "Draw: drag to paint, Shift+click for a line, right button erases, Ctrl+click picks", "draw", {1, 30},
-     ToolKind::Freehand},
+     ToolPlace::Column, false, &kFreehand},
     {Tool::Erase, "Erase", Qt::Key_E, "Erase to the transparent colour (E). Shift+click: a line from the last pixel",
-     "Erase: drag to erase to colour 0, Shift+click for a line", "erase", {3, 28}, ToolKind::Freehand},
+     "Erase: drag to erase to colour 0, Shift+click for a line", "erase", {3, 28}, ToolPlace::Column, true, &kFreehand},
     {Tool::Pick, "Pick", Qt::Key_I, "Pick a colour from the picture (I)", "Pick: click a pixel to take its colour",
-     "pick", {1, 30}, ToolKind::Pick},
+     "pick", {1, 30}, ToolPlace::Column, false, &kPick},
     {Tool::Line, "Line", Qt::Key_L, "Line (L). Shift: horizontal, vertical or 45 degrees",
-     "Line: drag from end to end, Shift for 0, 45 or 90 degrees", "line", {7, 7}, ToolKind::TwoPoint},
+     "Line: drag from end to end, Shift for 0, 45 or 90 degrees", "line", {7, 7}, ToolPlace::Bar, false, &lineTool()},
     {Tool::Rectangle, "Rectangle", Qt::Key_U, "Rectangle (U). Shift: a square",
-     "Rectangle: drag from corner to corner, Shift for a square", "rectangle", {7, 7}, ToolKind::TwoPoint},
+     "Rectangle: drag from corner to corner, Shift for a square", "rectangle", {7, 7}, ToolPlace::Bar, false,
+     &rectangleTool()},
     {Tool::Ellipse, "Ellipse", Qt::Key_O, "Ellipse (O). Shift: a circle",
-     "Ellipse: drag the box it fills, Shift for a circle", "ellipse", {7, 7}, ToolKind::TwoPoint},
+     "Ellipse: drag the box it fills, Shift for a circle", "ellipse", {7, 7}, ToolPlace::Bar, false, &ellipseTool()},
     {Tool::Fill, "Fill", Qt::Key_G, "Fill (G). Shift+click: replace the colour everywhere",
      "Fill: click an area to fill it, Shift+click replaces that colour in the whole picture", "fill", {6, 27},
-     ToolKind::Click},
+     ToolPlace::Bar, false, &kFill},
     {Tool::Select, "Select", Qt::Key_M, "Select a rectangle (M); drag inside it to move it, arrows move it by one (Shift: eight)",
      "Select: drag a rectangle, drag inside it to move it, Enter puts it down, Esc drops it", "select", {7, 7},
-     ToolKind::Select},
+     ToolPlace::Bar, false, nullptr},
 }};
 
 } // namespace
@@ -48,6 +58,12 @@ QCursor toolCursor(Tool tool) {
     if (art.isNull()) return QCursor(Qt::CrossCursor);
     if (sharp) art.setDevicePixelRatio(2.0);
     return QCursor(art, t.hotspot.x(), t.hotspot.y());
+}
+
+QString toolKeys() {
+    QStringList keys;
+    for (const ToolInfo& t : kTools) keys << QKeySequence(t.key).toString();
+    return keys.join(QLatin1Char(' '));
 }
 
 } // namespace morvi::ui

@@ -1,23 +1,21 @@
 #pragma once
-// The canvas tools: one table says each tool's name, key, tooltip, cursor, picture and how it
-// draws. The buttons, the cursors, the canvas keys and the undo labels are all made from it.
+// The table of tools: each row names a tool, its key, tooltip, status bar hint, art, cursor hot
+// spot, where its button stands and the object that draws. The buttons, cursors, canvas keys,
+// tooltips, hints and undo labels are all made from it: a new tool is a file with its
+// behaviour, a row here and its art.
 #include <QCursor>
 #include <QString>
 #include <span>
+
+#include "ui/tools/tool.h"
 
 namespace morvi::ui {
 
 // In the order of the buttons. The first three keep their numbers.
 enum class Tool { Draw = 0, Erase = 1, Pick = 2, Line = 3, Rectangle = 4, Ellipse = 5, Fill = 6, Select = 7 };
 
-// How a tool turns a press, the moves and the release into pixels.
-enum class ToolKind {
-    Freehand, // every pixel the pointer passes, joined into lines
-    TwoPoint, // a shape from the press to the release, previewed while dragging
-    Click,    // one click: a fill
-    Select,   // marks a rectangle, or drags what it holds
-    Pick,     // takes the colour under the pointer
-};
+// Where a tool's button stands: in the row beside the canvas, or in the bar under the palette.
+enum class ToolPlace { Column, Bar };
 
 struct ToolInfo {
     Tool tool;
@@ -27,11 +25,16 @@ struct ToolInfo {
     const char* hint;     // one line for the status bar
     const char* art;      // resource name: tool-ART.png, tool-ART-current.png, cursor-ART.png
     QPoint hotspot;       // of the cursor
-    ToolKind kind;
+    ToolPlace place;
+    bool erases;          // paints colour 0 whatever the current colour (Erase)
+    // What draws; null for Select, whose gestures the selection takes.
+    const ToolBehaviour* behaviour;
 };
 
 std::span<const ToolInfo> toolTable();
 const ToolInfo& toolInfo(Tool tool);
 QCursor toolCursor(Tool tool);
+// "B E I ...": every tool's key in the table's order, for tooltips that list them.
+QString toolKeys();
 
 } // namespace morvi::ui

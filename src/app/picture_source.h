@@ -1,0 +1,140 @@
+#pragma once
+// One family's pictures as the editor edits them: the page says which picture shows, and the
+// editor reads and writes it only through here. Each family supplies one small source that
+// calls the family's own operations; nothing else in the editor tells the families apart.
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/history.h"
+#include "app/palette_target.h"
+#include "app/workspace.h"
+#include "image/raster.h"
+
+namespace morvi {
+
+// How large a picture an import may bring, and whether the chooser tells a monster's size and
+// depth ("128x128", "16 colors") rather than the file's own.
+struct PictureLimits {
+    int width = 0;
+    int height = 0;
+    bool monsterTexts = false;
+};
+
+class PictureSource {
+public:
+    explicit PictureSource(Workspace& ws) : m_ws(ws) {}
+    virtual ~PictureSource() = default;
+    PictureSource(const PictureSource&) = delete;
+    PictureSource& operator=(const PictureSource&) = delete;
+
+    virtual Family family() const = 0;
+    // Which picture shows: a monster entry, a portrait or a character.
+    int index() const { return m_index; }
+    // Shows another picture (what the last one left unsettled is settled first).
+    void show(int index);
+    // The picture the canvas edits; its size is the canvas picture's size.
+    virtual const IndexedImage& picture() const = 0;
+    Workspace& workspace() const { return m_ws; }
+
+    // --- its palette, through the palette target ---
+    PaletteTarget paletteTarget() const { return {family(), m_index}; }
+    int colorCount() const { return targetColorCount(m_ws, paletteTarget()); }
+    // The colours a file maps onto and the canvas shows; the table's colours, as the strip shows.
+    std::vector<PaletteColor> palette() const { return targetPalette(m_ws, paletteTarget()); }
+    std::vector<PaletteColor> tableColors() const { return targetTableColors(m_ws, paletteTarget()); }
+    bool colorEditable(int k) const { return targetColorEditable(m_ws, paletteTarget(), k); }
+    bool setColor(int k, PaletteColor color);
+    bool makeTransparent(int k);
+
+    // --- the pixels ---
+    // Writes pixels of the picture all at once; true when any changed.
+    virtual bool writePixels(std::span<const PixelWrite> writes) = 0;
+    // The chunks a write of pixels can change: a step of the history keeps only these.
+    std::vector<ChunkId> writeScope() const { return pictureChunkIds(m_ws, family(), m_index); }
+    // Clear and flip of everything the picture list's entry holds; true when it changed.
+    virtual bool clear() = 0;
+    virtual bool flip(bool vertical) = 0;
+    virtual PictureLimits importLimits() const = 0;
+    // Puts a picture that passed the limits into the family.
+    virtual void importPicture(const IndexedImage& image) = 0;
+    // What Copy takes when nothing is selected (colour 0 transparent), sized as it is copied.
+    virtual IndexedImage clipboardPicture() const = 0;
+
+    // --- the family's own rules around edits ---
+    // Any edit of the family's data was made while this picture showed.
+    virtual void edited() {}
+    // Before another picture, a save or an undo: an edit of the picture reaches what shares it.
+    virtual void settle() {}
+    // After undo or redo put data back: what is derived from it is made again.
+    virtual void restored() {}
+
+protected:
+    Workspace& m_ws;
+    int m_index = 0;
+};
+
+// A monster or esper entry. The rule of the family: an edited entry's record takes its pixels
+// and the entries sharing the record show them, when another entry shows and before a save.
+class MonsterSource : public PictureSource {
+public:
+    using PictureSource::PictureSource;
+    Family family() const override { return Family::Monsters; }
+    const IndexedImage& picture() const override;
+    bool writePixels(std::span<const PixelWrite> writes) override;
+    bool clear() override;
+    bool flip(bool vertical) override;
+    PictureLimits importLimits() const override;
+    void importPicture(const IndexedImage& image) override;
+    IndexedImage clipboardPicture() const override;
+    void edited() override { m_edited = true; }
+    void settle() override;
+    void restored() override;
+    // A save commits the entry itself.
+    void saved() { m_edited = false; }
+    MonsterEntry& entry() const { return m_ws.monsters.entries[std::size_t(m_index)]; }
+
+private:
+    bool m_edited = false;
+};
+
+class PortraitSource : public PictureSource {
+public:
+    using PictureSource::PictureSource;
+    Family family() const override { return Family::Portraits; }
+    const IndexedImage& picture() const override;
+    bool writePixels(std::span<const PixelWrite> writes) override;
+    bool clear() override;
+    bool flip(bool vertical) override;
+    PictureLimits importLimits() const override;
+    void importPicture(const IndexedImage& image) override;
+    IndexedImage clipboardPicture() const override;
+};
+
+// A character: the canvas shows one sprite; clear, flip, import and copy act on all of them,
+// through the tiles they share.
+class CharacterSource : public PictureSource {
+public:
+    using PictureSource::PictureSource;
+    Family family() const override { return Family::Characters; }
+    const IndexedImage& picture() const override;
+    int sprite() const { return m_sprite; }
+    void showSprite(int sprite) { m_sprite = sprite; }
+    bool writePixels(std::span<const PixelWrite> writes) override;
+    bool clear() override;
+    bool flip(bool vertical) override;
+    PictureLimits importLimits() const override;
+    void importPicture(const IndexedImage& image) override;
+    IndexedImage clipboardPicture() const override;
+    void restored() override;
+    CharacterSprites& character() const { return m_ws.characters.characters[std::size_t(m_index)]; }
+
+private:
+    int m_sprite = 0;
+};
+
+// The source for a family: the one place the editor chooses by family.
+std::unique_ptr<PictureSource> makePictureSource(Workspace& ws, Family family);
+
+} // namespace morvi

@@ -1,0 +1,198 @@
+#pragma once
+// The editor's page: one type for the three pages, built from parts. The page lays the parts
+// out and runs every change of the family as one step of the history; the parts do the work:
+//   - the picture source (app/picture_source): the family's picture, palette and operations;
+//   - the canvas editor: zoom, scrolling, drawing, the tools' strokes and the selection's drags;
+//   - the selection model, the palette panel, and the transfers (import, export, clipboard).
+// A page of one family adds only what is its own (lists, meters, the character's sheet).
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "app/history.h"
+#include "app/picture_source.h"
+#include "app/rom_save.h"
+#include "ui/editor/canvas_editor.h"
+#include "ui/editor/edit_sink.h"
+#include "ui/editor/palette_panel.h"
+#include "ui/editor/selection.h"
+#include "ui/editor/transfers.h"
+
+class QComboBox;
+class QMimeData;
+class QPushButton;
+class QScrollBar;
+class QVBoxLayout;
+
+namespace morvi::ui {
+
+class FittingComboBox;
+class MagnificationControl;
+class PaletteStrip;
+class ColorControls;
+class SurfaceView;
+class ToolButtons;
+
+// What a page is made with.
+struct PageSpec {
+    morvi::Family family;
+    QSize previewSize;   // the view in the left column
+    QString previewName;
+    std::uint8_t morvi::Settings::*magnification; // the setting that keeps the page's magnification
+};
+
+class Page : public QWidget, public EditSink {
+    Q_OBJECT
+public:
+    Page(EditorContext& context, const PageSpec& spec, QWidget* parent = nullptr);
+    ~Page() override;
+
+    // --- the parts ---
+    morvi::PictureSource& source() const { return *m_source; }
+    CanvasEditor& editor() const { return *m_editor; }
+    SelectionModel& selection() { return m_selection; }
+    PalettePanel& palette() const { return *m_palette; }
+    Transfers& transfers() const { return *m_transfers; }
+
+    // --- the widgets it lays out ---
+    CanvasView* canvas() const { return m_canvas; }
+    SurfaceView* preview() const { return m_preview; }
+    PaletteStrip* strip() const { return m_strip; }
+    ColorControls* colorControls() const { return m_colors; }
+    ToolButtons* tools() const { return m_tools; }
+    MagnificationControl* magnification() const { return m_mag; }
+    QScrollBar* horizontalScroll() const { return m_hScroll; }
+    QScrollBar* verticalScroll() const { return m_vScroll; }
+    QComboBox* pictureList() const;
+    QComboBox* paletteList() const { return m_paletteList; }
+    QPushButton* exitButton() const { return m_exit; }
+    QPushButton* importButton() const { return m_importButton; }
+    QPushButton* copyButton() const { return m_copyButton; }
+    QPushButton* clearButton() const { return m_clearButton; }
+
+    // --- what every page does ---
+    morvi::Family family() const { return m_source->family(); }
+    // Where on the page the user is, for the history.
+    morvi::Place place() const { return {m_source->index()}; }
+    const morvi::IndexedImage* editedPicture() const;
+    bool changed() const { return m_changed; }
+    void setChanged(bool changed);
+    // The changed flag as the history sees it: whether the data differs from the last save.
+    void refreshChanged();
+    // Draws the page again as it stands: the pictures, the strip and the texts.
+    void redrawPage();
+    // After a ROM was read again while the page shows: lists and pictures from the new data.
+    virtual void reloaded() { redrawPage(); }
+    // After undo or redo changed the family's data: bring lists and pictures up to date.
+    virtual void dataRestored();
+    // Shows a picture of the page (an entry, portrait or character number).
+    virtual void showPicture(int picture);
+    virtual void exportImage() = 0;
+    void importImage() { m_transfers->importImage(); }
+    void clearImage();
+    void flipImage(int vertical);
+    // A save is coming: the page names its family (and commits what it must); afterSave
+    // follows once the save has run, whatever its outcome.
+    virtual void addToSave(morvi::SaveRequest& request) = 0;
+    virtual void afterSave() { redrawPage(); }
+    // Before another command: a lifted selection is put down.
+    void settle() { dropSelection(); }
+
+    // --- tools and colours ---
+    Tool currentTool() const { return m_editor->tool(); }
+    void chooseTool(Tool tool);
+    int currentColor() const { return m_palette->current(); }
+    QPoint pictureShift() const { return m_editor->pictureShift(); }
+    QPoint pictureAt(QPoint canvasPoint) const { return m_editor->pictureAt(canvasPoint); }
+    // What the status bar tells of a picture pixel.
+    struct PixelInfo {
+        bool inside = false;
+        int index = 0;
+        morvi::PaletteColor color;
+    };
+    PixelInfo pixelInfo(QPoint picturePoint) const;
+
+    // --- the selection's commands (page_selection.cpp) ---
+    bool hasSelection() const { return m_selection.active(); }
+    bool selectionLifted() const { return m_selection.lifted(); }
+    morvi::Rect selectionRect() const { return m_selection.rect(); }
+    void selectAll();
+    void deselect();
+    void dropSelection();
+    void cancelLift();
+    void moveSelection(int dx, int dy);
+    QMimeData* copySelection() const;
+    void cutSelection();
+    void deleteSelection();
+    bool pasteRegion(const QMimeData* data);
+    void flipSelection(bool vertical);
+    void rotateSelection(bool clockwise);
+    // Esc: drops a stroke, else takes a lifted selection back, else the selection.
+    void escape();
+
+    // --- EditSink: every change of the family goes through here ---
+    bool edit(const QString& label, const std::function<bool()>& change) override;
+    void beginGroup(const QString& label) override;
+    void endGroup() override;
+    // Writes pixels of the picture as one step (its chunks only), labelled with the tool.
+    void commitWrites(const QString& label, const std::vector<morvi::PixelWrite>& writes) override;
+
+signals:
+    void changedChanged(bool changed);
+    void exitRequested();
+    void edited(const QString& label);
+    void pointerMoved(QPoint picturePoint);
+    void pointerLeft();
+    void shapeSized(QSize size);
+    void toolChanged();
+    // The selection was made, changed or dropped.
+    void selectionShown();
+
+protected:
+    // The page's own drawing: its preview and texts (the canvas and the strip are drawn for it).
+    virtual void paintOwn() = 0;
+    virtual QString clearQuestion() const = 0;
+    // Shows the picture in the preview view, over the small backdrop.
+    void renderPreview(const morvi::IndexedImage& image, QSize size);
+    // The preview view shows the edited picture (it follows strokes as they are drawn).
+    void setPreviewFollowsPicture(bool follows) { m_previewFollows = follows; }
+    // --- layout helpers (page_layout.cpp) ---
+    QVBoxLayout* leftColumn() const { return m_left; }
+    QVBoxLayout* infoColumn() const { return m_info; }
+    QPushButton* addButton(const QString& text, const std::function<void()>& action);
+    // A drop-down list in the left column, with its label beside it.
+    FittingComboBox* addList(const QString& label, const QString& accessibleName);
+    EditorContext& m_context;
+    QComboBox* m_paletteList = nullptr;
+    QPushButton* m_importButton = nullptr;
+    QPushButton* m_copyButton = nullptr;
+    QPushButton* m_clearButton = nullptr;
+
+private:
+    void buildLayout(const PageSpec& spec);
+    void connectParts();
+    // The page's picture list as the shell and the tests see it.
+    FittingComboBox* m_pictureList = nullptr;
+    std::unique_ptr<morvi::PictureSource> m_source;
+    SelectionModel m_selection;
+    CanvasEditor* m_editor = nullptr;
+    PalettePanel* m_palette = nullptr;
+    Transfers* m_transfers = nullptr;
+    bool m_changed = false;
+    bool m_previewFollows = false;
+    QSize m_previewSize;
+    SurfaceView* m_preview = nullptr;
+    CanvasView* m_canvas = nullptr;
+    PaletteStrip* m_strip = nullptr;
+    ColorControls* m_colors = nullptr;
+    ToolButtons* m_tools = nullptr;
+    MagnificationControl* m_mag = nullptr;
+    QScrollBar* m_hScroll = nullptr;
+    QScrollBar* m_vScroll = nullptr;
+    QPushButton* m_exit = nullptr;
+    QVBoxLayout* m_left = nullptr;
+    QVBoxLayout* m_buttons = nullptr;
+    QVBoxLayout* m_info = nullptr;
+};
+
+} // namespace morvi::ui
