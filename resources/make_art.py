@@ -189,6 +189,18 @@ def bucket(c, s, ox=0, oy=0):
     c.polygon([(ox + 3.2 * k, oy + 22 * k), (ox + 6 * k, oy + 14 * k), (ox + 8.8 * k, oy + 22 * k)], (120, 200, 90, 255))
 
 
+def dither_tool(c, s, ox=0, oy=0):
+    """A checkerboard of blue squares: every other pixel painted."""
+    k = s / 32
+    c.rect(ox + 4 * k, oy + 4 * k, ox + 28 * k, oy + 28 * k, OUTLINE)
+    c.rect(ox + 5.5 * k, oy + 5.5 * k, ox + 26.5 * k, oy + 26.5 * k, (226, 232, 246, 255))
+    for ty in range(4):
+        for tx in range(4):
+            if (tx + ty) % 2 == 0:
+                x0, y0 = ox + (5.5 + 5.25 * tx) * k, oy + (5.5 + 5.25 * ty) * k
+                c.rect(x0, y0, x0 + 5.25 * k, y0 + 5.25 * k, (70, 150, 240, 255))
+
+
 def crosshair(glyph):
     """A cursor for the shape tools: a crosshair at (7, 7) and the tool's picture small beside it."""
     c = Canvas(32, 32)
@@ -274,7 +286,7 @@ def draw_scaled():
         button(tool, False).save("tool-%s.png" % name)
         button(tool, True).save("tool-%s-current.png" % name)
     for name, tool in (("line", line_tool), ("rectangle", rectangle_tool), ("ellipse", ellipse_tool),
-                       ("select", select_tool)):
+                       ("select", select_tool), ("dither", dither_tool)):
         crosshair(tool).save("cursor-%s.png" % name)
         button(tool, False).save("tool-%s.png" % name)
         button(tool, True).save("tool-%s-current.png" % name)

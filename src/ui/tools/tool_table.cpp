@@ -11,13 +11,15 @@
 
 namespace morvi::ui {
 
+const ToolBehaviour& ditherTool(); // dither_tool.cpp
+
 namespace {
 
 const FreehandTool kFreehand;
 const FillTool kFill;
 const PickTool kPick;
 
-const std::array<ToolInfo, 8> kTools = {{
+const std::array<ToolInfo, 9> kTools = {{
     {Tool::Draw, "Draw", Qt::Key_B, "Draw with the current colour (B). Shift+click: a line from the last pixel",
      "Draw: drag to paint, Shift+click for a line, right button erases, Ctrl+click picks", "draw", {1, 30},
      ToolPlace::Column, false, &kFreehand},
@@ -38,6 +40,9 @@ const std::array<ToolInfo, 8> kTools = {{
     {Tool::Select, "Select", Qt::Key_M, "Select a rectangle (M); drag inside it to move it, arrows move it by one (Shift: eight)",
      "Select: drag a rectangle, drag inside it to move it, Enter puts it down, Esc drops it", "select", {7, 7},
      ToolPlace::Bar, false, nullptr},
+    {Tool::Dither, "Dither", Qt::Key_D, "Dither (D): paint a checkerboard of the current colour. Shift+click: a dithered line",
+     "Dither: drag to paint every other pixel, Shift+click for a line, right button erases the pattern", "dither", {7, 7},
+     ToolPlace::Bar, false, &ditherTool()},
 }};
 
 } // namespace

@@ -12,7 +12,7 @@
 namespace morvi::ui {
 
 // In the order of the buttons. The first three keep their numbers.
-enum class Tool { Draw = 0, Erase = 1, Pick = 2, Line = 3, Rectangle = 4, Ellipse = 5, Fill = 6, Select = 7 };
+enum class Tool { Draw = 0, Erase = 1, Pick = 2, Line = 3, Rectangle = 4, Ellipse = 5, Fill = 6, Select = 7, Dither = 8 };
 
 // Where a tool's button stands: in the row beside the canvas, or in the bar under the palette.
 enum class ToolPlace { Column, Bar };
