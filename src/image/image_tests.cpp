@@ -275,3 +275,37 @@ TEST(IndexedImageBuffer, ReusedBuffersStartBlankAndResetForgetsEverythingButMemo
     EXPECT_FALSE(image.hasPixels());
     EXPECT_EQ(image.pixels.capacity(), 0u) << "a refused size frees the buffer";
 }
+
+// The canvas drawn over a kept backdrop, whole or a part at a time, is exactly what drawing it
+// at once shows: every magnification, scroll origin, shift and picture edge.
+TEST(Canvas, DrawingOverAKeptBackdropMatchesTheWholeDrawingInEveryPart) {
+    std::mt19937 random(7);
+    IndexedImage backdrop;
+    backdrop.allocateImage(48, 40);
+    backdrop.colorCount = 4;
+    for (int k = 0; k < 4; ++k) backdrop.setPaletteEntry(std::uint8_t(k), makeColor(std::uint8_t(60 * k), 40, std::uint8_t(200 - 40 * k)));
+    for (auto& p : backdrop.pixels) p = std::uint8_t(random() % 4);
+    for (int round = 0; round < 60; ++round) {
+        IndexedImage image;
+        image.allocateImage(int(1 + random() % 40), int(1 + random() % 40));
+        image.colorCount = 16;
+        for (int k = 1; k < 16; ++k) image.setPaletteEntry(std::uint8_t(k), makeColor(std::uint8_t(16 * k), std::uint8_t(255 - 16 * k), 99));
+        for (auto& p : image.pixels) p = std::uint8_t(random() % 3 ? random() % 16 : 0);
+        const int m = int(1 + random() % 9), w = int(50 + random() % 120), h = int(50 + random() % 120);
+        const int ox = int(random() % 4), oy = int(random() % 4), sx = int(random() % 30), sy = int(random() % 30);
+        Surface whole(w, h), under, parts(w, h);
+        drawMagnified(image, m, whole, ox, oy, &backdrop, w, h, sx, sy);
+        drawBackdropTiles(backdrop, under, w, h);
+        // In pieces of any size that together cover the canvas, some running past its edges.
+        for (int y = -5; y < h;) {
+            const int ph = int(1 + random() % 40);
+            for (int x = -5; x < w;) {
+                const int pw = int(1 + random() % 40);
+                drawMagnifiedOver(image, m, parts, under, ox, oy, sx, sy, {x, y, pw, ph});
+                x += pw;
+            }
+            y += ph;
+        }
+        ASSERT_EQ(parts.pixels, whole.pixels) << "round " << round << " x" << m;
+    }
+}

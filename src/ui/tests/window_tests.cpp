@@ -216,6 +216,11 @@ TEST(Window, TheStatusBarReadsThePointer) {
     EXPECT_EQ(status.color->text(), QString::fromStdString(morvi::hexColorText(c)) + QStringLiteral("  $") +
                                         QString::fromStdString(morvi::snesWordText(morvi::snesWord(c))));
     EXPECT_TRUE(status.hint->text().isEmpty());
+    // A screen reader reads each value with what it is.
+    EXPECT_EQ(status.position->accessibleName(), QStringLiteral("Position %1, %2").arg(p.x()).arg(p.y()));
+    EXPECT_EQ(status.tile->accessibleName(), QStringLiteral("Tile %1, %2").arg(p.x() / 8).arg(p.y() / 8));
+    EXPECT_EQ(status.index->accessibleName(), QStringLiteral("Colour index %1").arg(index));
+    EXPECT_EQ(status.color->accessibleName(), QStringLiteral("Colour ") + status.color->text());
     // A known colour: white is $7FFF.
     h.window->tabBar()->setCurrentIndex(kPortraitsTab);
     Page* portraits = show(h, kPortraitsTab);
@@ -234,6 +239,7 @@ TEST(Window, TheStatusBarReadsThePointer) {
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(portraits->canvas(), &move);
     EXPECT_EQ(status.size->text(), QStringLiteral("6 x 3"));
+    EXPECT_EQ(status.size->accessibleName(), QStringLiteral("Shape size 6 x 3"));
     QTest::mouseRelease(portraits->canvas(), Qt::LeftButton, Qt::NoModifier, portraits->pictureShift() + QPoint(5 * pm + 2, 2 * pm + 2));
     EXPECT_TRUE(status.size->text().isEmpty());
     // Off the canvas: the tool's hint.
