@@ -262,10 +262,16 @@ void history_1000_steps(benchmark::State& state) {
         Editor e;
         MonsterPage* page = e.window->monsterPage();
         page->magnification()->setValue(2);
-        QMouseEvent pick(QEvent::MouseButtonPress, QPointF(18 * 3 + 4, 5), page->strip()->mapToGlobal(QPointF(18 * 3 + 4, 5)),
-                         Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         for (int n = 0; n < 1000; ++n) {
             if (n % 10 == 0) page->pictureList()->setCurrentIndex(n / 10);
+            // A colour the stroke's first pixel does not have, so that every stroke changes it.
+            const int x = 2 + n % 50, y = 2 + (n / 50) % 50;
+            const int colours = page->source().colorCount();
+            const int under = page->editedPicture()->pixel(x, y);
+            const int colour = 1 + (under % (colours - 1));
+            const QPointF at((colours == 8 ? 36 : 18) * colour + 4, 5);
+            QMouseEvent pick(QEvent::MouseButtonPress, at, page->strip()->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                             Qt::NoModifier);
             QApplication::sendEvent(page->strip(), &pick);
             strokeOnce(page, n);
         }

@@ -1,5 +1,7 @@
 #include "app/rom_save.h"
 
+#include <future>
+
 #include "rom/rom_buffer.h"
 
 namespace morvi {
@@ -14,16 +16,29 @@ SaveOutcome saveRomFamilies(Workspace& ws, const SaveRequest& request, DiskSteps
     const std::string& path = ws.rom.romPath;
     // One copy of the file: read from the disk, written into by the families. What the writes
     // replaced is kept by the buffer, so the file as it was costs no second copy.
-    std::vector<std::uint8_t> copy;
+    std::vector<std::uint8_t> copy = std::move(ws.saveRoom);
+    struct GiveBack {
+        Workspace& ws;
+        std::vector<std::uint8_t>& copy;
+        ~GiveBack() {
+            if (!copy.empty()) ws.saveRoom = std::move(copy);
+        }
+    } giveBack{ws, copy};
+    // The monster model is made ready for the save while the file is read: neither needs the other.
+    std::future<void> monstersReady;
+    if (request.monsters)
+        monstersReady = std::async(std::launch::async, [&] { prepareMonstersForSave(ws.monsters, request.currentEntry); });
     std::error_code error;
-    if (!readWholeFile(path, copy, error)) {
+    const bool read = readWholeFile(path, copy, error);
+    if (monstersReady.valid()) monstersReady.get();
+    if (!read) {
         out.error = "Error saving ROM: the ROM file can no longer be read (" + describeError(error) +
                     "). Nothing was saved; your changes are kept.";
         return out;
     }
     RomBuffer buffer(copy, ws.rom.romHasHeader);
     // The writers refuse before writing anything (and say why through the notifier).
-    if (request.monsters && !writeMonstersToRom(ws.monsters, request.currentEntry, buffer, notifier)) return out;
+    if (request.monsters && !saveMonsterGraphics(ws.monsters, buffer, notifier)) return out;
     if (request.portraits && !savePortraits(ws.portraits, buffer, notifier)) return out;
     if (request.characters && !saveCharacterSprites(ws.characters, buffer, notifier)) return out;
 
@@ -54,7 +69,8 @@ SaveOutcome saveRomFamilies(Workspace& ws, const SaveRequest& request, DiskSteps
                     (written.inPlace ? "" : "The ROM on disk was left as it was. ") + "Your changes are kept.";
         return out;
     }
-    ws.romOnDisk = std::move(copy);
+    // The file as it was before this save is now the room of the next one.
+    std::swap(ws.romOnDisk, copy);
     out.ok = true;
     return out;
 }

@@ -26,6 +26,9 @@ struct Workspace {
     // The ROM file as it was when last opened or saved: a save compares the disk with it to
     // find changes another program made.
     std::vector<std::uint8_t> romOnDisk;
+    // The room the next save reads the file into: the buffer of the file as saved before, kept
+    // so that a save does not map 3 MiB of fresh memory each time.
+    std::vector<std::uint8_t> saveRoom;
     CollectingNotifier collected;
     Notifier* notifier = &collected;  // where the core's messages go
 

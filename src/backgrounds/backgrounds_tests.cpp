@@ -7,6 +7,7 @@
 #include "backgrounds/background_rom_builder.h"
 #include "backgrounds/battle_backgrounds.h"
 #include "backgrounds/block_codec.h"
+#include "cli/demo_rom.h"
 #include "image/canvas.h"
 #include "image/snes_codec.h"
 #include "testing/fixtures.h"
@@ -345,4 +346,20 @@ TEST(Canvas, PixelAndTileGrids) {
     EXPECT_EQ(tiles.at(10 + 32, 5), kGridColor);
     EXPECT_EQ(tiles.at(10 + 512, 5), kGridColor);
     EXPECT_NE(tiles.at(10 + 544, 5), kGridColor) << "not past the picture";
+}
+
+TEST(Backdrops, AnOpenComposesOnlyTheBackdropsBackgroundAndTheRestMatchWhenShown) {
+    const RomImage rom = buildDemoRom();
+    BackgroundSet all;
+    ASSERT_TRUE(readBackgrounds(all, rom.bytes));
+    buildBackgroundPreviews(all);
+    BackgroundSet lazy;
+    loadBackgrounds(lazy, RomBytes(rom.bytes, false), 20); // preview 20 shows background 13
+    int composed = 0;
+    for (bool c : lazy.composed) composed += c;
+    EXPECT_EQ(composed, 1);
+    EXPECT_TRUE(lazy.composed[13]);
+    for (int i = 0; i < kPreviewCount; ++i)
+        ASSERT_EQ(backgroundPreview(lazy, i).pixels, all.previews[std::size_t(i)].pixels) << "preview " << i;
+    for (int n : {0, 13, 54}) EXPECT_EQ(lazy.backgrounds[std::size_t(n)].image.pixels, all.backgrounds[std::size_t(n)].image.pixels);
 }

@@ -101,6 +101,8 @@ void composeBackground(BackgroundSet& set, std::span<const std::uint8_t> rom, in
 bool readBackgrounds(BackgroundSet& set, std::span<const std::uint8_t> rom) {
     if (!readBackgroundTables(set, rom)) return false;
     for (int n = 0; n < kBackgroundCount; ++n) composeBackground(set, rom, n);
+    set.composed.fill(true);
+    set.previews.clear();
     return true;
 }
 
@@ -115,25 +117,47 @@ bool readBackgrounds(BackgroundSet& set, const std::string& path, const RomState
     return readBackgrounds(set, image);
 }
 
-void buildBackgroundPreviews(BackgroundSet& set) {
-    set.previews.assign(kPreviewCount, Surface(kPreviewSide, kPreviewSide));
-    for (int i = 0; i < kBackdropArtCount; ++i) set.previews[std::size_t(i)] = backdropArt(i);
-    IndexedImage plain;
-    plain.allocateImage(kPreviewSide, kPreviewSide);
-    drawImage(plain, set.previews[5], nullptr, 0, 0);
-    plain.setPaletteEntry(0, kPlainPreviewColor);
-    drawImage(plain, set.previews[6], nullptr, 0, 0);
-    for (int i = 7; i < kPreviewCount; ++i) {
+namespace {
+
+void drawPreview(BackgroundSet& set, int i) {
+    Surface& preview = set.previews[std::size_t(i)];
+    preview = Surface(kPreviewSide, kPreviewSide);
+    if (i < kBackdropArtCount) {
+        preview = backdropArt(i);
+    } else if (i == 5 || i == 6) {
+        IndexedImage plain;
+        plain.allocateImage(kPreviewSide, kPreviewSide);
+        if (i == 6) plain.setPaletteEntry(0, kPlainPreviewColor);
+        drawImage(plain, preview, nullptr, 0, 0);
+    } else {
         const int n = i <= 55 ? i - 7 : i - 5; // backgrounds 49 and 50 have no preview
-        drawMagnified(set.backgrounds[std::size_t(n)].image, 1, set.previews[std::size_t(i)], kPreviewSourceX,
-                      kPreviewSourceY, nullptr, kPreviewSide, kPreviewSide);
+        if (!set.composed[std::size_t(n)] && !set.source.empty()) composeBackground(set, set.source, n);
+        set.composed[std::size_t(n)] = true;
+        drawMagnified(set.backgrounds[std::size_t(n)].image, 1, preview, kPreviewSourceX, kPreviewSourceY, nullptr, kPreviewSide,
+                      kPreviewSide);
     }
+    set.previewDrawn[std::size_t(i)] = true;
+}
+
+} // namespace
+
+const Surface& backgroundPreview(BackgroundSet& set, int i) {
+    if (set.previews.size() != kPreviewCount) {
+        set.previews.assign(kPreviewCount, Surface(kPreviewSide, kPreviewSide));
+        set.previewDrawn.assign(kPreviewCount, false);
+    }
+    if (i < 0 || i >= kPreviewCount) i = 0;
+    if (!set.previewDrawn[std::size_t(i)]) drawPreview(set, i);
+    return set.previews[std::size_t(i)];
+}
+
+void buildBackgroundPreviews(BackgroundSet& set) {
+    for (int i = 0; i < kPreviewCount; ++i) backgroundPreview(set, i);
 }
 
 void buildBackdrop(BackgroundSet& set, int background) {
-    if (set.previews.size() != kPreviewCount) buildBackgroundPreviews(set);
     if (background < 0 || background >= kPreviewCount) background = 0;
-    set.smallBackdrop.captureImage(set.previews[std::size_t(background)], kPreviewSide, kPreviewSide);
+    set.smallBackdrop.captureImage(backgroundPreview(set, background), kPreviewSide, kPreviewSide);
     // Every pixel doubled. The small backdrop's colours are distinct, so looking each colour up
     // again (and appending it in scan order) gives exactly its palette and indices.
     const IndexedImage& small = set.smallBackdrop;
@@ -148,8 +172,10 @@ void buildBackdrop(BackgroundSet& set, int background) {
 
 void loadBackgrounds(BackgroundSet& set, const RomBytes& rom, int background) {
     if (!set.loaded) {
-        readBackgrounds(set, rom.image());
-        buildBackgroundPreviews(set);
+        const auto image = rom.image();
+        if (readBackgroundTables(set, image)) set.source.assign(image.begin(), image.end());
+        set.composed = {};
+        set.previews.clear();
         set.loaded = true;
     }
     buildBackdrop(set, background);

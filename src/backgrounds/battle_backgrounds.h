@@ -51,7 +51,11 @@ struct BattleBackground {
 struct BackgroundSet {
     std::array<BattleBackground, kBackgroundCount> backgrounds;
     std::array<PaletteColor, kBackgroundPaletteColors> palettes{};
-    std::vector<Surface> previews;  // empty until built
+    std::vector<Surface> previews;  // kPreviewCount once loaded; each drawn when first asked for
+    std::vector<bool> previewDrawn;
+    // The ROM image the backgrounds are composed from, each when it is first shown.
+    std::vector<std::uint8_t> source;
+    std::array<bool, kBackgroundCount> composed{};
     IndexedImage smallBackdrop;
     IndexedImage largeBackdrop;
     std::uint32_t backdropGeneration = 0; // counts the backdrops built, so a view knows when to redraw
@@ -74,9 +78,12 @@ void composeBackground(BackgroundSet& set, std::span<const std::uint8_t> romImag
 Surface backdropArt(int index);
 // Previews 0 to 59: the built-in pictures, black, a plain blue, backgrounds 0 to 48 and 51 to 54.
 void buildBackgroundPreviews(BackgroundSet& set);
+// Preview i, drawn (and its background composed from the kept ROM image) when first asked for.
+const Surface& backgroundPreview(BackgroundSet& set, int i);
 // The small and large backdrops from preview number `background` (0 when out of range).
 void buildBackdrop(BackgroundSet& set, int background);
-// Reads the backgrounds once (later calls keep them) and rebuilds the backdrops.
+// Reads the backgrounds' tables once (later calls keep them) and rebuilds the backdrops; the
+// backgrounds are composed when their previews are first drawn, not all at the first open.
 void loadBackgrounds(BackgroundSet& set, const std::string& path, const RomState& rom, int background);
 void loadBackgrounds(BackgroundSet& set, const RomBytes& rom, int background);
 

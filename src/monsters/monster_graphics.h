@@ -184,6 +184,9 @@ bool saveMonstersToRom(MonsterGraphics& mg, int currentEntry, RomBuffer& file, N
 // The same in two halves, for a caller that reloads later (while the bytes go to the disk):
 // everything up to the write, then the reload, which is also the check that the bytes load.
 bool writeMonstersToRom(MonsterGraphics& mg, int currentEntry, RomBuffer& file, Notifier& notifier);
+// The first half again in two: what the save does to the model before it writes (commit the
+// current entry, re-decode, prune), which needs no file, then the write.
+void prepareMonstersForSave(MonsterGraphics& mg, int currentEntry);
 bool reloadMonstersFrom(MonsterGraphics& mg, const RomBytes& written);
 // The same for a file on disk, replaced whole (see rewriteRomFile).
 bool saveMonsterGraphics(MonsterGraphics& mg, const std::string& path, const RomState& rom, Notifier& notifier);

@@ -218,11 +218,15 @@ bool saveMonsterGraphics(MonsterGraphics& mg, RomBuffer& file, Notifier& notifie
     return true;
 }
 
-bool writeMonstersToRom(MonsterGraphics& mg, int currentEntry, RomBuffer& file, Notifier& notifier) {
+void prepareMonstersForSave(MonsterGraphics& mg, int currentEntry) {
     if (currentEntry >= 0 && currentEntry < kMonsterEntryCount)
         commitEntry(mg, mg.entries[std::size_t(currentEntry)]);
     redecodeEntries(mg);
     pruneUnused(mg);
+}
+
+bool writeMonstersToRom(MonsterGraphics& mg, int currentEntry, RomBuffer& file, Notifier& notifier) {
+    prepareMonstersForSave(mg, currentEntry);
     return saveMonsterGraphics(mg, file, notifier);
 }
 

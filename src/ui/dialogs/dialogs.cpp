@@ -175,7 +175,7 @@ void BackgroundChooser::showPreviews() {
     for (int i = 0; i < 8; ++i) {
         morvi::Surface& s = m_areas[std::size_t(i)]->surface();
         const int n = m_first + i;
-        if (n < int(m_backgrounds.previews.size())) s = m_backgrounds.previews[std::size_t(n)];
+        if (n < morvi::kPreviewCount) s = morvi::backgroundPreview(m_backgrounds, n);
         else s.resize(128, 128);
         if (framed(i) && s.width >= 128 && s.height >= 128)
             for (int k = 0; k < 128; ++k) {
