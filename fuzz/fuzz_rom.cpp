@@ -6,6 +6,7 @@
 // checks or load, never read out of bounds; a save of what loaded must not touch memory it
 // does not own.
 
+#include "app/rom_save.h"
 #include "app/rom_session.h"
 #include "cli/demo_rom.h"
 #include "fuzz/fuzz_file.h"
@@ -79,11 +80,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const morvi::RomBytes rom(std::span<const std::uint8_t>(file.data(), length), header);
     static const auto ws = morvi::Workspace::create(); // large: made once, refilled by each load
     ws->rom.romHasHeader = false; // the scratch copy has none
+    ws->rom.romPath = scratch;
     // A reader refuses in its checks or not at all (the editor's all-or-nothing open counts on
     // it): what each reader does must be what its check foretold. One input in 16 that loads a
     // single family also saves it, into a scratch copy of the demo.
     const int which = (selector >> 2) & 3;
-    const bool save = getenv("NOSAVE") ? false : (selector & 0xF0) == 0xF0;
+    const bool save = (selector & 0xF0) == 0xF0;
     morvi::CollectingNotifier quiet;
     bool loaded = false, foretold = false;
     switch (which) {
@@ -94,21 +96,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 1:
         foretold = morvi::canLoadMonsterGraphics(rom);
         loaded = morvi::loadMonsterGraphics(ws->monsters, rom);
-        if (loaded && save) {
-            morvi::pruneUnused(ws->monsters); // saving repacks the whole pool
-            morvi::saveMonsterGraphics(ws->monsters, scratch, ws->rom, quiet);
-        }
         break;
     case 2:
         foretold = morvi::canLoadPortraits(rom);
         loaded = morvi::loadPortraits(ws->portraits, rom);
-        if (loaded && save) morvi::savePortraits(ws->portraits, scratch, ws->rom, quiet);
         break;
     default:
         foretold = morvi::canLoadCharacterSprites(rom);
         loaded = morvi::loadCharacterSprites(ws->characters, rom);
-        if (loaded && save) morvi::saveCharacterSprites(ws->characters, scratch, ws->rom, quiet);
         break;
+    }
+    if (loaded && save && which != 0) {
+        // The editor's save of that one family (read, write, check, new file, rename).
+        morvi::SaveRequest request;
+        request.monsters = which == 1;
+        request.portraits = which == 2;
+        request.characters = which == 3;
+        morvi::DiskSteps steps;
+        morvi::saveRomFamilies(*ws, request, steps, quiet, [] { return true; });
     }
     if (loaded != foretold) __builtin_trap();
     for (auto it = patches.rbegin(); it != patches.rend(); ++it) file[it->at] = it->old;

@@ -73,17 +73,10 @@ bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std:
     const long size = ok ? std::ftell(file) : -1;
     ok = ok && size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
     if (ok) {
-        // Read through a small buffer into reserved room: a large vector is not filled with
-        // zeros first only to be overwritten.
-        out.clear();
-        out.reserve(std::size_t(size));
-        std::uint8_t chunk[64 * 1024];
-        while (ok && out.size() < std::size_t(size)) {
-            const std::size_t want = std::min(sizeof chunk, std::size_t(size) - out.size());
-            const std::size_t got = std::fread(chunk, 1, want, file);
-            out.insert(out.end(), chunk, chunk + got);
-            ok = got == want;
-        }
+        // Straight into the vector: the system copies the file once, with no copy of ours after
+        // it (a buffer kept from an earlier read of the same size is not even cleared).
+        out.resize(std::size_t(size));
+        ok = std::fread(out.data(), 1, out.size(), file) == out.size();
     }
     if (!ok) error = std::ferror(file) ? lastError() : std::make_error_code(std::errc::io_error);
     std::fclose(file);

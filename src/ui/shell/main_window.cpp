@@ -229,7 +229,7 @@ Page* MainWindow::currentPage() const {
 
 void MainWindow::selectTab(int index) {
     // Leaving a page (or switching monsters and espers) puts its selection down.
-    if (auto* old = qobject_cast<Page*>(m_stack->currentWidget())) old->deselect();
+    if (Page* old = currentPage()) old->deselect();
     m_ws.settings.tab = std::uint8_t(index);
     Page* page = currentPage();
     if (!page) return;
