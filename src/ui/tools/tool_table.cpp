@@ -42,7 +42,7 @@ const std::array<ToolInfo, 9> kTools = {{
      ToolPlace::Bar, false, nullptr},
     {Tool::Dither, "Dither", Qt::Key_D, "Dither (D): paint a checkerboard of the current colour. Shift+click: a dithered line",
      "Dither: drag to paint every other pixel, Shift+click for a line, right button erases the pattern", "dither", {7, 7},
-     ToolPlace::Bar, false, &ditherTool()},
+     ToolPlace::Column, false, &ditherTool()},
 }};
 
 } // namespace

@@ -27,11 +27,15 @@
 namespace morvi::ui {
 
 ToolButtons::ToolButtons(QWidget* parent) : QWidget(parent) {
-    // The first three tools stand in a row of 42 x 42 buttons; the shape tools, the fill and the
-    // two switches in a bar of their own, which the page puts under the palette strip.
+    // The column's tools stand in a row as wide as the tool column (151 pixels): three buttons of
+    // 42 x 42, or four of 34 x 34; the shape tools, the fill and the two switches in a bar of
+    // their own, which the page puts under the palette strip.
+    const auto inColumn = std::count_if(toolTable().begin(), toolTable().end(),
+                                        [](const ToolInfo& t) { return t.place == ToolPlace::Column; });
+    const int columnSide = inColumn <= 3 ? 42 : 34;
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(6);
+    row->setSpacing(inColumn <= 3 ? 6 : 5);
     m_bar = new QWidget(parent);
     m_bar->setAccessibleName(QStringLiteral("Shape tools"));
     auto* bar = new QHBoxLayout(m_bar);
@@ -40,7 +44,7 @@ ToolButtons::ToolButtons(QWidget* parent) : QWidget(parent) {
     for (const ToolInfo& t : toolTable()) {
         const bool main = t.place == ToolPlace::Column;
         auto* b = new QToolButton(main ? static_cast<QWidget*>(this) : m_bar);
-        const int side = main ? 42 : 34;
+        const int side = main ? columnSide : 34;
         b->setFixedSize(side, side);
         b->setIconSize(QSize(side, side));
         b->setAutoRaise(false);
