@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
 #include <map>
 
 #include "app/rom_save.h"
@@ -100,17 +101,30 @@ TEST(RomSave, KeepsPermissionsAndSymbolicLinksAndWorksInFoldersWithAnyName) {
     fs::create_directories(folder);
     const std::string target = pathToUtf8(folder / "game.smc");
     ASSERT_TRUE(buildDemoRom().writeFile(target, false));
-    fs::permissions(pathFromUtf8(target), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    const std::string link = dir.file("link.smc");
-    fs::create_symlink(pathFromUtf8(target), link);
+    const fs::perms modes = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(pathFromUtf8(target), modes);
+    // Windows keeps no POSIX modes, and makes a symbolic link only with a right a user may lack:
+    // where the system cannot, that case is skipped (and said so) and the rest is tested.
+    const bool keepsModes = fs::status(pathFromUtf8(target)).permissions() == modes;
+    if (!keepsModes) std::cout << "[ SKIPPED  ] POSIX file modes: this system does not keep them\n";
+    std::string link = dir.file("link.smc");
+    std::error_code noLink;
+    fs::create_symlink(pathFromUtf8(target), link, noLink);
+    if (noLink) {
+        std::cout << "[ SKIPPED  ] symbolic links: " << noLink.message() << "\n";
+        link = target;
+    }
 
     auto ws = opened(link);
     editAll(*ws);
     DiskSteps plain;
     ASSERT_TRUE(save(*ws, plain).ok);
-    EXPECT_TRUE(fs::is_symlink(link)) << "the link stays a link";
-    EXPECT_EQ(fs::status(pathFromUtf8(target)).permissions(),
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    if (!noLink) {
+        EXPECT_TRUE(fs::is_symlink(link)) << "the link stays a link";
+    }
+    if (keepsModes) {
+        EXPECT_EQ(fs::status(pathFromUtf8(target)).permissions(), modes);
+    }
     auto again = opened(target);
     EXPECT_EQ(again->monsters.entries[3].image.pixels, ws->monsters.entries[3].image.pixels);
     EXPECT_EQ(again->portraits.portraits[2].image.pixels, ws->portraits.portraits[2].image.pixels);

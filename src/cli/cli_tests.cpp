@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +16,7 @@
 #include "imagefile/palette_file.h"
 #include "testing/fixtures.h"
 #include "testing/patch_appliers.h"
+#include "testing/run_program.h"
 #include "cli/cli_commands.h"
 
 using namespace morvi;
@@ -31,12 +30,6 @@ struct CliRun {
     std::string out, err;
 };
 
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
 std::string slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     std::stringstream s;
@@ -46,11 +39,8 @@ std::string slurp(const fs::path& p) {
 
 // Runs the built morvi-cli binary.
 CliRun runCli(const TempDir& dir, const std::vector<std::string>& args) {
-    std::string command = quote(MORVI_CLI_PATH);
-    for (const auto& a : args) command += " " + quote(a);
-    command += " >" + quote(dir.file("out.txt")) + " 2>" + quote(dir.file("err.txt"));
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir.file("out.txt")), slurp(dir.file("err.txt"))};
+    const int status = morvi::testing::runProgram(MORVI_CLI_PATH, args, dir.file("out.txt"), dir.file("err.txt"));
+    return {status, slurp(dir.file("out.txt")), slurp(dir.file("err.txt"))};
 }
 
 // Every file below a folder, by relative path.
