@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the CTest suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then a short smoke run of each fuzz harness (with clang).
+# UndefinedBehaviorSanitizer, then a short smoke run of each fuzz harness (with clang), then the
+# Windows check (the core, morvi-cli and the core's tests cross-compiled and run under Wine).
 set -euo pipefail
 cd "$(dirname "$0")"
 . ./scripts_common.sh
@@ -28,3 +29,5 @@ if [ -d fuzz ] && [ -f fuzz/CMakeLists.txt ] && command -v clang++ >/dev/null; t
   cmake --build build-fuzz -j"$jobs"
   ./fuzz/smoke.sh build-fuzz/fuzz
 fi
+
+./scripts/windows_check.sh

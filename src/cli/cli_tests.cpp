@@ -40,14 +40,19 @@ std::string slurp(const fs::path& p) {
 // Runs the built morvi-cli binary.
 CliRun runCli(const TempDir& dir, const std::vector<std::string>& args) {
     const int status = morvi::testing::runProgram(MORVI_CLI_PATH, args, dir.file("out.txt"), dir.file("err.txt"));
-    return {status, slurp(dir.file("out.txt")), slurp(dir.file("err.txt"))};
+    // Text written to the console ends its lines with CRLF on Windows: read as lines, it is the same.
+    auto lines = [](std::string text) {
+        for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
+        return text;
+    };
+    return {status, lines(slurp(dir.file("out.txt"))), lines(slurp(dir.file("err.txt")))};
 }
 
 // Every file below a folder, by relative path.
 std::map<std::string, std::string> tree(const fs::path& root) {
     std::map<std::string, std::string> files;
     for (const auto& e : fs::recursive_directory_iterator(root))
-        if (e.is_regular_file()) files[fs::relative(e.path(), root).string()] = slurp(e.path());
+        if (e.is_regular_file()) files[fs::relative(e.path(), root).generic_string()] = slurp(e.path());
     return files;
 }
 

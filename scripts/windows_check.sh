@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# The Windows check: cross-compiles the core, morvi-cli and the core's test programs for 64-bit
+# Windows with Debian's MinGW-w64, and runs every test program and a round trip of morvi-cli's
+# commands on non-ASCII file names under Wine. libpng is built from Debian's own source package
+# (fetched with an apt configuration of this script's own; the machine's sources are not touched),
+# zlib comes from libz-mingw-w64-dev and GoogleTest from libgtest-dev's sources. What it builds of
+# those is kept in ~/.cache/morvi-windows between runs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. ./scripts_common.sh
+morvi_install cmake make g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 dpkg-dev libgtest-dev
+here="$(pwd)"
+cache="${MORVI_WINDOWS_CACHE:-$HOME/.cache/morvi-windows}"
+prefix="$cache/prefix"
+toolchain="$here/scripts/mingw-toolchain.cmake"
+mingw=/usr/x86_64-w64-mingw32
+export WINEDEBUG=-all WINEPREFIX="$cache/wine"
+wine=$(command -v wine64 || command -v wine)
+mkdir -p "$cache"
+
+if [ ! -f "$prefix/lib/libpng16.a" ]; then
+  echo "windows: building libpng from Debian's source package"
+  apt="$cache/apt"
+  rm -rf "$apt" && mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/src"
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  echo "deb-src http://deb.debian.org/debian $codename main" > "$apt/sources.list"
+  opts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
+        -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache")
+  apt-get "${opts[@]}" update -qq
+  (cd "$apt/src" && apt-get "${opts[@]}" source -qq libpng1.6 >/dev/null 2>&1)
+  src=$(find "$apt/src" -maxdepth 1 -type d -name 'libpng1.6-*' | head -n 1)
+  cmake -S "$src" -B "$cache/build-png" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
+        -DZLIB_LIBRARY="$mingw/lib/libz.a" -DZLIB_INCLUDE_DIR="$mingw/include" >/dev/null
+  cmake --build "$cache/build-png" -j"$(nproc)" >/dev/null
+  cmake --install "$cache/build-png" >/dev/null
+fi
+if [ ! -f "$prefix/lib/libgtest.a" ]; then
+  echo "windows: building GoogleTest from libgtest-dev's sources"
+  cmake -S /usr/src/googletest -B "$cache/build-gtest" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_GMOCK=OFF -Dgtest_disable_pthreads=OFF >/dev/null
+  cmake --build "$cache/build-gtest" -j"$(nproc)" >/dev/null
+  cmake --install "$cache/build-gtest" >/dev/null
+fi
+
+echo "windows: building the core, morvi-cli and the core's tests"
+cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_FIND_ROOT_PATH="$prefix;$mingw" \
+      -DPNG_LIBRARY="$prefix/lib/libpng16.a" -DPNG_PNG_INCLUDE_DIR="$prefix/include" \
+      -DZLIB_LIBRARY="$mingw/lib/libz.a" -DZLIB_INCLUDE_DIR="$mingw/include" \
+      -DGTest_DIR="$prefix/lib/cmake/GTest" -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" -DMORVI_PATH_PREFIX="Z:" \
+      -DMORVI_EDITOR=OFF -DMORVI_BENCH=OFF -DMORVI_TESTS=ON >/dev/null
+cmake --build build-windows -j"$(nproc)"
+
+echo "windows: every test program under Wine"
+(cd build-windows && ctest --output-on-failure)
+
+echo "windows: morvi-cli on non-ASCII file names under Wine"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cli() { "$wine" build-windows/src/morvi-cli.exe "$@"; }
+name="dém○"
+cli demo "Z:$work/$name.smc"
+cli export "Z:$work/$name.smc" "Z:$work/out ○"
+cli palette export "Z:$work/$name.smc" portrait:0 "Z:$work/pal ○.gpl"
+cli palette import "Z:$work/$name.smc" portrait:1 "Z:$work/pal ○.gpl"
+cp "$work/$name.smc" "$work/orig ○.smc"
+cli import "Z:$work/$name.smc" "Z:$work/out ○"
+cli info "Z:$work/$name.smc" >/dev/null
+cli patch "Z:$work/orig ○.smc" "Z:$work/$name.smc" "Z:$work/p ○.bps"
+for f in "$name.smc" "pal ○.gpl" "p ○.bps"; do
+  [ -s "$work/$f" ] || { echo "windows: morvi-cli did not write $f"; exit 1; }
+done
+[ -n "$(ls "$work/out ○")" ] || { echo "windows: morvi-cli exported nothing"; exit 1; }
+echo "windows: morvi-cli round trip on non-ASCII names: demo, export, palette export and import, import, info, patch"
