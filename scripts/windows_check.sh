@@ -67,9 +67,13 @@ cli palette import "Z:$work/$name.smc" portrait:1 "Z:$work/pal ○.gpl"
 cp "$work/$name.smc" "$work/orig ○.smc"
 cli import "Z:$work/$name.smc" "Z:$work/out ○"
 cli info "Z:$work/$name.smc" >/dev/null
+png=$(find "$work/out ○" -name '*.png' -print -quit)
+cp "$png" "$work/pictüre ○.png"
+inspected=$(cli inspect "Z:$work/pictüre ○.png" | tr -d '\r')
+[ "${inspected%%$'\n'*}" = "result 0" ] || { echo "windows: morvi-cli inspect did not read the picture"; exit 1; }
 cli patch "Z:$work/orig ○.smc" "Z:$work/$name.smc" "Z:$work/p ○.bps"
 for f in "$name.smc" "pal ○.gpl" "p ○.bps"; do
   [ -s "$work/$f" ] || { echo "windows: morvi-cli did not write $f"; exit 1; }
 done
 [ -n "$(ls "$work/out ○")" ] || { echo "windows: morvi-cli exported nothing"; exit 1; }
-echo "windows: morvi-cli round trip on non-ASCII names: demo, export, palette export and import, import, info, patch"
+echo "windows: morvi-cli round trip on non-ASCII names: demo, export, palette export and import, import, info, inspect, patch"
