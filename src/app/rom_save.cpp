@@ -3,6 +3,7 @@
 #include <future>
 
 #include "rom/rom_buffer.h"
+#include "rom/rom_file.h"
 
 namespace morvi {
 
@@ -71,6 +72,42 @@ SaveOutcome saveRomFamilies(Workspace& ws, const SaveRequest& request, DiskSteps
     }
     // The file as it was before this save is now the room of the next one.
     std::swap(ws.romOnDisk, copy);
+    out.ok = true;
+    return out;
+}
+
+SaveOutcome saveRomCopy(const Workspace& ws, const SaveRequest& request, const std::string& target, Notifier& notifier) {
+    SaveOutcome out;
+    std::vector<std::uint8_t> file;
+    std::error_code error;
+    if (!readWholeFile(ws.rom.romPath, file, error)) {
+        out.error = "The ROM file can no longer be read (" + describeError(error) + ").";
+        return out;
+    }
+    RomBuffer buffer(file, ws.rom.romHasHeader);
+    // The writers prune, renumber and commit: they get copies, and the session keeps its own.
+    if (request.monsters) {
+        MonsterGraphics monsters = ws.monsters;
+        prepareMonstersForSave(monsters, request.currentEntry);
+        if (!saveMonsterGraphics(monsters, buffer, notifier) || !reloadMonstersFrom(monsters, buffer.bytes())) return out;
+    }
+    if (request.portraits) {
+        PortraitSet portraits = ws.portraits;
+        if (!savePortraits(portraits, buffer, notifier)) return out;
+    }
+    if (request.characters) {
+        CharacterSet characters = ws.characters;
+        if (!saveCharacterSprites(characters, buffer, notifier)) return out;
+    }
+    const RomBytes result = buffer.bytes();
+    if ((request.portraits && !canLoadPortraits(result)) || (request.characters && !canLoadCharacterSprites(result))) {
+        out.error = "The ROM would not load again.";
+        return out;
+    }
+    if (!writeReplacing(target, [&](const std::string& temp) { return writeWholeFile(temp, file); })) {
+        out.error = "The file \"" + target + "\" could not be written.";
+        return out;
+    }
     out.ok = true;
     return out;
 }

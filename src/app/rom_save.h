@@ -38,4 +38,10 @@ struct SaveOutcome {
 SaveOutcome saveRomFamilies(Workspace& ws, const SaveRequest& request, DiskSteps& steps, Notifier& notifier,
                             const std::function<bool()>& overwrite);
 
+// Writes the ROM as a save of these families would write it now, through the same writers and
+// checks, to another file (made or replaced whole), and changes nothing else: not the ROM at
+// ws.rom.romPath, not ws.romOnDisk (the outside-edit check keeps its baseline), not the families
+// in memory (the writers work on copies of them). For trying the work in an emulator.
+SaveOutcome saveRomCopy(const Workspace& ws, const SaveRequest& request, const std::string& target, Notifier& notifier);
+
 } // namespace morvi

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <map>
 
+#include "app/history.h"
 #include "app/rom_save.h"
 #include "app/rom_session.h"
 #include "cli/demo_rom.h"
@@ -243,5 +244,38 @@ TEST(FileIo, ACheckThatSaysNoKeepsTheOldFileWhereverTheNewOneWasGoing) {
         EXPECT_TRUE(passed.ok) << passed.error;
         EXPECT_EQ(passed.inPlace, inPlace);
         EXPECT_EQ(readFile(path), newBytes);
+    }
+}
+
+TEST(RomSave, ACopyForTheEmulatorIsWhatSaveWritesAndChangesNothingElse) {
+    for (bool header : {false, true}) {
+        SCOPED_TRACE(header);
+        TempDir dir;
+        const std::string path = dir.file("game.smc");
+        ASSERT_TRUE(buildDemoRom().writeFile(path, header));
+        auto ws = opened(path);
+        editAll(*ws);
+        const Snapshot before[3] = {takeSnapshot(*ws, Family::Monsters), takeSnapshot(*ws, Family::Portraits),
+                                    takeSnapshot(*ws, Family::Characters)};
+        const auto onDisk = readFile(path);
+        const auto baseline = ws->romOnDisk;
+        const std::string copy = pathToUtf8(dir.path() / pathFromUtf8("game-test \xE2\x97\x8B.smc"));
+        CollectingNotifier quiet;
+        ASSERT_TRUE(saveRomCopy(*ws, everything(), copy, quiet).ok);
+        // Nothing else changed: the ROM, the outside-edit baseline, the families in memory.
+        EXPECT_EQ(readFile(path), onDisk);
+        EXPECT_EQ(ws->romOnDisk, baseline);
+        for (int f = 0; f < 3; ++f) EXPECT_TRUE(takeSnapshot(*ws, Family(f)) == before[f]) << f;
+        EXPECT_EQ(readFile(copy).size(), onDisk.size()) << "the copier header stays as it is";
+        // Another program's change is still noticed by the next save, which then writes the same
+        // bytes as the copy.
+        auto outside = readFile(path);
+        outside[(header ? kCopierHeaderSize : 0) + kMonsterPaletteOffset + 12] ^= 0x1F;
+        morvi::testing::writeFile(path, outside);
+        int asked = 0;
+        DiskSteps plain;
+        ASSERT_TRUE(save(*ws, plain, [&] { return ++asked, true; }).ok);
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(readFile(copy), readFile(path));
     }
 }
