@@ -30,4 +30,10 @@ if [ -d fuzz ] && [ -f fuzz/CMakeLists.txt ] && command -v clang++ >/dev/null; t
   ./fuzz/smoke.sh build-fuzz/fuzz
 fi
 
+# Run in Emulator once with a real emulator from Debian (sound off), under Xvfb.
+morvi_install mednafen xvfb xauth
+xvfb-run -a env MORVI_REAL_EMULATOR=/usr/games/mednafen QT_QPA_PLATFORM=offscreen HOME="$(mktemp -d)" \
+    LSAN_OPTIONS="suppressions=$(pwd)/src/ui/tests/lsan.supp:print_suppressions=0" \
+    ./build-test/src/ui/ui_tests --gtest_filter='RunInEmulator.ARealEmulator*'
+
 ./scripts/windows_check.sh

@@ -27,6 +27,8 @@ struct Settings {
     std::int32_t height = 0;
     std::uint8_t maximized = 0;
     std::vector<std::string> recentFiles; // most recent first, at most four
+    // "Run in Emulator": the program and its arguments (%ROM% for the file); empty: none chosen.
+    std::string emulator;
 
     // Puts path at the top of the list; an equal entry (byte for byte) moves up instead of
     // appearing twice, and the fifth entry falls off.

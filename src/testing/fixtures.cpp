@@ -1,5 +1,7 @@
 #include "testing/fixtures.h"
 
+#include "rom/file_io.h"
+
 #include <atomic>
 #include <fstream>
 #include <iterator>
@@ -27,7 +29,7 @@ TempDir::~TempDir() {
 }
 
 std::vector<std::uint8_t> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::ifstream in(pathFromUtf8(path), std::ios::binary | std::ios::ate);
     if (!in) throw std::runtime_error("cannot read " + path);
     std::vector<std::uint8_t> bytes(std::size_t(in.tellg()));
     in.seekg(0);
@@ -37,7 +39,7 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
 }
 
 void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(pathFromUtf8(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }

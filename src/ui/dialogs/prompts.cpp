@@ -2,6 +2,8 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include "ui/dialogs/import_dialog.h"
@@ -54,6 +56,13 @@ std::optional<QColor> QtPrompts::chooseColor(QWidget* parent, const QColor& init
     const QColor chosen = QColorDialog::getColor(initial, parent, title);
     if (!chosen.isValid()) return std::nullopt;
     return chosen;
+}
+
+std::optional<QString> QtPrompts::askText(QWidget* parent, const QString& title, const QString& label, const QString& initial) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, title, label, QLineEdit::Normal, initial, &ok);
+    if (!ok) return std::nullopt;
+    return text;
 }
 
 QString QtPrompts::saveFile(QWidget* parent, const FileRequest& request) {

@@ -61,6 +61,11 @@ public:
     virtual bool importFile(QWidget* parent, const ImportRequest& request) = 0;
     // The platform's colour dialog, starting at `initial`; nullopt when cancelled.
     virtual std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial, const QString& title) = 0;
+    // A line of text, starting at `initial`; nullopt when cancelled.
+    virtual std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label, const QString& initial) {
+        (void)parent, (void)title, (void)label, (void)initial;
+        return std::nullopt;
+    }
 };
 
 class QtPrompts : public Prompts {
@@ -71,6 +76,7 @@ public:
     QString saveFile(QWidget* parent, const FileRequest& request) override;
     bool importFile(QWidget* parent, const ImportRequest& request) override;
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial, const QString& title) override;
+    std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label, const QString& initial) override;
 };
 
 // Hands the core's messages (save refusals, write failures) to the prompts.

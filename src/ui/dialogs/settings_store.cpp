@@ -34,6 +34,7 @@ morvi::Settings loadSettings() {
     readByte(store, "grid", s.grid);
     readByte(store, "gridMinMag", s.gridMinMag);
     readByte(store, "background", s.background);
+    s.emulator = store.value(QStringLiteral("emulator")).toString().toStdString();
     readInt(store, "xPos", s.xPos);
     readInt(store, "yPos", s.yPos);
     readByte(store, "tab", s.tab);
@@ -60,6 +61,7 @@ void saveSettings(const morvi::Settings& s, QPoint windowPosition) {
     store.setValue(QStringLiteral("grid"), int(s.grid));
     store.setValue(QStringLiteral("gridMinMag"), int(s.gridMinMag));
     store.setValue(QStringLiteral("background"), int(s.background));
+    store.setValue(QStringLiteral("emulator"), QString::fromStdString(s.emulator));
     store.setValue(QStringLiteral("xPos"), windowPosition.x());
     store.setValue(QStringLiteral("yPos"), windowPosition.y());
     store.setValue(QStringLiteral("tab"), int(s.tab));

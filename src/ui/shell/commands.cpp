@@ -58,6 +58,8 @@ std::vector<Command> makeTable() {
          [](MainWindow& w, Page*) { w.saveRom(); }},
         {"create-patch", "File", "Create &Patch ...", {}, S::Window, false, false, false, nullptr,
          [](MainWindow& w, Page*) { w.createPatch(); }},
+        {"run-emulator", "File", "&Run in Emulator\tF5", {key("F5")}, S::Window, false, false, false, nullptr,
+         [](MainWindow& w, Page*) { w.runInEmulator(); }},
         // Ctrl+X is Exit in the window; over a canvas that shows a selection it is Cut.
         {"exit", "File", "E&xit\tCTRL+X", {key("Ctrl+X")}, S::Window, true, true, false, nullptr,
          [](MainWindow& w, Page*) { w.close(); }},
@@ -99,6 +101,8 @@ std::vector<Command> makeTable() {
         {"grid", "&Options", "&Grid settings", {}, S::Window, true, false, false, nullptr, [](MainWindow& w, Page*) { w.openGridSettings(); }},
         {"background", "&Options", "Change &Background ...", {}, S::Window, false, false, false, nullptr,
          [](MainWindow& w, Page*) { w.openBackgroundChooser(); }},
+        {"emulator", "&Options", "&Emulator ...", {}, S::Window, true, false, false, nullptr,
+         [](MainWindow& w, Page*) { w.chooseEmulator(); }},
 
         // Keys of the canvas alone.
         {"escape", nullptr, nullptr, {key("Esc")}, S::Canvas, false, false, false, nullptr, [](MainWindow&, Page* p) { p->escape(); }},

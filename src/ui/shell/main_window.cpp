@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -76,7 +77,10 @@ MainWindow::MainWindow(morvi::Workspace& ws, Prompts& prompts, QWidget* parent)
     sizeWindow();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The copies made for the emulator go with the program.
+    for (const QString& copy : m_testCopies) QFile::remove(copy);
+}
 
 void MainWindow::buildMenus() {
     for (const Command& c : commandTable()) {

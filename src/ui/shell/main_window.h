@@ -59,6 +59,14 @@ public:
     void openBackgroundChooser();
     void undo();
     void redo();
+    // File > "Run in Emulator" (F5): the ROM as a save would write it now, in a copy of its own,
+    // started in the emulator. Options > "Emulator ...": which one; false when none was chosen.
+    void runInEmulator();
+    bool chooseEmulator();
+    // Where the copies for the emulator go (a folder of the program's own by default); they are
+    // removed when the window goes.
+    void setTestCopyFolder(const QString& folder) { m_testCopyFolder = folder; }
+    QString testCopyPath() const;
 
     // The page the current tab shows; null before the first open.
     Page* currentPage() const;
@@ -139,6 +147,8 @@ private:
     QAction* m_recentSeparator = nullptr;
     QList<QAction*> m_recent;
     QPointer<QDialog> m_toolDialog;
+    QString m_testCopyFolder;
+    QStringList m_testCopies;
     morvi::DiskSteps m_plainSteps;
     morvi::DiskSteps* m_diskSteps = &m_plainSteps;
 };

@@ -58,7 +58,8 @@ TEST(MainWindow, StartsWithTheCaptionMenusAndNoTabs) {
     EXPECT_GT(w.maximumSize().width(), 4000) << "the window can be resized";
     EXPECT_FALSE(w.tabBar()->isVisible());
     EXPECT_EQ(actionTexts(w.fileMenu()),
-              (QStringList{"&Open ...\tCTRL+O", "&Save \tCTRL+S", "Create &Patch ...", "-", "E&xit\tCTRL+X"}));
+              (QStringList{"&Open ...\tCTRL+O", "&Save \tCTRL+S", "Create &Patch ...", "&Run in Emulator\tF5", "-",
+                           "E&xit\tCTRL+X"}));
     EXPECT_EQ(actionTexts(w.imageMenu()), (QStringList{"&Import", "&Export", "&Clear", "Flip &horizontal", "Flip &vertical",
                                                         "Rotate 90° clockwise", "Rotate 90° anticlockwise", "-",
                                                         "Import &Palette ...", "Export P&alette ...", "-", "Zoom to &fit",

@@ -44,6 +44,15 @@ std::optional<QColor> ScriptedPrompts::chooseColor(QWidget*, const QColor& initi
     return answer;
 }
 
+std::optional<QString> ScriptedPrompts::askText(QWidget*, const QString& title, const QString&, const QString& initial) {
+    log.push_back({title, Icon::None, true});
+    textOffered.push_back(initial);
+    if (textAnswers.empty()) return std::nullopt;
+    const auto answer = textAnswers.front();
+    textAnswers.pop_front();
+    return answer;
+}
+
 bool ScriptedPrompts::importFile(QWidget*, const ImportRequest& request) {
     lastImportTitle = request.title;
     while (!importFiles.empty()) {

@@ -44,6 +44,9 @@ public:
     bool importFile(QWidget* parent, const ImportRequest& request) override;
     // Answers from `colors` (nullopt cancels; an empty queue cancels), logging the title.
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial, const QString& title) override;
+    // Answers from `textAnswers` (nullopt or an empty queue cancels), logging the title and
+    // keeping the text it was offered.
+    std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label, const QString& initial) override;
 
     QStringList texts() const;
     QString lastText() const { return log.empty() ? QString() : log.back().text; }
@@ -58,6 +61,8 @@ public:
     QString lastImportTitle;
     std::deque<std::optional<QColor>> colors;
     std::vector<QColor> colorDialogInitial; // the colour each colour dialog started from
+    std::deque<std::optional<QString>> textAnswers;
+    std::vector<QString> textOffered; // the text each text question started from
 };
 
 // A scratch folder with the demo ROM, a workspace, scripted prompts and a main window.
