@@ -224,7 +224,7 @@ bool reorderTargetPalette(Workspace& ws, PaletteTarget t, std::span<const int> o
         error = "the new order is not one of the palette's colours";
         return false;
     }
-    if (t.family == Family::Characters && ws.characters.characters[std::size_t(t.index)].fixedPalette) {
+    if (fixedPalette(ws, t)) {
         error = "this character's palette is fixed and cannot be changed";
         return false;
     }

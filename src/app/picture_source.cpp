@@ -5,6 +5,17 @@
 
 namespace morvi {
 
+namespace {
+
+// Runs op and tells whether what `state` reads differs after it.
+template <class State, class Op> bool changes(State state, Op op) {
+    const auto before = state();
+    op();
+    return before != state();
+}
+
+} // namespace
+
 void PictureSource::show(int index) {
     settle();
     m_index = index;
@@ -33,17 +44,13 @@ bool MonsterSource::writePixels(std::span<const PixelWrite> writes) {
 }
 
 bool MonsterSource::clear() {
-    const auto before = entry().image.pixels;
-    blankEntry(m_ws.monsters, entry());
     m_edited = true;
-    return before != entry().image.pixels;
+    return changes([&] { return entry().image.pixels; }, [&] { blankEntry(m_ws.monsters, entry()); });
 }
 
 bool MonsterSource::flip(bool vertical) {
-    const auto before = entry().image.pixels;
-    flipEntry(m_ws.monsters, entry(), vertical ? 1 : 0);
     m_edited = true;
-    return before != entry().image.pixels;
+    return changes([&] { return entry().image.pixels; }, [&] { flipEntry(m_ws.monsters, entry(), vertical ? 1 : 0); });
 }
 
 PictureLimits MonsterSource::importLimits() const { return {kMonsterImportSide, kMonsterImportSide, true}; }
@@ -80,16 +87,12 @@ bool PortraitSource::writePixels(std::span<const PixelWrite> writes) {
 
 bool PortraitSource::clear() {
     auto& record = m_ws.portraits.portraits[std::size_t(m_index)];
-    const auto before = record.image.pixels;
-    clearPortrait(record);
-    return before != record.image.pixels;
+    return changes([&] { return record.image.pixels; }, [&] { clearPortrait(record); });
 }
 
 bool PortraitSource::flip(bool vertical) {
     auto& record = m_ws.portraits.portraits[std::size_t(m_index)];
-    const auto before = record.image.pixels;
-    flipPortrait(record, vertical ? 1 : 0);
-    return before != record.image.pixels;
+    return changes([&] { return record.image.pixels; }, [&] { flipPortrait(record, vertical ? 1 : 0); });
 }
 
 PictureLimits PortraitSource::importLimits() const { return {kPortraitSide, kPortraitSide, false}; }
@@ -106,16 +109,15 @@ bool CharacterSource::writePixels(std::span<const PixelWrite> writes) {
     return setSpritePixels(m_ws.characters, character(), m_sprite, writes) > 0;
 }
 
+// Clear and flip act on every sprite: the sheet tells whether they changed.
 bool CharacterSource::clear() {
-    const auto before = buildSpriteSheet(character(), -1).pixels;
-    clearCharacterSprites(m_ws.characters, character());
-    return before != buildSpriteSheet(character(), -1).pixels;
+    return changes([&] { return buildSpriteSheet(character(), -1).pixels; },
+                   [&] { clearCharacterSprites(m_ws.characters, character()); });
 }
 
 bool CharacterSource::flip(bool vertical) {
-    const auto before = buildSpriteSheet(character(), -1).pixels;
-    flipCharacterSprites(m_ws.characters, character(), vertical ? 1 : 0);
-    return before != buildSpriteSheet(character(), -1).pixels;
+    return changes([&] { return buildSpriteSheet(character(), -1).pixels; },
+                   [&] { flipCharacterSprites(m_ws.characters, character(), vertical ? 1 : 0); });
 }
 
 PictureLimits CharacterSource::importLimits() const { return {kCharacterImportSide, kCharacterImportSide, false}; }

@@ -16,6 +16,24 @@ namespace {
 
 QPoint p2q(morvi::Point p) { return QPoint(p.x, p.y); }
 
+// The box around writes[from..], empty when there are none.
+morvi::Rect boundsOf(const std::vector<morvi::PixelWrite>& writes, std::size_t from = 0) {
+    if (from >= writes.size()) return {};
+    int x0 = writes[from].x, y0 = writes[from].y, x1 = x0, y1 = y0;
+    for (std::size_t i = from + 1; i < writes.size(); ++i) {
+        x0 = std::min(x0, writes[i].x), y0 = std::min(y0, writes[i].y);
+        x1 = std::max(x1, writes[i].x), y1 = std::max(y1, writes[i].y);
+    }
+    return {x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+}
+
+morvi::Rect united(morvi::Rect a, morvi::Rect b) {
+    if (a.empty()) return b;
+    if (b.empty()) return a;
+    const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
+    return {x0, y0, std::max(a.x + a.width, b.x + b.width) - x0, std::max(a.y + a.height, b.y + b.height) - y0};
+}
+
 } // namespace
 
 CanvasEditor::CanvasEditor(morvi::Workspace& ws, morvi::PictureSource& source, SelectionModel& selection, Parts parts,
@@ -233,33 +251,26 @@ void CanvasEditor::moveStroke(const CanvasEvent& event, morvi::Point at) {
     const ToolInfo& info = toolInfo(m_tool);
     const ToolContext context{m_source.picture(), m_value, m_parts.tools->mirror(), m_parts.tools->filled(), m_lastPainted};
     const std::size_t before = m_stroke->writes.size();
-    const morvi::Point oldEnd = m_stroke->end;
+    // A shape is drawn anew on every move: where it lies now must be redrawn too.
+    const morvi::Rect drawn = m_stroke->redrawn ? boundsOf(m_stroke->writes) : morvi::Rect{};
     info.behaviour->move(context, *m_stroke, at, event.modifiers & Qt::ShiftModifier);
     if (m_stroke->shapeSize) emit shapeSized(QSize(m_stroke->shapeSize->x, m_stroke->shapeSize->y));
     if (event.phase == CanvasEvent::Phase::Release) return;
+    morvi::Rect changed;
     if (m_stroke->redrawn) {
-        // A shape drawn anew: the box of its old and new ends (and their mirror images).
+        // A shape drawn anew: where it was and where it is now (mirror images included).
         rebuildPreview();
-        const morvi::Point s = m_stroke->start;
-        int x0 = std::min({s.x, oldEnd.x, m_stroke->end.x}), x1 = std::max({s.x, oldEnd.x, m_stroke->end.x});
-        const int y0 = std::min({s.y, oldEnd.y, m_stroke->end.y}), y1 = std::max({s.y, oldEnd.y, m_stroke->end.y});
-        if (m_parts.tools->mirror()) {
-            const int w = pictureSize().width();
-            x0 = std::min(x0, w - 1 - x1);
-            x1 = std::max(x1, w - 1 - std::min({s.x, oldEnd.x, m_stroke->end.x}));
-        }
-        renderPart({x0, y0, x1 - x0 + 1, y1 - y0 + 1});
+        changed = united(drawn, boundsOf(m_stroke->writes));
     } else {
         // Pixels added to a freehand stroke: only those change.
-        int x0 = INT32_MAX, y0 = INT32_MAX, x1 = INT32_MIN, y1 = INT32_MIN;
         for (std::size_t i = before; i < m_stroke->writes.size(); ++i) {
             const auto& w = m_stroke->writes[i];
             if (m_preview.contains(w.x, w.y)) m_preview.setPixel(w.x, w.y, w.value);
-            x0 = std::min(x0, w.x), y0 = std::min(y0, w.y), x1 = std::max(x1, w.x), y1 = std::max(y1, w.y);
         }
-        if (x0 > x1) return;
-        renderPart({x0, y0, x1 - x0 + 1, y1 - y0 + 1});
+        changed = boundsOf(m_stroke->writes, before);
     }
+    if (changed.empty()) return;
+    renderPart(changed);
     emit previewChanged();
 }
 

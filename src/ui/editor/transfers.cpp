@@ -20,6 +20,12 @@ QString fileFilter(const QString& shown, const QString& patterns) {
     return shown + QStringLiteral(" (") + patterns + QLatin1Char(')');
 }
 
+QString imageFilesFilter() {
+    return fileFilter(QStringLiteral("Supported images formats (*.png, *.bmp, *.pcx)"), QStringLiteral("*.png *.bmp *.pcx *.PNG *.BMP *.PCX"));
+}
+
+QString allFilesFilter() { return fileFilter(QStringLiteral("All files (*.*)"), QStringLiteral("*")); }
+
 std::vector<std::uint32_t> argbOf(const QImage& source) {
     const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
     std::vector<std::uint32_t> pixels;
@@ -41,9 +47,7 @@ QImage imageOfArgb(const std::vector<std::uint32_t>& pixels, int width, int heig
 
 Transfers::Transfers(EditorContext& context, morvi::PictureSource& source, EditSink& sink, PalettePanel& palette, QWidget* page)
     : QObject(page), m_context(context), m_source(source), m_sink(sink), m_palette(palette), m_page(page),
-      m_filters({fileFilter(QStringLiteral("Supported images formats (*.png, *.bmp, *.pcx)"),
-                            QStringLiteral("*.png *.bmp *.pcx *.PNG *.BMP *.PCX")),
-                 fileFilter(QStringLiteral("All files (*.*)"), QStringLiteral("*"))}) {}
+      m_filters({imageFilesFilter(), allFilesFilter()}) {}
 
 void Transfers::importPicture(const morvi::IndexedImage& image) {
     m_sink.edit(QStringLiteral("Import"), [&] {
@@ -146,7 +150,7 @@ void Transfers::importPalette() {
         m_page->window(), FileRequest{QStringLiteral("Import Palette"),
                                       {fileFilter(QStringLiteral("Palette files (*.pal, *.gpl, *.act, *.hex, *.bin)"),
                                                   QStringLiteral("*.pal *.gpl *.act *.hex *.bin *.PAL *.GPL *.ACT *.HEX *.BIN")),
-                                       fileFilter(QStringLiteral("All files (*.*)"), QStringLiteral("*"))},
+                                       allFilesFilter()},
                                       QString(), QString()});
     if (path.isEmpty()) return;
     const morvi::PaletteRead read = morvi::loadPaletteFile(path.toUtf8().toStdString());

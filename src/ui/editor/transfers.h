@@ -30,6 +30,9 @@ inline constexpr const char* kRegionMimeType = "application/x-morvi-region";
 
 // Filters of the file choosers: the text the user reads, then the patterns that match.
 QString fileFilter(const QString& shown, const QString& patterns);
+// The import chooser's filters: the picture files every page takes, and any file.
+QString imageFilesFilter();
+QString allFilesFilter();
 // A picture's ARGB words row by row, and back: QImage's ARGB32 is the same word per pixel.
 std::vector<std::uint32_t> argbOf(const QImage& source);
 QImage imageOfArgb(const std::vector<std::uint32_t>& pixels, int width, int height);

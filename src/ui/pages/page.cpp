@@ -126,19 +126,28 @@ Page::PixelInfo Page::pixelInfo(QPoint p) const {
 
 // --- every change of the family ---
 
-bool Page::edit(const QString& label, const std::function<bool()>& change) {
-    // Any other edit puts a lifted selection down first.
-    dropSelection();
+bool Page::runStep(const QString& label, std::vector<morvi::ChunkId> scope, const std::function<bool()>& change) {
     morvi::EditHistory& history = m_context.history;
     const bool grouped = history.open();
-    if (!grouped) history.begin(m_context.ws, family(), label.toStdString(), place());
+    if (!grouped && scope.empty()) history.begin(m_context.ws, family(), label.toStdString(), place());
+    else if (!grouped) history.begin(m_context.ws, family(), label.toStdString(), place(), std::move(scope));
     const bool changed = change();
-    if (changed) m_source->edited();
     if (!grouped) {
         history.end(m_context.ws);
         refreshChanged();
         emit edited(label);
     }
+    return changed;
+}
+
+bool Page::edit(const QString& label, const std::function<bool()>& change) {
+    // Any other edit puts a lifted selection down first.
+    dropSelection();
+    const bool changed = runStep(label, {}, [&] {
+        const bool c = change();
+        if (c) m_source->edited();
+        return c;
+    });
     // The picture may have shrunk under the selection.
     m_selection.fit(m_source->picture().width, m_source->picture().height);
     redrawPage();
@@ -157,20 +166,8 @@ void Page::endGroup() {
 }
 
 void Page::commitWrites(const QString& label, const std::vector<morvi::PixelWrite>& writes) {
-    if (writes.empty()) {
-        redrawPage();
-        return;
-    }
     // Writing pixels touches the picture's own chunks only: the step keeps just those.
-    morvi::EditHistory& history = m_context.history;
-    const bool grouped = history.open();
-    if (!grouped) history.begin(m_context.ws, family(), label.toStdString(), place(), m_source->writeScope());
-    m_source->writePixels(writes);
-    if (!grouped) {
-        history.end(m_context.ws);
-        refreshChanged();
-        emit edited(label);
-    }
+    if (!writes.empty()) runStep(label, m_source->writeScope(), [&] { return m_source->writePixels(writes); });
     redrawPage();
 }
 

@@ -170,6 +170,9 @@ protected:
 
 private:
     void buildLayout(const PageSpec& spec);
+    // Runs change as one step of the history (or inside the open group), kept to the chunks of
+    // `scope` when it names any; the page's changed flag follows. Returns what change returned.
+    bool runStep(const QString& label, std::vector<morvi::ChunkId> scope, const std::function<bool()>& change);
     void connectParts();
     // The page's picture list as the shell and the tests see it.
     FittingComboBox* m_pictureList = nullptr;

@@ -27,10 +27,8 @@ PortraitPage::PortraitPage(EditorContext& context, QWidget* parent)
     m_copyButton = addButton(QStringLiteral("Copy Image"), [this] { openCopyDialog(); });
     m_clearButton = addButton(QStringLiteral("Clear Image"), [this] { clearImage(); });
     transfers().setImportTitle([] { return QStringLiteral("Import Portrait"); });
-    transfers().setImportFilters({fileFilter(QStringLiteral("Supported images formats (*.png, *.bmp, *.pcx)"),
-                                             QStringLiteral("*.png *.bmp *.pcx *.PNG *.BMP *.PCX")),
-                                  fileFilter(QStringLiteral("*.bin+*.pal"), QStringLiteral("*.bin *.BIN")),
-                                  fileFilter(QStringLiteral("All files (*.*)"), QStringLiteral("*"))});
+    transfers().setImportFilters({imageFilesFilter(), fileFilter(QStringLiteral("*.bin+*.pal"), QStringLiteral("*.bin *.BIN")),
+                                  allFilesFilter()});
     transfers().setOwnImport([this](const QString& path) { return importRaw(path); });
     {
         QSignalBlocker a(pictureList()), b(m_paletteList);
