@@ -3,6 +3,8 @@
 #include "app/picture_transfer.h"
 #include "image/region.h"
 
+#include <algorithm>
+
 namespace morvi {
 
 namespace {
@@ -55,9 +57,10 @@ bool MonsterSource::flip(bool vertical) {
 
 PictureLimits MonsterSource::importLimits() const { return {kMonsterImportSide, kMonsterImportSide, true}; }
 
-void MonsterSource::importPicture(const IndexedImage& image) {
+std::string MonsterSource::importPicture(const IndexedImage& image) {
     importMonsterEntry(m_ws.monsters, m_index, image);
     m_edited = true;
+    return "";
 }
 
 IndexedImage MonsterSource::clipboardPicture() const {
@@ -97,7 +100,10 @@ bool PortraitSource::flip(bool vertical) {
 
 PictureLimits PortraitSource::importLimits() const { return {kPortraitSide, kPortraitSide, false}; }
 
-void PortraitSource::importPicture(const IndexedImage& image) { importPortrait(m_ws.portraits, m_index, image); }
+std::string PortraitSource::importPicture(const IndexedImage& image) {
+    importPortrait(m_ws.portraits, m_index, image);
+    return "";
+}
 
 IndexedImage PortraitSource::clipboardPicture() const { return picture(); }
 
@@ -120,13 +126,26 @@ bool CharacterSource::flip(bool vertical) {
                    [&] { flipCharacterSprites(m_ws.characters, character(), vertical ? 1 : 0); });
 }
 
-PictureLimits CharacterSource::importLimits() const { return {kCharacterImportSide, kCharacterImportSide, false}; }
+PictureLimits CharacterSource::importLimits() const {
+    return {kCharacterImportSide, kCharacterImportSide, false, kSheetWidth, kFullSheetHeight};
+}
 
-void CharacterSource::importPicture(const IndexedImage& image) { importCharacterSheet(m_ws.characters, m_index, image); }
+std::string CharacterSource::importPicture(const IndexedImage& image) { return importCharacterSheet(m_ws.characters, m_index, image); }
 
 IndexedImage CharacterSource::clipboardPicture() const { return buildSpriteSheet(character(), -1); }
 
 void CharacterSource::restored() { rebuildSprites(m_ws.characters, character()); }
+
+ImageLoadResult loadForImport(const std::string& path, const PictureLimits& limits, IndexedImage& out) {
+    IndexedImage image;
+    const ImageLoadResult result = loadImageFile(image, path, kImportColorLimit, std::max(limits.width, limits.exactWidth),
+                                                 std::max(limits.height, limits.exactHeight));
+    if (result != ImageLoadResult::Read) return result;
+    if (!fitsImport(image.width, image.height, limits.width, limits.height, limits.exactWidth, limits.exactHeight))
+        return ImageLoadResult::TooLarge;
+    out = std::move(image);
+    return result;
+}
 
 std::unique_ptr<PictureSource> makePictureSource(Workspace& ws, Family family) {
     switch (family) {

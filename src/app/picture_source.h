@@ -10,6 +10,7 @@
 #include "app/history.h"
 #include "app/palette_target.h"
 #include "app/workspace.h"
+#include "imagefile/image_file.h"
 #include "image/raster.h"
 
 namespace morvi {
@@ -20,7 +21,12 @@ struct PictureLimits {
     int width = 0;
     int height = 0;
     bool monsterTexts = false;
+    // A larger size taken exactly as well (the full character sheet), or 0 x 0.
+    int exactWidth = 0;
+    int exactHeight = 0;
 };
+// Reads a picture file for an import: the colour limit, and the size limits above.
+ImageLoadResult loadForImport(const std::string& path, const PictureLimits& limits, IndexedImage& out);
 
 class PictureSource {
 public:
@@ -57,8 +63,9 @@ public:
     virtual bool clear() = 0;
     virtual bool flip(bool vertical) = 0;
     virtual PictureLimits importLimits() const = 0;
-    // Puts a picture that passed the limits into the family.
-    virtual void importPicture(const IndexedImage& image) = 0;
+    // Puts a picture that passed the limits into the family; "" or what the user should know
+    // of how it was taken.
+    virtual std::string importPicture(const IndexedImage& image) = 0;
     // What Copy takes when nothing is selected (colour 0 transparent), sized as it is copied.
     virtual IndexedImage clipboardPicture() const = 0;
 
@@ -86,7 +93,7 @@ public:
     bool clear() override;
     bool flip(bool vertical) override;
     PictureLimits importLimits() const override;
-    void importPicture(const IndexedImage& image) override;
+    std::string importPicture(const IndexedImage& image) override;
     IndexedImage clipboardPicture() const override;
     void edited() override { m_edited = true; }
     void settle() override;
@@ -108,7 +115,7 @@ public:
     bool clear() override;
     bool flip(bool vertical) override;
     PictureLimits importLimits() const override;
-    void importPicture(const IndexedImage& image) override;
+    std::string importPicture(const IndexedImage& image) override;
     IndexedImage clipboardPicture() const override;
 };
 
@@ -125,7 +132,7 @@ public:
     bool clear() override;
     bool flip(bool vertical) override;
     PictureLimits importLimits() const override;
-    void importPicture(const IndexedImage& image) override;
+    std::string importPicture(const IndexedImage& image) override;
     IndexedImage clipboardPicture() const override;
     void restored() override;
     CharacterSprites& character() const { return m_ws.characters.characters[std::size_t(m_index)]; }

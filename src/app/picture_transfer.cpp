@@ -1,6 +1,9 @@
 #include "app/picture_transfer.h"
 
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <memory>
 
 #include "rom/rom_file.h"
 
@@ -93,9 +96,81 @@ bool exportPortrait(PortraitSet& set, int index, const std::string& path, Export
     return writeByType(set.portraits[std::size_t(index)].image, path, type, kPortraitSide, kPortraitSide);
 }
 
-bool exportCharacterSheet(const CharacterSet& set, int index, const std::string& path, ExportFileType type) {
-    IndexedImage sheet = buildSpriteSheet(set.characters[std::size_t(index)], -1);
-    return writeByType(sheet, path, type, kSheetSide, kSheetSide);
+bool exportCharacterSheet(const CharacterSet& set, int index, const std::string& path, ExportFileType type, bool full) {
+    IndexedImage sheet = buildSpriteSheet(set.characters[std::size_t(index)], SheetOptions{-1, full, false});
+    return writeByType(sheet, path, type, sheet.width, sheet.height);
+}
+
+bool isTileFilePath(const std::string& path) {
+    if (path.size() < 5) return false;
+    std::string ending = path.substr(path.size() - 4);
+    for (auto& c : ending) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return ending == ".bin";
+}
+
+bool exportCharacterTiles(const CharacterSet& set, int index, const std::string& tilePath) {
+    const CharacterSprites& ch = set.characters[std::size_t(index)];
+    return writeFilePair(tilePath, characterTileFile(ch), withExtension(tilePath, ".pal"), characterPaletteFile(set, ch));
+}
+
+namespace {
+
+// Reads the pair without changing anything: the tile bytes, the palette bytes when a palette
+// file is there, or the reason they are refused.
+bool readTilePair(const std::string& tilePath, std::vector<std::uint8_t>& tiles, std::vector<std::uint8_t>& palette,
+                  bool& hasPalette, std::string& error) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(pathFromUtf8(tilePath), ec);
+    // Anything larger than a character's block is refused by its size before it is read.
+    if (!ec && size > std::uintmax_t(kCharacterTileBytes)) {
+        error = "The sprite file has " + std::to_string(size) +
+                " bytes; a character's has 5792 (181 tiles) or 5472 (171 tiles, without the riding poses)";
+        return false;
+    }
+    if (ec || !readWholeFile(tilePath, tiles)) {
+        error = "Error opening file";
+        return false;
+    }
+    const std::string palettePath = findBesideFile(tilePath, ".pal");
+    hasPalette = !palettePath.empty();
+    if (hasPalette) {
+        const auto paletteSize = std::filesystem::file_size(pathFromUtf8(palettePath), ec);
+        if (!ec && paletteSize > 4096) {
+            error = "The palette file has " + std::to_string(paletteSize) + " bytes; a character's has 32 (16 colours)";
+            return false;
+        }
+        if (ec || !readWholeFile(palettePath, palette)) {
+            error = "Error opening the palette file";
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+TileFileRead importCharacterTiles(CharacterSet& set, int index, const std::string& tilePath) {
+    std::vector<std::uint8_t> tiles, palette;
+    bool hasPalette = false;
+    TileFileRead result;
+    if (!readTilePair(tilePath, tiles, palette, hasPalette, result.error)) return result;
+    return setCharacterFromTileFile(set, index, tiles, hasPalette ? &palette : nullptr);
+}
+
+TileFileRead previewCharacterTiles(const CharacterSet& set, int index, const std::string& tilePath, IndexedImage& sheet) {
+    std::vector<std::uint8_t> tiles, palette;
+    bool hasPalette = false;
+    TileFileRead result;
+    if (!readTilePair(tilePath, tiles, palette, hasPalette, result.error)) return result;
+    // The import on a copy of the set: the preview is exactly what the import will show.
+    auto copy = std::make_unique<CharacterSet>(set);
+    result = setCharacterFromTileFile(*copy, index, tiles, hasPalette ? &palette : nullptr);
+    if (result.ok) sheet = buildSpriteSheet(copy->characters[std::size_t(index)], SheetOptions{-1, true, false});
+    return result;
+}
+
+bool fitsImport(int w, int h, int maxWidth, int maxHeight, int exactWidth, int exactHeight) {
+    return (w <= maxWidth && h <= maxHeight) || (w == exactWidth && h == exactHeight);
 }
 
 bool exportBackground(const BackgroundSet& set, int index, const std::string& path) {
@@ -114,8 +189,10 @@ void importPortrait(PortraitSet& set, int index, const IndexedImage& image) {
     setPortraitFromImage(set, set.portraits[std::size_t(index)], image);
 }
 
-void importCharacterSheet(CharacterSet& set, int index, const IndexedImage& image) {
-    setCharacterFromSheet(set, set.characters[std::size_t(index)], image);
+std::string importCharacterSheet(CharacterSet& set, int index, const IndexedImage& image) {
+    const std::string which = describeDisagreements(setCharacterFromSheet(set, set.characters[std::size_t(index)], image));
+    if (which.empty()) return "";
+    return "Poses that share a tile differ in the picture; the game holds one, so the first pose's pixels were kept: " + which;
 }
 
 } // namespace morvi

@@ -1,6 +1,7 @@
 #include "characters/characters.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "rom/rom_bytes.h"
 #include "rom/rom_file.h"
@@ -22,6 +23,24 @@ namespace {
 
 std::uint8_t* tilePixels(CharacterSprites& ch, int t) { return ch.tileStore.data() + std::size_t(t) * 64; }
 
+// Calls visit(pose, column, row, tile) for each cell of each pose the character has, poses in
+// order: the first visit of a tile is the pose whose pixels the tile takes.
+template <typename Visit>
+void forEachCell(const CharacterSet& set, const CharacterSprites& ch, Visit visit) {
+    std::array<bool, kTilesPerCharacter> seen{};
+    for (int pose = 0; pose < kPoseCount; ++pose) {
+        if (!ch.hasPose(pose)) continue;
+        const PoseCells cells = set.cells(pose);
+        for (int r = 0; r < cells.rows; ++r)
+            for (int c = 0; c < cells.columns; ++c) {
+                const int t = cells.tile(c, r);
+                if (seen[std::size_t(t)]) continue;
+                seen[std::size_t(t)] = true;
+                visit(pose, c, r, t);
+            }
+    }
+}
+
 void setSpritePalettes(const CharacterSet& set, CharacterSprites& ch, bool applyFixed) {
     for (auto& sprite : ch.sprites)
         for (int c = 0; c < 16; ++c)
@@ -33,11 +52,27 @@ void setSpritePalettes(const CharacterSet& set, CharacterSprites& ch, bool apply
 } // namespace
 
 void rebuildSprites(CharacterSet& set, CharacterSprites& ch) {
-    for (auto& sprite : ch.sprites) sprite.allocateImage(kSpriteWidth, kSpriteHeight);
+    for (int pose = 0; pose < kPoseCount; ++pose) {
+        IndexedImage& image = ch.sprites[std::size_t(pose)];
+        const PoseSize size = poseSize(pose);
+        image.allocateImage(size.width, size.height);
+        if (!ch.hasPose(pose)) continue; // shown empty, never written
+        const PoseCells cells = set.cells(pose);
+        for (int r = 0; r < cells.rows; ++r)
+            for (int c = 0; c < cells.columns; ++c) placeTile(image, tilePixels(ch, cells.tile(c, r)), c, r);
+    }
     setSpritePalettes(set, ch, true);
-    for (int s = 0; s < kSpritesPerCharacter; ++s)
-        for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 2; ++c) placeTile(ch.sprites[std::size_t(s)], tilePixels(ch, set.tileOf(s, r, c)), c, r);
+}
+
+std::vector<int> CharacterSet::posesUsingTile(const CharacterSprites& ch, int tile) const {
+    std::vector<int> out;
+    for (int pose = 0; pose < kPoseCount; ++pose) {
+        if (!ch.hasPose(pose)) continue;
+        const PoseCells c = cells(pose);
+        if (std::find(c.tiles.begin(), c.tiles.begin() + c.columns * c.rows, tile) != c.tiles.begin() + c.columns * c.rows)
+            out.push_back(pose);
+    }
+    return out;
 }
 
 bool loadCharacterSprites(CharacterSet& target, const std::string& path, const RomState& rom) {
@@ -53,7 +88,24 @@ struct CharacterTables {
     std::span<const std::uint8_t> palettes, block, numbers;
     std::array<std::uint16_t, kSpriteTileEntries> tileTable{};
     std::array<std::uint32_t, kCharacterCount> tileAddresses{};
+    std::array<int, kCharacterCount> tileCounts{};
 };
+
+// 181 for a character before the short ones whose riding tiles lie in the sprite graphics
+// block and in no other character's block; 171 otherwise.
+int ownTileCount(const std::array<std::uint32_t, kCharacterCount>& addresses, int n) {
+    if (n >= kFirstShortCharacter) return kTilesWithoutRiding;
+    const std::uint32_t from = addresses[std::size_t(n)] + kShortCharacterTileBytes;
+    const std::uint32_t to = addresses[std::size_t(n)] + kCharacterTileBytes;
+    if (to > kSpriteGraphicsSize) return kTilesWithoutRiding;
+    for (int m = 0; m < kCharacterCount; ++m) {
+        const std::uint32_t other = addresses[std::size_t(m)];
+        if (m == n || other == addresses[std::size_t(n)]) continue; // one block shown twice is no overlap
+        const std::uint32_t otherEnd = other + (m >= kFirstShortCharacter ? kShortCharacterTileBytes : kCharacterTileBytes);
+        if (other < to && from < otherEnd) return kTilesWithoutRiding;
+    }
+    return kTilesWithRiding;
+}
 
 bool readCharacterTables(const RomBytes& file, CharacterTables& t) {
     bool ok = true;
@@ -74,9 +126,11 @@ bool readCharacterTables(const RomBytes& file, CharacterTables& t) {
         std::int64_t address = std::int64_t(banks[2 * std::size_t(n)]) * 0x10000 +
                                addresses[2 * std::size_t(n) + 1] * 0x100 + addresses[2 * std::size_t(n)] -
                                std::int64_t(kSpriteGraphicsSnesAddress);
-        if (address < 0 || address > std::int64_t(kSpriteGraphicsSize) - kCharacterTileBytes) return false;
+        // The 171 tiles every character has must lie in the block; the riding tiles may not.
+        if (address < 0 || address > std::int64_t(kSpriteGraphicsSize) - kShortCharacterTileBytes) return false;
         t.tileAddresses[std::size_t(n)] = std::uint32_t(address);
     }
+    for (int n = 0; n < kCharacterCount; ++n) t.tileCounts[std::size_t(n)] = ownTileCount(t.tileAddresses, n);
     return true;
 }
 
@@ -102,8 +156,14 @@ bool loadCharacterSprites(CharacterSet& target, const RomBytes& file) {
         ch.storedNumber = t.numbers[std::size_t(n)];
         ch.paletteNumber = ch.storedNumber > kLargestShownPaletteNumber ? 0 : ch.storedNumber;
         ch.tileAddress = t.tileAddresses[std::size_t(n)];
+        ch.tileCount = t.tileCounts[std::size_t(n)];
+        for (int pose = 0; pose < kPoseCount; ++pose) {
+            const PoseCells cells = set.cells(pose);
+            ch.available[std::size_t(pose)] =
+                std::all_of(cells.tiles.begin(), cells.tiles.begin() + cells.columns * cells.rows, [&](int tile) { return tile < ch.tileCount; });
+        }
         ch.tileStore.assign(std::size_t(kTilesPerCharacter) * 64, 0);
-        for (int k = 0; k < kTilesPerCharacter; ++k)
+        for (int k = 0; k < ch.tileCount; ++k)
             decodeTile(t.block.data() + ch.tileAddress + 32 * std::size_t(k), tilePixels(ch, k), 16);
         for (auto& sprite : ch.sprites) sprite.reset();
         rebuildSprites(set, ch);
@@ -115,38 +175,28 @@ bool saveCharacterSprites(CharacterSet& set, RomBuffer& file, Notifier& notifier
     const std::vector<std::uint8_t> palettes = encodeSnesColors(set.palettes);
     const std::vector<std::uint8_t> copy =
         encodeSnesColors(std::span<const PaletteColor>(set.palettes).first(kCopiedCharacterPalettes * 16));
-    struct Tiles {
-        std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(kCharacterTileBytes, 0);
-        std::array<bool, kTilesPerCharacter> written{};
-    };
-    std::vector<Tiles> tiles(kCharacterCount);
-    for (int n = 0; n < kCharacterCount; ++n) {
-        auto& ch = set.characters[std::size_t(n)];
-        for (int s = 0; s < kSpritesPerCharacter; ++s)
-            for (int r = 0; r < 3; ++r)
-                for (int c = 0; c < 2; ++c) {
-                    const int t = set.tileOf(s, r, c);
-                    if (tiles[std::size_t(n)].written[std::size_t(t)]) continue;
-                    encodeTile(ch.sprites[std::size_t(s)], c, r, tiles[std::size_t(n)].bytes.data() + 32 * std::size_t(t), 16);
-                    tiles[std::size_t(n)].written[std::size_t(t)] = true;
-                }
-    }
     bool ok = file.write(kCharacterPalettesOffset, palettes) && file.write(kCharacterPaletteCopyOffset, copy);
+    std::vector<std::uint8_t> bytes(kCharacterTileBytes, 0);
     for (int n = 0; ok && n < kCharacterCount; ++n) {
-        const auto& ch = set.characters[std::size_t(n)];
+        auto& ch = set.characters[std::size_t(n)];
+        std::array<bool, kTilesPerCharacter> written{};
+        forEachCell(set, ch, [&](int pose, int c, int r, int t) {
+            encodeTile(ch.sprites[std::size_t(pose)], c, r, bytes.data() + 32 * std::size_t(t), 16);
+            written[std::size_t(t)] = true;
+        });
         ok = file.write(kCharacterPaletteNumbersOffset + std::uint32_t(n), std::span<const std::uint8_t>(&ch.storedNumber, 1));
         const std::uint32_t base = kSpriteGraphicsOffset + ch.tileAddress;
-        // Tiles no sprite uses keep the ROM's bytes; each run of used tiles is one write.
-        const Tiles& own = tiles[std::size_t(n)];
-        for (int t = 0; ok && t < kTilesPerCharacter;) {
-            if (!own.written[std::size_t(t)]) {
+        // Tiles no pose shows keep the ROM's bytes; each run of shown tiles is one write. No
+        // tile past the character's own count is ever shown.
+        for (int t = 0; ok && t < ch.tileCount;) {
+            if (!written[std::size_t(t)]) {
                 ++t;
                 continue;
             }
             int end = t + 1;
-            while (end < kTilesPerCharacter && own.written[std::size_t(end)]) ++end;
+            while (end < ch.tileCount && written[std::size_t(end)]) ++end;
             ok = file.write(base + 32 * std::uint32_t(t),
-                            std::span<const std::uint8_t>(own.bytes.data() + 32 * std::size_t(t), 32 * std::size_t(end - t)));
+                            std::span<const std::uint8_t>(bytes.data() + 32 * std::size_t(t), 32 * std::size_t(end - t)));
             t = end;
         }
     }
@@ -160,35 +210,28 @@ bool saveCharacterSprites(CharacterSet& set, const std::string& path, const RomS
 }
 
 void syncTileStore(CharacterSet& set, CharacterSprites& ch) {
-    std::array<bool, kTilesPerCharacter> taken{};
-    for (int s = 0; s < kSpritesPerCharacter; ++s)
-        for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 2; ++c) {
-                const int t = set.tileOf(s, r, c);
-                if (taken[std::size_t(t)]) continue;
-                taken[std::size_t(t)] = true;
-                const IndexedImage& sprite = ch.sprites[std::size_t(s)];
-                std::uint8_t* tile = tilePixels(ch, t);
-                for (int y = 0; y < 8; ++y)
-                    for (int x = 0; x < 8; ++x)
-                        tile[8 * y + x] = sprite.hasPixels() ? sprite.pixel(8 * c + x, 8 * r + y) : 0;
-            }
+    forEachCell(set, ch, [&](int pose, int c, int r, int t) {
+        const IndexedImage& sprite = ch.sprites[std::size_t(pose)];
+        std::uint8_t* tile = tilePixels(ch, t);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) tile[8 * y + x] = sprite.hasPixels() ? sprite.pixel(8 * c + x, 8 * r + y) : 0;
+    });
     rebuildSprites(set, ch);
 }
 
 void setSpritePixel(CharacterSet& set, CharacterSprites& ch, int sprite, int x, int y, std::uint8_t colour) {
-    if (sprite < 0 || sprite >= kSpritesPerCharacter || x < 0 || y < 0 || x >= kSpriteWidth || y >= kSpriteHeight)
-        return;
-    tilePixels(ch, set.tileOf(sprite, y / 8, x / 8))[8 * (y % 8) + x % 8] = colour;
-    rebuildSprites(set, ch);
+    const PixelWrite w{x, y, colour};
+    setSpritePixels(set, ch, sprite, std::span<const PixelWrite>(&w, 1));
 }
 
 int setSpritePixels(CharacterSet& set, CharacterSprites& ch, int sprite, std::span<const PixelWrite> writes) {
-    if (sprite < 0 || sprite >= kSpritesPerCharacter) return 0;
+    if (!ch.hasPose(sprite)) return 0;
+    const PoseSize size = poseSize(sprite);
+    const PoseCells cells = set.cells(sprite);
     int changed = 0;
     for (const PixelWrite& w : writes) {
-        if (w.x < 0 || w.y < 0 || w.x >= kSpriteWidth || w.y >= kSpriteHeight) continue;
-        std::uint8_t& cell = tilePixels(ch, set.tileOf(sprite, w.y / 8, w.x / 8))[8 * (w.y % 8) + w.x % 8];
+        if (w.x < 0 || w.y < 0 || w.x >= size.width || w.y >= size.height) continue;
+        std::uint8_t& cell = tilePixels(ch, cells.tile(w.x / 8, w.y / 8))[8 * (w.y % 8) + w.x % 8];
         if (cell == w.value) continue;
         cell = w.value;
         ++changed;
@@ -224,12 +267,14 @@ void copyCharacterSprites(CharacterSet& set, int target, int source, int sprite)
     auto& to = set.characters[std::size_t(target)];
     const auto& from = set.characters[std::size_t(source)];
     if (sprite == kAllSprites) {
+        // The whole store travels; tiles past the target's own count are never shown or saved.
         to.tileStore = from.tileStore;
         to.paletteNumber = from.paletteNumber;
         to.storedNumber = from.storedNumber;
-    } else if (sprite >= 0 && sprite < kSpritesPerCharacter) {
-        for (int e = 0; e < 6; ++e) {
-            const int t = set.tileTable[std::size_t(6 * sprite + e)] / 32;
+    } else if (to.hasPose(sprite) && from.hasPose(sprite)) {
+        const PoseCells cells = set.cells(sprite);
+        for (int k = 0; k < cells.columns * cells.rows; ++k) {
+            const int t = cells.tiles[std::size_t(k)];
             std::copy_n(from.tileStore.begin() + 64 * t, 64, to.tileStore.begin() + 64 * t);
         }
     } else {
@@ -238,17 +283,30 @@ void copyCharacterSprites(CharacterSet& set, int target, int source, int sprite)
     rebuildSprites(set, to);
 }
 
-void setCharacterFromSheet(CharacterSet& set, CharacterSprites& ch, const IndexedImage& sheet) {
-    for (int t = 0; t < kTilesPerCharacter; ++t) {
-        auto entry = std::find(set.tileTable.begin(), set.tileTable.end(), std::uint16_t(32 * t));
-        if (entry == set.tileTable.end()) continue; // a tile no sprite shows keeps what it holds
-        const int i = int(entry - set.tileTable.begin());
-        const int s = i / 6, r = (i % 6) / 2, c = i % 2;
-        const int x0 = 16 * (s % 8) + 8 * c, y0 = 24 * (s / 8) + 8 * r;
-        std::uint8_t* tile = tilePixels(ch, t);
-        for (int y = 0; y < 8; ++y)
-            for (int x = 0; x < 8; ++x)
-                tile[8 * y + x] = sheet.hasPixels() && sheet.contains(x0 + x, y0 + y) ? sheet.pixel(x0 + x, y0 + y) : 0;
+std::vector<SheetDisagreement> setCharacterFromSheet(CharacterSet& set, CharacterSprites& ch, const IndexedImage& sheet) {
+    const bool full = sheet.width == kSheetWidth && sheet.height == kFullSheetHeight;
+    std::vector<SheetDisagreement> disagreements;
+    std::array<int, kTilesPerCharacter> firstPose;
+    firstPose.fill(-1);
+    std::uint8_t cell[64];
+    for (int pose = 0; pose < (full ? kPoseCount : kTablePoses); ++pose) {
+        if (!ch.hasPose(pose)) continue;
+        const PoseCells cells = set.cells(pose);
+        const SheetSpot spot = sheetSpot(pose);
+        for (int r = 0; r < cells.rows; ++r)
+            for (int c = 0; c < cells.columns; ++c) {
+                const int x0 = spot.x + 8 * c, y0 = spot.y + 8 * r, t = cells.tile(c, r);
+                for (int y = 0; y < 8; ++y)
+                    for (int x = 0; x < 8; ++x)
+                        cell[8 * y + x] = sheet.hasPixels() && sheet.contains(x0 + x, y0 + y) ? sheet.pixel(x0 + x, y0 + y) : 0;
+                std::uint8_t* tile = tilePixels(ch, t);
+                if (firstPose[std::size_t(t)] < 0) {
+                    firstPose[std::size_t(t)] = pose;
+                    std::copy(cell, cell + 64, tile);
+                } else if (!std::equal(cell, cell + 64, tile) && firstPose[std::size_t(t)] != pose) {
+                    disagreements.push_back({t, firstPose[std::size_t(t)], pose});
+                }
+            }
     }
     // Colours the sheet does not have stay as they are: the palette is shared. A character
     // shown in its fixed palette exports that palette, so taking the sheet's colours would
@@ -256,30 +314,148 @@ void setCharacterFromSheet(CharacterSet& set, CharacterSprites& ch, const Indexe
     const int given = ch.fixedPalette ? 0 : std::min(16, sheet.colorCount);
     for (int c = 0; c < given; ++c) set.color(ch.paletteNumber, c) = sheet.palette[std::size_t(c)];
     rebuildSprites(set, ch);
+    return disagreements;
 }
 
-IndexedImage buildSpriteSheet(const CharacterSprites& ch, int selectedSprite) {
+std::string describeDisagreements(const std::vector<SheetDisagreement>& list) {
+    // One entry a pair of poses, with every tile they disagree on.
+    std::vector<std::pair<std::pair<int, int>, std::vector<int>>> pairs;
+    for (const SheetDisagreement& d : list) {
+        const std::pair<int, int> key{d.keptPose, d.otherPose};
+        auto found = std::find_if(pairs.begin(), pairs.end(), [&](const auto& p) { return p.first == key; });
+        if (found == pairs.end()) {
+            pairs.push_back({key, {}});
+            found = pairs.end() - 1;
+        }
+        found->second.push_back(d.tile);
+    }
+    std::string out;
+    char hex[4];
+    for (const auto& [poses, tiles] : pairs) {
+        if (!out.empty()) out += "; ";
+        out += "poses " + std::to_string(poses.first) + " and " + std::to_string(poses.second) + (tiles.size() > 1 ? " (tiles " : " (tile ");
+        for (std::size_t k = 0; k < tiles.size(); ++k) {
+            std::snprintf(hex, sizeof hex, "%02X", tiles[k]);
+            out += (k ? ", " : "") + std::string(hex);
+        }
+        out += ")";
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> characterTileFile(const CharacterSprites& ch) {
+    std::vector<std::uint8_t> out(std::size_t(ch.tileCount) * 32, 0);
+    for (int t = 0; t < ch.tileCount; ++t) encodeTilePixels(ch.tileStore.data() + 64 * std::size_t(t), out.data() + 32 * std::size_t(t), 16);
+    return out;
+}
+
+std::vector<std::uint8_t> characterPaletteFile(const CharacterSet& set, const CharacterSprites& ch) {
+    return encodeSnesColors(std::span<const PaletteColor>(set.palettes).subspan(std::size_t(ch.paletteNumber) * 16, 16));
+}
+
+std::vector<int> charactersSharingPalette(const CharacterSet& set, int index) {
+    std::vector<int> out;
+    const int number = set.characters[std::size_t(index)].paletteNumber;
+    for (int n = 0; n < kCharacterCount; ++n)
+        if (n != index && set.characters[std::size_t(n)].paletteNumber == number) out.push_back(n);
+    return out;
+}
+
+TileFileRead setCharacterFromTileFile(CharacterSet& set, int index, std::span<const std::uint8_t> tiles,
+                                      const std::vector<std::uint8_t>* palette) {
+    TileFileRead result;
+    if (index < 0 || index >= kCharacterCount) {
+        result.error = "There is no character " + std::to_string(index);
+        return result;
+    }
+    if (tiles.size() != std::size_t(kCharacterTileBytes) && tiles.size() != std::size_t(kShortCharacterTileBytes)) {
+        result.error = "The sprite file has " + std::to_string(tiles.size()) +
+                       " bytes; a character's has 5792 (181 tiles) or 5472 (171 tiles, without the riding poses)";
+        return result;
+    }
+    if (palette && palette->size() != 32) {
+        result.error = "The palette file has " + std::to_string(palette->size()) + " bytes; a character's has 32 (16 colours)";
+        return result;
+    }
+    CharacterSprites& ch = set.characters[std::size_t(index)];
+    const std::string name = kCharacterNames[std::size_t(index)];
+    const int given = int(tiles.size() / 32);
+    const int taken = std::min(given, ch.tileCount);
+    if (given > ch.tileCount)
+        result.notes.push_back(name + " has no riding poses: the first " + std::to_string(taken) + " of the file's " +
+                               std::to_string(given) + " tiles were taken");
+    else if (given < ch.tileCount)
+        result.notes.push_back("The file has no riding tiles: " + name + "'s riding poses keep theirs");
+    for (int t = 0; t < taken; ++t) decodeTile(tiles.data() + 32 * std::size_t(t), tilePixels(ch, t), 16);
+    if (palette) {
+        std::array<PaletteColor, 16> colours{};
+        decodeSnesColors(*palette, colours);
+        std::copy(colours.begin(), colours.end(), set.palettes.begin() + std::ptrdiff_t(ch.paletteNumber) * 16);
+        std::string sharing;
+        for (int n : charactersSharingPalette(set, index)) {
+            sharing += (sharing.empty() ? "" : ", ") + std::string(kCharacterNames[std::size_t(n)]);
+            reloadCharacterPalette(set, set.characters[std::size_t(n)]);
+        }
+        if (!sharing.empty())
+            result.notes.push_back("Palette #" + std::to_string(ch.paletteNumber) + " is shared: " + sharing + " changed colour too");
+        if (ch.fixedPalette) result.notes.push_back(name + " is shown in the game's fixed colours; the palette file went to palette #" +
+                                                    std::to_string(ch.paletteNumber));
+    }
+    rebuildSprites(set, ch);
+    result.ok = true;
+    return result;
+}
+
+std::vector<FieldOnlyUse> fieldOnlyColorUse(const CharacterSet&, const CharacterSprites& ch) {
+    std::vector<FieldOnlyUse> out;
+    for (int pose : battlePoses()) {
+        if (!ch.hasPose(pose)) continue;
+        const auto& pixels = ch.sprites[std::size_t(pose)].pixels;
+        const int count = int(std::count_if(pixels.begin(), pixels.end(), [](std::uint8_t v) { return v >= kFirstFieldOnlyColor && v < 16; }));
+        if (count) out.push_back({pose, count});
+    }
+    return out;
+}
+
+IndexedImage buildSpriteSheet(const CharacterSprites& ch, SheetOptions options) {
     IndexedImage sheet;
-    sheet.allocateImage(kSheetSide, kSheetSide);
+    sheet.allocateImage(kSheetWidth, options.full ? kFullSheetHeight : kSheetHeight);
     for (int c = 0; c < 16; ++c) sheet.setPaletteEntry(std::uint8_t(c), ch.sprites[0].palette[std::size_t(c)]);
-    for (int y = 0; y < 5 * kSpriteHeight; ++y)
-        for (int x = 0; x < kSheetSide; ++x) {
-            const IndexedImage& sprite = ch.sprites[std::size_t(8 * (y / kSpriteHeight) + x / kSpriteWidth)];
-            if (sprite.hasPixels()) sheet.setPixel(x, y, sprite.pixel(x % kSpriteWidth, y % kSpriteHeight));
+    const int poses = options.full ? kPoseCount : kTablePoses;
+    for (int pose = 0; pose < poses; ++pose) {
+        const IndexedImage& sprite = ch.sprites[std::size_t(pose)];
+        const SheetSpot at = sheetSpot(pose);
+        const PoseSize size = poseSize(pose);
+        if (!ch.hasPose(pose)) {
+            if (!options.markUnavailable) continue;
+            sheet.setPaletteEntry(17, makeColor(120, 120, 120));
+            for (int y = 0; y < size.height; ++y)
+                for (int x = 0; x < size.width; ++x)
+                    if ((x + y) % 4 == 0) sheet.setPixel(at.x + x, at.y + y, 17);
+            continue;
         }
-    if (selectedSprite >= 0 && selectedSprite < kSpritesPerCharacter) {
+        if (!sprite.hasPixels()) continue;
+        for (int y = 0; y < size.height; ++y)
+            for (int x = 0; x < size.width; ++x) sheet.setPixel(at.x + x, at.y + y, sprite.pixel(x, y));
+    }
+    if (options.selected >= 0 && options.selected < poses) {
         sheet.setPaletteEntry(16, makeColor(255, 255, 255));
-        const int x0 = 16 * (selectedSprite % 8), y0 = 24 * (selectedSprite / 8);
-        for (int y = y0; y < y0 + kSpriteHeight; ++y) {
-            sheet.setPixel(x0, y, 16);
-            sheet.setPixel(x0 + kSpriteWidth - 1, y, 16);
+        const SheetSpot at = sheetSpot(options.selected);
+        const PoseSize size = poseSize(options.selected);
+        for (int y = at.y; y < at.y + size.height; ++y) {
+            sheet.setPixel(at.x, y, 16);
+            sheet.setPixel(at.x + size.width - 1, y, 16);
         }
-        for (int x = x0; x < x0 + kSpriteWidth; ++x) {
-            sheet.setPixel(x, y0, 16);
-            sheet.setPixel(x, y0 + kSpriteHeight - 1, 16);
+        for (int x = at.x; x < at.x + size.width; ++x) {
+            sheet.setPixel(x, at.y, 16);
+            sheet.setPixel(x, at.y + size.height - 1, 16);
         }
     }
     return sheet;
+}
+
+IndexedImage buildSpriteSheet(const CharacterSprites& ch, int selectedSprite) {
+    return buildSpriteSheet(ch, SheetOptions{selectedSprite, false, false});
 }
 
 } // namespace morvi

@@ -1,6 +1,7 @@
 #pragma once
-// The sprite sheets of 22 characters: 40 sprites of 16 x 24 pixels each, built from the
-// character's 181 tiles through one sprite tile table that all characters share.
+// The sprite sheets of 22 characters: 43 poses each (40 through the ROM's pose table, which all
+// characters share, then two riding poses and one lying pose on fixed tiles), built from the
+// character's 181 tiles, or 171 for a character without the riding tiles.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -12,6 +13,7 @@
 #include "rom/rom_state.h"
 #include "image/indexed_image.h"
 #include "image/raster.h"
+#include "characters/poses.h"
 
 namespace morvi {
 
@@ -25,24 +27,37 @@ constexpr std::uint32_t kCharacterPaletteNumbersOffset = 0x2CE2B;
 constexpr std::uint32_t kCharacterPalettesOffset = 0x268000;
 constexpr std::uint32_t kCharacterPaletteCopyOffset = 0x2D6300;
 constexpr int kCharacterCount = 22;
-constexpr int kSpritesPerCharacter = 40;
+constexpr int kSpritesPerCharacter = kTablePoses;
 constexpr int kSpriteWidth = 16;
 constexpr int kSpriteHeight = 24;
-constexpr int kTilesPerCharacter = 181;
+constexpr int kTilesPerCharacter = kTilesWithRiding;
 constexpr int kCharacterTileBytes = kTilesPerCharacter * 32; // 5792
+constexpr int kShortCharacterTileBytes = kTilesWithoutRiding * 32; // 5472
+// Characters from this one on never have the riding tiles: their 171-tile blocks follow one another.
+constexpr int kFirstShortCharacter = 16;
 constexpr int kSpriteTileEntries = kSpritesPerCharacter * 6;
 constexpr int kCharacterPaletteCount = 32;
 constexpr int kCopiedCharacterPalettes = 6;
 constexpr int kLargestShownPaletteNumber = 8;
 constexpr int kEsperTerra = 18;
-constexpr int kSheetSide = 128;
+constexpr int kSheetSide = kSheetWidth;
 
 extern const std::array<const char*, kCharacterCount> kCharacterNames;
 extern const std::array<PaletteColor, 16> kEsperTerraPalette;
 
 // The loader fills every field of these two in place: a field added here must be set there.
 struct CharacterSprites {
-    std::array<IndexedImage, kSpritesPerCharacter> sprites;
+    std::array<IndexedImage, kPoseCount> sprites; // one image a pose, as poseSize gives
+    int tileCount = kTilesPerCharacter;           // 171 without the riding tiles
+    // The poses whose tiles all lie in the character's block (without the riding tiles, not 40
+    // and 41).
+    std::array<bool, kPoseCount> available = allPoses();
+    bool hasPose(int pose) const { return pose >= 0 && pose < kPoseCount && available[std::size_t(pose)]; }
+    static constexpr std::array<bool, kPoseCount> allPoses() {
+        std::array<bool, kPoseCount> all{};
+        all.fill(true);
+        return all;
+    }
     std::vector<std::uint8_t> tileStore = std::vector<std::uint8_t>(kTilesPerCharacter * 64, 0);
     std::uint8_t paletteNumber = 0; // the palette shown and edited
     std::uint8_t storedNumber = 0;  // the byte the save writes back
@@ -57,7 +72,10 @@ struct CharacterSet {
 
     PaletteColor& color(int palette, int index) { return palettes[std::size_t(palette * 16 + index)]; }
     // Tile of cell (c, r) of sprite s.
-    int tileOf(int s, int r, int c) const { return tileTable[std::size_t(6 * s + 2 * r + c)] / 32; }
+    int tileOf(int s, int r, int c) const { return poseCells(tileTable, s).tile(c, r); }
+    PoseCells cells(int pose) const { return poseCells(tileTable, pose); }
+    // The available poses that show tile t, in pose order.
+    std::vector<int> posesUsingTile(const CharacterSprites& ch, int tile) const;
 };
 
 // False (set unchanged) when the file cannot be opened, is too short, or its tables point
@@ -82,13 +100,56 @@ void flipCharacterSprites(CharacterSet& set, CharacterSprites& ch, int direction
 void swapCharacterColor(CharacterSet& set, CharacterSprites& ch, int k);
 constexpr int kAllSprites = -1;
 void copyCharacterSprites(CharacterSet& set, int target, int source, int sprite);
-void setCharacterFromSheet(CharacterSet& set, CharacterSprites& ch, const IndexedImage& sheet);
+// Where a sheet gives two different pixels for one tile shown by two poses: the first pose's
+// pixels were kept.
+struct SheetDisagreement {
+    int tile = 0;
+    int keptPose = 0;
+    int otherPose = 0;
+};
+// Takes the poses' tiles from a sheet (a full 128 x 144 sheet also fills the riding and lying
+// poses; any other leaves them as they are) and the colours it has. Each tile comes from the
+// first pose, in pose order, that shows it.
+std::vector<SheetDisagreement> setCharacterFromSheet(CharacterSet& set, CharacterSprites& ch, const IndexedImage& sheet);
+// "Poses 0 and 2 (tile 04), ..." for a message; "" when there is none.
+std::string describeDisagreements(const std::vector<SheetDisagreement>& list);
+
+// The community's sprite file: the character's tiles as the ROM holds them (tileCount x 32
+// bytes), and its palette file (16 SNES colour words).
+std::vector<std::uint8_t> characterTileFile(const CharacterSprites& ch);
+std::vector<std::uint8_t> characterPaletteFile(const CharacterSet& set, const CharacterSprites& ch);
+struct TileFileRead {
+    bool ok = false;
+    std::string error;        // why the files were refused
+    std::vector<std::string> notes; // what the user should know of an accepted one
+};
+// Puts a sprite file (5792 or 5472 bytes) and, when given, its palette file (32 bytes) into
+// character `index`. A refusal changes nothing.
+TileFileRead setCharacterFromTileFile(CharacterSet& set, int index, std::span<const std::uint8_t> tiles,
+                                      const std::vector<std::uint8_t>* palette);
+// The other characters showing palette number n.
+std::vector<int> charactersSharingPalette(const CharacterSet& set, int index);
+
+// Pixels of colours 12 to 15 in the poses a battle shows (a pixel of a shared tile counts in
+// each pose that shows it).
+struct FieldOnlyUse {
+    int pose = 0;
+    int pixels = 0;
+};
+std::vector<FieldOnlyUse> fieldOnlyColorUse(const CharacterSet& set, const CharacterSprites& ch);
 // Brings the tile store in step with the sprite images by the save's rule: each tile from the
 // first sprite, in sprite order, that uses it; then rebuilds the sprites from it.
 void syncTileStore(CharacterSet& set, CharacterSprites& ch);
 
-// The 40 sprites laid out 8 to a row in a 128 x 128 picture with sprite 0's 16 colours; with a
-// selected sprite, colour 16 is white and frames it.
+// The poses laid out 8 to a row with sprite 0's 16 colours: the 40 in a 128 x 128 picture, or
+// all 43 in the full 128 x 144 one. With a selected sprite, colour 16 is white and frames it;
+// with markUnavailable, poses the character lacks are hatched in colour 17.
+struct SheetOptions {
+    int selected = -1;
+    bool full = false;
+    bool markUnavailable = false;
+};
+IndexedImage buildSpriteSheet(const CharacterSprites& ch, SheetOptions options);
 IndexedImage buildSpriteSheet(const CharacterSprites& ch, int selectedSprite);
 
 inline constexpr const char* kMsgCharacterSaveError = "Error saving character sprites data";

@@ -8,11 +8,13 @@
 #include <memory>
 #include <optional>
 
+#include "app/picture_source.h"
 #include "app/picture_transfer.h"
 #include "app/palette_target.h"
 #include "app/rom_save.h"
 #include "app/rom_session.h"
 #include "app/workspace.h"
+#include "cli/cli_common.h"
 #include "cli/demo_rom.h"
 #include "imagefile/image_file.h"
 #include "imagefile/palette_file.h"
@@ -24,67 +26,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage:\n"
-    "  morvi-cli info ROM [--header yes|no]\n"
-    "  morvi-cli export ROM DIR [--format png|bmp|pcx] [--header yes|no]\n"
-    "  morvi-cli import ROM DIR [--header yes|no]\n"
-    "  morvi-cli inspect IMAGE [--max-colors N] [--max-size WxH]\n"
-    "  morvi-cli demo OUT [--header]\n"
-    "  morvi-cli patch ORIGINAL MODIFIED OUT.bps|OUT.ips\n"
-    "  morvi-cli palette export ROM TARGET FILE [--format jasc|gpl|act|hex|snes] [--header yes|no]\n"
-    "  morvi-cli palette import ROM TARGET FILE [--header yes|no]\n"
-    "    TARGET: monster:N (0 to 414), portrait:N (0 to 18) or character:N (0 to 21)\n";
-
-class StreamNotifier : public Notifier {
-public:
-    explicit StreamNotifier(std::ostream& err) : m_err(err) {}
-    void notify(MessageKind, std::string_view text) override { m_err << text << "\n"; }
-
-private:
-    std::ostream& m_err;
-};
-
-struct Options {
-    std::vector<std::string> positional;
-    std::map<std::string, std::string> values; // --name value
-    std::vector<std::string> flags;            // --name
-    bool has(const std::string& f) const { return std::find(flags.begin(), flags.end(), f) != flags.end(); }
-};
-
-// Splits arguments; names in takesValue consume the next argument.
-std::optional<Options> parse(const std::vector<std::string>& args, const std::vector<std::string>& takesValue,
-                             const std::vector<std::string>& bare, std::ostream& err) {
-    Options o;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a.rfind("--", 0) != 0) {
-            o.positional.push_back(a);
-        } else if (std::find(takesValue.begin(), takesValue.end(), a) != takesValue.end()) {
-            if (i + 1 >= args.size()) {
-                err << a << " needs a value\n";
-                return std::nullopt;
-            }
-            o.values[a] = args[++i];
-        } else if (std::find(bare.begin(), bare.end(), a) != bare.end()) {
-            o.flags.push_back(a);
-        } else {
-            err << "unknown option " << a << "\n";
-            return std::nullopt;
-        }
-    }
-    return o;
-}
-
-std::optional<HeaderChoice> headerChoice(const Options& o, std::ostream& err) {
-    auto it = o.values.find("--header");
-    if (it == o.values.end()) return HeaderChoice::Detect;
-    if (it->second == "yes") return HeaderChoice::Present;
-    if (it->second == "no") return HeaderChoice::Absent;
-    err << "--header takes yes or no\n";
-    return std::nullopt;
-}
-
 const char* headerWord(HeaderTest t) {
     switch (t) {
     case HeaderTest::Present: return "present";
@@ -93,44 +34,28 @@ const char* headerWord(HeaderTest t) {
     }
 }
 
-std::unique_ptr<Workspace> openOrComplain(const std::string& path, HeaderChoice choice, std::ostream& err,
-                                          HeaderTest* test = nullptr) {
-    auto ws = Workspace::create();
-    OpenOutcome outcome = openRom(*ws, path, choice);
-    if (test) *test = outcome.test;
-    if (!outcome.ok && !outcome.opened) {
-        // --header cannot help a file that does not open at all.
-        std::error_code ec;
-        if (!std::filesystem::exists(pathFromUtf8(path), ec)) err << path << ": no such file\n";
-        else err << path << ": cannot open the file for reading and writing\n";
-        return nullptr;
-    }
-    if (!outcome.ok) {
-        err << path << ": " << outcome.error << "\n";
-        if (outcome.test == HeaderTest::NotRecognised && choice == HeaderChoice::Detect)
-            err << "use --header yes or --header no to load it anyway\n";
-        return nullptr;
-    }
-    return ws;
-}
+constexpr const char* kUsage =
+    "usage:\n"
+    "  morvi-cli info ROM [--header yes|no]\n"
+    "  morvi-cli export ROM DIR [--format png|bmp|pcx|bin] [--header yes|no]\n"
+    "  morvi-cli import ROM DIR [--header yes|no]\n"
+    "  morvi-cli inspect IMAGE [--max-colors N] [--max-size WxH]\n"
+    "  morvi-cli demo OUT [--header]\n"
+    "  morvi-cli patch ORIGINAL MODIFIED OUT.bps|OUT.ips\n"
+    "  morvi-cli palette export ROM TARGET FILE [--format jasc|gpl|act|hex|snes] [--header yes|no]\n"
+    "  morvi-cli palette import ROM TARGET FILE [--header yes|no]\n"
+    "  morvi-cli picture export ROM TARGET FILE [--full] [--header yes|no]\n"
+    "  morvi-cli picture import ROM TARGET FILE [--header yes|no]\n"
+    "    TARGET: monster:N (0 to 414), portrait:N (0 to 18) or character:N (0 to 21)\n";
 
-// The value of 1 to maxDigits decimal digits, or -1.
-int digitsValue(const std::string& text, std::size_t maxDigits) {
-    if (text.empty() || text.size() > maxDigits) return -1;
-    int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
-// The index of a file named as export names them (digits, then .png, .bmp or .pcx in any case).
-int exportedIndex(const std::string& name, std::size_t digits) {
+// The index of a file named as export names them (digits, then .png, .bmp or .pcx in any case,
+// or .bin where the family has a raw form).
+int exportedIndex(const std::string& name, std::size_t digits, bool rawToo, bool& raw) {
     if (name.size() != digits + 4 || name[digits] != '.') return -1;
     std::string ext = name.substr(digits + 1);
     for (auto& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
-    if (ext != "png" && ext != "bmp" && ext != "pcx") return -1;
+    raw = ext == "bin";
+    if (ext != "png" && ext != "bmp" && ext != "pcx" && !(rawToo && raw)) return -1;
     return digitsValue(name.substr(0, digits), digits);
 }
 
@@ -172,7 +97,9 @@ std::optional<ExportFileType> formatOf(const Options& o, std::ostream& err, std:
     if (ext == "png") return ExportFileType::Png;
     if (ext == "bmp") return ExportFileType::Bmp;
     if (ext == "pcx") return ExportFileType::Pcx;
-    err << "--format takes png, bmp or pcx\n";
+    // Portraits and characters as their raw pairs; monsters, espers and backgrounds as PNG.
+    if (ext == "bin") return ExportFileType::Raw;
+    err << "--format takes png, bmp, pcx or bin\n";
     return std::nullopt;
 }
 
@@ -197,9 +124,12 @@ int cmdExport(const Options& o, std::ostream& err) {
         err << pathToUtf8(p) << ": cannot write the file\n";
         return 1;
     };
+    const bool raw = *type == ExportFileType::Raw;
+    const std::string pictureExt = raw ? "png" : ext;
+    const ExportFileType pictureType = raw ? ExportFileType::Png : *type;
     for (int i = 0; i < kMonsterEntryCount; ++i) {
-        fs::path p = dir / (i < kFirstEsper ? "monsters" : "espers") / (number(i, 3) + "." + ext);
-        if (!exportMonsterEntry(ws->monsters, i, pathToUtf8(p), *type)) return fail(p);
+        fs::path p = dir / (i < kFirstEsper ? "monsters" : "espers") / (number(i, 3) + "." + pictureExt);
+        if (!exportMonsterEntry(ws->monsters, i, pathToUtf8(p), pictureType)) return fail(p);
     }
     for (int i = 0; i < kPortraitCount; ++i) {
         fs::path p = dir / "portraits" / (number(i, 2) + "." + ext);
@@ -207,7 +137,9 @@ int cmdExport(const Options& o, std::ostream& err) {
     }
     for (int i = 0; i < kCharacterCount; ++i) {
         fs::path p = dir / "characters" / (number(i, 2) + "." + ext);
-        if (!exportCharacterSheet(ws->characters, i, pathToUtf8(p), *type)) return fail(p);
+        const bool written = raw ? exportCharacterTiles(ws->characters, i, pathToUtf8(p))
+                                 : exportCharacterSheet(ws->characters, i, pathToUtf8(p), *type);
+        if (!written) return fail(p);
     }
     for (int i = 0; i < kBackgroundCount; ++i) {
         fs::path p = dir / "backgrounds" / (number(i, 2) + ".png");
@@ -221,6 +153,7 @@ struct ImportFile {
     int index;
     fs::path path;
     IndexedImage image;
+    bool raw = false; // a tile file with its palette beside it, read when it is applied
 };
 
 int cmdImport(const Options& o, std::ostream& err, DiskSteps& steps) {
@@ -235,12 +168,15 @@ int cmdImport(const Options& o, std::ostream& err, DiskSteps& steps) {
 
     struct Family {
         const char* name;
-        int digits, first, last, side;
+        int digits, first, last;
+        PictureLimits limits;
+        bool rawToo;
     };
-    const Family families[] = {{"monsters", 3, 0, kFirstEsper - 1, kMonsterImportSide},
-                               {"espers", 3, kFirstEsper, kMonsterEntryCount - 1, kMonsterImportSide},
-                               {"portraits", 2, 0, kPortraitCount - 1, kPortraitSide},
-                               {"characters", 2, 0, kCharacterCount - 1, kCharacterImportSide}};
+    const Family families[] = {
+        {"monsters", 3, 0, kFirstEsper - 1, {kMonsterImportSide, kMonsterImportSide}, false},
+        {"espers", 3, kFirstEsper, kMonsterEntryCount - 1, {kMonsterImportSide, kMonsterImportSide}, false},
+        {"portraits", 2, 0, kPortraitCount - 1, {kPortraitSide, kPortraitSide}, true},
+        {"characters", 2, 0, kCharacterCount - 1, {kCharacterImportSide, kCharacterImportSide, false, kSheetWidth, kFullSheetHeight}, true}};
     std::vector<ImportFile> files;
     std::map<std::pair<std::string, int>, fs::path> seen;
     // Every file is checked before anything is written.
@@ -252,7 +188,8 @@ int cmdImport(const Options& o, std::ostream& err, DiskSteps& steps) {
         std::sort(names.begin(), names.end());
         for (const auto& p : names) {
             const std::string name = p.filename().string();
-            const int index = exportedIndex(name, f.digits);
+            bool raw = false;
+            const int index = exportedIndex(name, f.digits, f.rawToo, raw);
             if (index < 0) continue;
             if (index < f.first || index > f.last) {
                 err << pathToUtf8(p) << ": no " << f.name << " entry " << index << "\n";
@@ -264,11 +201,13 @@ int cmdImport(const Options& o, std::ostream& err, DiskSteps& steps) {
                 return 1;
             }
             seen[key] = p;
-            ImportFile file{f.name, index, p, {}};
-            ImageLoadResult r = loadImageFile(file.image, pathToUtf8(p), kImportColorLimit, f.side, f.side);
-            if (r != ImageLoadResult::Read) {
-                err << pathToUtf8(p) << ": " << importErrorMessage(r, f.side, f.side) << "\n";
-                return 1;
+            ImportFile file{f.name, index, p, {}, raw};
+            if (!raw) {
+                const ImageLoadResult r = loadForImport(pathToUtf8(p), f.limits, file.image);
+                if (r != ImageLoadResult::Read) {
+                    err << pathToUtf8(p) << ": " << importErrorMessage(r, f.limits.width, f.limits.height) << "\n";
+                    return 1;
+                }
             }
             files.push_back(std::move(file));
         }
@@ -279,10 +218,18 @@ int cmdImport(const Options& o, std::ostream& err, DiskSteps& steps) {
             importMonsterEntry(ws->monsters, f.index, f.image);
             monsters = true;
         } else if (f.family == "portraits") {
-            importPortrait(ws->portraits, f.index, f.image);
+            StreamNotifier said(err);
+            if (f.raw && !importPortraitRaw(ws->portraits, f.index, pathToUtf8(f.path), said)) return err << pathToUtf8(f.path) << "\n", 1;
+            if (!f.raw) importPortrait(ws->portraits, f.index, f.image);
             portraits = true;
         } else {
-            importCharacterSheet(ws->characters, f.index, f.image);
+            if (f.raw) {
+                const TileFileRead read = importCharacterTiles(ws->characters, f.index, pathToUtf8(f.path));
+                if (!read.ok) return err << pathToUtf8(f.path) << ": " << read.error << "\n", 1;
+            } else {
+                const std::string note = importCharacterSheet(ws->characters, f.index, f.image);
+                if (!note.empty()) err << pathToUtf8(f.path) << ": " << note << "\n";
+            }
             characters = true;
         }
     }
@@ -324,11 +271,7 @@ int cmdPalette(const Options& o, std::ostream& err, DiskSteps& steps) {
     request.monsters = target->family == Family::Monsters;
     request.portraits = target->family == Family::Portraits;
     request.characters = target->family == Family::Characters;
-    StreamNotifier notifier(err);
-    const SaveOutcome saved = saveRomFamilies(*ws, request, steps, notifier, [] { return false; });
-    if (saved.cancelled) return err << romPath << ": the ROM was changed by another program meanwhile; nothing was saved\n", 1;
-    if (!saved.ok && !saved.error.empty()) err << romPath << ": " << saved.error << "\n";
-    return saved.ok ? 0 : 1;
+    return saveOrComplain(*ws, request, romPath, steps, err);
 }
 
 int cmdPatch(const Options& o, std::ostream& err) {
@@ -407,6 +350,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         o = parse(rest, {}, {}, err);
     } else if (command == "palette") {
         o = parse(rest, {"--header", "--format"}, {}, err);
+    } else if (command == "picture") {
+        o = parse(rest, {"--header"}, {"--full"}, err);
     } else if (command == "demo") {
         o = parse(rest, {}, {"--header"}, err);
     } else {
@@ -420,6 +365,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (command == "patch") return cmdPatch(*o, err);
     if (command == "palette") return cmdPalette(*o, err, steps);
     if (command == "inspect") return cmdInspect(*o, out, err);
+    if (command == "picture") return cmdPicture(*o, err, steps);
     return cmdDemo(*o, err);
 }
 

@@ -303,9 +303,19 @@ TEST(DemoRom, HoldsEverythingTheEditorCanMeet) {
     for (auto [offset, size] : romSizes) romUse += size;
     EXPECT_EQ(int(romSizes.size()), mg.recordCount) << "one slot for each distinct graphics offset";
     EXPECT_GT(romUse, kSpaceLimit - freeSpace(mg));
-    // Portraits share a palette; characters share tiles and palettes and keep unused tiles.
+    // Portraits share a palette; characters share tiles and palettes; the pose table is the
+    // game's, so every tile is shown, and the last six characters are short blocks in a row.
     EXPECT_EQ(ws->portraits.portraits[14].paletteNumber, ws->portraits.portraits[15].paletteNumber);
-    EXPECT_EQ(ws->characters.tileTable[0], ws->characters.tileTable[6 * 4]) << "sprites 0 and 4 share a head";
+    EXPECT_EQ(ws->characters.posesUsingTile(ws->characters.characters[0], 0), (std::vector<int>{0, 1, 2, 19, 20}));
+    for (int t = 0; t < kTilesWithRiding; ++t) EXPECT_FALSE(ws->characters.posesUsingTile(ws->characters.characters[0], t).empty()) << t;
+    for (int n = 0; n < kCharacterCount; ++n) {
+        const CharacterSprites& ch = ws->characters.characters[std::size_t(n)];
+        EXPECT_EQ(ch.tileCount, n < kFirstShortCharacter ? kTilesWithRiding : kTilesWithoutRiding) << n;
+        EXPECT_EQ(ch.hasPose(kRiding1Pose), n < kFirstShortCharacter) << n;
+        EXPECT_TRUE(ch.hasPose(kLyingPose));
+        if (n > kFirstShortCharacter)
+            EXPECT_EQ(ch.tileAddress, ws->characters.characters[std::size_t(n - 1)].tileAddress + kShortCharacterTileBytes);
+    }
     EXPECT_EQ(ws->characters.characters[0].paletteNumber, ws->characters.characters[9].paletteNumber);
     // Backgrounds: all 55 compose, with raw and compressed sets, skipped areas and 256-tile sets.
     BackgroundSet backgrounds;

@@ -190,26 +190,8 @@ bool exportPortraitRaw(PortraitSet& set, int index, const std::string& tilePath,
     auto& record = set.portraits[std::size_t(index)];
     const auto& raw = encodePortrait(record);
     const std::vector<std::uint8_t> palette = encodeSnesColors(paletteOf(set, record.paletteNumber));
-    // Both files are written beside their places first, then put in place together: a palette
-    // file that cannot be written leaves no new tile file without its palette.
-    const std::string palettePath = portraitPalettePath(tilePath);
-    const std::string tileTemp = tilePath + ".morvi-part", paletteTemp = palettePath + ".morvi-part";
-    std::error_code ec;
-    bool ok = writeWholeFile(tileTemp, raw) && writeWholeFile(paletteTemp, palette);
-    if (ok) {
-        std::filesystem::rename(pathFromUtf8(tileTemp), pathFromUtf8(tilePath), ec);
-        ok = !ec;
-    }
-    if (ok) {
-        std::filesystem::rename(pathFromUtf8(paletteTemp), pathFromUtf8(palettePath), ec);
-        if (ec) {
-            std::error_code ignored;
-            std::filesystem::remove(pathFromUtf8(tilePath), ignored);
-            ok = false;
-        }
-    }
-    std::filesystem::remove(pathFromUtf8(tileTemp), ec);
-    std::filesystem::remove(pathFromUtf8(paletteTemp), ec);
+    // A palette file that cannot be written leaves no new tile file without its palette.
+    const bool ok = writeFilePair(tilePath, raw, portraitPalettePath(tilePath), palette);
     if (!ok) notifier.notify(MessageKind::Warning, kMsgPortraitSaveError);
     return ok;
 }
@@ -217,7 +199,13 @@ bool exportPortraitRaw(PortraitSet& set, int index, const std::string& tilePath,
 bool importPortraitRaw(PortraitSet& set, int index, const std::string& tilePath, Notifier& notifier) {
     std::vector<std::uint8_t> tiles, palette;
     const bool hasTiles = readWholeFile(tilePath, tiles) && tiles.size() >= kPortraitTileBytes;
-    const bool hasPalette = readWholeFile(portraitPalettePath(tilePath), palette);
+    // The palette file of the same name, in any letter case ("FACE.BIN" with "face.pal").
+    std::string palettePath = portraitPalettePath(tilePath);
+    if (!std::filesystem::exists(pathFromUtf8(palettePath))) {
+        const std::string found = findBesideFile(tilePath, ".pal");
+        if (!found.empty()) palettePath = found;
+    }
+    const bool hasPalette = readWholeFile(palettePath, palette);
     if (!hasTiles || (hasPalette && palette.size() < kPortraitPaletteBytes)) {
         notifier.notify(MessageKind::Error, kMsgImportOpenError);
         return false;

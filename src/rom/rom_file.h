@@ -20,4 +20,15 @@ bool writeWholeFile(const std::string& path, std::span<const std::uint8_t> data)
 // export never leaves a picture cut short nor destroys the file it would have replaced.
 bool writeReplacing(const std::string& path, const std::function<bool(const std::string& temp)>& write);
 
+// Tile and palette pairs ("sprite.bin" with "sprite.pal"): the file beside `path` with the same
+// name and another extension (".pal"), or "" when there is none. The name is matched in any
+// letter case, as the pairs travel between systems that do and do not tell case apart.
+std::string findBesideFile(const std::string& path, const std::string& extension);
+// `path` with its extension (the last dot on, if any) replaced.
+std::string withExtension(const std::string& path, const std::string& extension);
+// Writes both files of a pair, or neither: each is written beside its place first, then both
+// are put in place.
+bool writeFilePair(const std::string& first, std::span<const std::uint8_t> firstBytes, const std::string& second,
+                   std::span<const std::uint8_t> secondBytes);
+
 } // namespace morvi

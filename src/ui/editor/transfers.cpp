@@ -50,10 +50,12 @@ Transfers::Transfers(EditorContext& context, morvi::PictureSource& source, EditS
       m_filters({imageFilesFilter(), allFilesFilter()}) {}
 
 void Transfers::importPicture(const morvi::IndexedImage& image) {
+    std::string note;
     m_sink.edit(QStringLiteral("Import"), [&] {
-        m_source.importPicture(image);
+        note = m_source.importPicture(image);
         return true;
     });
+    if (!note.empty()) m_context.prompts.message(QString::fromStdString(note), Icon::Information);
 }
 
 ImportPreview Transfers::describeImportFile(const QString& path, bool keepPalette) const {
@@ -65,8 +67,10 @@ ImportPreview Transfers::describeImportFile(const QString& path, bool keepPalett
         morvi::drawImage(backdrop, out.picture, nullptr, 128, 128);
         return out;
     }
+    if (m_ownPreview)
+        if (auto own = m_ownPreview(path)) return *own;
     morvi::IndexedImage image;
-    const auto result = morvi::loadImageFile(image, path.toUtf8().toStdString(), morvi::kImportColorLimit, limits.width, limits.height);
+    const auto result = morvi::loadForImport(path.toUtf8().toStdString(), limits, image);
     if (result != morvi::ImageLoadResult::Read) {
         morvi::drawImage(backdrop, out.picture, nullptr, 128, 128);
         switch (result) {
@@ -97,7 +101,7 @@ ImportPreview Transfers::describeImportFile(const QString& path, bool keepPalett
 
 bool Transfers::loadImportFile(const QString& path, bool keepPalette, morvi::IndexedImage& out) {
     const morvi::PictureLimits limits = m_source.importLimits();
-    const auto result = morvi::loadImageFile(out, path.toUtf8().toStdString(), morvi::kImportColorLimit, limits.width, limits.height);
+    const auto result = morvi::loadForImport(path.toUtf8().toStdString(), limits, out);
     if (result != morvi::ImageLoadResult::Read) {
         m_context.prompts.message(QString::fromStdString(morvi::importErrorMessage(result, limits.width, limits.height)), Icon::Error);
         return false;
@@ -131,7 +135,8 @@ bool Transfers::pasteImage(const QImage& source) {
         return false;
     };
     if (source.isNull()) return refuse(morvi::ImageLoadResult::NotValid);
-    if (source.width() > limits.width || source.height() > limits.height) return refuse(morvi::ImageLoadResult::TooLarge);
+    if (!morvi::fitsImport(source.width(), source.height(), limits.width, limits.height, limits.exactWidth, limits.exactHeight))
+        return refuse(morvi::ImageLoadResult::TooLarge);
     const std::vector<std::uint32_t> pixels = argbOf(source);
     morvi::IndexedImage image;
     const morvi::ImageLoadResult result = morvi::pictureFromArgb(pixels, source.width(), source.height(), morvi::kImportColorLimit, image);

@@ -48,6 +48,8 @@ public:
     // A kind of file the page takes itself (a raw portrait pair): nullopt when the file is not
     // of that kind, else whether it was taken.
     void setOwnImport(std::function<std::optional<bool>(const QString& path)> own) { m_own = std::move(own); }
+    // The chooser's preview of such a file: nullopt when the file is not of that kind.
+    void setOwnPreview(std::function<std::optional<ImportPreview>(const QString& path)> own) { m_ownPreview = std::move(own); }
 
     void importImage();
     // Imports a file as the chooser does when it is confirmed: the same limits and messages.
@@ -82,6 +84,7 @@ private:
     std::function<QString()> m_title;
     QStringList m_filters;
     std::function<std::optional<bool>(const QString&)> m_own;
+    std::function<std::optional<ImportPreview>(const QString&)> m_ownPreview;
     QPointer<QDialog> m_dialog;
 };
 
