@@ -313,8 +313,9 @@ TEST(DemoRom, HoldsEverythingTheEditorCanMeet) {
         EXPECT_EQ(ch.tileCount, n < kFirstShortCharacter ? kTilesWithRiding : kTilesWithoutRiding) << n;
         EXPECT_EQ(ch.hasPose(kRiding1Pose), n < kFirstShortCharacter) << n;
         EXPECT_TRUE(ch.hasPose(kLyingPose));
-        if (n > kFirstShortCharacter)
+        if (n > kFirstShortCharacter) {
             EXPECT_EQ(ch.tileAddress, ws->characters.characters[std::size_t(n - 1)].tileAddress + kShortCharacterTileBytes);
+        }
     }
     EXPECT_EQ(ws->characters.characters[0].paletteNumber, ws->characters.characters[9].paletteNumber);
     // Backgrounds: all 55 compose, with raw and compressed sets, skipped areas and 256-tile sets.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -238,6 +239,7 @@ ExportDialog::ExportDialog(QWidget* mainWindow, Prompts& prompts, const QString&
     m_ok->setDefault(true);
 
     auto* grid = new QGridLayout;
+    m_grid = grid;
     grid->addWidget(toLabel, 0, 0);
     grid->addWidget(m_edit, 0, 1);
     grid->addWidget(m_browse, 0, 2);
@@ -259,6 +261,17 @@ ExportDialog::ExportDialog(QWidget* mainWindow, Prompts& prompts, const QString&
 }
 
 QString ExportDialog::path() const { return m_edit->text(); }
+
+void ExportDialog::addOption(const QString& text) {
+    m_option = new QCheckBox(text, this);
+    m_grid->addWidget(m_option, 2, 1, 1, 2);
+    m_option->setEnabled(m_type != morvi::ExportFileType::Raw);
+    connect(m_types, &QComboBox::currentIndexChanged, m_option, [this](int index) {
+        m_option->setEnabled(index != int(morvi::ExportFileType::Raw));
+    });
+}
+
+bool ExportDialog::optionChosen() const { return m_option && m_option->isEnabled() && m_option->isChecked(); }
 
 void ExportDialog::typeChosen(int index) {
     m_type = morvi::ExportFileType(index);

@@ -9,7 +9,9 @@
 #include "backgrounds/battle_backgrounds.h"
 #include "imagefile/image_file.h"
 
+class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -103,6 +105,11 @@ public:
     QPushButton* browseButton() const { return m_browse; }
     QPushButton* okButton() const { return m_ok; }
     QPushButton* cancelButton() const { return m_cancel; }
+    // A check box under the type list for a choice of the page's own (the full character
+    // sheet); not offered for the raw .BIN type.
+    void addOption(const QString& text);
+    QCheckBox* option() const { return m_option; }
+    bool optionChosen() const;
     void browse();
 
 private:
@@ -115,6 +122,8 @@ private:
     QPushButton* m_browse = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
+    QCheckBox* m_option = nullptr;
+    QGridLayout* m_grid = nullptr;
 };
 
 // The ending the type list writes for a type: "bmp", "pcx", "png", "bin".

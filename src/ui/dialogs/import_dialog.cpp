@@ -29,6 +29,10 @@ ImportFileDialog::ImportFileDialog(QWidget* parent, const ImportRequest& request
     m_preview = new SurfaceView(128, 128, QStringLiteral("Import preview"), panel);
     m_size = new QLabel(panel);
     m_colors = new QLabel(panel);
+    m_size->setWordWrap(true);
+    m_colors->setWordWrap(true);
+    m_size->setMaximumWidth(160);
+    m_colors->setMaximumWidth(160);
     m_size->setAccessibleName(QStringLiteral("Picture size"));
     m_colors->setAccessibleName(QStringLiteral("Picture colours"));
     m_size->setWordWrap(true);
@@ -59,7 +63,11 @@ void ImportFileDialog::showPreview(const QString& path) {
     const bool file = !path.isEmpty() && QFileInfo(path).isFile();
     ImportPreview p = m_request.preview ? m_request.preview(file ? path : QString(), m_keep && m_keep->isChecked())
                                         : ImportPreview{};
-    if (p.picture.width > 0) m_preview->surface() = std::move(p.picture);
+    if (p.picture.width > 0) {
+        // A full character sheet is taller than the others.
+        m_preview->setFixedSize(p.picture.width, p.picture.height);
+        m_preview->surface() = std::move(p.picture);
+    }
     m_size->setText(p.sizeText);
     m_colors->setText(p.colorsText);
     m_preview->update();

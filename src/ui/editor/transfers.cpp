@@ -62,9 +62,11 @@ ImportPreview Transfers::describeImportFile(const QString& path, bool keepPalett
     ImportPreview out;
     const morvi::PictureLimits limits = m_source.importLimits();
     const morvi::IndexedImage& backdrop = m_context.ws.backgrounds.smallBackdrop;
-    out.picture.resize(128, 128);
+    // As tall as the largest picture the page takes (the full character sheet).
+    const int w = 128, h = std::max(128, limits.exactHeight);
+    out.picture.resize(w, h);
     if (path.isEmpty()) {
-        morvi::drawImage(backdrop, out.picture, nullptr, 128, 128);
+        morvi::drawImage(backdrop, out.picture, nullptr, w, h);
         return out;
     }
     if (m_ownPreview)
@@ -72,7 +74,7 @@ ImportPreview Transfers::describeImportFile(const QString& path, bool keepPalett
     morvi::IndexedImage image;
     const auto result = morvi::loadForImport(path.toUtf8().toStdString(), limits, image);
     if (result != morvi::ImageLoadResult::Read) {
-        morvi::drawImage(backdrop, out.picture, nullptr, 128, 128);
+        morvi::drawImage(backdrop, out.picture, nullptr, w, h);
         switch (result) {
         case morvi::ImageLoadResult::TooManyColors: out.sizeText = QStringLiteral("Image has over 16 colors"); break;
         case morvi::ImageLoadResult::TooLarge:
@@ -95,7 +97,7 @@ ImportPreview Transfers::describeImportFile(const QString& path, bool keepPalett
         image = morvi::remapToPalette(image, m_source.palette());
         out.colorsText = QStringLiteral("mapped to the current palette");
     }
-    morvi::drawImage(image, out.picture, &backdrop, 128, 128);
+    morvi::drawImage(image, out.picture, &backdrop, w, h);
     return out;
 }
 
@@ -203,13 +205,20 @@ void Transfers::showDialog(QDialog* dialog) {
 
 void Transfers::runExport(const QString& title, const QString& name, bool allowRaw,
                           const std::function<bool(const std::string&, morvi::ExportFileType)>& write) {
+    runExport(title, name, allowRaw, QString(),
+              [write](const std::string& path, morvi::ExportFileType type, bool) { return write(path, type); });
+}
+
+void Transfers::runExport(const QString& title, const QString& name, bool allowRaw, const QString& optionText,
+                          const std::function<bool(const std::string&, morvi::ExportFileType, bool)>& write) {
     auto* dialog = new ExportDialog(m_page->window(), m_context.prompts, title, defaultExportPath(name), morvi::ExportFileType::Png, allowRaw);
+    if (!optionText.isEmpty()) dialog->addOption(optionText);
     connect(dialog, &QDialog::accepted, this, [this, dialog, write, allowRaw] {
         const morvi::ExportFileType type = dialog->fileType();
         const QString path = dialog->path();
         if (type == morvi::ExportFileType::Raw && !allowRaw) return;
         if (path.isEmpty()) return;
-        if (!write(path.toUtf8().toStdString(), type))
+        if (!write(path.toUtf8().toStdString(), type, dialog->optionChosen()))
             m_context.prompts.message(QStringLiteral("Error writing the file \"%1\"; nothing was exported.").arg(QDir::toNativeSeparators(path)),
                                       Icon::Warning);
     });

@@ -65,6 +65,9 @@ public:
     // itself, and the page then warns, naming the file.
     void runExport(const QString& title, const QString& name, bool allowRaw,
                    const std::function<bool(const std::string& path, morvi::ExportFileType type)>& write);
+    // The same with a check box of the page's own (option is whether it was ticked).
+    void runExport(const QString& title, const QString& name, bool allowRaw, const QString& optionText,
+                   const std::function<bool(const std::string& path, morvi::ExportFileType type, bool option)>& write);
     // The copy list; copy runs with the chosen row.
     void runCopyList(const QString& title, const QStringList& names, const std::function<void(int row)>& copy);
     // The export dialog or copy list while one is open.

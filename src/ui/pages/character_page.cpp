@@ -1,6 +1,8 @@
 #include "ui/pages/character_page.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -8,32 +10,48 @@
 #include "app/workspace.h"
 #include "image/canvas.h"
 #include "ui/dialogs/dialogs.h"
+#include "ui/widgets/palette_strip.h"
 #include "ui/widgets/views.h"
 
 namespace morvi::ui {
 
 namespace {
 
-constexpr int kSheetRowsUsed = 120; // five rows of 24-pixel sprites
-constexpr int kSpritesPerRow = 8;
+QString characterName(int n) { return QString::fromLatin1(morvi::kCharacterNames[std::size_t(n)]); }
 
 } // namespace
 
+QString poseTitle(int pose) { return QStringLiteral("%1 %2").arg(pose).arg(QString::fromLatin1(morvi::poseName(pose))); }
+
 CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
-    : Page(context, {morvi::Family::Characters, QSize(morvi::kSheetSide, morvi::kSheetSide), QStringLiteral("Sprite sheet"),
+    : Page(context, {morvi::Family::Characters, QSize(morvi::kSheetWidth, morvi::kFullSheetHeight), QStringLiteral("Sprite sheet"),
                      &morvi::Settings::tab4Mag},
            parent) {
     editor().setGridClip(morvi::GridClip::SpriteExtent);
     m_paletteList = addList(QStringLiteral("Palette"), QStringLiteral("Palette number"));
     m_paletteList->setEnabled(false);
     m_paletteList->setToolTip(QStringLiteral("The character's palette number"));
+    m_battleNote = new QLabel(this);
+    m_battleNote->setWordWrap(true);
+    m_battleNote->setAccessibleName(QStringLiteral("Battle colours"));
+    m_battleNote->setToolTip(QStringLiteral("In battle the game shows only colours 0 to 11 of a character's palette; "
+                                            "colours 12 to 15 take the battle's own colours there"));
+    leftColumn()->addWidget(m_battleNote);
     leftColumn()->addStretch(1);
     preview()->setCursor(Qt::PointingHandCursor);
-    preview()->setToolTip(QStringLiteral("Click a sprite to edit it"));
+    preview()->setMouseTracking(true);
+    preview()->setToolTip(QStringLiteral("Click a pose to edit it"));
+    strip()->setBand(morvi::kFirstFieldOnlyColor, 15, QStringLiteral("field only"),
+                     QStringLiteral("Colours 12 to 15 show on the field map only: in battle the game puts its own "
+                                    "colours there, so a battle pose drawn with them looks wrong"));
     m_importButton = addButton(QStringLiteral("Import Sprites"), [this] { importImage(); });
     m_copyButton = addButton(QStringLiteral("Copy Sprite"), [this] { startCopy(); });
     m_clearButton = addButton(QStringLiteral("Clear Sprite"), [this] { clearImage(); });
     transfers().setImportTitle([] { return QStringLiteral("Import Character sprites"); });
+    transfers().setImportFilters({imageFilesFilter(), fileFilter(QStringLiteral("Sprite files (*.bin+*.pal)"), QStringLiteral("*.bin *.BIN")),
+                                  allFilesFilter()});
+    transfers().setOwnImport([this](const QString& path) { return importTileFile(path); });
+    transfers().setOwnPreview([this](const QString& path) { return previewTileFile(path); });
     {
         QSignalBlocker a(pictureList()), b(m_paletteList);
         for (const char* name : morvi::kCharacterNames) pictureList()->addItem(QString::fromLatin1(name));
@@ -45,29 +63,114 @@ CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
         if (index >= 0) selectCharacter(index);
     });
     connect(preview(), &SurfaceView::pressed, this, &CharacterPage::sheetClicked);
+    connect(preview(), &SurfaceView::hovered, this, &CharacterPage::sheetHovered);
+    connect(preview(), &SurfaceView::left, this, [this] { emit noteShown(QString()); });
+    connect(this, &Page::pointerMoved, this, [this](QPoint at) { showSharedTile(tileUnder(at)); });
+    connect(this, &Page::pointerLeft, this, [this] { showSharedTile(-1); });
     selectCharacter(0);
 }
 
 void CharacterPage::selectCharacter(int index) {
     source().show(index);
+    if (!characters().character().hasPose(selectedSprite())) characters().showSprite(0);
     morvi::rebuildSprites(m_context.ws.characters, characters().character());
     palette().updateControls();
     redrawPage();
 }
 
+QString CharacterPage::poseDescription(int pose) const {
+    if (pose < 0) return QString();
+    QString text = poseTitle(pose);
+    if (!characters().character().hasPose(pose))
+        return text + QStringLiteral(": %1 has no riding tiles").arg(characterName(currentCharacter()));
+    if (morvi::poseHasMirroredFeet(pose)) text += QStringLiteral(" (the game draws its bottom 8 rows mirrored)");
+    return text;
+}
+
+void CharacterPage::sheetHovered(QPoint at) {
+    const int pose = morvi::poseAtSheet(at.x(), at.y());
+    const QString text = pose < 0 ? QStringLiteral("Click a pose to edit it") : poseDescription(pose);
+    preview()->setToolTip(text);
+    emit noteShown(pose < 0 ? QString() : text);
+}
+
 void CharacterPage::sheetClicked(QPoint at) {
-    // Below the last row of sprites or beside the sheet there is no sprite: keep the current one.
-    if (at.x() < 0 || at.y() < 0 || at.x() >= morvi::kSheetSide || at.y() >= kSheetRowsUsed) return;
+    // Between the poses or beside the sheet there is none: keep the current one.
+    const int pose = morvi::poseAtSheet(at.x(), at.y());
+    if (pose < 0) return;
+    if (!characters().character().hasPose(pose)) {
+        emit noteShown(poseDescription(pose));
+        return;
+    }
     deselect();
-    characters().showSprite(kSpritesPerRow * (at.y() / morvi::kSpriteHeight) + at.x() / morvi::kSpriteWidth);
+    characters().showSprite(pose);
     redrawPage();
+}
+
+int CharacterPage::tileUnder(QPoint at) const {
+    const int pose = selectedSprite();
+    const morvi::PoseSize size = morvi::poseSize(pose);
+    if (at.x() < 0 || at.y() < 0 || at.x() >= size.width || at.y() >= size.height) return -1;
+    return m_context.ws.characters.cells(pose).tile(at.x() / 8, at.y() / 8);
+}
+
+QString CharacterPage::pointerNote(QPoint at) const {
+    const int tile = tileUnder(at);
+    if (tile < 0) return QString();
+    QStringList poses;
+    for (int pose : m_context.ws.characters.posesUsingTile(characters().character(), tile)) poses << QString::number(pose);
+    return QStringLiteral("%1 · tile %2: poses %3")
+        .arg(QString::fromLatin1(morvi::poseName(selectedSprite())),
+             QString::number(tile, 16).toUpper().rightJustified(2, QLatin1Char('0')), poses.join(QStringLiteral(", ")));
+}
+
+void CharacterPage::showSharedTile(int tile) {
+    if (tile == m_sharedTile) return;
+    m_sharedTile = tile;
+    paintOwn();
 }
 
 void CharacterPage::paintOwn() {
     const morvi::CharacterSprites& ch = characters().character();
-    renderPreview(morvi::buildSpriteSheet(ch, selectedSprite()), QSize(morvi::kSheetSide, morvi::kSheetSide));
+    renderPreview(morvi::buildSpriteSheet(ch, morvi::SheetOptions{selectedSprite(), true, true}),
+                  QSize(morvi::kSheetWidth, morvi::kFullSheetHeight));
+    // Every pose that shows the tile under the pointer, outlined: a pixel painted there changes
+    // all of them.
+    if (m_sharedTile >= 0) {
+        morvi::Surface& s = preview()->surface();
+        const std::uint32_t mark = morvi::rgb32(255, 208, 0);
+        for (int pose : m_context.ws.characters.posesUsingTile(ch, m_sharedTile)) {
+            const morvi::SheetSpot at = morvi::sheetSpot(pose);
+            const morvi::PoseSize size = morvi::poseSize(pose);
+            for (int x = at.x; x < at.x + size.width; ++x) {
+                s.set(x, at.y, mark);
+                s.set(x, at.y + size.height - 1, mark);
+            }
+            for (int y = at.y; y < at.y + size.height; ++y) {
+                s.set(at.x, y, mark);
+                s.set(at.x + size.width - 1, y, mark);
+            }
+        }
+        preview()->update();
+    }
     QSignalBlocker quiet(m_paletteList);
     m_paletteList->setCurrentIndex(ch.paletteNumber);
+    showBattleColours();
+}
+
+void CharacterPage::showBattleColours() {
+    const auto uses = morvi::fieldOnlyColorUse(m_context.ws.characters, characters().character());
+    if (uses.empty()) {
+        m_battleNote->setText(QStringLiteral("Battle poses: colours 0 to 11 only"));
+        return;
+    }
+    int total = 0;
+    QStringList poses;
+    for (const morvi::FieldOnlyUse& use : uses) {
+        total += use.pixels;
+        poses << QStringLiteral("%1 (%2)").arg(use.pose).arg(use.pixels);
+    }
+    m_battleNote->setText(QStringLiteral("Colours 12-15 in battle poses: %1 pixels, in poses %2").arg(total).arg(poses.join(QStringLiteral(", "))));
 }
 
 void CharacterPage::startCopy() {
@@ -77,10 +180,15 @@ void CharacterPage::startCopy() {
     connect(choice, &CopyChoiceDialog::chosen, this, [this](int mode) {
         const int sprite = mode == 1 ? morvi::kAllSprites : selectedSprite();
         QStringList names;
-        for (const char* name : morvi::kCharacterNames) names << QString::fromLatin1(name);
+        for (int n = 0; n < morvi::kCharacterCount; ++n) names << characterName(n);
         transfers().runCopyList(QStringLiteral("Copy character sprite"), names, [this, sprite](int row) {
+            if (row < 0 || row >= morvi::kCharacterCount || row == currentCharacter()) return;
+            if (sprite != morvi::kAllSprites && !m_context.ws.characters.characters[std::size_t(row)].hasPose(sprite)) {
+                m_context.prompts.message(QStringLiteral("%1 has no riding tiles: there is no %2 to copy").arg(characterName(row), poseTitle(sprite)),
+                                          Icon::Information);
+                return;
+            }
             edit(QStringLiteral("Copy"), [&] {
-                if (row < 0 || row >= morvi::kCharacterCount || row == currentCharacter()) return false;
                 morvi::copyCharacterSprites(m_context.ws.characters, currentCharacter(), row, sprite);
                 return true;
             });
@@ -91,14 +199,57 @@ void CharacterPage::startCopy() {
 }
 
 QString CharacterPage::clearQuestion() const {
-    return QStringLiteral("This will erase all sprites for %1").arg(QString::fromLatin1(morvi::kCharacterNames[std::size_t(currentCharacter())]));
+    return QStringLiteral("This will erase all sprites for %1").arg(characterName(currentCharacter()));
+}
+
+std::optional<bool> CharacterPage::importTileFile(const QString& path) {
+    const std::string file = path.toUtf8().toStdString();
+    if (!morvi::isTileFilePath(file)) return std::nullopt;
+    morvi::TileFileRead read;
+    edit(QStringLiteral("Import"), [&] {
+        read = morvi::importCharacterTiles(m_context.ws.characters, currentCharacter(), file);
+        return read.ok;
+    });
+    if (!read.ok) {
+        m_context.prompts.message(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), QString::fromStdString(read.error)), Icon::Error);
+        return false;
+    }
+    // Other characters on the same palette changed colour too.
+    palette().updateControls();
+    redrawPage();
+    if (!read.notes.empty()) {
+        QStringList notes;
+        for (const std::string& note : read.notes) notes << QString::fromStdString(note);
+        m_context.prompts.message(notes.join(QLatin1Char('\n')), Icon::Information);
+    }
+    return true;
+}
+
+std::optional<ImportPreview> CharacterPage::previewTileFile(const QString& path) const {
+    const std::string file = path.toUtf8().toStdString();
+    if (!morvi::isTileFilePath(file)) return std::nullopt;
+    ImportPreview out;
+    morvi::IndexedImage sheet;
+    const morvi::TileFileRead read = morvi::previewCharacterTiles(m_context.ws.characters, currentCharacter(), file, sheet);
+    out.picture.resize(morvi::kSheetWidth, morvi::kFullSheetHeight);
+    if (!read.ok) {
+        morvi::drawImage(m_context.ws.backgrounds.smallBackdrop, out.picture, nullptr, morvi::kSheetWidth, morvi::kFullSheetHeight);
+        out.sizeText = QString::fromStdString(read.error);
+        return out;
+    }
+    morvi::drawImage(sheet, out.picture, &m_context.ws.backgrounds.smallBackdrop, morvi::kSheetWidth, morvi::kFullSheetHeight);
+    out.sizeText = QStringLiteral("Sprite file");
+    out.colorsText = read.notes.empty() ? QStringLiteral("as the game holds it") : QString::fromStdString(read.notes.front());
+    return out;
 }
 
 void CharacterPage::exportImage() {
     const int index = currentCharacter();
-    transfers().runExport(QStringLiteral("Export character sprites"), QString::fromLatin1(morvi::kCharacterNames[std::size_t(index)]), false,
-                          [this, index](const std::string& path, morvi::ExportFileType type) {
-                              return morvi::exportCharacterSheet(m_context.ws.characters, index, path, type);
+    transfers().runExport(QStringLiteral("Export character sprites"), characterName(index), true,
+                          QStringLiteral("Full sheet: riding and lying poses below (128 x 144)"),
+                          [this, index](const std::string& path, morvi::ExportFileType type, bool full) {
+                              if (type == morvi::ExportFileType::Raw) return morvi::exportCharacterTiles(m_context.ws.characters, index, path);
+                              return morvi::exportCharacterSheet(m_context.ws.characters, index, path, type, full);
                           });
 }
 

@@ -1,13 +1,21 @@
 #pragma once
-// The "Characters" tab: the 22 characters' sheets of 40 sprites built from shared tiles. The
-// canvas shows the sprite chosen on the sheet.
+// The "Characters" tab: the 22 characters' 43 poses built from shared tiles, on the full sheet
+// (the riding and lying poses under the 40 of the pose table). The canvas shows the pose chosen
+// on the sheet; the sheet outlines the poses that share the tile under the pointer.
+#include <optional>
+
 #include "ui/pages/page.h"
+
+class QLabel;
 
 namespace morvi {
 struct CharacterSprites;
 }
 
 namespace morvi::ui {
+
+// "7 Facing Left".
+QString poseTitle(int pose);
 
 class CharacterPage : public Page {
     Q_OBJECT
@@ -16,11 +24,18 @@ public:
 
     void exportImage() override;
     void addToSave(morvi::SaveRequest& request) override;
+    QString pointerNote(QPoint picturePoint) const override;
 
     int currentCharacter() const { return source().index(); }
     int selectedSprite() const { return characters().sprite(); }
-    // A click on the sheet at (x, y): selects the sprite there, if any.
+    // A click on the sheet at (x, y): selects the pose there, if the character has it.
     void sheetClicked(QPoint at);
+    // The pointer over the sheet: its tooltip and the status bar name the pose.
+    void sheetHovered(QPoint at);
+    // The tile of the shown pose under a picture point, or -1.
+    int tileUnder(QPoint picturePoint) const;
+    int sharedTileShown() const { return m_sharedTile; }
+    QLabel* battleNote() const { return m_battleNote; }
 
 protected:
     void paintOwn() override;
@@ -30,6 +45,15 @@ private:
     morvi::CharacterSource& characters() const { return static_cast<morvi::CharacterSource&>(source()); }
     void selectCharacter(int index);
     void startCopy();
+    QString poseDescription(int pose) const;
+    void showSharedTile(int tile);
+    void showBattleColours();
+    // The community's sprite pair (.bin with .pal), taken by the import chooser and drops.
+    std::optional<bool> importTileFile(const QString& path);
+    std::optional<ImportPreview> previewTileFile(const QString& path) const;
+
+    QLabel* m_battleNote = nullptr;
+    int m_sharedTile = -1;
 };
 
 } // namespace morvi::ui

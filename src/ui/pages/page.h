@@ -111,6 +111,11 @@ public:
         morvi::PaletteColor color;
     };
     PixelInfo pixelInfo(QPoint picturePoint) const;
+    // What the page adds to the status bar of a picture pixel ("" for nothing).
+    virtual QString pointerNote(QPoint picturePoint) const {
+        (void)picturePoint;
+        return {};
+    }
 
     // --- the selection's commands (page_selection.cpp) ---
     bool hasSelection() const { return m_selection.active(); }
@@ -144,6 +149,8 @@ signals:
     void pointerMoved(QPoint picturePoint);
     void pointerLeft();
     void shapeSized(QSize size);
+    // A text of the page's own for the status bar ("" takes it back).
+    void noteShown(const QString& text);
     void toolChanged();
     // The selection was made, changed or dropped.
     void selectionShown();

@@ -152,6 +152,9 @@ void MainWindow::addPage(Page* page) {
         if (page == currentPage()) m_status->showPointer(*page, std::nullopt);
     });
     connect(page, &Page::shapeSized, this, [this](QSize size) { m_status->showShapeSize(size); });
+    connect(page, &Page::noteShown, this, [this, page](const QString& text) {
+        if (page == currentPage()) m_status->showPageNote(*page, text);
+    });
     page->canvas()->setKeys([this, page](QKeyCombination key, bool claimOnly) { return canvasKey(page, key, claimOnly); });
     page->colorControls()->setPassedKeys(commandOverFields);
 }

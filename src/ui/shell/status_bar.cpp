@@ -25,7 +25,8 @@ StatusTexts::StatusTexts(QStatusBar* bar) {
     tile = label(QStringLiteral("Tile"), 10, true);
     index = label(QStringLiteral("Colour index"), 8, true);
     color = label(QStringLiteral("Colour"), 14, true);
-    for (QLabel* l : {size, position, tile, index, color}) l->hide();
+    note = label(QStringLiteral("Pose"), 0, true);
+    for (QLabel* l : {size, position, tile, index, color, note}) l->hide();
 }
 
 void StatusTexts::showPointer(const Page& page, std::optional<QPoint> at) {
@@ -37,7 +38,7 @@ void StatusTexts::showPointer(const Page& page, std::optional<QPoint> at) {
     };
     if (!at || !info.inside) {
         // Off the canvas, or beside the picture: the pointer's texts make way for the whole hint.
-        for (QLabel* l : {position, tile, index, color}) {
+        for (QLabel* l : {position, tile, index, color, note}) {
             put(l, QString(), QString());
             l->hide();
         }
@@ -55,6 +56,15 @@ void StatusTexts::showPointer(const Page& page, std::optional<QPoint> at) {
     put(tile, QStringLiteral("tile ") + tileAt, tileAt);
     put(index, QStringLiteral("index %1").arg(info.index), QString::number(info.index));
     put(color, colour, colour);
+    const QString own = page.pointerNote(*at);
+    put(note, own, own);
+    note->setVisible(!own.isEmpty());
+}
+
+void StatusTexts::showPageNote(const Page& page, const QString& text) {
+    const QString shown = text.isEmpty() ? QString::fromLatin1(toolInfo(page.currentTool()).hint) : text;
+    hint->setText(shown);
+    hint->setAccessibleName(shown);
 }
 
 void StatusTexts::showShapeSize(QSize s) {

@@ -27,6 +27,11 @@ public:
     QLabel* tile = nullptr;
     QLabel* index = nullptr;
     QLabel* color = nullptr;
+    // What the page tells of the point under the pointer (a character's pose and shared tile).
+    QLabel* note = nullptr;
+    // A text of the page's own in place of the tool's hint (the pose under the pointer on the
+    // sheet); an empty text gives the hint back.
+    void showPageNote(const Page& page, const QString& text);
 };
 
 } // namespace morvi::ui

@@ -16,6 +16,10 @@ public:
     // The swatch under a strip point, or -1.
     int swatchAt(QPoint at) const;
     bool dragging() const { return m_dragging; }
+    // A bracket under swatches first to last with a short text, and a tooltip for them (a
+    // character's colours the battle does not show); first < 0 takes it away.
+    void setBand(int first, int last, const QString& text, const QString& tip);
+    QString bandText() const { return m_bandText; }
 
 signals:
     void chosen(int swatch);
@@ -29,6 +33,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     int m_swatchWidth = 18;
@@ -36,6 +42,11 @@ private:
     int m_from = -1;
     QPoint m_pressAt;
     bool m_dragging = false;
+    int m_bandFirst = -1;
+    int m_bandLast = -1;
+    QString m_bandText;
+    QString m_bandTip;
+    int m_stripHeight = 0;
 };
 
 } // namespace morvi::ui

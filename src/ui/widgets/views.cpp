@@ -89,6 +89,16 @@ void SurfaceView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit pressed(event->position().toPoint());
 }
 
+void SurfaceView::mouseMoveEvent(QMouseEvent* event) {
+    emit hovered(event->position().toPoint());
+    QWidget::mouseMoveEvent(event);
+}
+
+void SurfaceView::leaveEvent(QEvent* event) {
+    emit left();
+    QWidget::leaveEvent(event);
+}
+
 MagnificationControl::MagnificationControl(QWidget* parent) : QWidget(parent) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);

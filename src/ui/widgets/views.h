@@ -38,10 +38,15 @@ public:
 
 signals:
     void pressed(QPoint at);
+    // The pointer over the view (with mouse tracking on), and away from it.
+    void hovered(QPoint at);
+    void left();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     morvi::Surface m_surface;
