@@ -26,4 +26,9 @@ run backgrounds
 run rom
 "$here/fuzz/palette_seeds.sh" "$work/palette"
 run palette
+# Sprite pairs of both sizes, with and without a palette file, as seeds.
+mkdir -p "$work/tiles"
+{ printf '\003\040'; head -c $((32 + 5792)) /dev/zero; } > "$work/tiles/long-with-palette"
+{ printf '\025\377'; head -c 5472 /dev/zero; } > "$work/tiles/short-alone"
+run tiles
 echo "fuzz smoke runs: no findings"

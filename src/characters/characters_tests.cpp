@@ -225,3 +225,167 @@ TEST(Characters, RomsWhoseTablesPointOutsideTheBlockAreRefused) {
     EXPECT_FALSE(saveCharacterSprites(set, dir.file("missing.smc"), state(false), n));
     EXPECT_EQ(n.lastText(), kMsgCharacterSaveError);
 }
+
+namespace {
+
+// Characters 0 to 15 in 0x1700-byte slots as above; 16 to 21 as 171-tile blocks one after
+// another from 0x16A00, with other graphics after the last; character 3's riding tiles run into
+// character 4's block.
+RomImage gameLayoutRom(std::uint32_t seed) {
+    RomImage rom = characterRom(seed);
+    auto place = [&](int ch, std::uint32_t offset) {
+        const std::uint32_t address = kSpriteGraphicsSnesAddress + offset;
+        rom.put8(kCharacterTileAddressOffset + 2 * std::uint32_t(ch), std::uint8_t(address));
+        rom.put8(kCharacterTileAddressOffset + 2 * std::uint32_t(ch) + 1, std::uint8_t(address >> 8));
+        rom.put8(kCharacterTileBankOffset + 2 * std::uint32_t(ch), std::uint8_t(address >> 16));
+    };
+    for (int ch = kFirstShortCharacter; ch < kCharacterCount; ++ch)
+        place(ch, 0x16A00 + std::uint32_t(kShortCharacterTileBytes * (ch - kFirstShortCharacter)));
+    place(4, 0x1700 * 3 + kShortCharacterTileBytes + 64);
+    return rom;
+}
+
+std::vector<std::uint8_t> fileBytes(const std::string& path) { return morvi::testing::readFile(path); }
+
+} // namespace
+
+TEST(CharacterPoses, RidingAndLyingPosesUseTheirFixedTilesWhereTheBlockHasThem) {
+    TempDir dir;
+    auto set = loaded(dir, gameLayoutRom(11));
+    const CharacterSprites& full = set->characters[0];
+    EXPECT_EQ(full.tileCount, 181);
+    EXPECT_TRUE(full.hasPose(kRiding1Pose) && full.hasPose(kRiding2Pose) && full.hasPose(kLyingPose));
+    EXPECT_EQ(set->characters[3].tileCount, 171) << "its riding tiles would overlap character 4";
+    EXPECT_FALSE(set->characters[3].hasPose(kRiding1Pose));
+    for (int ch = kFirstShortCharacter; ch < kCharacterCount; ++ch) {
+        EXPECT_EQ(set->characters[std::size_t(ch)].tileCount, 171);
+        EXPECT_FALSE(set->characters[std::size_t(ch)].hasPose(kRiding2Pose));
+        EXPECT_TRUE(set->characters[std::size_t(ch)].hasPose(kLyingPose));
+    }
+    // The poses show the tiles the ROM holds: riding 1's top-left is tile AB, lying's 57.
+    std::vector<std::uint8_t> rom = fileBytes(dir.file("c.smc"));
+    std::uint8_t tile[64];
+    decodeTile(&rom[kSpriteGraphicsOffset + full.tileAddress + 0xAB * 32], tile, 16);
+    EXPECT_EQ(full.sprites[kRiding1Pose].pixel(3, 5), tile[5 * 8 + 3]);
+    decodeTile(&rom[kSpriteGraphicsOffset + full.tileAddress + 0x5C * 32], tile, 16);
+    EXPECT_EQ(full.sprites[kLyingPose].width, 24);
+    EXPECT_EQ(full.sprites[kLyingPose].height, 16);
+    EXPECT_EQ(full.sprites[kLyingPose].pixel(16 + 2, 8 + 6), tile[6 * 8 + 2]);
+
+    // A pixel of riding 1's bottom row is tile AF, which riding 2 shows too; a missing pose takes no pixel.
+    auto& ch = set->characters[1];
+    const PixelWrite w{1, 17, 9};
+    setSpritePixels(*set, ch, kRiding1Pose, std::span<const PixelWrite>(&w, 1));
+    EXPECT_EQ(ch.sprites[kRiding1Pose].pixel(1, 17), 9);
+    EXPECT_EQ(ch.sprites[kRiding2Pose].pixel(1, 17), 9);
+    EXPECT_EQ(set->posesUsingTile(ch, 0xAF), (std::vector<int>{kRiding1Pose, kRiding2Pose}));
+    auto& shortOne = set->characters[17];
+    const auto before = shortOne.tileStore;
+    EXPECT_EQ(setSpritePixels(*set, shortOne, kRiding1Pose, std::span<const PixelWrite>(&w, 1)), 0);
+    EXPECT_EQ(shortOne.tileStore, before);
+    EXPECT_TRUE(set->posesUsingTile(shortOne, 0xAF).empty());
+}
+
+TEST(CharacterPoses, NothingIsWrittenPastAShortBlockWhateverItsPosesAsk) {
+    TempDir dir;
+    auto set = loaded(dir, gameLayoutRom(12));
+    const std::string path = dir.file("c.smc");
+    const std::vector<std::uint8_t> before = fileBytes(path);
+    // Character 16 takes everything character 0 has (riding tiles too), then every pose of it
+    // is painted and flipped; character 21, the last block, the same.
+    for (int target : {16, 21}) {
+        copyCharacterSprites(*set, target, 0, kAllSprites);
+        auto& ch = set->characters[std::size_t(target)];
+        for (int pose = 0; pose < kPoseCount; ++pose) {
+            std::vector<PixelWrite> writes;
+            for (int y = 0; y < poseSize(pose).height; ++y)
+                for (int x = 0; x < poseSize(pose).width; ++x) writes.push_back({x, y, std::uint8_t(1 + (x + y + pose) % 15)});
+            setSpritePixels(*set, ch, pose, writes);
+        }
+        flipCharacterSprites(*set, ch, 0);
+    }
+    CollectingNotifier n;
+    ASSERT_TRUE(saveCharacterSprites(*set, path, state(false), n));
+    const std::vector<std::uint8_t> after = fileBytes(path);
+    auto blockOf = [&](int ch) { return kSpriteGraphicsOffset + set->characters[std::size_t(ch)].tileAddress; };
+    int changedInside = 0;
+    for (std::uint32_t i = kSpriteGraphicsOffset; i < kSpriteGraphicsOffset + kSpriteGraphicsSize; ++i) {
+        const bool inside16 = i >= blockOf(16) && i < blockOf(16) + kShortCharacterTileBytes;
+        const bool inside21 = i >= blockOf(21) && i < blockOf(21) + kShortCharacterTileBytes;
+        if (inside16 || inside21) changedInside += after[i] != before[i];
+        else ASSERT_EQ(after[i], before[i]) << "byte " << i << " lies outside the edited blocks";
+    }
+    EXPECT_GT(changedInside, 5000);
+}
+
+TEST(CharacterPoses, FullSheetRoundTripsAndASmallerSheetLeavesTheExtraPoses) {
+    TempDir dir;
+    auto set = loaded(dir, gameLayoutRom(13));
+    auto& from = set->characters[0];
+    auto& to = set->characters[5];
+    const IndexedImage full = buildSpriteSheet(from, SheetOptions{-1, true, false});
+    ASSERT_EQ(full.height, kFullSheetHeight);
+    EXPECT_EQ(full.pixel(32 + 5, 128 + 3), from.sprites[kLyingPose].pixel(5, 3));
+    for (int x = 56; x < 128; ++x) ASSERT_EQ(full.pixel(x, 130), 0) << "beside the lying pose: colour 0";
+    EXPECT_TRUE(setCharacterFromSheet(*set, to, full).empty());
+    for (int t = 0; t < kTilesWithRiding; ++t) {
+        if (set->posesUsingTile(from, t).empty()) continue; // tiles 160 to 170 are shown by no pose here
+        ASSERT_TRUE(std::equal(to.tileStore.begin() + 64 * t, to.tileStore.begin() + 64 * t + 64, from.tileStore.begin() + 64 * t)) << t;
+    }
+
+    auto& other = set->characters[6];
+    const auto riding = std::vector<std::uint8_t>(other.tileStore.begin() + 64 * 0xAB, other.tileStore.begin() + 64 * 181);
+    setCharacterFromSheet(*set, other, buildSpriteSheet(from, -1));
+    EXPECT_EQ(std::vector<std::uint8_t>(other.tileStore.begin() + 64 * 0xAB, other.tileStore.begin() + 64 * 181), riding);
+    EXPECT_EQ(other.sprites[3].pixels, from.sprites[3].pixels);
+    // A short character takes a full sheet's 40 poses and lying, never the riding rows.
+    auto& shortOne = set->characters[18];
+    const auto past = std::vector<std::uint8_t>(shortOne.tileStore.begin() + 64 * 171, shortOne.tileStore.end());
+    setCharacterFromSheet(*set, shortOne, full);
+    EXPECT_EQ(std::vector<std::uint8_t>(shortOne.tileStore.begin() + 64 * 171, shortOne.tileStore.end()), past);
+    EXPECT_EQ(shortOne.sprites[kLyingPose].pixels, from.sprites[kLyingPose].pixels);
+}
+
+TEST(CharacterPoses, ASheetWhoseSharedTilesDisagreeKeepsTheFirstPoseAndSaysWhich) {
+    TempDir dir;
+    auto set = loaded(dir, gameLayoutRom(14));
+    auto& ch = set->characters[2];
+    IndexedImage sheet = buildSpriteSheet(ch, SheetOptions{-1, true, false});
+    // Tile 4 is sprite 0's cell (0, 2) and sprite 1's cell (0, 0); AF is riding 1's and riding 2's
+    // bottom-left.
+    const int kept = sheet.pixel(1, 17) == 3 ? 4 : 3;
+    sheet.setPixel(16 + 1, 1, std::uint8_t(kept == 3 ? 4 : 3)); // sprite 1 says otherwise
+    sheet.setPixel(1, 17, std::uint8_t(kept));
+    sheet.setPixel(16 + 2, 120 + 17, 7);                          // riding 2's copy of AF
+    sheet.setPixel(2, 120 + 17, 6);
+    const auto report = setCharacterFromSheet(*set, ch, sheet);
+    ASSERT_EQ(report.size(), 2u);
+    EXPECT_EQ(report[0].tile, 4);
+    EXPECT_EQ(report[0].keptPose, 0);
+    EXPECT_EQ(report[0].otherPose, 1);
+    EXPECT_EQ(report[1].tile, 0xAF);
+    EXPECT_EQ(describeDisagreements(report), "poses 0 and 1 (tile 04); poses 40 and 41 (tile AF)");
+    EXPECT_EQ(ch.sprites[1].pixel(1, 1), kept);
+    EXPECT_EQ(ch.sprites[kRiding2Pose].pixel(2, 17), 6);
+}
+
+TEST(CharacterPoses, BattleColoursCountEveryBattlePoseThatShowsThePixel) {
+    TempDir dir;
+    auto set = loaded(dir, gameLayoutRom(15));
+    auto& ch = set->characters[7];
+    clearCharacterSprites(*set, ch);
+    EXPECT_TRUE(fieldOnlyColorUse(*set, ch).empty());
+    // Tile 4 is sprite 0's cell (0, 2) and sprite 1's cell (0, 0), both battle poses; tile 156
+    // is shown by poses 38 and 39 (crying, the tent), neither of them in battle.
+    ASSERT_EQ(set->posesUsingTile(ch, 4), (std::vector<int>{0, 1}));
+    ASSERT_EQ(set->posesUsingTile(ch, 156), (std::vector<int>{38, 39}));
+    const PixelWrite a{0, 16, 12}, b{0, 0, 15}, c{5, 5, 11};
+    setSpritePixels(*set, ch, 0, std::span<const PixelWrite>(&a, 1));
+    setSpritePixels(*set, ch, 39, std::span<const PixelWrite>(&b, 1));
+    setSpritePixels(*set, ch, 16, std::span<const PixelWrite>(&c, 1));
+    const auto uses = fieldOnlyColorUse(*set, ch);
+    ASSERT_EQ(uses.size(), 2u);
+    EXPECT_EQ(uses[0].pose, 0);
+    EXPECT_EQ(uses[1].pose, 1);
+    EXPECT_EQ(uses[0].pixels + uses[1].pixels, 2) << "one pixel, counted in each battle pose that shows it";
+}

@@ -1,5 +1,9 @@
 // The Characters page on the demo ROM, through its real widgets.
+#include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QStatusBar>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,7 +17,10 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include "app/picture_transfer.h"
 #include "imagefile/image_file.h"
+#include "testing/fixtures.h"
+#include "ui/widgets/palette_strip.h"
 #include "ui/pages/character_page.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/shell/main_window.h"
@@ -198,4 +205,143 @@ TEST_F(CharacterFixture, ExportWritesTheWholeSheetWithoutTheFrameAndClearAsksByN
     page->clearButton()->click();
     EXPECT_EQ(h.prompts.texts(), QStringList{QStringLiteral("This will erase all sprites for %1").arg(QString::fromLatin1(morvi::kCharacterNames[2]))});
     for (const auto& s : character(2).sprites) ASSERT_EQ(std::count(s.pixels.begin(), s.pixels.end(), 0), 16 * 24);
+}
+
+// The riding and lying poses: chosen on the full sheet, painted with a real drag, shared tiles
+// followed, undone, saved and read back; a character without the riding tiles keeps its pose
+// and says why.
+TEST_F(CharacterFixture, TheRidingAndLyingPosesArePaintedUndoneAndSaved) {
+    click(page->preview(), QPoint(32 + 20, 128 + 8));
+    ASSERT_EQ(page->selectedSprite(), morvi::kLyingPose);
+    EXPECT_EQ(page->editedPicture()->width, 24);
+    EXPECT_EQ(page->editedPicture()->height, 16);
+    click(page->strip(), QPoint(18 * 9 + 5, 10));
+    drag(page->canvas(), {canvasPointOf(20, 3), canvasPointOf(22, 3)});
+    EXPECT_EQ(character(0).sprites[morvi::kLyingPose].pixel(21, 3), 9);
+    // Riding 1's bottom row (tiles AF, B0) is riding 2's too.
+    click(page->preview(), QPoint(5, 120 + 5));
+    ASSERT_EQ(page->selectedSprite(), morvi::kRiding1Pose);
+    drag(page->canvas(), {canvasPointOf(3, 20)});
+    EXPECT_EQ(character(0).sprites[morvi::kRiding2Pose].pixel(3, 20), 9);
+    QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_NE(character(0).sprites[morvi::kRiding2Pose].pixel(3, 20), 9);
+    QTest::keyClick(h.window.get(), Qt::Key_Y, Qt::ControlModifier);
+    h.prompts.log.clear();
+    QTest::keyClick(h.window.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(h.prompts.texts(), QStringList{"ROM saved"});
+    morvi::CharacterSet saved;
+    morvi::RomState rom;
+    rom.romHasHeader = false;
+    ASSERT_TRUE(morvi::loadCharacterSprites(saved, h.romPath(), rom));
+    EXPECT_EQ(saved.characters[0].sprites[morvi::kRiding2Pose].pixel(3, 20), 9);
+    EXPECT_EQ(saved.characters[0].sprites[morvi::kLyingPose].pixel(21, 3), 9);
+
+    // Ghost has no riding tiles: its riding cells are hatched and a click on one keeps the pose.
+    page->pictureList()->setCurrentIndex(20);
+    EXPECT_EQ(page->selectedSprite(), 0) << "Ghost has no riding 1 to show";
+    QStringList notes;
+    QObject::connect(page, &Page::noteShown, page, [&](const QString& text) { notes << text; });
+    click(page->preview(), QPoint(20, 125));
+    EXPECT_EQ(page->selectedSprite(), 0) << "the pose shown before stays";
+    ASSERT_FALSE(notes.isEmpty());
+    EXPECT_EQ(notes.back(), QStringLiteral("41 Riding 2: Ghost has no riding tiles"));
+    EXPECT_NE(page->preview()->surface().at(16 + 4, 120), page->preview()->surface().at(16 + 5, 120)) << "hatched";
+}
+
+// What each pose is, on the sheet and under the canvas pointer, and which poses share a tile.
+TEST_F(CharacterFixture, PosesAreNamedAndTheirSharedTilesShown) {
+    page->sheetHovered(QPoint(32 + 3, 3));
+    EXPECT_EQ(page->preview()->toolTip(), QStringLiteral("2 Walking Down 2 (the game draws its bottom 8 rows mirrored)"));
+    page->sheetHovered(QPoint(40, 140));
+    EXPECT_EQ(page->preview()->toolTip(), QStringLiteral("42 Lying"));
+    click(page->preview(), QPoint(16 + 3, 3));
+    ASSERT_EQ(page->selectedSprite(), 1);
+    // The top-left tile of pose 1 is tile 00, which poses 0, 1, 2, 19 and 20 show.
+    QMouseEvent move(QEvent::MouseMove, canvasPointOf(2, 2), page->canvas()->mapToGlobal(canvasPointOf(2, 2)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(page->canvas(), &move);
+    EXPECT_EQ(page->pointerNote(QPoint(2, 2)), QStringLiteral("Facing Down · tile 00: poses 0, 1, 2, 19, 20"));
+    EXPECT_EQ(page->sharedTileShown(), 0);
+    const QList<QLabel*> labels = h.window->statusBar()->findChildren<QLabel*>();
+    bool said = false;
+    for (QLabel* l : labels) said = said || l->text() == QStringLiteral("Facing Down · tile 00: poses 0, 1, 2, 19, 20");
+    EXPECT_TRUE(said) << "the status bar tells it";
+    const morvi::Surface& sheet = page->preview()->surface();
+    const std::uint32_t mark = morvi::rgb32(255, 208, 0);
+    for (int pose : {0, 2, 19, 20}) {
+        const morvi::SheetSpot at = morvi::sheetSpot(pose);
+        EXPECT_EQ(sheet.at(at.x + 5, at.y), mark) << pose;
+    }
+    EXPECT_NE(sheet.at(morvi::sheetSpot(3).x + 5, 0), mark) << "pose 3 does not show tile 00";
+}
+
+// The full sheet and the community's sprite pair through the export dialog and the import
+// chooser (its preview shows the file's sheet), each import one undo step.
+TEST_F(CharacterFixture, FullSheetsAndSpritePairsGoOutAndComeBack) {
+    page->exportImage();
+    auto* d = qobject_cast<ExportDialog*>(page->transfers().openDialog());
+    ASSERT_NE(d, nullptr);
+    ASSERT_NE(d->option(), nullptr);
+    d->option()->setChecked(true);
+    const std::string sheetPath = h.file("full.png");
+    d->pathEdit()->setText(QString::fromStdString(sheetPath));
+    d->okButton()->click();
+    morvi::IndexedImage read;
+    ASSERT_EQ(morvi::loadPng(read, sheetPath, 16, 128, 144), morvi::ImageLoadResult::Read);
+    EXPECT_EQ(read.height, 144);
+
+    page->exportImage();
+    d = qobject_cast<ExportDialog*>(page->transfers().openDialog());
+    ASSERT_NE(d, nullptr);
+    d->typeList()->setCurrentIndex(3);
+    emit d->typeList()->activated(3);
+    EXPECT_FALSE(d->option()->isEnabled()) << "the raw pair has no sheet";
+    const std::string binPath = h.file("terra.bin");
+    d->pathEdit()->setText(QString::fromStdString(binPath));
+    d->okButton()->click();
+    const auto bin = morvi::testing::readFile(binPath);
+    EXPECT_EQ(bin.size(), std::size_t(morvi::kCharacterTileBytes));
+    EXPECT_EQ(morvi::testing::readFile(h.file("terra.pal")).size(), 32u);
+
+    // Into Kappa (15): the chooser previews the pair as a full sheet, the import takes it all.
+    page->pictureList()->setCurrentIndex(15);
+    h.prompts.importFiles = {QString::fromStdString(binPath)};
+    h.prompts.previews.clear();
+    page->importButton()->click();
+    ASSERT_FALSE(h.prompts.previews.empty());
+    EXPECT_EQ(h.prompts.previews.back().picture.height, 144);
+    EXPECT_EQ(morvi::characterTileFile(character(15)), bin);
+    for (int pose = 0; pose < morvi::kPoseCount; ++pose)
+        ASSERT_EQ(character(15).sprites[std::size_t(pose)].pixels, character(0).sprites[std::size_t(pose)].pixels) << pose;
+    QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_NE(morvi::characterTileFile(character(15)), bin) << "one undo takes the import back";
+
+    // The full sheet into Kefka (21, no riding tiles): lying comes in, riding cannot.
+    page->pictureList()->setCurrentIndex(21);
+    h.prompts.importFiles = {QString::fromStdString(sheetPath)};
+    page->importButton()->click();
+    EXPECT_EQ(character(21).sprites[morvi::kLyingPose].pixels, character(0).sprites[morvi::kLyingPose].pixels);
+
+    // A bad pair is refused with its reason; nothing changes.
+    morvi::testing::writeFile(h.file("bad.bin"), std::vector<std::uint8_t>(64, 1));
+    const auto tiles = character(21).tileStore;
+    h.prompts.log.clear();
+    h.prompts.importFiles = {QString::fromStdString(h.file("bad.bin"))};
+    page->importButton()->click();
+    EXPECT_EQ(character(21).tileStore, tiles);
+    ASSERT_FALSE(h.prompts.log.empty());
+    EXPECT_TRUE(h.prompts.lastText().contains(QStringLiteral("64 bytes"))) << h.prompts.lastText().toStdString();
+}
+
+// Colours 12 to 15 are marked on the strip; the page counts them in battle poses.
+TEST_F(CharacterFixture, FieldOnlyColoursAreMarkedAndCounted) {
+    EXPECT_EQ(page->strip()->bandText(), QStringLiteral("field only"));
+    page->pictureList()->setCurrentIndex(2);
+    click(page->preview(), QPoint(3, 3));
+    EXPECT_EQ(page->battleNote()->text(), QStringLiteral("Battle poses: colours 0 to 11 only"));
+    click(page->strip(), QPoint(18 * 13 + 5, 10));
+    ASSERT_EQ(page->currentColor(), 13);
+    drag(page->canvas(), {canvasPointOf(1, 1)});
+    // Tile 00 shows in poses 0, 1, 2, 19 and 20, all of them battle poses.
+    EXPECT_EQ(page->battleNote()->text(), QStringLiteral("Colours 12-15 in battle poses: 5 pixels, in poses 0 (1), 1 (1), 2 (1), 19 (1), 20 (1)"));
 }
