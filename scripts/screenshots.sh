@@ -9,4 +9,6 @@ cmake --build build-release -j"$(nproc)" --target morvi morvi-cli
 mkdir -p out docs
 [ -f out/demo.smc ] || ./build-release/src/morvi-cli demo out/demo.smc
 QT_QPA_PLATFORM=offscreen ./build-release/src/ui/morvi --screenshots docs out/demo.smc
+# The demo's Terra as the community's full sheet.
+./build-release/src/morvi-cli picture export out/demo.smc character:0 docs/full-sheet.png --full
 ls docs/*.png
