@@ -46,6 +46,8 @@ constexpr const char* kUsage =
     "  morvi-cli palette import ROM TARGET FILE [--header yes|no]\n"
     "  morvi-cli picture export ROM TARGET FILE [--full] [--header yes|no]\n"
     "  morvi-cli picture import ROM TARGET FILE [--header yes|no]\n"
+    "  morvi-cli animation --list\n"
+    "  morvi-cli animation ROM character:N NAME|SEQUENCE OUT.gif [--scale K] [--frames F] [--backdrop B] [--header yes|no]\n"
     "    TARGET: monster:N (0 to 414), portrait:N (0 to 18) or character:N (0 to 21)\n";
 
 // The index of a file named as export names them (digits, then .png, .bmp or .pcx in any case,
@@ -352,6 +354,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         o = parse(rest, {"--header", "--format"}, {}, err);
     } else if (command == "picture") {
         o = parse(rest, {"--header"}, {"--full"}, err);
+    } else if (command == "animation") {
+        o = parse(rest, {"--header", "--scale", "--frames", "--backdrop"}, {"--list"}, err);
     } else if (command == "demo") {
         o = parse(rest, {}, {"--header"}, err);
     } else {
@@ -366,6 +370,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (command == "palette") return cmdPalette(*o, err, steps);
     if (command == "inspect") return cmdInspect(*o, out, err);
     if (command == "picture") return cmdPicture(*o, err, steps);
+    if (command == "animation") return cmdAnimation(*o, out, err);
     return cmdDemo(*o, err);
 }
 

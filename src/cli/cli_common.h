@@ -42,5 +42,6 @@ int digitsValue(const std::string& text, std::size_t maxDigits);
 int saveOrComplain(Workspace& ws, const SaveRequest& request, const std::string& romPath, DiskSteps& steps, std::ostream& err);
 
 int cmdPicture(const Options& o, std::ostream& err, DiskSteps& steps);
+int cmdAnimation(const Options& o, std::ostream& out, std::ostream& err);
 
 } // namespace morvi::cli
