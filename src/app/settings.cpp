@@ -11,6 +11,13 @@ void Settings::addRecentFile(const std::string& path) {
     if (recentFiles.size() > std::size_t(kRecentFileCount)) recentFiles.resize(kRecentFileCount);
 }
 
+void Settings::addRecentSequence(const Sequence& sequence) {
+    auto same = std::find_if(recentSequences.begin(), recentSequences.end(), [&](const Sequence& s) { return s.poses == sequence.poses; });
+    if (same != recentSequences.end()) recentSequences.erase(same);
+    recentSequences.insert(recentSequences.begin(), sequence);
+    if (recentSequences.size() > std::size_t(kRecentSequenceCount)) recentSequences.resize(kRecentSequenceCount);
+}
+
 int placeWindowCoordinate(std::int32_t saved, int desktopEnd) {
     return saved < 0 || saved > desktopEnd ? 50 : saved;
 }

@@ -29,11 +29,24 @@ struct Settings {
     std::vector<std::string> recentFiles; // most recent first, at most four
     // "Run in Emulator": the program and its arguments (%ROM% for the file); empty: none chosen.
     std::string emulator;
+    // The character page's onion skin: on or off, and its opacity in percent (10 to 90).
+    std::uint8_t onionSkin = 0;
+    std::uint8_t onionOpacity = 40;
+    // Pose sequences the user played, most recent first, each with its frames per pose.
+    struct Sequence {
+        std::string poses; // "7 8 7 6m"
+        int framesPerPose = 8;
+        bool operator==(const Sequence&) const = default;
+    };
+    std::vector<Sequence> recentSequences;
 
     // Puts path at the top of the list; an equal entry (byte for byte) moves up instead of
     // appearing twice, and the fifth entry falls off.
     void addRecentFile(const std::string& path);
+    // The same for a sequence (the poses compared as written); the ninth falls off.
+    void addRecentSequence(const Sequence& sequence);
 };
+constexpr int kRecentSequenceCount = 8;
 
 // A stored number becomes a byte field by its lowest 8 bits.
 constexpr std::uint8_t lowByte(std::int64_t value) { return std::uint8_t(std::uint64_t(value) & 0xFF); }

@@ -5,9 +5,14 @@
 namespace morvi {
 
 IndexedImage renderPose(const CharacterSprites& ch, AnimationFrame frame, bool battleColours) {
+    if (frame.pose < 0 || frame.pose >= kPoseCount) return {};
+    return renderPose(ch.sprites[std::size_t(frame.pose)], frame, battleColours);
+}
+
+IndexedImage renderPose(const IndexedImage& sprite, AnimationFrame frame, bool battleColours) {
     IndexedImage out;
     if (frame.pose < 0 || frame.pose >= kPoseCount) return out;
-    out = ch.sprites[std::size_t(frame.pose)];
+    out = sprite;
     if (!out.hasPixels()) {
         const PoseSize size = poseSize(frame.pose);
         out.allocateImage(size.width, size.height);
@@ -36,7 +41,12 @@ FrameBox frameBoxOf(const std::vector<AnimationFrame>& frames) {
 }
 
 IndexedImage renderFrame(const CharacterSprites& ch, AnimationFrame frame, FrameBox box, bool battleColours) {
-    const IndexedImage pose = renderPose(ch, frame, battleColours);
+    if (frame.pose < 0 || frame.pose >= kPoseCount) return renderFrame(IndexedImage{}, frame, box, battleColours);
+    return renderFrame(ch.sprites[std::size_t(frame.pose)], frame, box, battleColours);
+}
+
+IndexedImage renderFrame(const IndexedImage& sprite, AnimationFrame frame, FrameBox box, bool battleColours) {
+    const IndexedImage pose = renderPose(sprite, frame, battleColours);
     IndexedImage out;
     out.allocateImage(box.width, box.height);
     out.palette = pose.palette;

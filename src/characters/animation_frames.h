@@ -12,10 +12,12 @@
 namespace morvi {
 
 // The colour a battle animation shows in place of colours 12 to 15 (the game puts its own there).
-inline constexpr PaletteColor kBattleMarkerColor{255, 0, 255};
+inline constexpr PaletteColor kBattleMarkerColor = makeColor(255, 0, 255);
 
 // The pose as the game draws it, in the character's 16 colours.
 IndexedImage renderPose(const CharacterSprites& ch, AnimationFrame frame, bool battleColours);
+// The same from the pose's picture as given (a pose being drawn).
+IndexedImage renderPose(const IndexedImage& sprite, AnimationFrame frame, bool battleColours);
 
 struct FrameBox {
     int width = 0;
@@ -25,6 +27,7 @@ struct FrameBox {
 FrameBox frameBoxOf(const std::vector<AnimationFrame>& frames);
 // renderPose placed at the bottom centre of a box (the rest colour 0).
 IndexedImage renderFrame(const CharacterSprites& ch, AnimationFrame frame, FrameBox box, bool battleColours);
+IndexedImage renderFrame(const IndexedImage& sprite, AnimationFrame frame, FrameBox box, bool battleColours);
 
 // Steps through a sequence: each pose shows framesPerPose ticks of 60 Hz.
 class AnimationPlayer {

@@ -141,6 +141,44 @@ void drawMagnifiedOver(const IndexedImage& image, int m, Surface& surface, const
     }
 }
 
+void blendOnionLayer(const IndexedImage& picture, const OnionLayer& layer, int m, Surface& surface, int originX, int originY,
+                     int shiftX, int shiftY, CanvasRect part) {
+    if (m < 1 || !layer.image || !layer.image->hasPixels() || !picture.hasPixels()) return;
+    const IndexedImage& onion = *layer.image;
+    const int x0 = std::max(0, part.x), y0 = std::max(0, part.y);
+    const int x1 = std::min(surface.width, part.x + part.width), y1 = std::min(surface.height, part.y + part.height);
+    if (x0 >= x1 || y0 >= y1) return;
+    const int a = std::clamp(layer.opacity, 0, 100);
+    // Each onion colour tinted once: half its own, half the tint.
+    std::array<PaletteColor, 256> tinted{};
+    for (int i = 0; i < 256; ++i) {
+        const PaletteColor& c = onion.palette[std::size_t(i)];
+        tinted[std::size_t(i)] = makeColor(std::uint8_t((c.red + layer.tint.red) / 2), std::uint8_t((c.green + layer.tint.green) / 2),
+                                           std::uint8_t((c.blue + layer.tint.blue) / 2));
+    }
+    // Picture pixel by picture pixel; each covers an m x m block of the canvas, cut to the part.
+    const int px0 = std::max(0, originX + floorDiv(x0 - shiftX, m)), px1 = std::min(picture.width, originX + floorDiv(x1 - 1 - shiftX, m) + 1);
+    const int py0 = std::max(0, originY + floorDiv(y0 - shiftY, m)), py1 = std::min(picture.height, originY + floorDiv(y1 - 1 - shiftY, m) + 1);
+    for (int py = py0; py < py1; ++py)
+        for (int px = px0; px < px1; ++px) {
+            if (picture.pixel(px, py) != 0 || !onion.contains(px - layer.x, py - layer.y)) continue;
+            const std::uint8_t v = onion.pixel(px - layer.x, py - layer.y);
+            if (v == 0) continue;
+            const PaletteColor& c = tinted[v];
+            const int bx0 = std::max(x0, shiftX + m * (px - originX)), bx1 = std::min(x1, shiftX + m * (px - originX + 1));
+            const int by0 = std::max(y0, shiftY + m * (py - originY)), by1 = std::min(y1, shiftY + m * (py - originY + 1));
+            for (int y = by0; y < by1; ++y) {
+                std::uint32_t* out = &surface.pixels[std::size_t(y) * std::size_t(surface.width)];
+                for (int x = bx0; x < bx1; ++x) {
+                    const std::uint32_t under = out[x];
+                    const int r = int((under >> 16) & 0xFF), g = int((under >> 8) & 0xFF), b = int(under & 0xFF);
+                    out[x] = rgb32(std::uint8_t(r + (c.red - r) * a / 100), std::uint8_t(g + (c.green - g) * a / 100),
+                                   std::uint8_t(b + (c.blue - b) * a / 100));
+                }
+            }
+        }
+}
+
 void drawCanvasGrid(Surface& surface, GridMode mode, int minMagnification, int m, int imageWidth, int imageHeight,
                     int originX, int originY, GridClip clip, int shiftX, int shiftY, const CanvasRect* part) {
     if (mode == GridMode::None || m < minMagnification || m < 1) return;

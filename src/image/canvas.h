@@ -37,6 +37,18 @@ void drawBackdropTiles(const IndexedImage& backdrop, Surface& surface, int width
 // only inside `part`: a stroke redraws the few canvas pixels it changed, not the canvas.
 void drawMagnifiedOver(const IndexedImage& image, int magnification, Surface& surface, const Surface& under,
                        int originX, int originY, int shiftX, int shiftY, CanvasRect part);
+// A faint picture under a drawn one (onion skin): where the drawn picture has colour 0 and the
+// layer, placed at (layerX, layerY) in the picture's pixels, has a colour, that colour mixed half
+// with `tint` is laid over the canvas at opacity percent. Only inside `part`.
+struct OnionLayer {
+    const IndexedImage* image = nullptr;
+    int x = 0;
+    int y = 0;
+    PaletteColor tint;
+    int opacity = 40;
+};
+void blendOnionLayer(const IndexedImage& picture, const OnionLayer& layer, int magnification, Surface& surface, int originX,
+                     int originY, int shiftX, int shiftY, CanvasRect part);
 // The grid over the canvas, which is the whole surface, for a picture drawn with the same
 // origin and shift; with a part, only the grid pixels inside it.
 void drawCanvasGrid(Surface& surface, GridMode mode, int minMagnification, int magnification, int imageWidth,

@@ -27,13 +27,9 @@
 
 namespace morvi::ui {
 
-namespace {
-
 void placeAt(QDialog* dialog, QWidget* mainWindow, QPoint offset) {
     if (mainWindow) dialog->move(mainWindow->frameGeometry().topLeft() + offset);
 }
-
-} // namespace
 
 ProgressWindow::ProgressWindow(QWidget* mainWindow, const QString& text, QPoint offset)
     : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint) {

@@ -126,6 +126,9 @@ private:
     QGridLayout* m_grid = nullptr;
 };
 
+// Puts a dialog at an offset from the main window's top-left corner.
+void placeAt(QDialog* dialog, QWidget* mainWindow, QPoint offset);
+
 // The ending the type list writes for a type: "bmp", "pcx", "png", "bin".
 QString exportExtension(morvi::ExportFileType type);
 // The name with its ending replaced by the type's: a "." among the last four characters is

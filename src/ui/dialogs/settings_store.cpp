@@ -1,6 +1,7 @@
 #include "ui/dialogs/settings_store.h"
 
 #include <QSettings>
+#include <algorithm>
 
 namespace morvi::ui {
 
@@ -44,6 +45,20 @@ morvi::Settings loadSettings() {
     readInt(store, "width", s.width);
     readInt(store, "height", s.height);
     readByte(store, "maximized", s.maximized);
+    readByte(store, "onionSkin", s.onionSkin);
+    readByte(store, "onionOpacity", s.onionOpacity);
+    s.onionOpacity = std::uint8_t(std::clamp(int(s.onionOpacity), 10, 90));
+    store.endGroup();
+    // Each sequence as "poses|frames", the poses checked again when they are played.
+    store.beginGroup(QStringLiteral("Recent Sequences"));
+    for (int i = 1; i <= morvi::kRecentSequenceCount; ++i) {
+        const QString value = store.value(QStringLiteral("sequence%1").arg(i)).toString();
+        const qsizetype bar = value.lastIndexOf(QLatin1Char('|'));
+        if (bar <= 0) continue;
+        bool number = false;
+        const int frames = value.mid(bar + 1).toInt(&number);
+        if (number && frames >= 1 && frames <= 600) s.recentSequences.push_back({value.left(bar).left(1024).toStdString(), frames});
+    }
     store.endGroup();
     store.beginGroup(QStringLiteral("Recent File List"));
     for (int i = 1; i <= morvi::kRecentFileCount; ++i) {
@@ -68,9 +83,17 @@ void saveSettings(const morvi::Settings& s, QPoint windowPosition) {
     store.setValue(QStringLiteral("tab1Mag"), int(s.tab1Mag));
     store.setValue(QStringLiteral("tab3Mag"), int(s.tab3Mag));
     store.setValue(QStringLiteral("tab4Mag"), int(s.tab4Mag));
+    store.setValue(QStringLiteral("onionSkin"), int(s.onionSkin));
+    store.setValue(QStringLiteral("onionOpacity"), int(s.onionOpacity));
     store.setValue(QStringLiteral("width"), int(s.width));
     store.setValue(QStringLiteral("height"), int(s.height));
     store.setValue(QStringLiteral("maximized"), int(s.maximized));
+    store.endGroup();
+    store.beginGroup(QStringLiteral("Recent Sequences"));
+    store.remove(QString());
+    for (std::size_t k = 0; k < s.recentSequences.size(); ++k)
+        store.setValue(QStringLiteral("sequence%1").arg(k + 1),
+                       QStringLiteral("%1|%2").arg(QString::fromStdString(s.recentSequences[k].poses)).arg(s.recentSequences[k].framesPerPose));
     store.endGroup();
     store.beginGroup(QStringLiteral("Recent File List"));
     for (std::size_t i = 0; i < s.recentFiles.size(); ++i)

@@ -153,6 +153,8 @@ void CanvasEditor::renderPart(morvi::Rect changed) {
                 changed.height * m + 2};
     }
     morvi::drawMagnifiedOver(shown(), m, s, backdrop(), o.x(), o.y(), shift.x(), shift.y(), part);
+    // Onion skin: drawn on the canvas only, never into the picture.
+    for (const morvi::OnionLayer& layer : m_onion) morvi::blendOnionLayer(shown(), layer, m, s, o.x(), o.y(), shift.x(), shift.y(), part);
     morvi::drawCanvasGrid(s, morvi::GridMode(m_ws.settings.grid), m_ws.settings.gridMinMag, m, size.width(), size.height(),
                           o.x(), o.y(), m_clip, shift.x(), shift.y(), &part);
     updateOutline();

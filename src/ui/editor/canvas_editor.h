@@ -47,6 +47,9 @@ public:
     // The colour the tools paint with (the page's current colour).
     void setColorSource(std::function<int()> current) { m_currentColor = std::move(current); }
     void setGridClip(morvi::GridClip clip) { m_clip = clip; }
+    // Faint pictures under the edited one (onion skin); their images must outlive the next call.
+    void setOnion(std::vector<morvi::OnionLayer> layers) { m_onion = std::move(layers); }
+    const std::vector<morvi::OnionLayer>& onion() const { return m_onion; }
 
     // --- where things are ---
     int magnification() const;
@@ -119,6 +122,7 @@ private:
     std::uint8_t morvi::Settings::*m_magnificationSetting;
     std::function<int()> m_currentColor;
     morvi::GridClip m_clip = morvi::GridClip::SquareExtent;
+    std::vector<morvi::OnionLayer> m_onion;
     Tool m_tool = Tool::Draw;
     std::optional<Stroke> m_stroke;
     std::uint8_t m_value = 0;                  // the colour the stroke paints

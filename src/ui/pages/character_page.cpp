@@ -1,6 +1,10 @@
 #include "ui/pages/character_page.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QSlider>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -9,6 +13,8 @@
 #include "app/picture_transfer.h"
 #include "app/workspace.h"
 #include "image/canvas.h"
+#include "app/animation_export.h"
+#include "ui/dialogs/animation_export_dialog.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/widgets/palette_strip.h"
 #include "ui/widgets/views.h"
@@ -37,7 +43,21 @@ CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
     m_battleNote->setToolTip(QStringLiteral("In battle the game shows only colours 0 to 11 of a character's palette; "
                                             "colours 12 to 15 take the battle's own colours there"));
     leftColumn()->addWidget(m_battleNote);
+    m_animation = new AnimationPanel(
+        context.ws,
+        [this] {
+            return AnimationPanel::Showing{&characters().character(), selectedSprite(), &editor().shown()};
+        },
+        this);
+    layOutAnimation();
     leftColumn()->addStretch(1);
+    connect(m_animation, &AnimationPanel::onionChanged, this, [this] {
+        updateOnion();
+        editor().render();
+        emit commandsChanged();
+    });
+    // A stroke shows in the animation as it is drawn.
+    connect(&editor(), &CanvasEditor::previewChanged, m_animation, &AnimationPanel::redraw);
     preview()->setCursor(Qt::PointingHandCursor);
     preview()->setMouseTracking(true);
     preview()->setToolTip(QStringLiteral("Click a pose to edit it"));
@@ -68,6 +88,63 @@ CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
     connect(this, &Page::pointerMoved, this, [this](QPoint at) { showSharedTile(tileUnder(at)); });
     connect(this, &Page::pointerLeft, this, [this] { showSharedTile(-1); });
     selectCharacter(0);
+}
+
+void CharacterPage::layOutAnimation() {
+    // The animation beside the sheet: its view, and under it the step and play buttons.
+    const int at = leftColumn()->indexOf(preview());
+    leftColumn()->removeWidget(preview());
+    auto* row = new QHBoxLayout;
+    row->setSpacing(6);
+    row->addWidget(preview(), 0, Qt::AlignTop);
+    auto* column = new QVBoxLayout;
+    column->setSpacing(4);
+    column->addWidget(m_animation->view());
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(1);
+    buttons->addWidget(m_animation->backButton());
+    buttons->addWidget(m_animation->playButton());
+    buttons->addWidget(m_animation->forwardButton());
+    column->addLayout(buttons);
+    column->addStretch(1);
+    row->addLayout(column);
+    row->addStretch(1);
+    leftColumn()->insertLayout(at, row);
+    // Under the lists: which animation, its speed, the onion skin.
+    leftColumn()->addWidget(m_animation->list());
+    leftColumn()->addWidget(m_animation->sequenceRow());
+    auto* speed = new QHBoxLayout;
+    speed->addWidget(m_animation->doubleButton());
+    speed->addWidget(m_animation->speedSlider(), 1);
+    speed->addWidget(m_animation->speedLabel());
+    leftColumn()->addLayout(speed);
+    auto* onion = new QHBoxLayout;
+    onion->addWidget(m_animation->onionBox());
+    onion->addWidget(m_animation->onionSlider(), 1);
+    leftColumn()->addLayout(onion);
+}
+
+void CharacterPage::beforeRender() { updateOnion(); }
+
+void CharacterPage::updateOnion() {
+    std::vector<morvi::OnionLayer> layers;
+    const morvi::CharacterSprites& ch = characters().character();
+    if (m_animation->onionOn()) {
+        const morvi::OnionNeighbours n = morvi::onionNeighbours(m_animation->frames(), selectedSprite(), ch);
+        const morvi::PoseSize size = morvi::poseSize(selectedSprite());
+        // Reddish before, bluish after, as in other editors.
+        const std::pair<const std::optional<morvi::AnimationFrame>*, morvi::PaletteColor> sides[] = {
+            {&n.previous, morvi::makeColor(255, 40, 40)}, {&n.next, morvi::makeColor(40, 90, 255)}};
+        for (std::size_t k = 0; k < 2; ++k) {
+            if (!*sides[k].first) continue;
+            const morvi::AnimationFrame f = **sides[k].first;
+            m_onionImages[k] = morvi::renderPose(ch, f, false);
+            // Both stand on the same ground, centred.
+            layers.push_back({&m_onionImages[k], (size.width - m_onionImages[k].width) / 2, size.height - m_onionImages[k].height,
+                              sides[k].second, m_animation->onionOpacity()});
+        }
+    }
+    editor().setOnion(std::move(layers));
 }
 
 void CharacterPage::selectCharacter(int index) {
@@ -156,6 +233,7 @@ void CharacterPage::paintOwn() {
     QSignalBlocker quiet(m_paletteList);
     m_paletteList->setCurrentIndex(ch.paletteNumber);
     showBattleColours();
+    m_animation->redraw();
 }
 
 void CharacterPage::showBattleColours() {
@@ -251,6 +329,34 @@ void CharacterPage::exportImage() {
                               if (type == morvi::ExportFileType::Raw) return morvi::exportCharacterTiles(m_context.ws.characters, index, path);
                               return morvi::exportCharacterSheet(m_context.ws.characters, index, path, type, full);
                           });
+}
+
+void CharacterPage::exportAnimation() {
+    const morvi::Animation* chosen = m_animation->animation();
+    const QString name = chosen ? QString::fromStdString(chosen->name) : QStringLiteral("sequence");
+    const QString what = chosen ? QStringLiteral("%1, %2").arg(characterName(currentCharacter()), QString::fromStdString(chosen->title))
+                                : QStringLiteral("%1, poses %2").arg(characterName(currentCharacter()),
+                                                                     QString::fromStdString(morvi::formatPoseSequence(m_animation->frames())));
+    const QString rom = QString::fromStdString(m_context.ws.rom.romPath);
+    const QString file = QStringLiteral("%1-%2.gif").arg(characterName(currentCharacter()), name);
+    auto* dialog = new AnimationExportDialog(window(), m_context.prompts, what,
+                                             rom.isEmpty() ? file : QFileInfo(rom).absoluteDir().filePath(file));
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        morvi::AnimationExport request;
+        request.frames = m_animation->frames();
+        request.framesPerPose = m_animation->framesPerPose();
+        request.scale = dialog->scale();
+        // The page's backdrop, as the canvas shows it.
+        if (dialog->withBackdrop()) request.backdrop = &m_context.ws.backgrounds.smallBackdrop;
+        std::string why;
+        const QString path = dialog->path();
+        if (path.isEmpty()) return;
+        if (!morvi::exportAnimationGif(characters().character(), request, path.toUtf8().toStdString(), why))
+            m_context.prompts.message(QStringLiteral("Error writing the file \"%1\": %2; nothing was exported.")
+                                          .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)),
+                                      Icon::Warning);
+    });
+    transfers().showDialog(dialog);
 }
 
 void CharacterPage::addToSave(morvi::SaveRequest& request) { request.characters = true; }

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "ui/pages/page.h"
+#include "ui/pages/character_animation.h"
 
 class QLabel;
 
@@ -36,9 +37,13 @@ public:
     int tileUnder(QPoint picturePoint) const;
     int sharedTileShown() const { return m_sharedTile; }
     QLabel* battleNote() const { return m_battleNote; }
+    AnimationPanel& animation() const { return *m_animation; }
+    // "Export Animation ...": the chosen animation as an animated GIF.
+    void exportAnimation();
 
 protected:
     void paintOwn() override;
+    void beforeRender() override;
     QString clearQuestion() const override;
 
 private:
@@ -52,8 +57,14 @@ private:
     std::optional<bool> importTileFile(const QString& path);
     std::optional<ImportPreview> previewTileFile(const QString& path) const;
 
+    void layOutAnimation();
+    // The onion skin's layers for the shown pose, from the animation's sequence.
+    void updateOnion();
+
     QLabel* m_battleNote = nullptr;
     int m_sharedTile = -1;
+    AnimationPanel* m_animation = nullptr;
+    std::array<morvi::IndexedImage, 2> m_onionImages;
 };
 
 } // namespace morvi::ui

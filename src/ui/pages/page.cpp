@@ -63,6 +63,7 @@ void Page::redrawPage() {
     // The page draws into its views and sets its controls; each of those repaints itself, so
     // the page as a whole is not repainted (a stroke repaints the canvas, not every button).
     m_editor->updateScrollRanges();
+    beforeRender();
     m_editor->render();
     m_palette->paint();
     paintOwn();

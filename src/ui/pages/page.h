@@ -154,10 +154,14 @@ signals:
     void toolChanged();
     // The selection was made, changed or dropped.
     void selectionShown();
+    // Something a menu shows of the page changed (a switch turned).
+    void commandsChanged();
 
 protected:
     // The page's own drawing: its preview and texts (the canvas and the strip are drawn for it).
     virtual void paintOwn() = 0;
+    // Just before the canvas is drawn again with the page.
+    virtual void beforeRender() {}
     virtual QString clearQuestion() const = 0;
     // Shows the picture in the preview view, over the small backdrop.
     void renderPreview(const morvi::IndexedImage& image, QSize size);

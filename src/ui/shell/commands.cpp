@@ -5,6 +5,8 @@
 #include <QMimeData>
 #include <QToolButton>
 
+#include "ui/pages/character_animation.h"
+#include "ui/pages/character_page.h"
 #include "ui/pages/page.h"
 #include "ui/shell/main_window.h"
 #include "ui/widgets/tool_buttons.h"
@@ -16,6 +18,13 @@ namespace {
 QKeySequence key(const char* text) { return QKeySequence(QString::fromLatin1(text)); }
 
 bool withSelection(const Page& p) { return p.hasSelection(); }
+
+// The animation commands act on the character page alone.
+CharacterPage* characters(Page* p) { return qobject_cast<CharacterPage*>(p); }
+bool onCharacters(const Page& p) { return qobject_cast<const CharacterPage*>(&p) != nullptr; }
+void withAnimation(Page* p, const std::function<void(CharacterPage&)>& run) {
+    if (CharacterPage* c = characters(p)) run(*c);
+}
 
 void copy(Page* page) {
     // With a selection, copy and paste take regions of the picture; without, the whole picture.
@@ -98,6 +107,21 @@ std::vector<Command> makeTable() {
         {"actual-size", "&Image", "Actual si&ze", {key("Ctrl+1")}, S::Window, false, false, false, nullptr,
          [](MainWindow&, Page* p) { p->editor().actualSize(); }},
 
+        {"play-animation", "&Animation", "&Play / Pause\tEnter", {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, S::Canvas,
+         false, false, false, onCharacters, [](MainWindow&, Page* p) { withAnimation(p, [](CharacterPage& c) { c.animation().togglePlaying(); }); }},
+        {"previous-pose", "&Animation", "Pre&vious pose\t,", {key(",")}, S::Canvas, false, false, false, onCharacters,
+         [](MainWindow&, Page* p) { withAnimation(p, [](CharacterPage& c) { c.animation().step(-1); }); }},
+        {"next-pose", "&Animation", "&Next pose\t.", {key(".")}, S::Canvas, false, false, false, onCharacters,
+         [](MainWindow&, Page* p) { withAnimation(p, [](CharacterPage& c) { c.animation().step(1); }); }},
+        {"onion-skin", "&Animation", "&Onion Skin\tF3", {key("F3")}, S::Window, false, true, false, onCharacters,
+         [](MainWindow&, Page* p) { withAnimation(p, [](CharacterPage& c) { c.animation().setOnion(!c.animation().onionOn()); }); },
+         [](const Page& p) {
+             const auto* c = qobject_cast<const CharacterPage*>(&p);
+             return c && c->animation().onionOn();
+         }},
+        {"export-animation", "&Animation", "&Export Animation ...", {}, S::Window, false, true, false, onCharacters,
+         [](MainWindow&, Page* p) { withAnimation(p, [](CharacterPage& c) { c.exportAnimation(); }); }},
+
         {"grid", "&Options", "&Grid settings", {}, S::Window, true, false, false, nullptr, [](MainWindow& w, Page*) { w.openGridSettings(); }},
         {"background", "&Options", "Change &Background ...", {}, S::Window, false, false, false, nullptr,
          [](MainWindow& w, Page*) { w.openBackgroundChooser(); }},
@@ -133,10 +157,15 @@ QKeySequence plain(QKeyCombination combination) {
 
 const Command* canvasCommand(QKeyCombination combination, bool selectionShown) {
     const QKeySequence pressed = plain(combination);
-    for (const Command& c : commandTable()) {
-        if (c.scope == KeyScope::Window || (c.scope == KeyScope::CanvasWithSelection && !selectionShown)) continue;
-        for (const QKeySequence& k : c.keys)
-            if (k == pressed) return &c;
+    // A key of the selection wins over the same key of the canvas (Enter puts a selection down
+    // rather than playing the animation).
+    for (KeyScope scope : {KeyScope::CanvasWithSelection, KeyScope::Canvas}) {
+        if (scope == KeyScope::CanvasWithSelection && !selectionShown) continue;
+        for (const Command& c : commandTable()) {
+            if (c.scope != scope) continue;
+            for (const QKeySequence& k : c.keys)
+                if (k == pressed) return &c;
+        }
     }
     return nullptr;
 }

@@ -34,6 +34,8 @@ struct Command {
     bool overFields = false;
     std::function<bool(const Page&)> enabled; // with a page; null: always when a ROM is open
     std::function<void(MainWindow&, Page*)> run;
+    // A switch: whether it is on for the page (null: not a switch).
+    std::function<bool(const Page&)> checked = {};
 };
 
 // The table, in menu order.

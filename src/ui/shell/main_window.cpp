@@ -91,6 +91,7 @@ void MainWindow::buildMenus() {
         QAction* a = menu->addAction(QString::fromUtf8(c.text));
         // A key of the canvas shows in the menu text only: the window does not take it.
         if (c.scope == KeyScope::Window) a->setShortcuts(c.keys);
+        a->setCheckable(bool(c.checked));
         const Command* command = &c;
         connect(a, &QAction::triggered, this, [this, command] {
             Page* page = currentPage();
@@ -113,6 +114,7 @@ void MainWindow::updateCommands() {
         QAction* a = action(c.id);
         if (!a || !c.menu) continue;
         a->setEnabled(c.always || (page && (!c.enabled || c.enabled(*page))));
+        if (c.checked) a->setChecked(page && c.checked(*page));
     }
     const bool canUndo = page && m_history.canUndo(), canRedo = page && m_history.canRedo();
     action("undo")->setEnabled(canUndo);
@@ -124,7 +126,8 @@ void MainWindow::updateCommands() {
 }
 
 bool MainWindow::canvasKey(Page* page, QKeyCombination key, bool claimOnly) {
-    if (const Command* c = canvasCommand(key, page->hasSelection())) {
+    const Command* c = canvasCommand(key, page->hasSelection());
+    if (c && (!c->enabled || c->enabled(*page))) {
         if (!claimOnly) c->run(*this, page);
         return true;
     }
@@ -142,6 +145,7 @@ void MainWindow::addPage(Page* page) {
     connect(page, &Page::exitRequested, this, &QWidget::close);
     connect(page, &Page::edited, this, &MainWindow::updateCommands);
     connect(page, &Page::selectionShown, this, &MainWindow::updateCommands);
+    connect(page, &Page::commandsChanged, this, &MainWindow::updateCommands);
     connect(page, &Page::pointerMoved, this, [this, page](QPoint p) {
         if (page == currentPage()) m_status->showPointer(*page, p);
     });

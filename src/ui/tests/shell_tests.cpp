@@ -71,7 +71,7 @@ TEST(MainWindow, StartsWithTheCaptionMenusAndNoTabs) {
     EXPECT_FALSE(w.backgroundAction()->isEnabled());
     QStringList menus;
     for (QAction* a : w.menuBar()->actions()) menus << a->text();
-    EXPECT_EQ(menus, (QStringList{"File", "&Edit", "&Image", "&Options"}));
+    EXPECT_EQ(menus, (QStringList{"File", "&Edit", "&Image", "&Animation", "&Options"}));
     EXPECT_FALSE(w.undoAction()->isEnabled());
     EXPECT_FALSE(w.redoAction()->isEnabled());
 
