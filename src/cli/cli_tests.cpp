@@ -549,3 +549,47 @@ TEST(MorviCli, PaletteExportAndImportTouchOnlyThePaletteAndSayWhyTheyRefuse) {
     EXPECT_NE(bad.err.find("not text"), std::string::npos) << bad.err;
     EXPECT_EQ(morvi::testing::readFile(rom), newBytes);
 }
+
+// animation --list, a GIF of a named animation and of a sequence, and every refusal with exit 1,
+// the reason, and no file.
+TEST(MorviCli, AnimationListsAndWritesGifsAndRefusesBadRequests) {
+    TempDir dir;
+    const std::string rom = makeDemo(dir, "demo.smc", false);
+    const CliRun list = runCli(dir, {"animation", "--list"});
+    ASSERT_EQ(list.status, 0);
+    std::vector<std::string> names;
+    std::istringstream in(list.out);
+    for (std::string line; std::getline(in, line);) names.push_back(line.substr(0, line.find(' ')));
+    ASSERT_EQ(names.size(), 28u);
+    EXPECT_EQ(names.front(), "walk-up");
+    EXPECT_EQ(names.back(), "spinning");
+    EXPECT_NE(list.out.find("casting  battle: casting  16 17 16 17"), std::string::npos) << list.out;
+
+    CliRun run = runCli(dir, {"animation", rom, "character:2", "casting", dir.file("cast.gif"), "--scale", "2"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string gif = slurp(dir.file("cast.gif"));
+    EXPECT_EQ(gif.substr(0, 6), "GIF89a");
+    EXPECT_EQ(std::uint8_t(gif[6]) | (std::uint8_t(gif[7]) << 8), 32) << "16 pixels at x2";
+    run = runCli(dir, {"animation", rom, "character:2", "7 8 7 6m", dir.file("own.gif"), "--frames", "4", "--backdrop", "12"});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refusals = {
+        {{"animation", rom, "character:2", "walk-sideways", dir.file("x.gif")}, "no such animation"},
+        {{"animation", rom, "character:2", "7 8 99", dir.file("x.gif")}, "\"99\" is not a pose"},
+        {{"animation", rom, "character:2", "walk-up", dir.file("x.gif"), "--scale", "0"}, "--scale takes a number from 1"},
+        {{"animation", rom, "character:2", "walk-up", dir.file("x.gif"), "--scale", "big"}, "--scale"},
+        {{"animation", rom, "character:2", "walk-up", dir.file("x.gif"), "--frames", "0"}, "--frames"},
+        {{"animation", rom, "character:2", "walk-up", dir.file("x.gif"), "--backdrop", "55"}, "--backdrop"},
+        {{"animation", rom, "monster:2", "walk-up", dir.file("x.gif")}, "character:N"},
+        {{"animation", rom, "character:20", "ride-left", dir.file("x.gif")}, "no pose 41"},
+        {{"animation", rom, "character:2", "walk-up", dir.file("x.png")}, ".gif"},
+        {{"animation", dir.file("none.smc"), "character:2", "walk-up", dir.file("x.gif")}, "no such file"},
+    };
+    for (const auto& [args, says] : refusals) {
+        const CliRun refused = runCli(dir, args);
+        EXPECT_EQ(refused.status, 1) << args[3];
+        EXPECT_NE(refused.err.find(says), std::string::npos) << refused.err;
+    }
+    EXPECT_FALSE(fs::exists(pathFromUtf8(dir.file("x.gif"))));
+    EXPECT_FALSE(fs::exists(pathFromUtf8(dir.file("x.png"))));
+}
