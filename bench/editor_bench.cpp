@@ -14,6 +14,7 @@
 #include "cli/demo_rom.h"
 #include "rom/rom_file.h"
 #include "ui/shell/main_window.h"
+#include "ui/pages/character_page.h"
 #include "ui/pages/monster_page.h"
 #include "ui/pages/page.h"
 #include "ui/widgets/canvas_view.h"
@@ -293,8 +294,58 @@ void first_open(benchmark::State& state) {
     }
 }
 
+// The character page with the onion skin on (pose 2 of the walk down, pose 1 faintly before and
+// after it): one mouse-move event of a draw stroke up to the repainted canvas.
+void stroke_event_onion(benchmark::State& state) {
+    Editor e(QSize(int(state.range(0)), int(state.range(1))));
+    e.window->selectTab(3);
+    CharacterPage* page = e.window->characterPage();
+    page->animation().list()->setCurrentIndex(page->animation().list()->findText(QStringLiteral("Field: walk down")));
+    page->sheetClicked(QPoint(16 * 2 + 3, 3));
+    page->animation().setOnion(true);
+    if (page->editor().onion().size() != 2) state.SkipWithError("the onion skin has no layers");
+    page->magnification()->setValue(10);
+    page->palette().setCurrent(9);
+    QWidget* canvas = page->canvas();
+    const auto before = page->source().picture().pixels;
+    const int m = page->magnification()->value();
+    auto at = [&](int n) { return QPointF(page->pictureShift() + QPoint((n % 16) * m + m / 2, ((n / 16) % 24) * m + m / 2)); };
+    QMouseEvent press(QEvent::MouseButtonPress, at(0), canvas->mapToGlobal(at(0)), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas, &press);
+    int n = 0;
+    for (auto _ : state) {
+        const QPointF p = at(++n);
+        QMouseEvent move(QEvent::MouseMove, p, canvas->mapToGlobal(p), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(canvas, &move);
+        canvas->repaint();
+    }
+    QMouseEvent release(QEvent::MouseButtonRelease, at(n), canvas->mapToGlobal(at(n)), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas, &release);
+    if (page->source().picture().pixels == before) state.SkipWithError("the stroke painted nothing");
+}
+
+// One frame of the animation preview: the player advanced a pose and the view drawn again.
+void animation_frame(benchmark::State& state) {
+    Editor e;
+    e.window->selectTab(3);
+    CharacterPage* page = e.window->characterPage();
+    AnimationPanel& panel = page->animation();
+    panel.list()->setCurrentIndex(panel.list()->findText(QStringLiteral("Battle: casting")));
+    panel.speedSlider()->setValue(1); // every tick shows another pose
+    int changes = 0;
+    for (auto _ : state) {
+        const int before = panel.player().index();
+        panel.tick();
+        panel.view()->repaint();
+        changes += panel.player().index() != before;
+    }
+    if (changes == 0) state.SkipWithError("the animation never moved");
+}
+
 } // namespace
 
+BENCHMARK(stroke_event_onion)->Args({685, 490})->Args({1280, 900})->Unit(benchmark::kMillisecond);
+BENCHMARK(animation_frame)->Unit(benchmark::kMillisecond);
 BENCHMARK(read_file)->Unit(benchmark::kMillisecond);
 // The smallest window, and 1280 x 900 (the canvas about 870 x 780).
 BENCHMARK(page_paint)->Args({685, 490})->Args({1280, 900})->Unit(benchmark::kMillisecond);

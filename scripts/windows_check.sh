@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows check: cross-compiles the core, morvi-cli and the core's test programs for 64-bit
 # Windows with Debian's MinGW-w64, and runs every test program and a round trip of morvi-cli's
-# commands on non-ASCII file names under Wine. libpng is built from Debian's own source package
-# (fetched with an apt configuration of this script's own; the machine's sources are not touched),
+# commands on non-ASCII file names under Wine. libpng and giflib are built from Debian's own
+# source packages (fetched with an apt configuration of this script's own; the machine's sources
+# are not touched),
 # zlib comes from libz-mingw-w64-dev and GoogleTest from libgtest-dev's sources. What it builds of
 # those is kept in ~/.cache/morvi-windows between runs.
 set -euo pipefail
@@ -18,22 +19,40 @@ export WINEDEBUG=-all WINEPREFIX="$cache/wine"
 wine=$(command -v wine64 || command -v wine)
 mkdir -p "$cache"
 
+# An apt of this script's own, for Debian's source packages.
+apt="$cache/apt"
+apt_source() {
+  if [ ! -f "$apt/sources.list" ]; then
+    rm -rf "$apt" && mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/src"
+    codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    echo "deb-src http://deb.debian.org/debian $codename main" > "$apt/sources.list"
+    apt-get "${opts[@]}" update -qq
+  fi
+  (cd "$apt/src" && apt-get "${opts[@]}" source -qq "$1" >/dev/null 2>&1)
+}
+opts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
+      -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache")
 if [ ! -f "$prefix/lib/libpng16.a" ]; then
   echo "windows: building libpng from Debian's source package"
-  apt="$cache/apt"
-  rm -rf "$apt" && mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/src"
-  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
-  echo "deb-src http://deb.debian.org/debian $codename main" > "$apt/sources.list"
-  opts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
-        -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache")
-  apt-get "${opts[@]}" update -qq
-  (cd "$apt/src" && apt-get "${opts[@]}" source -qq libpng1.6 >/dev/null 2>&1)
+  apt_source libpng1.6
   src=$(find "$apt/src" -maxdepth 1 -type d -name 'libpng1.6-*' | head -n 1)
   cmake -S "$src" -B "$cache/build-png" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_INSTALL_PREFIX="$prefix" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
         -DZLIB_LIBRARY="$mingw/lib/libz.a" -DZLIB_INCLUDE_DIR="$mingw/include" >/dev/null
   cmake --build "$cache/build-png" -j"$(nproc)" >/dev/null
   cmake --install "$cache/build-png" >/dev/null
+fi
+if [ ! -f "$prefix/lib/libgif.a" ]; then
+  # giflib's library is a handful of C files with no configuration: compiled here directly.
+  echo "windows: building giflib from Debian's source package"
+  apt_source giflib
+  src=$(find "$apt/src" -maxdepth 1 -type d -name 'giflib-*' | head -n 1)
+  rm -rf "$cache/build-gif" && mkdir -p "$cache/build-gif" "$prefix/lib" "$prefix/include"
+  for c in dgif_lib egif_lib gifalloc gif_err gif_font gif_hash openbsd-reallocarray quantize; do
+    x86_64-w64-mingw32-gcc-posix -O2 -c "$src/$c.c" -I"$src" -o "$cache/build-gif/$c.o"
+  done
+  x86_64-w64-mingw32-ar rcs "$prefix/lib/libgif.a" "$cache/build-gif"/*.o
+  cp "$src/gif_lib.h" "$prefix/include/"
 fi
 if [ ! -f "$prefix/lib/libgtest.a" ]; then
   echo "windows: building GoogleTest from libgtest-dev's sources"
@@ -47,6 +66,7 @@ echo "windows: building the core, morvi-cli and the core's tests"
 cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_FIND_ROOT_PATH="$prefix;$mingw" \
       -DPNG_LIBRARY="$prefix/lib/libpng16.a" -DPNG_PNG_INCLUDE_DIR="$prefix/include" \
+      -DGIF_LIBRARY="$prefix/lib/libgif.a" -DGIF_INCLUDE_DIR="$prefix/include" \
       -DZLIB_LIBRARY="$mingw/lib/libz.a" -DZLIB_INCLUDE_DIR="$mingw/include" \
       -DGTest_DIR="$prefix/lib/cmake/GTest" -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" -DMORVI_PATH_PREFIX="Z:" \
       -DMORVI_EDITOR=OFF -DMORVI_BENCH=OFF -DMORVI_TESTS=ON >/dev/null
@@ -72,8 +92,11 @@ cp "$png" "$work/pictüre ○.png"
 inspected=$(cli inspect "Z:$work/pictüre ○.png" | tr -d '\r')
 [ "${inspected%%$'\n'*}" = "result 0" ] || { echo "windows: morvi-cli inspect did not read the picture"; exit 1; }
 cli patch "Z:$work/orig ○.smc" "Z:$work/$name.smc" "Z:$work/p ○.bps"
-for f in "$name.smc" "pal ○.gpl" "p ○.bps"; do
+cli picture export "Z:$work/$name.smc" character:3 "Z:$work/spr ○.bin"
+cli picture import "Z:$work/$name.smc" character:4 "Z:$work/spr ○.bin"
+cli animation "Z:$work/$name.smc" character:3 walk-down "Z:$work/wälk ○.gif" --scale 2
+for f in "$name.smc" "pal ○.gpl" "p ○.bps" "spr ○.bin" "spr ○.pal" "wälk ○.gif"; do
   [ -s "$work/$f" ] || { echo "windows: morvi-cli did not write $f"; exit 1; }
 done
 [ -n "$(ls "$work/out ○")" ] || { echo "windows: morvi-cli exported nothing"; exit 1; }
-echo "windows: morvi-cli round trip on non-ASCII names: demo, export, palette export and import, import, info, inspect, patch"
+echo "windows: morvi-cli round trip on non-ASCII names: demo, export, palette export and import, import, info, inspect, patch, picture export and import, animation"

@@ -34,7 +34,10 @@ std::string recentMenuText(int index, const std::string& path, std::size_t maxPa
         while (tailStart < path.size() && continuation(tailStart)) ++tailStart;
         shown = path.substr(0, head) + "..." + path.substr(tailStart);
     }
-    return "&" + std::to_string(index + 1) + " " + shown;
+    std::string text(1, '&');
+    text += std::to_string(index + 1);
+    text += ' ';
+    return text + shown;
 }
 
 WindowSize startWindowSize(std::int32_t keptWidth, std::int32_t keptHeight, WindowSize available, WindowSize wanted,

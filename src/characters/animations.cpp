@@ -75,7 +75,10 @@ std::optional<std::vector<AnimationFrame>> parsePoseSequence(const std::string& 
         bool digits = !word.empty() && word.size() <= 2;
         for (char c : word) digits = digits && std::isdigit(static_cast<unsigned char>(c));
         if (!digits || std::stoi(word) >= kPoseCount) {
-            error = "\"" + text.substr(start, i - start) + "\" is not a pose: poses are 0 to 42, each may end in m (mirrored)";
+            std::string message(1, '"');
+            message.append(text, start, i - start);
+            message += "\" is not a pose: poses are 0 to 42, each may end in m (mirrored)";
+            error = std::move(message);
             return std::nullopt;
         }
         f.pose = std::stoi(word);
