@@ -11,4 +11,6 @@ mkdir -p out docs
 QT_QPA_PLATFORM=offscreen ./build-release/src/ui/morvi --screenshots docs out/demo.smc
 # The demo's Terra as the community's full sheet.
 ./build-release/src/morvi-cli picture export out/demo.smc character:0 docs/full-sheet.png --full
+# ... and walking down, as an animated GIF.
+./build-release/src/morvi-cli animation out/demo.smc character:0 walk-down docs/walk-down.gif --scale 4
 ls docs/*.png
