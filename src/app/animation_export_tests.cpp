@@ -44,9 +44,8 @@ TEST(AnimationGif, FramesDelaysLoopAndColoursReadBackByAnotherProgram) {
     GTEST_SKIP() << "ImageMagick is not part of the Windows check";
 #endif
     TempDir dir;
-    auto ws = Workspace::create();
+    auto ws = morvi::testing::demoWorkspace();
     const RomImage rom = buildDemoRom();
-    ASSERT_TRUE(loadRomFamilies(*ws, RomBytes(rom.bytes, false)));
     const CharacterSprites& ch = ws->characters.characters[3];
     AnimationExport request;
     request.frames = findAnimation("walk-down")->frames;
@@ -89,9 +88,7 @@ TEST(AnimationGif, FramesDelaysLoopAndColoursReadBackByAnotherProgram) {
 
 TEST(AnimationGif, BadRequestsWriteNothing) {
     TempDir dir;
-    auto ws = Workspace::create();
-    const RomImage rom = buildDemoRom();
-    ASSERT_TRUE(loadRomFamilies(*ws, RomBytes(rom.bytes, false)));
+    auto ws = morvi::testing::demoWorkspace();
     std::string why;
     AnimationExport request;
     request.frames = findAnimation("ride-left")->frames;

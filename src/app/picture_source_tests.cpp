@@ -4,17 +4,13 @@
 #include "app/picture_source.h"
 #include "app/rom_session.h"
 #include "cli/demo_rom.h"
+#include "testing/fixtures.h"
 
 using namespace morvi;
 
 namespace {
 
-std::unique_ptr<Workspace> demo() {
-    auto ws = Workspace::create();
-    const RomImage rom = buildDemoRom();
-    EXPECT_TRUE(loadRomFamilies(*ws, RomBytes(rom.bytes, false)));
-    return ws;
-}
+std::unique_ptr<Workspace> demo() { return morvi::testing::demoWorkspace(); }
 
 // A picture of the family that shows real pixels: a 16-colour monster with a record of its own,
 // portrait 2, character 1.

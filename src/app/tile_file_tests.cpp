@@ -13,12 +13,7 @@ using morvi::testing::TempDir;
 
 namespace {
 
-std::unique_ptr<Workspace> demo() {
-    auto ws = Workspace::create();
-    const RomImage rom = buildDemoRom();
-    EXPECT_TRUE(loadRomFamilies(*ws, RomBytes(rom.bytes, false)));
-    return ws;
-}
+std::unique_ptr<Workspace> demo() { return morvi::testing::demoWorkspace(); }
 
 std::vector<std::uint8_t> noise(std::size_t n, std::uint32_t seed) {
     std::vector<std::uint8_t> out(n);

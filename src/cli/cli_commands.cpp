@@ -249,16 +249,14 @@ int cmdImport(const Options& o, std::ostream& err, DiskSteps& steps) {
 }
 
 int cmdPalette(const Options& o, std::ostream& err, DiskSteps& steps) {
-    if (o.positional.size() != 4 || (o.positional[0] != "export" && o.positional[0] != "import")) return err << kUsage, 1;
-    auto choice = headerChoice(o, err);
-    if (!choice) return 1;
-    const std::string &romPath = o.positional[1], &file = o.positional[3];
+    const auto command = readTargetCommand(o, kUsage, err);
+    if (!command) return 1;
+    const std::string &romPath = command->romPath, &file = command->file;
+    const PaletteTarget* target = &command->target;
     std::string why;
-    const auto target = parsePaletteTarget(o.positional[2], why);
-    if (!target) return err << o.positional[2] << ": " << why << "\n", 1;
-    auto ws = openOrComplain(romPath, *choice, err);
+    auto ws = openOrComplain(romPath, command->header, err);
     if (!ws) return 1;
-    if (o.positional[0] == "export") {
+    if (command->exporting) {
         std::optional<PaletteFormat> format = paletteFormatForPath(file);
         if (auto it = o.values.find("--format"); it != o.values.end()) format = paletteFormatNamed(it->second);
         if (!format) return err << file << ": name the format with --format jasc|gpl|act|hex|snes\n", 1;
@@ -269,11 +267,7 @@ int cmdPalette(const Options& o, std::ostream& err, DiskSteps& steps) {
     const PaletteRead read = loadPaletteFile(file);
     if (!read.ok()) return err << read.error << "\n", 1;
     if (!setTargetPalette(*ws, *target, read.colors, why)) return err << o.positional[2] << ": " << why << "\n", 1;
-    SaveRequest request;
-    request.monsters = target->family == Family::Monsters;
-    request.portraits = target->family == Family::Portraits;
-    request.characters = target->family == Family::Characters;
-    return saveOrComplain(*ws, request, romPath, steps, err);
+    return saveFamilyOrComplain(*ws, target->family, romPath, steps, err);
 }
 
 int cmdPatch(const Options& o, std::ostream& err) {

@@ -81,4 +81,28 @@ int saveOrComplain(Workspace& ws, const SaveRequest& request, const std::string&
     return saved.ok ? 0 : 1;
 }
 
+int saveFamilyOrComplain(Workspace& ws, Family family, const std::string& romPath, DiskSteps& steps, std::ostream& err) {
+    SaveRequest request;
+    request.monsters = family == Family::Monsters;
+    request.portraits = family == Family::Portraits;
+    request.characters = family == Family::Characters;
+    return saveOrComplain(ws, request, romPath, steps, err);
+}
+
+std::optional<TargetCommand> readTargetCommand(const Options& o, const char* usage, std::ostream& err) {
+    if (o.positional.size() != 4 || (o.positional[0] != "export" && o.positional[0] != "import")) {
+        err << usage;
+        return std::nullopt;
+    }
+    const auto header = headerChoice(o, err);
+    if (!header) return std::nullopt;
+    std::string why;
+    const auto target = parsePaletteTarget(o.positional[2], why);
+    if (!target) {
+        err << o.positional[2] << ": " << why << "\n";
+        return std::nullopt;
+    }
+    return TargetCommand{o.positional[0] == "export", o.positional[1], *target, o.positional[3], *header};
+}
+
 } // namespace morvi::cli

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/palette_target.h"
 #include "app/rom_save.h"
 #include "app/rom_session.h"
 #include "app/workspace.h"
@@ -40,6 +41,19 @@ std::unique_ptr<Workspace> openOrComplain(const std::string& path, HeaderChoice 
 int digitsValue(const std::string& text, std::size_t maxDigits);
 // Saves the families the request names, all or nothing; 0, or 1 with the reason said.
 int saveOrComplain(Workspace& ws, const SaveRequest& request, const std::string& romPath, DiskSteps& steps, std::ostream& err);
+// Saves the family of one picture.
+int saveFamilyOrComplain(Workspace& ws, Family family, const std::string& romPath, DiskSteps& steps, std::ostream& err);
+
+// "export|import ROM TARGET FILE" as `palette` and `picture` take them; nullopt when the
+// arguments are not that (what is wrong said, or the usage).
+struct TargetCommand {
+    bool exporting = false;
+    std::string romPath;
+    PaletteTarget target;
+    std::string file;
+    HeaderChoice header = HeaderChoice::Detect;
+};
+std::optional<TargetCommand> readTargetCommand(const Options& o, const char* usage, std::ostream& err);
 
 int cmdPicture(const Options& o, std::ostream& err, DiskSteps& steps);
 int cmdAnimation(const Options& o, std::ostream& out, std::ostream& err);

@@ -25,15 +25,11 @@ std::string lowerExtension(const std::string& path) {
 } // namespace
 
 int cmdPicture(const Options& o, std::ostream& err, DiskSteps& steps) {
-    if (o.positional.size() != 4 || (o.positional[0] != "export" && o.positional[0] != "import"))
-        return err << "usage: morvi-cli picture export|import ROM TARGET FILE [--full] [--header yes|no]\n", 1;
-    const bool exporting = o.positional[0] == "export";
-    auto choice = headerChoice(o, err);
-    if (!choice) return 1;
-    const std::string &romPath = o.positional[1], &file = o.positional[3];
-    std::string why;
-    const auto target = parsePaletteTarget(o.positional[2], why);
-    if (!target) return err << o.positional[2] << ": " << why << "\n", 1;
+    const auto command = readTargetCommand(o, "usage: morvi-cli picture export|import ROM TARGET FILE [--full] [--header yes|no]\n", err);
+    if (!command) return 1;
+    const bool exporting = command->exporting;
+    const std::string &romPath = command->romPath, &file = command->file;
+    const PaletteTarget* target = &command->target;
 
     const std::string ext = lowerExtension(file);
     ExportFileType type = ExportFileType::Png;
@@ -49,7 +45,7 @@ int cmdPicture(const Options& o, std::ostream& err, DiskSteps& steps) {
     if (full && (target->family != Family::Characters || form != PictureForm::Picture || !exporting))
         return err << "--full is for exporting a character's sheet as a picture\n", 1;
 
-    auto ws = openOrComplain(romPath, *choice, err);
+    auto ws = openOrComplain(romPath, command->header, err);
     if (!ws) return 1;
     StreamNotifier notifier(err);
     const int n = target->index;
@@ -86,11 +82,7 @@ int cmdPicture(const Options& o, std::ostream& err, DiskSteps& steps) {
         if (!note.empty()) err << note << "\n";
         source->settle();
     }
-    SaveRequest request;
-    request.monsters = target->family == Family::Monsters;
-    request.portraits = target->family == Family::Portraits;
-    request.characters = target->family == Family::Characters;
-    return saveOrComplain(*ws, request, romPath, steps, err);
+    return saveFamilyOrComplain(*ws, target->family, romPath, steps, err);
 }
 
 } // namespace morvi::cli

@@ -1,5 +1,7 @@
 #include "testing/fixtures.h"
 
+#include "app/rom_session.h"
+#include "cli/demo_rom.h"
 #include "rom/file_io.h"
 
 #include <atomic>
@@ -9,6 +11,13 @@
 #include <stdexcept>
 
 namespace morvi::testing {
+
+std::unique_ptr<Workspace> demoWorkspace() {
+    auto ws = Workspace::create();
+    const RomImage rom = buildDemoRom();
+    if (!loadRomFamilies(*ws, RomBytes(rom.bytes, false))) throw std::runtime_error("the demo ROM did not load");
+    return ws;
+}
 
 TempDir::TempDir() {
     std::random_device rd;

@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <system_error>
 #include <string>
 #include <vector>
 
+#include "app/workspace.h"
 #include "image/indexed_image.h"
 #include "rom/file_io.h"
 
@@ -37,6 +39,8 @@ private:
 std::vector<std::uint8_t> readFile(const std::string& path);
 void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::string testdata(const std::string& relative);
+// A workspace with the demo ROM's families loaded (no backgrounds), as an open ROM has them.
+std::unique_ptr<Workspace> demoWorkspace();
 
 // Thrown by ScriptedSteps to stop a save where it stands, as a crash or a power cut would.
 struct Crash {};

@@ -17,6 +17,7 @@
 #include "ui/dialogs/animation_export_dialog.h"
 #include "ui/pages/character_page.h"
 #include "ui/shell/main_window.h"
+#include "ui/tests/character_fixture.h"
 #include "ui/tests/ui_test_support.h"
 #include "ui/widgets/views.h"
 
@@ -24,26 +25,13 @@ using namespace morvi::ui;
 
 namespace {
 
-struct AnimationFixture : ::testing::Test {
-    void SetUp() override {
-        h.openDemo();
-        h.window->tabBar()->setCurrentIndex(3);
-        page = h.window->characterPage();
-        ASSERT_TRUE(page->isVisible());
-    }
-    morvi::CharacterSprites& character(int i) { return h.ws->characters.characters[std::size_t(i)]; }
+struct AnimationFixture : CharacterFixture {
     AnimationPanel& panel() { return page->animation(); }
     void choose(const QString& text) {
         const int row = panel().list()->findText(text);
         ASSERT_GE(row, 0) << text.toStdString();
         panel().list()->setCurrentIndex(row);
     }
-    QPoint canvasPointOf(int x, int y) {
-        const int m = page->magnification()->value();
-        return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
-    }
-    EditorHarness h;
-    CharacterPage* page = nullptr;
 };
 
 } // namespace

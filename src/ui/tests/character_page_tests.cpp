@@ -24,29 +24,11 @@
 #include "ui/pages/character_page.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/shell/main_window.h"
+#include "ui/tests/character_fixture.h"
 #include "ui/tests/ui_test_support.h"
 
 using namespace morvi::ui;
 
-namespace {
-
-struct CharacterFixture : ::testing::Test {
-    void SetUp() override {
-        h.openDemo();
-        h.window->tabBar()->setCurrentIndex(3);
-        page = h.window->characterPage();
-        ASSERT_TRUE(page->isVisible());
-    }
-    morvi::CharacterSprites& character(int i) { return h.ws->characters.characters[std::size_t(i)]; }
-    QPoint canvasPointOf(int x, int y) {
-        const int m = page->magnification()->value();
-        return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
-    }
-    EditorHarness h;
-    CharacterPage* page = nullptr;
-};
-
-} // namespace
 
 TEST_F(CharacterFixture, TheSheetSelectsSpritesAndFramesTheChosenOne) {
     EXPECT_EQ(page->pictureList()->count(), 22);
@@ -104,12 +86,7 @@ TEST_F(CharacterFixture, APixelShowsInEverySpriteSharingItsTile) {
     drag(page->canvas(), {canvasPointOf(x1, y1)});
     QTest::keyClick(h.window.get(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(h.prompts.texts(), QStringList{"ROM saved"});
-    morvi::CharacterSet saved;
-    morvi::RomState rom;
-    rom.romHasHeader = false;
-    ASSERT_TRUE(morvi::loadCharacterSprites(saved, h.romPath(), rom));
-    morvi::rebuildSprites(saved, saved.characters[0]);
-    EXPECT_EQ(saved.characters[0].sprites[std::size_t(s1)].pixel(x1, y1), 9);
+    EXPECT_EQ(saved()->characters[0].sprites[std::size_t(s1)].pixel(x1, y1), 9);
 }
 
 TEST_F(CharacterFixture, EsperTerraKeepsTheSlidersOffAndScrollBarsFollowTheMagnification) {
@@ -229,12 +206,9 @@ TEST_F(CharacterFixture, TheRidingAndLyingPosesArePaintedUndoneAndSaved) {
     h.prompts.log.clear();
     QTest::keyClick(h.window.get(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(h.prompts.texts(), QStringList{"ROM saved"});
-    morvi::CharacterSet saved;
-    morvi::RomState rom;
-    rom.romHasHeader = false;
-    ASSERT_TRUE(morvi::loadCharacterSprites(saved, h.romPath(), rom));
-    EXPECT_EQ(saved.characters[0].sprites[morvi::kRiding2Pose].pixel(3, 20), 9);
-    EXPECT_EQ(saved.characters[0].sprites[morvi::kLyingPose].pixel(21, 3), 9);
+    const auto written = saved();
+    EXPECT_EQ(written->characters[0].sprites[morvi::kRiding2Pose].pixel(3, 20), 9);
+    EXPECT_EQ(written->characters[0].sprites[morvi::kLyingPose].pixel(21, 3), 9);
 
     // Ghost has no riding tiles: its riding cells are hatched and a click on one keeps the pose.
     page->pictureList()->setCurrentIndex(20);
