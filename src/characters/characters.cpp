@@ -42,11 +42,11 @@ void forEachCell(const CharacterSet& set, const CharacterSprites& ch, Visit visi
 }
 
 void setSpritePalettes(const CharacterSet& set, CharacterSprites& ch, bool applyFixed) {
-    for (auto& sprite : ch.sprites)
-        for (int c = 0; c < 16; ++c)
-            sprite.setPaletteEntry(std::uint8_t(c), applyFixed && ch.fixedPalette
-                                                        ? kEsperTerraPalette[std::size_t(c)]
-                                                        : set.palettes[std::size_t(ch.paletteNumber * 16 + c)]);
+    const PaletteColor* colours = applyFixed && ch.fixedPalette ? kEsperTerraPalette.data() : &set.palettes[std::size_t(ch.paletteNumber) * 16];
+    for (auto& sprite : ch.sprites) {
+        std::copy(colours, colours + 16, sprite.palette.begin());
+        sprite.colorCount = std::max(sprite.colorCount, 16);
+    }
 }
 
 } // namespace
@@ -55,8 +55,11 @@ void rebuildSprites(CharacterSet& set, CharacterSprites& ch) {
     for (int pose = 0; pose < kPoseCount; ++pose) {
         IndexedImage& image = ch.sprites[std::size_t(pose)];
         const PoseSize size = poseSize(pose);
-        image.allocateImage(size.width, size.height);
-        if (!ch.hasPose(pose)) continue; // shown empty, never written
+        const bool has = ch.hasPose(pose);
+        // The tiles cover every pixel of a pose: an image of the right size is only refilled.
+        if (image.width != size.width || image.height != size.height || !image.hasPixels()) image.allocateImage(size.width, size.height);
+        else if (!has) std::fill(image.pixels.begin(), image.pixels.end(), std::uint8_t(0));
+        if (!has) continue; // shown empty, never written
         const PoseCells cells = set.cells(pose);
         for (int r = 0; r < cells.rows; ++r)
             for (int c = 0; c < cells.columns; ++c) placeTile(image, tilePixels(ch, cells.tile(c, r)), c, r);
@@ -165,6 +168,7 @@ bool loadCharacterSprites(CharacterSet& target, const RomBytes& file) {
         ch.tileStore.assign(std::size_t(kTilesPerCharacter) * 64, 0);
         for (int k = 0; k < ch.tileCount; ++k)
             decodeTile(t.block.data() + ch.tileAddress + 32 * std::size_t(k), tilePixels(ch, k), 16);
+        // Nothing of an earlier ROM stays in the sprites (colours past 15 included).
         for (auto& sprite : ch.sprites) sprite.reset();
         rebuildSprites(set, ch);
     }
@@ -245,7 +249,8 @@ void reloadCharacterPalette(CharacterSet& set, CharacterSprites& ch) {
 }
 
 void clearCharacterSprites(CharacterSet& set, CharacterSprites& ch) {
-    for (auto& sprite : ch.sprites) sprite.allocateImage(kSpriteWidth, kSpriteHeight);
+    for (int pose = 0; pose < kPoseCount; ++pose)
+        ch.sprites[std::size_t(pose)].allocateImage(poseSize(pose).width, poseSize(pose).height);
     setSpritePalettes(set, ch, false);
     syncTileStore(set, ch);
 }

@@ -43,10 +43,9 @@ public:
     void releasePixels() { std::vector<std::uint8_t>().swap(pixels); }
     // Back to an empty picture, as constructed, keeping the pixel buffer's memory for reuse.
     void reset() {
-        std::vector<std::uint8_t> keep = std::move(pixels);
-        *this = IndexedImage{};
-        keep.clear();
-        pixels = std::move(keep);
+        width = height = colorCount = 0;
+        pixels.clear();
+        palette = {};
     }
     bool hasPixels() const {
         return width > 0 && height > 0 && pixels.size() == std::size_t(width) * std::size_t(height);

@@ -36,8 +36,8 @@ Mold moldFromBits(const std::uint8_t* bits, bool large) {
 }
 
 std::string readName(const std::uint8_t* codes, int length) {
-    std::string text;
-    for (int i = 0; i < length; ++i) text.push_back(gameTextToAscii(codes[i]));
+    std::string text(std::size_t(length), ' ');
+    for (int i = 0; i < length; ++i) text[std::size_t(i)] = gameTextToAscii(codes[i]);
     while (!text.empty() && text.back() == ' ') text.pop_back();
     auto end = text.find('\0');
     if (end != std::string::npos) text.resize(end);
