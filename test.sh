@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . ./scripts_common.sh
-morvi_install "${MORVI_BUILD_PACKAGES[@]}" clang libclang-rt-14-dev
+# ImageMagick reads the animated GIFs back in their test, as another program would.
+morvi_install "${MORVI_BUILD_PACKAGES[@]}" clang libclang-rt-14-dev imagemagick
 jobs="$(nproc)"
 
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DMORVI_SANITIZE=ON >/dev/null

@@ -289,6 +289,9 @@ TEST_F(CharacterFixture, FullSheetsAndSpritePairsGoOutAndComeBack) {
         ASSERT_EQ(character(15).sprites[std::size_t(pose)].pixels, character(0).sprites[std::size_t(pose)].pixels) << pose;
     QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_NE(morvi::characterTileFile(character(15)), bin) << "one undo takes the import back";
+    // The same pair dropped on the window.
+    dropFile(h.window.get(), binPath);
+    EXPECT_EQ(morvi::characterTileFile(character(15)), bin);
 
     // The full sheet into Kefka (21, no riding tiles): lying comes in, riding cannot.
     page->pictureList()->setCurrentIndex(21);

@@ -28,15 +28,6 @@ using namespace morvi::ui;
 
 namespace {
 
-void dropFile(QWidget* target, const std::string& path) {
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
-    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &enter);
-    ASSERT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &drop);
-}
 
 // A picture in colours none of the demo palettes hold exactly.
 morvi::IndexedImage offColours(int side) {

@@ -1,6 +1,10 @@
 #include "ui/tests/ui_test_support.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QMouseEvent>
 #include <QSettings>
 #include <QTest>
@@ -145,6 +149,16 @@ void drag(QWidget* widget, const std::vector<QPoint>& points) {
         QApplication::sendEvent(widget, &move);
     }
     QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, points.back());
+}
+
+void dropFile(QWidget* target, const std::string& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
 }
 
 } // namespace morvi::ui
