@@ -224,7 +224,8 @@ void AnimationPanel::step(int poses) {
 }
 
 void AnimationPanel::tick() {
-    if (m_player.tick()) redraw();
+    // Behind another page the animation goes on, undrawn.
+    if (m_player.tick() && m_view->isVisible()) redraw();
 }
 
 void AnimationPanel::redraw() {

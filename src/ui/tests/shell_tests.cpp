@@ -318,6 +318,30 @@ TEST(Settings, DefaultsLowBitsSkippedEntriesAndWindowPlace) {
     EXPECT_EQ(s.recentFiles, std::vector<std::string>{"/only.smc"});
     EXPECT_EQ(s.xPos, 70);
     EXPECT_EQ(s.yPos, 90);
+
+    // The onion skin and the sequences come back; nine sequences keep the eight newest, a sequence
+    // played again moves up, and a stored value out of range is dropped or brought into range.
+    for (int k = 0; k < 9; ++k) ws->settings.addRecentSequence({std::to_string(k) + " 1", 4 + k});
+    ws->settings.addRecentSequence({"3 1", 12});
+    ws->settings.onionSkin = 1;
+    ws->settings.onionOpacity = 65;
+    saveSettings(ws->settings, QPoint(70, 90));
+    s = loadSettings();
+    ASSERT_EQ(s.recentSequences.size(), 8u);
+    EXPECT_EQ(s.recentSequences.front(), (morvi::Settings::Sequence{"3 1", 12}));
+    EXPECT_EQ(s.recentSequences.back(), (morvi::Settings::Sequence{"1 1", 5})) << "\"0 1\" fell off";
+    EXPECT_EQ(s.onionSkin, 1);
+    EXPECT_EQ(s.onionOpacity, 65);
+    {
+        QSettings store(QStringLiteral("Quarnsby"), QStringLiteral("morvi"));
+        store.setValue(QStringLiteral("Settings/onionOpacity"), 250);
+        store.setValue(QStringLiteral("Recent Sequences/sequence1"), QStringLiteral("7 8|9999"));
+        store.setValue(QStringLiteral("Recent Sequences/sequence2"), QStringLiteral("no bar"));
+        store.sync();
+    }
+    s = loadSettings();
+    EXPECT_EQ(s.onionOpacity, 90);
+    EXPECT_EQ(s.recentSequences.size(), 6u) << "the two bad entries are dropped";
     clearStoredSettings();
 }
 
