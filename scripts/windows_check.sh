@@ -72,6 +72,11 @@ cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TY
       -DMORVI_EDITOR=OFF -DMORVI_BENCH=OFF -DMORVI_TESTS=ON >/dev/null
 cmake --build build-windows -j"$(nproc)"
 
+# A new Wine prefix sets itself up in the background on its first use; a test program started
+# meanwhile can fail to start the programs it runs (cmd.exe answers 9009). Set it up first.
+"$wine" wineboot --init >/dev/null 2>&1 || true
+wineserver -w || true
+
 echo "windows: every test program under Wine"
 (cd build-windows && ctest --output-on-failure)
 
