@@ -118,6 +118,7 @@ void CanvasView::mousePressEvent(QMouseEvent* event) {
 void CanvasView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     if (!gestureActive()) {
+        // The canvas tells of the pointer only while no button is held (a stroke tells its own).
         if (rect().contains(at)) emit hovered(at);
         return;
     }
@@ -132,11 +133,6 @@ void CanvasView::mouseReleaseEvent(QMouseEvent* event) {
     const Qt::MouseButton button = m_button;
     m_button = Qt::NoButton;
     emit gesture(CanvasEvent{CanvasEvent::Phase::Release, event->position().toPoint(), button, event->modifiers()});
-}
-
-void CanvasView::leaveEvent(QEvent* event) {
-    emit left();
-    SurfaceView::leaveEvent(event);
 }
 
 } // namespace morvi::ui

@@ -37,9 +37,6 @@ public:
 
 signals:
     void gesture(const morvi::ui::CanvasEvent& event);
-    // The pointer over the canvas without a button held; left() when it goes.
-    void hovered(QPoint at);
-    void left();
     // Ctrl + wheel: +1 to magnify, -1 to shrink, around the canvas point under the pointer.
     void zoomRequested(int steps, QPoint at);
     // The canvas took a new size (its surface has it already).
@@ -54,7 +51,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     Qt::MouseButton m_button = Qt::NoButton;
