@@ -78,6 +78,9 @@ struct CharacterSet {
     std::vector<int> posesUsingTile(const CharacterSprites& ch, int tile) const;
 };
 
+// The 64 pixels of tile t in the character's tile store, rows top first.
+inline std::uint8_t* tilePixels(CharacterSprites& ch, int t) { return ch.tileStore.data() + std::size_t(t) * 64; }
+
 // False (set unchanged) when the file cannot be opened, is too short, or its tables point
 // outside the sprite graphics block.
 bool loadCharacterSprites(CharacterSet& set, const std::string& path, const RomState& rom);
@@ -136,7 +139,7 @@ struct FieldOnlyUse {
     int pose = 0;
     int pixels = 0;
 };
-std::vector<FieldOnlyUse> fieldOnlyColorUse(const CharacterSet& set, const CharacterSprites& ch);
+std::vector<FieldOnlyUse> fieldOnlyColorUse(const CharacterSprites& ch);
 // Brings the tile store in step with the sprite images by the save's rule: each tile from the
 // first sprite, in sprite order, that uses it; then rebuilds the sprites from it.
 void syncTileStore(CharacterSet& set, CharacterSprites& ch);

@@ -374,7 +374,7 @@ TEST(CharacterPoses, BattleColoursCountEveryBattlePoseThatShowsThePixel) {
     auto set = loaded(dir, gameLayoutRom(15));
     auto& ch = set->characters[7];
     clearCharacterSprites(*set, ch);
-    EXPECT_TRUE(fieldOnlyColorUse(*set, ch).empty());
+    EXPECT_TRUE(fieldOnlyColorUse(ch).empty());
     // Tile 4 is sprite 0's cell (0, 2) and sprite 1's cell (0, 0), both battle poses; tile 156
     // is shown by poses 38 and 39 (crying, the tent), neither of them in battle.
     ASSERT_EQ(set->posesUsingTile(ch, 4), (std::vector<int>{0, 1}));
@@ -383,7 +383,7 @@ TEST(CharacterPoses, BattleColoursCountEveryBattlePoseThatShowsThePixel) {
     setSpritePixels(*set, ch, 0, std::span<const PixelWrite>(&a, 1));
     setSpritePixels(*set, ch, 39, std::span<const PixelWrite>(&b, 1));
     setSpritePixels(*set, ch, 16, std::span<const PixelWrite>(&c, 1));
-    const auto uses = fieldOnlyColorUse(*set, ch);
+    const auto uses = fieldOnlyColorUse(ch);
     ASSERT_EQ(uses.size(), 2u);
     EXPECT_EQ(uses[0].pose, 0);
     EXPECT_EQ(uses[1].pose, 1);

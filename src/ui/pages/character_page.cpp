@@ -237,7 +237,7 @@ void CharacterPage::paintOwn() {
 }
 
 void CharacterPage::showBattleColours() {
-    const auto uses = morvi::fieldOnlyColorUse(m_context.ws.characters, characters().character());
+    const auto uses = morvi::fieldOnlyColorUse(characters().character());
     if (uses.empty()) {
         m_battleNote->setText(QStringLiteral("Battle poses: colours 0 to 11 only"));
         return;
