@@ -101,12 +101,8 @@ bool exportCharacterSheet(const CharacterSet& set, int index, const std::string&
     return writeByType(sheet, path, type, sheet.width, sheet.height);
 }
 
-bool isTileFilePath(const std::string& path) {
-    if (path.size() < 5) return false;
-    std::string ending = path.substr(path.size() - 4);
-    for (auto& c : ending) c = char(std::tolower(static_cast<unsigned char>(c)));
-    return ending == ".bin";
-}
+// Named as the portrait pair is: a name that ends in ".bin" in any letter case.
+bool isTileFilePath(const std::string& path) { return isRawPortraitPath(path); }
 
 bool exportCharacterTiles(const CharacterSet& set, int index, const std::string& tilePath) {
     const CharacterSprites& ch = set.characters[std::size_t(index)];

@@ -200,12 +200,8 @@ bool importPortraitRaw(PortraitSet& set, int index, const std::string& tilePath,
     std::vector<std::uint8_t> tiles, palette;
     const bool hasTiles = readWholeFile(tilePath, tiles) && tiles.size() >= kPortraitTileBytes;
     // The palette file of the same name, in any letter case ("FACE.BIN" with "face.pal").
-    std::string palettePath = portraitPalettePath(tilePath);
-    if (!std::filesystem::exists(pathFromUtf8(palettePath))) {
-        const std::string found = findBesideFile(tilePath, ".pal");
-        if (!found.empty()) palettePath = found;
-    }
-    const bool hasPalette = readWholeFile(palettePath, palette);
+    const std::string palettePath = findBesideFile(tilePath, ".pal");
+    const bool hasPalette = !palettePath.empty() && readWholeFile(palettePath, palette);
     if (!hasTiles || (hasPalette && palette.size() < kPortraitPaletteBytes)) {
         notifier.notify(MessageKind::Error, kMsgImportOpenError);
         return false;

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,10 +45,7 @@ AnimationExportDialog::AnimationExportDialog(QWidget* mainWindow, Prompts& promp
     grid->addWidget(scaleLabel, 2, 0);
     grid->addWidget(m_scale, 2, 1, Qt::AlignLeft);
     grid->addWidget(m_backdrop, 3, 1, 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
+    auto* buttons = okCancelRow(m_ok, m_cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(buttons);

@@ -27,6 +27,14 @@
 
 namespace morvi::ui {
 
+QHBoxLayout* okCancelRow(QPushButton* ok, QPushButton* cancel) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return row;
+}
+
 void placeAt(QDialog* dialog, QWidget* mainWindow, QPoint offset) {
     if (mainWindow) dialog->move(mainWindow->frameGeometry().topLeft() + offset);
 }
@@ -82,10 +90,7 @@ GridDialog::GridDialog(QWidget* mainWindow, morvi::Settings& settings)
     auto* magRow = new QHBoxLayout;
     magRow->addWidget(label);
     magRow->addWidget(m_spin);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
+    auto* buttons = okCancelRow(m_ok, m_cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
     layout->addLayout(magRow);
@@ -241,10 +246,7 @@ ExportDialog::ExportDialog(QWidget* mainWindow, Prompts& prompts, const QString&
     grid->addWidget(m_browse, 0, 2);
     grid->addWidget(typeLabel, 1, 0);
     grid->addWidget(m_types, 1, 1, Qt::AlignLeft);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
+    auto* buttons = okCancelRow(m_ok, m_cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(buttons);
@@ -343,10 +345,7 @@ CopyChoiceDialog::CopyChoiceDialog(QWidget* mainWindow, const QString& title, co
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
     m_ok->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
+    auto* buttons = okCancelRow(m_ok, m_cancel);
     layout->addLayout(buttons);
     connect(m_ok, &QPushButton::clicked, this, [this, group] {
         m_choice = std::max(0, group->checkedId());

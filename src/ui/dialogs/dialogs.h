@@ -12,6 +12,7 @@
 class QCheckBox;
 class QComboBox;
 class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -126,6 +127,8 @@ private:
     QGridLayout* m_grid = nullptr;
 };
 
+// OK and Cancel at the right end of a row.
+QHBoxLayout* okCancelRow(QPushButton* ok, QPushButton* cancel);
 // Puts a dialog at an offset from the main window's top-left corner.
 void placeAt(QDialog* dialog, QWidget* mainWindow, QPoint offset);
 
