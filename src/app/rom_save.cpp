@@ -25,13 +25,18 @@ SaveOutcome saveRomFamilies(Workspace& ws, const SaveRequest& request, DiskSteps
             if (!copy.empty()) ws.saveRoom = std::move(copy);
         }
     } giveBack{ws, copy};
-    // The monster model is made ready for the save while the file is read: neither needs the other.
+    // The monster model is made ready for the save, and the character tiles are encoded, while
+    // the file is read: none of them needs another.
     std::future<void> monstersReady;
     if (request.monsters)
         monstersReady = std::async(std::launch::async, [&] { prepareMonstersForSave(ws.monsters, request.currentEntry); });
+    std::future<CharacterTiles> characterTiles;
+    if (request.characters)
+        characterTiles = std::async(std::launch::async, [&] { return encodeCharacterTiles(ws.characters); });
     std::error_code error;
     const bool read = readWholeFile(path, copy, error);
     if (monstersReady.valid()) monstersReady.get();
+    const CharacterTiles tiles = characterTiles.valid() ? characterTiles.get() : CharacterTiles{};
     if (!read) {
         out.error = "Error saving ROM: the ROM file can no longer be read (" + describeError(error) +
                     "). Nothing was saved; your changes are kept.";
@@ -41,7 +46,7 @@ SaveOutcome saveRomFamilies(Workspace& ws, const SaveRequest& request, DiskSteps
     // The writers refuse before writing anything (and say why through the notifier).
     if (request.monsters && !saveMonsterGraphics(ws.monsters, buffer, notifier)) return out;
     if (request.portraits && !savePortraits(ws.portraits, buffer, notifier)) return out;
-    if (request.characters && !saveCharacterSprites(ws.characters, buffer, notifier)) return out;
+    if (request.characters && !saveCharacterSprites(ws.characters, tiles, buffer, notifier)) return out;
 
     if (!ws.romOnDisk.empty() && buffer.originalDiffersInWritten(ws.romOnDisk) && !(overwrite && overwrite())) {
         out.cancelled = true;
@@ -58,7 +63,7 @@ SaveOutcome saveRomFamilies(Workspace& ws, const SaveRequest& request, DiskSteps
         return monstersReloaded && (!request.portraits || canLoadPortraits(result)) &&
                (!request.characters || canLoadCharacterSprites(result));
     };
-    const ReplaceOutcome written = replaceFileContents(path, copy, [&] { return buffer.original(); }, steps, check);
+    ReplaceOutcome written = replaceFileContents(path, copy, [&] { return buffer.original(); }, steps, check);
     out.inPlace = written.inPlace;
     if (written.checkFailed) {
         if (!monstersReloaded) notifier.notify(MessageKind::Warning, kMsgMonsterSaveError);
@@ -70,6 +75,8 @@ SaveOutcome saveRomFamilies(Workspace& ws, const SaveRequest& request, DiskSteps
                     (written.inPlace ? "" : "The ROM on disk was left as it was. ") + "Your changes are kept.";
         return out;
     }
+    if (written.replaced.held())
+        ws.releasing = std::async(std::launch::async, [old = std::move(written.replaced)]() mutable { old.close(); });
     // The file as it was before this save is now the room of the next one.
     std::swap(ws.romOnDisk, copy);
     out.ok = true;

@@ -3,6 +3,7 @@
 // the backgrounds with their backdrops, and the settings. The editor makes one and hands it to
 // its pages; tests and the command-line tool make their own. Large: keep it on the heap.
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -29,6 +30,8 @@ struct Workspace {
     // The room the next save reads the file into: the buffer of the file as saved before, kept
     // so that a save does not map 3 MiB of fresh memory each time.
     std::vector<std::uint8_t> saveRoom;
+    // The ROM file a save replaced, closed (and its space freed) on a thread of its own.
+    std::future<void> releasing;
     CollectingNotifier collected;
     Notifier* notifier = &collected;  // where the core's messages go
 

@@ -172,37 +172,55 @@ bool loadCharacterSprites(CharacterSet& target, const RomBytes& file) {
     return true;
 }
 
-bool saveCharacterSprites(CharacterSet& set, RomBuffer& file, Notifier& notifier) {
+CharacterTiles encodeCharacterTiles(const CharacterSet& set) {
+    CharacterTiles out;
+    out.bytes.assign(std::size_t(kCharacterCount) * kCharacterTileBytes, 0);
+    out.shown.assign(std::size_t(kCharacterCount) * kTilesPerCharacter, 0);
+    for (int n = 0; n < kCharacterCount; ++n) {
+        const auto& ch = set.characters[std::size_t(n)];
+        std::uint8_t* bytes = out.bytes.data() + std::size_t(n) * kCharacterTileBytes;
+        std::uint8_t* shown = out.shown.data() + std::size_t(n) * kTilesPerCharacter;
+        forEachCell(set, ch, [&](int pose, int c, int r, int t) {
+            encodeTile(ch.sprites[std::size_t(pose)], c, r, bytes + 32 * std::size_t(t), 16);
+            shown[t] = 1;
+        });
+    }
+    return out;
+}
+
+bool saveCharacterSprites(CharacterSet& set, const CharacterTiles& tiles, RomBuffer& file, Notifier& notifier) {
     const std::vector<std::uint8_t> palettes = encodeSnesColors(set.palettes);
     const std::vector<std::uint8_t> copy =
         encodeSnesColors(std::span<const PaletteColor>(set.palettes).first(kCopiedCharacterPalettes * 16));
-    bool ok = file.write(kCharacterPalettesOffset, palettes) && file.write(kCharacterPaletteCopyOffset, copy);
-    std::vector<std::uint8_t> bytes(kCharacterTileBytes, 0);
+    bool ok = tiles.bytes.size() == std::size_t(kCharacterCount) * kCharacterTileBytes &&
+              tiles.shown.size() == std::size_t(kCharacterCount) * kTilesPerCharacter &&
+              file.write(kCharacterPalettesOffset, palettes) && file.write(kCharacterPaletteCopyOffset, copy);
     for (int n = 0; ok && n < kCharacterCount; ++n) {
-        auto& ch = set.characters[std::size_t(n)];
-        std::array<bool, kTilesPerCharacter> written{};
-        forEachCell(set, ch, [&](int pose, int c, int r, int t) {
-            encodeTile(ch.sprites[std::size_t(pose)], c, r, bytes.data() + 32 * std::size_t(t), 16);
-            written[std::size_t(t)] = true;
-        });
+        const auto& ch = set.characters[std::size_t(n)];
+        const std::uint8_t* bytes = tiles.bytes.data() + std::size_t(n) * kCharacterTileBytes;
+        const std::uint8_t* shown = tiles.shown.data() + std::size_t(n) * kTilesPerCharacter;
         ok = file.write(kCharacterPaletteNumbersOffset + std::uint32_t(n), std::span<const std::uint8_t>(&ch.storedNumber, 1));
         const std::uint32_t base = kSpriteGraphicsOffset + ch.tileAddress;
         // Tiles no pose shows keep the ROM's bytes; each run of shown tiles is one write. No
         // tile past the character's own count is ever shown.
         for (int t = 0; ok && t < ch.tileCount;) {
-            if (!written[std::size_t(t)]) {
+            if (!shown[t]) {
                 ++t;
                 continue;
             }
             int end = t + 1;
-            while (end < ch.tileCount && written[std::size_t(end)]) ++end;
+            while (end < ch.tileCount && shown[end]) ++end;
             ok = file.write(base + 32 * std::uint32_t(t),
-                            std::span<const std::uint8_t>(bytes.data() + 32 * std::size_t(t), 32 * std::size_t(end - t)));
+                            std::span<const std::uint8_t>(bytes + 32 * std::size_t(t), 32 * std::size_t(end - t)));
             t = end;
         }
     }
     if (!ok) notifier.notify(MessageKind::Warning, kMsgCharacterSaveError);
     return ok;
+}
+
+bool saveCharacterSprites(CharacterSet& set, RomBuffer& file, Notifier& notifier) {
+    return saveCharacterSprites(set, encodeCharacterTiles(set), file, notifier);
 }
 
 bool saveCharacterSprites(CharacterSet& set, const std::string& path, const RomState& rom, Notifier& notifier) {

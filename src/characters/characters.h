@@ -88,6 +88,14 @@ bool loadCharacterSprites(CharacterSet& set, const RomBytes& rom);
 // The checks the loader makes, alone: true exactly when loadCharacterSprites would accept the bytes.
 bool canLoadCharacterSprites(const RomBytes& rom);
 bool saveCharacterSprites(CharacterSet& set, RomBuffer& file, Notifier& notifier);
+// The save in two halves: every character's tiles encoded, which needs no file (a save does it
+// while the file is read), then the writing.
+struct CharacterTiles {
+    std::vector<std::uint8_t> bytes; // kCharacterTileBytes a character
+    std::vector<std::uint8_t> shown; // kTilesPerCharacter a character: 1 where a pose shows the tile
+};
+CharacterTiles encodeCharacterTiles(const CharacterSet& set);
+bool saveCharacterSprites(CharacterSet& set, const CharacterTiles& tiles, RomBuffer& file, Notifier& notifier);
 // The same for a file on disk, replaced whole (see rewriteRomFile).
 bool saveCharacterSprites(CharacterSet& set, const std::string& path, const RomState& rom, Notifier& notifier);
 void rebuildSprites(CharacterSet& set, CharacterSprites& ch);

@@ -120,6 +120,8 @@ void parseInfoRecord(MonsterGraphics& mg, MonsterEntry& entry, std::span<const s
 // Rebuilds the image from the record's shape; tiles come from source, or from the record.
 void decodeEntry(MonsterGraphics& mg, MonsterEntry& entry, std::span<const std::uint8_t> source);
 void decodeEntry(MonsterGraphics& mg, MonsterEntry& entry);
+// The bytes of tile data an entry's shape takes through `mold` (8 for an empty mold).
+std::uint16_t tileDataSize(const Mold& mold, const MonsterEntry& entry);
 std::uint16_t tileDataSize(const MonsterGraphics& mg, const MonsterEntry& entry);
 // Mold `number` of `table`, or a one-cell mold for a number outside it.
 const Mold& moldAt(const std::vector<Mold>& table, std::int64_t number);
@@ -172,7 +174,13 @@ std::vector<int> entriesSharingPalette(const MonsterGraphics& mg, int entry);
 std::vector<int> entriesSharingRecord(const MonsterGraphics& mg, int entry);
 
 // --- writer ---
-void pruneUnused(MonsterGraphics& mg);
+// Drops the record slots no entry uses and the molds no record in use names; entries and
+// records above a dropped mold move down. A record whose entries move is encoded again from its
+// last moving entry's picture, or, with keepWhereShapeMatches, keeps its tiles where that entry
+// has the record's own mold and shape (what the save does: its entries' pictures may be older
+// than the record).
+enum class PruneTiles { encodeAgain, keepWhereShapeMatches };
+void pruneUnused(MonsterGraphics& mg, PruneTiles tiles = PruneTiles::encodeAgain);
 // A mold in the ROM's form (bit 7 the first of every 8 cells), appended to out.
 void appendMoldBits(std::vector<std::uint8_t>& out, const Mold& mold, bool large);
 void writeInfoRecord(const MonsterEntry& entry, std::int32_t graphicsOffset, std::uint8_t out[5]);
@@ -185,7 +193,8 @@ bool saveMonstersToRom(MonsterGraphics& mg, int currentEntry, RomBuffer& file, N
 // everything up to the write, then the reload, which is also the check that the bytes load.
 bool writeMonstersToRom(MonsterGraphics& mg, int currentEntry, RomBuffer& file, Notifier& notifier);
 // The first half again in two: what the save does to the model before it writes (commit the
-// current entry, re-decode, prune), which needs no file, then the write.
+// current entry, give every entry its record's shape, prune), which needs no file, then the
+// write.
 void prepareMonstersForSave(MonsterGraphics& mg, int currentEntry);
 bool reloadMonstersFrom(MonsterGraphics& mg, const RomBytes& written);
 // The same for a file on disk, replaced whole (see rewriteRomFile).

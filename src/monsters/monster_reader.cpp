@@ -2,6 +2,7 @@
 // entry and its graphics record in step: the mold follows from the pixels, the record's tile
 // data is the ROM form of the image.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 
@@ -77,7 +78,8 @@ const Mold& MonsterGraphics::moldOf(const MonsterEntry& entry) const {
     return moldAt(molds(entry.large), entry.moldNumber);
 }
 
-char gameTextToAscii(std::uint8_t code) {
+namespace {
+constexpr char textCharacter(std::uint8_t code) {
     if (code == 0x00) return '\0';
     if (code >= 0x80 && code <= 0x99) return char('A' + (code - 0x80));
     if (code >= 0x9A && code <= 0xB3) return char('a' + (code - 0x9A));
@@ -99,12 +101,21 @@ char gameTextToAscii(std::uint8_t code) {
     }
 }
 
-namespace {
+// Every code's character, worked out once when the program is built: a ROM's 415 names are read
+// at every open.
+constexpr std::array<char, 256> kTextCharacters = [] {
+    std::array<char, 256> table{};
+    for (int code = 0; code < 256; ++code) table[std::size_t(code)] = textCharacter(std::uint8_t(code));
+    return table;
+}();
+} // namespace
+
+char gameTextToAscii(std::uint8_t code) { return kTextCharacters[code]; }
+
 std::uint16_t tileDataSize(const Mold& mold, const MonsterEntry& entry) {
     int bytes = countCells(mold, entry.large) * (entry.colorCount == 8 ? 24 : 32);
     return std::uint16_t(bytes == 0 ? 8 : bytes);
 }
-} // namespace
 
 std::uint16_t tileDataSize(const MonsterGraphics& mg, const MonsterEntry& entry) {
     return tileDataSize(mg.moldOf(entry), entry);

@@ -2,6 +2,7 @@
 // then repack the tile data of every slot in use from the start of the graphics region and
 // rewrite the molds, palettes and info records. Nothing is written unless everything fits.
 #include <algorithm>
+#include <utility>
 
 #include "rom/rom_buffer.h"
 #include "image/snes_codec.h"
@@ -19,7 +20,7 @@ void appendMoldBits(std::vector<std::uint8_t>& out, const Mold& mold, bool large
     }
 }
 
-void pruneUnused(MonsterGraphics& mg) {
+void pruneUnused(MonsterGraphics& mg, PruneTiles tiles) {
     const int slots = std::clamp(mg.recordCount, 0, kRecordSlotCount);
     std::vector<bool> hasEntry(std::size_t(kRecordSlotCount), false);
     for (const auto& entry : mg.entries)
@@ -43,7 +44,15 @@ void pruneUnused(MonsterGraphics& mg) {
         std::int64_t mold = -1; // in the table before pruning; -1 for a number outside it
     };
     std::vector<Encoding> last(static_cast<std::size_t>(kRecordSlotCount));
-    const std::vector<Mold> before[2] = {mg.smallMolds, mg.largeMolds};
+    // The tables as they were, taken out of the model (which gets the kept molds back at the end).
+    const std::vector<Mold> before[2] = {std::exchange(mg.smallMolds, {}), std::exchange(mg.largeMolds, {})};
+    struct Shape {
+        std::int32_t moldNumber;
+        std::uint8_t large, colorCount;
+    };
+    std::vector<Shape> shapes;
+    shapes.reserve(mg.records.size());
+    for (const GraphicsRecord& r : mg.records) shapes.push_back({r.moldNumber, r.large, r.colorCount});
     for (int kind = 0; kind <= 1; ++kind) {
         const std::int64_t size = std::int64_t(before[kind].size());
         auto inRange = [&](std::int64_t n) { return n >= 0 && n < size; };
@@ -85,16 +94,18 @@ void pruneUnused(MonsterGraphics& mg) {
             last[r] = {e, kind, inRange(first[std::size_t(e)]) ? first[std::size_t(e)] : -1};
         };
 
-        std::vector<int> origin(static_cast<std::size_t>(size));
-        for (std::size_t k = 0; k < origin.size(); ++k) origin[k] = int(k);
+        // The molds kept, by their number before pruning. Removals come at ever higher places,
+        // so the mold now at i was mold i + moves before.
+        std::vector<std::size_t> kept;
         std::int64_t moves = 0;   // removals so far
         std::size_t next = 0;     // byNumber[0 .. next) have stopped
         std::int64_t i = 0;
         std::vector<std::size_t> touched;
-        while (i < std::int64_t(origin.size())) {
+        while (i + moves < size) {
             const std::int64_t shifted = i + moves;
             const bool needed = fixedNaming[std::size_t(i)] > 0 || (shifted < size && movingNaming[std::size_t(shifted)] > 0);
             if (needed) {
+                kept.push_back(std::size_t(shifted));
                 ++i;
                 continue;
             }
@@ -129,7 +140,6 @@ void pruneUnused(MonsterGraphics& mg) {
                     countMoving(r, 1);
                 }
             }
-            origin.erase(origin.begin() + i);
             ++moves;
         }
         for (std::size_t k = next; k < byNumber.size(); ++k) {
@@ -141,12 +151,18 @@ void pruneUnused(MonsterGraphics& mg) {
                 if (top[r]) settle(r, lastMoving(r), moves);
         auto& table = mg.molds(kind != 0);
         table.clear();
-        for (int k : origin) table.push_back(before[kind][std::size_t(k)]);
+        for (std::size_t k : kept) table.push_back(before[kind][k]);
     }
     for (std::size_t slot = 0; slot < last.size(); ++slot) {
         const Encoding& enc = last[slot];
         if (enc.entry < 0) continue;
-        encodeRecord(mg.records[slot], mg.entries[std::size_t(enc.entry)], moldAt(before[enc.kind], enc.mold));
+        const MonsterEntry& entry = mg.entries[std::size_t(enc.entry)];
+        const Mold& mold = moldAt(before[enc.kind], enc.mold);
+        const Shape& was = shapes[slot];
+        if (tiles == PruneTiles::keepWhereShapeMatches && enc.mold >= 0 && enc.mold == was.moldNumber && entry.large == was.large && entry.colorCount == was.colorCount &&
+            mg.records[slot].size == tileDataSize(mold, entry))
+            continue;
+        encodeRecord(mg.records[slot], entry, mold);
     }
 }
 
@@ -221,8 +237,18 @@ bool saveMonsterGraphics(MonsterGraphics& mg, RomBuffer& file, Notifier& notifie
 void prepareMonstersForSave(MonsterGraphics& mg, int currentEntry) {
     if (currentEntry >= 0 && currentEntry < kMonsterEntryCount)
         commitEntry(mg, mg.entries[std::size_t(currentEntry)]);
-    redecodeEntries(mg);
-    pruneUnused(mg);
+    // The save writes the records' tiles and takes from each entry only its record's shape.
+    // An entry whose shape its record has changed (through an entry sharing it) is decoded
+    // again. The others keep their pictures, even one older than an edit made through another
+    // entry of its record: pruning leaves the tiles of a record whose entry has its shape, as
+    // encoding a picture decoded from them would give them back.
+    for (auto& entry : mg.entries) {
+        const GraphicsRecord& record = mg.recordOf(entry);
+        if (entry.moldNumber != record.moldNumber || entry.large != record.large || entry.colorCount != record.colorCount ||
+            entry.image.width != entry.side() || entry.image.height != entry.side())
+            decodeEntry(mg, entry);
+    }
+    pruneUnused(mg, PruneTiles::keepWhereShapeMatches);
 }
 
 bool writeMonstersToRom(MonsterGraphics& mg, int currentEntry, RomBuffer& file, Notifier& notifier) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <random>
 
+#include "rom/rom_buffer.h"
 #include "rom/rom_file.h"
 #include "image/snes_codec.h"
 #include "imagefile/image_file.h"
@@ -492,6 +493,92 @@ TEST(MonsterWriter, PruningMatchesRemovingMoldsOneAtATime) {
             if (random() % 3 == 0) model->records[entry.recordIndex].moldNumber = entry.moldNumber;
         }
         expectPruningAsOneAtATime(*model, 1, "round " + std::to_string(round));
+    }
+}
+
+namespace {
+
+// The file bytes a save of mg writes into a copy of `file`, after the save's own preparation
+// or, for `reference`, after decoding every entry again as the save once did.
+std::vector<std::uint8_t> savedBytes(const MonsterGraphics& mg, const std::vector<std::uint8_t>& file, int current,
+                                     bool reference) {
+    auto model = std::make_unique<MonsterGraphics>(mg);
+    if (reference) {
+        commitEntry(*model, model->entries[std::size_t(current)]);
+        redecodeEntries(*model);
+        pruneUnused(*model);
+    } else {
+        prepareMonstersForSave(*model, current);
+    }
+    std::vector<std::uint8_t> bytes = file;
+    RomBuffer buffer(bytes, false);
+    CollectingNotifier n;
+    EXPECT_TRUE(saveMonsterGraphics(*model, buffer, n)) << n.lastText();
+    return bytes;
+}
+
+} // namespace
+
+// The save decodes the pictures again only when pruning encodes records from them; whatever
+// state the editing left the entries sharing a record in, it writes what decoding them all
+// writes.
+TEST(MonsterWriter, SavePreparationWritesWhatDecodingEveryEntryWrites) {
+    TempDir dir;
+    const std::string path = writeRom(dir, buildFixture(), false);
+    const std::vector<std::uint8_t> file = readFileBytes(path);
+    auto mg = load(path, false);
+    ASSERT_EQ(mg->entries[1].recordIndex, mg->entries[2].recordIndex);
+    pruneUnused(*mg);
+
+    // An edit committed through entry 1 that entry 2 has not seen, nothing for pruning to
+    // re-encode: entry 2's stale picture is not what gets written.
+    setEntryPixel(*mg, mg->entries[1], 3, 3, 5);
+    commitEntry(*mg, mg->entries[1]);
+    EXPECT_EQ(savedBytes(*mg, file, 2, false), savedBytes(*mg, file, 2, true));
+
+    // A new size through entry 1: entry 2's shape is stale too.
+    setEntrySize(*mg, mg->entries[1], 0);
+    EXPECT_EQ(savedBytes(*mg, file, 2, false), savedBytes(*mg, file, 2, true));
+
+    // Abandoned molds below ones in use: pruning moves entries and encodes their records again.
+    for (int i = 3; i < 9; ++i) {
+        auto& e = mg->entries[std::size_t(i)];
+        ASSERT_TRUE(newEntryImage(*mg, e));
+        for (int t = 0; t <= i; ++t) setEntryPixel(*mg, e, 8 * (t % 8), 8 * ((t * 3 + i) % 8), std::uint8_t(1 + t % 7));
+        commitEntry(*mg, e);
+    }
+    // Entry 10 shares entry 8's record, and is the entry pruning encodes it from once entry
+    // 4's mold, below entry 8's, is abandoned; then entry 8 is edited and entry 10 not decoded.
+    ASSERT_TRUE(useRecord(*mg, mg->entries[10], mg->entries[8].recordIndex));
+    ASSERT_TRUE(newEntryImage(*mg, mg->entries[4]));
+    setEntryPixel(*mg, mg->entries[8], 1, 1, 6);
+    commitEntry(*mg, mg->entries[8]);
+    ASSERT_NE(mg->entries[10].image.pixels, mg->entries[8].image.pixels);
+    EXPECT_EQ(savedBytes(*mg, file, 0, false), savedBytes(*mg, file, 0, true));
+
+    // Random edits through entries that share records, never followed by decoding the sharers.
+    std::mt19937 random(11);
+    for (int round = 0; round < 40; ++round) {
+        auto model = std::make_unique<MonsterGraphics>(*mg);
+        // Half the rounds start from a pruned model with a few edits, which often leave no
+        // mold for pruning to drop below one in use.
+        const bool pruned = round % 2 == 0;
+        if (pruned) pruneUnused(*model);
+        for (int step = 0; step < (pruned ? 2 : 6); ++step) {
+            MonsterEntry& e = model->entries[std::size_t(random() % 12)];
+            switch (random() % 5) {
+            case 0: setEntrySize(*model, e, int(random() % 2)); break;
+            case 1: setEntryDepth(*model, e, random() % 2 ? 8 : 16); break;
+            case 2: useRecord(*model, e, int(random() % std::uint32_t(model->recordCount))); break;
+            case 3: newEntryImage(*model, e); break;
+            default:
+                for (int k = 0; k < 20; ++k)
+                    setEntryPixel(*model, e, int(random() % 128), int(random() % 128), std::uint8_t(random() % 8));
+                commitEntry(*model, e);
+            }
+        }
+        const int current = int(random() % 12);
+        ASSERT_EQ(savedBytes(*model, file, current, false), savedBytes(*model, file, current, true)) << "round " << round;
     }
 }
 

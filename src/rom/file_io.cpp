@@ -256,6 +256,14 @@ ReplaceOutcome writeInPlace(const fs::path& target, std::span<const std::uint8_t
 
 } // namespace
 
+void ReplacedFile::close() {
+    if (m_fd < 0) return;
+#ifndef _WIN32
+    ::close(m_fd);
+#endif
+    m_fd = -1;
+}
+
 ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,
                                    std::span<const std::uint8_t> oldBytes, DiskSteps& steps) {
     return replaceFileContents(path, newBytes, [&] { return std::vector<std::uint8_t>(oldBytes.begin(), oldBytes.end()); }, steps);
@@ -302,7 +310,7 @@ ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std:
         std::error_code ignored;
         fs::remove(temp, ignored);
         out.error = failure(what, error);
-        return out;
+        return std::move(out);
     };
     for (std::size_t at = 0; at < newBytes.size(); at += kWriteChunk) {
         error = steps.before("write");
@@ -330,10 +338,18 @@ ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std:
     error = steps.before("permissions");
     if (!error) fs::permissions(temp, status.permissions(), fs::perm_options::replace, error);
     if (error) return fail("keeping the ROM's permissions failed");
+#ifndef _WIN32
+    // Held over the rename, so that its pages are freed when the caller lets go of it and not
+    // in the rename (a file that cannot be opened is freed by the rename as before).
+    ReplacedFile previous(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+#else
+    ReplacedFile previous;
+#endif
     error = steps.before("rename");
     if (!error) fs::rename(temp, target, error);
     if (error) return fail("putting the new ROM in place failed");
     syncFolder(target.parent_path());
+    out.replaced = std::move(previous);
     out.ok = true;
     return out;
 }
