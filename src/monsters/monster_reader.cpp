@@ -121,17 +121,20 @@ std::uint16_t tileDataSize(const MonsterGraphics& mg, const MonsterEntry& entry)
     return tileDataSize(mg.moldOf(entry), entry);
 }
 
-void parseInfoRecord(MonsterGraphics& mg, MonsterEntry& entry, std::span<const std::uint8_t, 5> b) {
+namespace {
+// The entry's fields from its info record, then its record: the first slot that has its
+// graphics offset or none yet (the last slot when all others are taken), which takes the
+// entry's shape.
+void readInfoFields(MonsterEntry& entry, std::span<const std::uint8_t, 5> b) {
     entry.graphicsOffset = std::uint16_t(b[0] + 256 * (b[1] & 0x7F));
     entry.colorCount = (b[1] & 0x80) ? 8 : 16;
     entry.large = (b[2] >> 7) & 1;
     entry.paletteNumber = b[3] + 256 * (b[2] & 1) + 512 * ((b[2] >> 1) & 1);
     entry.moldNumber = b[4];
-    int slot = 0;
-    while (slot < kRecordSlotCount - 1 && mg.records[slot].graphicsOffset != entry.graphicsOffset &&
-           mg.records[slot].graphicsOffset != -1)
-        ++slot;
-    GraphicsRecord& record = mg.records[slot];
+}
+
+void takeSlot(MonsterGraphics& mg, MonsterEntry& entry, int slot) {
+    GraphicsRecord& record = mg.records[std::size_t(slot)];
     record.moldNumber = entry.moldNumber;
     record.graphicsOffset = entry.graphicsOffset;
     record.size = tileDataSize(mg, entry);
@@ -139,6 +142,40 @@ void parseInfoRecord(MonsterGraphics& mg, MonsterEntry& entry, std::span<const s
     record.colorCount = entry.colorCount;
     entry.recordIndex = std::uint16_t(slot);
     mg.recordCount = std::max(mg.recordCount, slot);
+}
+
+// The slots handed out so far by graphics offset, for the loader: the same slots as looking
+// through them one by one, without doing so for each of 415 entries.
+class SlotsByOffset {
+public:
+    explicit SlotsByOffset(const MonsterGraphics& mg) : m_slot(0x8000, -1) {
+        while (m_handedOut < kRecordSlotCount - 1 && mg.records[std::size_t(m_handedOut)].graphicsOffset != -1) {
+            const std::int32_t offset = mg.records[std::size_t(m_handedOut)].graphicsOffset;
+            if (offset >= 0 && offset < 0x8000 && m_slot[std::size_t(offset)] < 0) m_slot[std::size_t(offset)] = std::int16_t(m_handedOut);
+            ++m_handedOut;
+        }
+    }
+    int slotFor(std::uint16_t offset) {
+        std::int16_t& slot = m_slot[offset & 0x7FFF];
+        if (slot >= 0) return slot;
+        if (m_handedOut == kRecordSlotCount - 1) return m_handedOut;
+        slot = std::int16_t(m_handedOut++);
+        return slot;
+    }
+
+private:
+    std::vector<std::int16_t> m_slot;
+    int m_handedOut = 0;
+};
+} // namespace
+
+void parseInfoRecord(MonsterGraphics& mg, MonsterEntry& entry, std::span<const std::uint8_t, 5> b) {
+    readInfoFields(entry, b);
+    int slot = 0;
+    while (slot < kRecordSlotCount - 1 && mg.records[slot].graphicsOffset != entry.graphicsOffset &&
+           mg.records[slot].graphicsOffset != -1)
+        ++slot;
+    takeSlot(mg, entry, slot);
 }
 
 namespace {
@@ -249,7 +286,12 @@ bool canLoadMonsterGraphics(const RomBytes& rom) {
 
 void MonsterGraphics::clear() {
     palettes = {};
-    for (auto& record : records) record = GraphicsRecord{};
+    for (auto& record : records) {
+        std::vector<std::uint8_t> data = std::move(record.tileData);
+        data.clear(); // its buffer serves the next record
+        record = GraphicsRecord{};
+        record.tileData = std::move(data);
+    }
     for (auto& entry : entries) {
         IndexedImage image = std::move(entry.image);
         image.reset(); // its buffer serves the next picture
@@ -289,14 +331,19 @@ bool loadMonsterGraphics(MonsterGraphics& target, const RomBytes& rom) {
     const std::int64_t available = std::int64_t(mg.moldBuffer.size());
     smallCount = std::min(smallCount, available / 8);
     largeCount = std::min(largeCount, (available - smallCount * 8) / 32);
+    mg.smallMolds.reserve(std::size_t(smallCount));
+    mg.largeMolds.reserve(std::size_t(largeCount));
     for (std::int64_t i = 0; i < smallCount; ++i)
         mg.smallMolds.push_back(moldFromBits(&mg.moldBuffer[std::size_t(8 * i)], false));
     for (std::int64_t i = 0; i < largeCount; ++i)
         mg.largeMolds.push_back(moldFromBits(&mg.moldBuffer[std::size_t(smallCount * 8 + 32 * i)], true));
 
-    for (int i = 0; i < kMonsterEntryCount; ++i)
-        parseInfoRecord(mg, mg.entries[std::size_t(i)],
-                        std::span<const std::uint8_t, 5>(&t.info[std::size_t(i) * kInfoRecordBytes], 5));
+    SlotsByOffset slots(mg);
+    for (int i = 0; i < kMonsterEntryCount; ++i) {
+        MonsterEntry& entry = mg.entries[std::size_t(i)];
+        readInfoFields(entry, std::span<const std::uint8_t, 5>(&t.info[std::size_t(i) * kInfoRecordBytes], 5));
+        takeSlot(mg, entry, slots.slotFor(entry.graphicsOffset));
+    }
 
     mg.tileBuffer.assign(kTileBufferSize, 0);
     std::copy(t.region.begin(), t.region.end(), mg.tileBuffer.begin());

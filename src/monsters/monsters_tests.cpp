@@ -151,6 +151,36 @@ TEST(MonsterReader, InfoRecordFieldsAndGameText) {
     EXPECT_EQ(gameTextToAscii(0xD3), '"');
 }
 
+// The loader finds an entry's slot by its graphics offset without looking through the slots
+// one by one; it must hand out the slots that doing so hands out, offsets repeated or not.
+TEST(MonsterReader, LoaderHandsOutTheSlotsOfParsingEntryByEntry) {
+    TempDir dir;
+    std::mt19937 random(5);
+    for (int round = 0; round < 4; ++round) {
+        RomImage rom = buildFixture();
+        // Few distinct offsets in the first rounds (much sharing), many in the last.
+        const int distinct = round < 2 ? 9 : 400;
+        for (int i = 0; i < kMonsterEntryCount; ++i) {
+            const std::uint32_t at = kMonsterInfoOffset + std::uint32_t(i) * kInfoRecordBytes;
+            const int offset = int(random() % std::uint32_t(distinct)) * 37 % 0x8000;
+            rom.put8(at, std::uint8_t(offset & 0xFF));
+            rom.put8(at + 1, std::uint8_t((offset >> 8) | (random() % 2 ? 0x80 : 0)));
+        }
+        auto loaded = load(writeRom(dir, rom, false), false);
+        auto parsed = std::make_unique<MonsterGraphics>();
+        parsed->recordCount = -1;
+        parsed->records[0].graphicsOffset = 0;
+        const std::vector<std::uint8_t> bytes = rom.fileBytes(false);
+        for (int i = 0; i < kMonsterEntryCount; ++i)
+            parseInfoRecord(*parsed, parsed->entries[std::size_t(i)],
+                            std::span<const std::uint8_t, 5>(&bytes[kMonsterInfoOffset + std::size_t(i) * kInfoRecordBytes], 5));
+        ASSERT_EQ(loaded->recordCount, parsed->recordCount + 1) << "round " << round;
+        for (int i = 0; i < kMonsterEntryCount; ++i)
+            ASSERT_EQ(loaded->entries[std::size_t(i)].recordIndex, parsed->entries[std::size_t(i)].recordIndex)
+                << "round " << round << ", entry " << i;
+    }
+}
+
 TEST(MonsterReader, HeaderedAndHeaderlessRomsLoadToIdenticalModels) {
     TempDir dir;
     RomImage rom = buildFixture();
