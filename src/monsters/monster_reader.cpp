@@ -145,26 +145,43 @@ void takeSlot(MonsterGraphics& mg, MonsterEntry& entry, int slot) {
 }
 
 // The slots handed out so far by graphics offset, for the loader: the same slots as looking
-// through them one by one, without doing so for each of 415 entries.
+// through them one by one, without doing so for each of 415 entries. The 416 offsets a load can
+// meet at most sit in a small hash table.
 class SlotsByOffset {
 public:
-    explicit SlotsByOffset(const MonsterGraphics& mg) : m_slot(0x8000, -1) {
+    explicit SlotsByOffset(const MonsterGraphics& mg) {
+        m_keys.fill(-1);
         while (m_handedOut < kRecordSlotCount - 1 && mg.records[std::size_t(m_handedOut)].graphicsOffset != -1) {
-            const std::int32_t offset = mg.records[std::size_t(m_handedOut)].graphicsOffset;
-            if (offset >= 0 && offset < 0x8000 && m_slot[std::size_t(offset)] < 0) m_slot[std::size_t(offset)] = std::int16_t(m_handedOut);
+            Cell cell = find(mg.records[std::size_t(m_handedOut)].graphicsOffset);
+            if (*cell.key < 0) {
+                *cell.key = mg.records[std::size_t(m_handedOut)].graphicsOffset;
+                *cell.slot = std::int16_t(m_handedOut);
+            }
             ++m_handedOut;
         }
     }
     int slotFor(std::uint16_t offset) {
-        std::int16_t& slot = m_slot[offset & 0x7FFF];
-        if (slot >= 0) return slot;
+        Cell cell = find(offset);
+        if (*cell.key >= 0) return *cell.slot;
         if (m_handedOut == kRecordSlotCount - 1) return m_handedOut;
-        slot = std::int16_t(m_handedOut++);
-        return slot;
+        *cell.key = offset;
+        *cell.slot = std::int16_t(m_handedOut);
+        return m_handedOut++;
     }
 
 private:
-    std::vector<std::int16_t> m_slot;
+    static constexpr std::size_t kSize = 1024; // more than twice the slots: never full
+    struct Cell {
+        std::int32_t* key;
+        std::int16_t* slot;
+    };
+    Cell find(std::int32_t offset) {
+        std::size_t at = (std::uint32_t(offset) * 2654435761u >> 8) % kSize;
+        while (m_keys[at] >= 0 && m_keys[at] != offset) at = (at + 1) % kSize;
+        return {&m_keys[at], &m_slots[at]};
+    }
+    std::array<std::int32_t, kSize> m_keys;
+    std::array<std::int16_t, kSize> m_slots{};
     int m_handedOut = 0;
 };
 } // namespace
@@ -179,13 +196,15 @@ void parseInfoRecord(MonsterGraphics& mg, MonsterEntry& entry, std::span<const s
 }
 
 namespace {
-// The record's shape, a blank picture of its size and the entry's own colours.
-void takeRecordShape(const MonsterGraphics& mg, MonsterEntry& entry) {
+// The record's shape, a blank picture of its size (or the picture the entry has, already of that
+// size) and the entry's own colours.
+enum class KeepPixels { no, yes };
+void takeRecordShape(const MonsterGraphics& mg, MonsterEntry& entry, KeepPixels keep = KeepPixels::no) {
     const GraphicsRecord& record = mg.records[entry.recordIndex];
     entry.moldNumber = record.moldNumber;
     entry.large = record.large;
     entry.colorCount = record.colorCount;
-    entry.image.allocateImage(entry.side(), entry.side());
+    if (keep == KeepPixels::no) entry.image.allocateImage(entry.side(), entry.side());
     for (int i = 0; i < entry.colorCount; ++i)
         entry.image.setPaletteEntry(std::uint8_t(i), mg.paletteColor(std::int64_t(entry.paletteNumber) * 8 + i));
 }
@@ -352,8 +371,9 @@ bool loadMonsterGraphics(MonsterGraphics& target, const RomBytes& rom) {
     for (auto& entry : mg.entries) {
         const MonsterEntry*& first = decoded[entry.recordIndex];
         if (first) {
-            takeRecordShape(mg, entry);
-            entry.image.pixels = first->image.pixels;
+            // The first entry's picture with this entry's own colours.
+            entry.image = first->image;
+            takeRecordShape(mg, entry, KeepPixels::yes);
             continue;
         }
         GraphicsRecord& record = mg.records[entry.recordIndex];
