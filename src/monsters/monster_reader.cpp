@@ -401,8 +401,11 @@ bool loadMonsterGraphics(MonsterGraphics& target, const RomBytes& rom) {
             entry.moldNumber = mold;
             continue;
         }
+        const std::int32_t stored = entry.moldNumber;
         deriveMold(mg, entry);
-        commitEntry(mg, entry);
+        // A picture decoded from whole tiles through the mold it derives encodes to those tiles.
+        const GraphicsRecord& record = mg.records[entry.recordIndex];
+        if (entry.moldNumber != stored || record.tileData.size() != record.size) commitEntry(mg, entry);
         mold = entry.moldNumber;
     }
     return true;

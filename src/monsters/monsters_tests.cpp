@@ -181,6 +181,21 @@ TEST(MonsterReader, LoaderHandsOutTheSlotsOfParsingEntryByEntry) {
     }
 }
 
+// The loader leaves a record's tiles as read where its picture encodes back to them; every
+// record must then hold exactly what its entries' picture encodes to, as a save would write it.
+TEST(MonsterReader, EveryRecordHoldsWhatItsPictureEncodesTo) {
+    TempDir dir;
+    auto mg = load(writeRom(dir, buildFixture(), false), false);
+    for (const MonsterEntry& entry : mg->entries) {
+        const GraphicsRecord& record = mg->records[entry.recordIndex];
+        GraphicsRecord encoded;
+        encodeRecord(encoded, entry, mg->moldOf(entry));
+        ASSERT_EQ(encoded.tileData, record.tileData) << entry.name;
+        ASSERT_EQ(encoded.size, record.size) << entry.name;
+        ASSERT_EQ(encoded.moldNumber, record.moldNumber) << entry.name;
+    }
+}
+
 TEST(MonsterReader, HeaderedAndHeaderlessRomsLoadToIdenticalModels) {
     TempDir dir;
     RomImage rom = buildFixture();
