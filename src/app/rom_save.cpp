@@ -75,7 +75,7 @@ SaveOutcome saveRomFamilies(Workspace& ws, const SaveRequest& request, DiskSteps
                     (written.inPlace ? "" : "The ROM on disk was left as it was. ") + "Your changes are kept.";
         return out;
     }
-    if (written.replaced.held())
+    if (written.replaced.isOpen())
         ws.releasing = std::async(std::launch::async, [old = std::move(written.replaced)]() mutable { old.close(); });
     // The file as it was before this save is now the room of the next one.
     std::swap(ws.romOnDisk, copy);

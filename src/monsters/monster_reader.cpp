@@ -122,9 +122,7 @@ std::uint16_t tileDataSize(const MonsterGraphics& mg, const MonsterEntry& entry)
 }
 
 namespace {
-// The entry's fields from its info record, then its record: the first slot that has its
-// graphics offset or none yet (the last slot when all others are taken), which takes the
-// entry's shape.
+// The entry's fields from its info record.
 void readInfoFields(MonsterEntry& entry, std::span<const std::uint8_t, 5> b) {
     entry.graphicsOffset = std::uint16_t(b[0] + 256 * (b[1] & 0x7F));
     entry.colorCount = (b[1] & 0x80) ? 8 : 16;
@@ -133,6 +131,7 @@ void readInfoFields(MonsterEntry& entry, std::span<const std::uint8_t, 5> b) {
     entry.moldNumber = b[4];
 }
 
+// The entry's record: the slot takes the entry's shape (the last entry of a shared slot wins).
 void takeSlot(MonsterGraphics& mg, MonsterEntry& entry, int slot) {
     GraphicsRecord& record = mg.records[std::size_t(slot)];
     record.moldNumber = entry.moldNumber;
@@ -186,6 +185,8 @@ private:
 };
 } // namespace
 
+// The entry's slot is the first that has its graphics offset or none yet (the last slot when
+// all others are taken).
 void parseInfoRecord(MonsterGraphics& mg, MonsterEntry& entry, std::span<const std::uint8_t, 5> b) {
     readInfoFields(entry, b);
     int slot = 0;

@@ -159,9 +159,9 @@ void pruneUnused(MonsterGraphics& mg, PruneTiles tiles) {
         const MonsterEntry& entry = mg.entries[std::size_t(enc.entry)];
         const Mold& mold = moldAt(before[enc.kind], enc.mold);
         const Shape& was = shapes[slot];
-        if (tiles == PruneTiles::keepWhereShapeMatches && enc.mold >= 0 && enc.mold == was.moldNumber && entry.large == was.large && entry.colorCount == was.colorCount &&
-            mg.records[slot].size == tileDataSize(mold, entry))
-            continue;
+        const bool recordsOwnShape = enc.mold >= 0 && enc.mold == was.moldNumber && entry.large == was.large &&
+                                     entry.colorCount == was.colorCount && mg.records[slot].size == tileDataSize(mold, entry);
+        if (tiles == PruneTiles::keepWhereShapeMatches && recordsOwnShape) continue;
         encodeRecord(mg.records[slot], entry, mold);
     }
 }

@@ -85,63 +85,6 @@ bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std:
 
 namespace {
 
-// A file opened by descriptor, so that it can be flushed to the disk.
-class RawFile {
-public:
-    ~RawFile() { close(); }
-    bool create(const fs::path& path) {
-#ifdef _WIN32
-        m_fd = _wopen(path.c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
-#else
-        m_fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0600);
-#endif
-        return m_fd >= 0;
-    }
-    bool write(std::span<const std::uint8_t> data) {
-        while (!data.empty()) {
-#ifdef _WIN32
-            const int n = _write(m_fd, data.data(), unsigned(std::min<std::size_t>(data.size(), 1u << 30)));
-#else
-            const ssize_t n = ::write(m_fd, data.data(), data.size());
-#endif
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                if (n == 0) errno = ENOSPC;
-                return false;
-            }
-            data = data.subspan(std::size_t(n));
-        }
-        return true;
-    }
-    // Asks the system to start putting what was just written on the disk, so that the flush
-    // at the end waits for less. A hint: where there is no such call, nothing happens.
-    void startWriteback([[maybe_unused]] std::uint64_t offset, [[maybe_unused]] std::size_t size) {
-#ifdef __linux__
-        ::sync_file_range(m_fd, off64_t(offset), off64_t(size), SYNC_FILE_RANGE_WRITE);
-#endif
-    }
-    bool flush() {
-#ifdef _WIN32
-        return _commit(m_fd) == 0;
-#else
-        return ::fsync(m_fd) == 0;
-#endif
-    }
-    bool close() {
-        if (m_fd < 0) return true;
-#ifdef _WIN32
-        const bool ok = _close(m_fd) == 0;
-#else
-        const bool ok = ::close(m_fd) == 0;
-#endif
-        m_fd = -1;
-        return ok;
-    }
-
-private:
-    int m_fd = -1;
-};
-
 void syncFolder(const fs::path& folder) {
 #ifndef _WIN32
     // Makes the rename itself durable; a failure here leaves the new file in place all the same.
@@ -256,12 +199,74 @@ ReplaceOutcome writeInPlace(const fs::path& target, std::span<const std::uint8_t
 
 } // namespace
 
-void ReplacedFile::close() {
-    if (m_fd < 0) return;
-#ifndef _WIN32
-    ::close(m_fd);
+RawFile& RawFile::operator=(RawFile&& other) noexcept {
+    if (this != &other) {
+        close();
+        m_fd = std::exchange(other.m_fd, -1);
+    }
+    return *this;
+}
+
+bool RawFile::create(const fs::path& path) {
+    close();
+#ifdef _WIN32
+    m_fd = _wopen(path.c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+    m_fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0600);
+#endif
+    return m_fd >= 0;
+}
+
+bool RawFile::openToRead(const fs::path& path) {
+    close();
+#ifdef _WIN32
+    m_fd = _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+#else
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+#endif
+    return m_fd >= 0;
+}
+
+bool RawFile::write(std::span<const std::uint8_t> data) {
+    while (!data.empty()) {
+#ifdef _WIN32
+        const int n = _write(m_fd, data.data(), unsigned(std::min<std::size_t>(data.size(), 1u << 30)));
+#else
+        const ssize_t n = ::write(m_fd, data.data(), data.size());
+#endif
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = ENOSPC;
+            return false;
+        }
+        data = data.subspan(std::size_t(n));
+    }
+    return true;
+}
+
+void RawFile::startWriteback([[maybe_unused]] std::uint64_t offset, [[maybe_unused]] std::size_t size) {
+#ifdef __linux__
+    ::sync_file_range(m_fd, off64_t(offset), off64_t(size), SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
+bool RawFile::flush() {
+#ifdef _WIN32
+    return _commit(m_fd) == 0;
+#else
+    return ::fsync(m_fd) == 0;
+#endif
+}
+
+bool RawFile::close() {
+    if (m_fd < 0) return true;
+#ifdef _WIN32
+    const bool ok = _close(m_fd) == 0;
+#else
+    const bool ok = ::close(m_fd) == 0;
 #endif
     m_fd = -1;
+    return ok;
 }
 
 ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,
@@ -338,12 +343,12 @@ ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std:
     error = steps.before("permissions");
     if (!error) fs::permissions(temp, status.permissions(), fs::perm_options::replace, error);
     if (error) return fail("keeping the ROM's permissions failed");
-#ifndef _WIN32
     // Held over the rename, so that its pages are freed when the caller lets go of it and not
-    // in the rename (a file that cannot be opened is freed by the rename as before).
-    ReplacedFile previous(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-#else
-    ReplacedFile previous;
+    // in the rename (a file that cannot be opened is freed by the rename as before). Not on
+    // Windows, where a file that is open cannot be renamed over.
+    RawFile previous;
+#ifndef _WIN32
+    previous.openToRead(target);
 #endif
     error = steps.before("rename");
     if (!error) fs::rename(temp, target, error);

@@ -43,26 +43,24 @@ public:
     }
 };
 
-// The file a replacement renamed the new one over, still open. The system gives its space back
-// when the last handle to it closes, and freeing a ROM's worth of pages is a noticeable part of
-// a save's time: a caller can leave that to another thread. Closes when destroyed.
-class ReplacedFile {
+// A file opened by descriptor, so that it can be flushed to the disk. Closes when destroyed.
+class RawFile {
 public:
-    ReplacedFile() = default;
-    explicit ReplacedFile(int fd) : m_fd(fd) {}
-    ReplacedFile(ReplacedFile&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    ReplacedFile& operator=(ReplacedFile&& other) noexcept {
-        if (this != &other) {
-            close();
-            m_fd = std::exchange(other.m_fd, -1);
-        }
-        return *this;
-    }
-    ReplacedFile(const ReplacedFile&) = delete;
-    ReplacedFile& operator=(const ReplacedFile&) = delete;
-    ~ReplacedFile() { close(); }
-    bool held() const { return m_fd >= 0; }
-    void close();
+    RawFile() = default;
+    RawFile(RawFile&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    RawFile& operator=(RawFile&& other) noexcept;
+    RawFile(const RawFile&) = delete;
+    RawFile& operator=(const RawFile&) = delete;
+    ~RawFile() { close(); }
+    bool create(const std::filesystem::path& path); // new and empty, for writing
+    bool openToRead(const std::filesystem::path& path);
+    bool isOpen() const { return m_fd >= 0; }
+    bool write(std::span<const std::uint8_t> data);
+    // Asks the system to start putting what was just written on the disk, so that the flush
+    // at the end waits for less. A hint: where there is no such call, nothing happens.
+    void startWriteback(std::uint64_t offset, std::size_t size);
+    bool flush();
+    bool close();
 
 private:
     int m_fd = -1;
@@ -73,7 +71,10 @@ struct ReplaceOutcome {
     bool inPlace = false;     // no file could be made beside the target: it was written in place
     bool checkFailed = false; // the caller's check said no: nothing was put in place
     std::string error;        // what failed and why, for the user; empty on success
-    ReplacedFile replaced;    // the old file, where it could be kept open over the rename
+    // The old file, kept open over the rename where it could be: the system gives its space back
+    // when the last handle closes, and freeing a ROM's worth of pages is a noticeable part of a
+    // save's time, so a caller can leave that to another thread.
+    RawFile replaced;
 };
 
 // Makes newBytes the content of path. oldBytes is the content the caller read from path; the
