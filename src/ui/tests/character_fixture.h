@@ -18,10 +18,7 @@ struct CharacterFixture : ::testing::Test {
         ASSERT_TRUE(page->isVisible());
     }
     morvi::CharacterSprites& character(int i) { return h.ws->characters.characters[std::size_t(i)]; }
-    QPoint canvasPointOf(int x, int y) {
-        const int m = page->magnification()->value();
-        return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
-    }
+    QPoint canvasPointOf(int x, int y) { return canvasPixel(page, x, y); }
     // The characters as the ROM file holds them now.
     std::unique_ptr<morvi::CharacterSet> saved() {
         auto set = std::make_unique<morvi::CharacterSet>();

@@ -23,11 +23,6 @@ Page* show(EditorHarness& h, int tab) {
     return h.window->currentPage();
 }
 
-QPoint pixel(Page* page, int x, int y) {
-    const int m = page->magnification()->value();
-    return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
-}
-
 } // namespace
 
 TEST(Commands, EveryMenuItemComesFromTheTableAndEveryKeyIsDeclaredOnce) {
@@ -93,7 +88,7 @@ TEST(Commands, DitherPaintsACheckerboardOnEveryPageAsOneStepAndTheRightButtonEra
         const int colour = page->currentColor();
         ASSERT_GT(colour, 0);
         const std::size_t steps = h.window->history().size();
-        drag(page->canvas(), {pixel(page, 1, 1), pixel(page, 9, 1), pixel(page, 9, 6)});
+        drag(page->canvas(), {canvasPixel(page, 1, 1), canvasPixel(page, 9, 1), canvasPixel(page, 9, 6)});
         EXPECT_EQ(h.window->history().size(), steps + 1) << "one stroke, one step";
         const morvi::IndexedImage& p = *page->editedPicture();
         for (int x = 1; x <= 9; ++x) {
@@ -101,8 +96,8 @@ TEST(Commands, DitherPaintsACheckerboardOnEveryPageAsOneStepAndTheRightButtonEra
             else EXPECT_NE(p.pixel(x, 1), colour) << x;
         }
         // The right button takes the pattern back to colour 0, on the pattern's pixels only.
-        QTest::mousePress(page->canvas(), Qt::RightButton, Qt::NoModifier, pixel(page, 3, 1));
-        QTest::mouseRelease(page->canvas(), Qt::RightButton, Qt::NoModifier, pixel(page, 3, 1));
+        QTest::mousePress(page->canvas(), Qt::RightButton, Qt::NoModifier, canvasPixel(page, 3, 1));
+        QTest::mouseRelease(page->canvas(), Qt::RightButton, Qt::NoModifier, canvasPixel(page, 3, 1));
         EXPECT_EQ(p.pixel(3, 1), 0);
         h.window->undo();
         h.window->undo();

@@ -40,10 +40,7 @@ struct MonsterFixture : ::testing::Test {
             if (h.ws->monsters.entries[std::size_t(e)].side() == side) return e;
         return -1;
     }
-    QPoint canvasPointOf(int x, int y) {
-        const int m = page->magnification()->value();
-        return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
-    }
+    QPoint canvasPointOf(int x, int y) { return canvasPixel(page, x, y); }
     EditorHarness h;
     MonsterPage* page = nullptr;
 };

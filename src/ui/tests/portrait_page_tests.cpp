@@ -34,10 +34,7 @@ struct PortraitFixture : ::testing::Test {
         ASSERT_TRUE(page->isVisible());
     }
     morvi::PortraitRecord& portrait(int i) { return h.ws->portraits.portraits[std::size_t(i)]; }
-    QPoint canvasPointOf(int x, int y) {
-        const int m = page->magnification()->value();
-        return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
-    }
+    QPoint canvasPointOf(int x, int y) { return canvasPixel(page, x, y); }
     EditorHarness h;
     PortraitPage* page = nullptr;
 };

@@ -139,6 +139,11 @@ void EditorHarness::openDemo() {
 
 void click(QWidget* widget, QPoint at) { QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, at); }
 
+QPoint canvasPixel(const Page* page, int x, int y) {
+    const int m = page->magnification()->value();
+    return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
+}
+
 void drag(QWidget* widget, const std::vector<QPoint>& points) {
     if (points.empty()) return;
     QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, points.front());

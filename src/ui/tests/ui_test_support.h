@@ -99,6 +99,8 @@ const std::vector<std::uint8_t>& demoRomBytes(bool withHeader);
 // Left-button press at a widget point, then moves through the points, then release.
 void drag(QWidget* widget, const std::vector<QPoint>& points);
 void click(QWidget* widget, QPoint at);
+// The centre of picture pixel (x, y) on the page's canvas, at its magnification.
+QPoint canvasPixel(const Page* page, int x, int y);
 // A file dragged from a file manager and dropped on the widget (the drag must be accepted).
 void dropFile(QWidget* target, const std::string& path);
 // The dialog of that type the window shows, if any.
