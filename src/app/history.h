@@ -23,6 +23,8 @@ using Chunk = std::pair<ChunkId, std::optional<std::vector<std::uint8_t>>>;
 using Snapshot = std::vector<Chunk>;
 
 Snapshot takeSnapshot(const Workspace& ws, Family family);
+// Only the chunks with these ids.
+Snapshot takeSnapshot(const Workspace& ws, Family family, const std::vector<ChunkId>& ids);
 // The chunks of `before` that differ from `after` (chunks only one side has count too).
 std::vector<Chunk> changedChunks(const Snapshot& before, const Snapshot& after);
 // Writes chunks back into the family; the chunks given for ids the other side lacks remove them.
