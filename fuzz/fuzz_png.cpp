@@ -3,7 +3,8 @@
 #include "imagefile/image_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = morvi::fuzz::scratchPath(".png");
+    static const morvi::fuzz::ScratchFile scratch(".png");
+    const std::string& path = scratch.path();
     if (!morvi::fuzz::writeScratch(path, data, size)) return 0;
     morvi::IndexedImage image;
     const auto result = morvi::loadPng(image, path, 256, 1024, 1024);

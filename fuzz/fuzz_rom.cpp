@@ -54,11 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const morvi::RomImage demo = fuzzBase();
     static std::vector<std::uint8_t> plain = demo.fileBytes(false);
     static std::vector<std::uint8_t> headered = demo.fileBytes(true);
-    static const std::string scratch = [] {
-        const std::string path = morvi::fuzz::scratchPath(".smc");
-        morvi::fuzz::writeScratch(path, plain.data(), plain.size());
-        return path;
-    }();
+    static const morvi::fuzz::ScratchFile scratchFile(".smc");
+    static const bool written = morvi::fuzz::writeScratch(scratchFile.path(), plain.data(), plain.size());
+    (void)written;
+    const std::string& scratch = scratchFile.path();
     if (size == 0) return 0;
     const std::uint8_t selector = data[0];
     const bool header = selector & 1;

@@ -1,7 +1,5 @@
 #include "app/rom_save.h"
 
-#include <future>
-
 #include "rom/rom_buffer.h"
 #include "rom/rom_file.h"
 
@@ -27,16 +25,15 @@ SaveOutcome saveRomFamilies(Workspace& ws, const SaveRequest& request, DiskSteps
     } giveBack{ws, copy};
     // The monster model is made ready for the save, and the character tiles are encoded, while
     // the file is read: none of them needs another.
-    std::future<void> monstersReady;
+    CharacterTiles tiles;
+    TaskThreads::Task monstersReady, charactersEncoded;
     if (request.monsters)
-        monstersReady = std::async(std::launch::async, [&] { prepareMonstersForSave(ws.monsters, request.currentEntry); });
-    std::future<CharacterTiles> characterTiles;
-    if (request.characters)
-        characterTiles = std::async(std::launch::async, [&] { return encodeCharacterTiles(ws.characters); });
+        ws.helpers.start(monstersReady, [&] { prepareMonstersForSave(ws.monsters, request.currentEntry); });
+    if (request.characters) ws.helpers.start(charactersEncoded, [&] { tiles = encodeCharacterTiles(ws.characters); });
     std::error_code error;
     const bool read = readWholeFile(path, copy, error);
-    if (monstersReady.valid()) monstersReady.get();
-    const CharacterTiles tiles = characterTiles.valid() ? characterTiles.get() : CharacterTiles{};
+    monstersReady.wait();
+    charactersEncoded.wait();
     if (!read) {
         out.error = "Error saving ROM: the ROM file can no longer be read (" + describeError(error) +
                     "). Nothing was saved; your changes are kept.";
@@ -63,7 +60,7 @@ SaveOutcome saveRomFamilies(Workspace& ws, const SaveRequest& request, DiskSteps
         return monstersReloaded && (!request.portraits || canLoadPortraits(result)) &&
                (!request.characters || canLoadCharacterSprites(result));
     };
-    ReplaceOutcome written = replaceFileContents(path, copy, [&] { return buffer.original(); }, steps, check);
+    ReplaceOutcome written = replaceFileContents(path, copy, [&] { return buffer.original(); }, steps, check, ws.helpers);
     out.inPlace = written.inPlace;
     if (written.checkFailed) {
         if (!monstersReloaded) notifier.notify(MessageKind::Warning, kMsgMonsterSaveError);
@@ -75,8 +72,11 @@ SaveOutcome saveRomFamilies(Workspace& ws, const SaveRequest& request, DiskSteps
                     (written.inPlace ? "" : "The ROM on disk was left as it was. ") + "Your changes are kept.";
         return out;
     }
-    if (written.replaced.isOpen())
-        ws.releasing = std::async(std::launch::async, [old = std::move(written.replaced)]() mutable { old.close(); });
+    if (written.replaced.isOpen()) {
+        ws.releasing.wait();
+        ws.replacedRom = std::move(written.replaced);
+        ws.helpers.start(ws.releasing, [&ws] { ws.replacedRom.close(); });
+    }
     // The file as it was before this save is now the room of the next one.
     std::swap(ws.romOnDisk, copy);
     out.ok = true;

@@ -228,19 +228,20 @@ TEST(FileIo, ACheckThatSaysNoKeepsTheOldFileWhereverTheNewOneWasGoing) {
     TempDir dir;
     const std::string path = dir.file("game.smc");
     const std::vector<std::uint8_t> oldBytes(4096, 1), newBytes(4096, 2);
+    TaskThreads threads(1);
     for (bool inPlace : {false, true}) {
         morvi::testing::writeFile(path, oldBytes);
         ScriptedSteps steps;
         if (inPlace) steps.forced["create"] = std::errc::permission_denied;
         int checks = 0;
         const ReplaceOutcome refused = replaceFileContents(path, newBytes, [&] { return oldBytes; }, steps,
-                                                           [&] { return ++checks, false; });
+                                                           [&] { return ++checks, false; }, threads);
         EXPECT_EQ(checks, 1);
         EXPECT_FALSE(refused.ok);
         EXPECT_TRUE(refused.checkFailed);
         EXPECT_EQ(readFile(path), oldBytes) << (inPlace ? "in place" : "beside");
         EXPECT_FALSE(fs::exists(path + ".morvi-save"));
-        const ReplaceOutcome passed = replaceFileContents(path, newBytes, [&] { return oldBytes; }, steps, [] { return true; });
+        const ReplaceOutcome passed = replaceFileContents(path, newBytes, [&] { return oldBytes; }, steps, [] { return true; }, threads);
         EXPECT_TRUE(passed.ok) << passed.error;
         EXPECT_EQ(passed.inPlace, inPlace);
         EXPECT_EQ(readFile(path), newBytes);

@@ -3,13 +3,14 @@
 // the backgrounds with their backdrops, and the settings. The editor makes one and hands it to
 // its pages; tests and the command-line tool make their own. Large: keep it on the heap.
 #include <cstdint>
-#include <future>
 #include <memory>
 #include <vector>
 
 #include "app/settings.h"
+#include "rom/file_io.h"
 #include "rom/notifier.h"
 #include "rom/rom_state.h"
+#include "rom/task_threads.h"
 #include "backgrounds/battle_backgrounds.h"
 #include "characters/characters.h"
 #include "monsters/monster_graphics.h"
@@ -30,8 +31,12 @@ struct Workspace {
     // The room the next save reads the file into: the buffer of the file as saved before, kept
     // so that a save does not map 3 MiB of fresh memory each time.
     std::vector<std::uint8_t> saveRoom;
-    // The ROM file a save replaced, closed (and its space freed) on a thread of its own.
-    std::future<void> releasing;
+    // Two threads for the work a save does beside reading and writing the file (declared
+    // before the tasks that run on them, which must end first).
+    TaskThreads helpers{2};
+    // The ROM file a save replaced, closed (and its space freed) on a helper after the save.
+    RawFile replacedRom;
+    TaskThreads::Task releasing;
     CollectingNotifier collected;
     Notifier* notifier = &collected;  // where the core's messages go
 

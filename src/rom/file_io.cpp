@@ -1,7 +1,6 @@
 #include "rom/file_io.h"
 
 #include <cerrno>
-#include <future>
 #include <cstring>
 
 #ifdef _WIN32
@@ -271,12 +270,14 @@ bool RawFile::close() {
 
 ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,
                                    std::span<const std::uint8_t> oldBytes, DiskSteps& steps) {
-    return replaceFileContents(path, newBytes, [&] { return std::vector<std::uint8_t>(oldBytes.begin(), oldBytes.end()); }, steps);
+    TaskThreads none(0);
+    return replaceFileContents(path, newBytes, [&] { return std::vector<std::uint8_t>(oldBytes.begin(), oldBytes.end()); },
+                               steps, {}, none);
 }
 
 ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,
                                    const std::function<std::vector<std::uint8_t>()>& oldBytes, DiskSteps& steps,
-                                   const std::function<bool()>& check) {
+                                   const std::function<bool()>& check, TaskThreads& threads) {
     ReplaceOutcome out;
     auto checkedInPlace = [&](const fs::path& at) {
         if (check && !check()) {
@@ -306,9 +307,13 @@ ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std:
         return checkedInPlace(target);
     }
     // The check reads the new bytes while they go to the disk: its time hides in the wait.
-    std::future<bool> checked;
-    if (check) checked = std::async(std::launch::async, check);
-    auto checkPassed = [&] { return !checked.valid() || checked.get(); };
+    bool passed = true;
+    TaskThreads::Task checked;
+    if (check) threads.start(checked, [&] { passed = check(); });
+    auto checkPassed = [&] {
+        checked.wait();
+        return passed;
+    };
     auto fail = [&](const char* what) {
         checkPassed(); // never leave the check running on bytes the caller may free
         file.close();

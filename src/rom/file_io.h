@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "rom/task_threads.h"
+
 namespace morvi {
 
 // The path a UTF-8 name denotes (on Windows the wide path; elsewhere the same bytes).
@@ -84,12 +86,11 @@ struct ReplaceOutcome {
 ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,
                                    std::span<const std::uint8_t> oldBytes, DiskSteps& steps);
 // The same with the old content made only when the in-place fallback needs it, and a check of
-// newBytes that must pass before they replace the file. The check runs on a thread of its own
-// while the new file is written and flushed (it may only read newBytes); in place, before any
-// write.
+// newBytes that must pass before they replace the file. The check runs on one of threads while
+// the new file is written and flushed (it may only read newBytes); in place, before any write.
 ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,
                                    const std::function<std::vector<std::uint8_t>()>& oldBytes, DiskSteps& steps,
-                                   const std::function<bool()>& check = {});
+                                   const std::function<bool()>& check, TaskThreads& threads);
 // The same without a seam.
 ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,
                                    std::span<const std::uint8_t> oldBytes);
