@@ -24,6 +24,7 @@ run image_dispatch
 run block
 run backgrounds
 run rom
+"$bin/fuzz_rom_balance"
 "$here/fuzz/palette_seeds.sh" "$work/palette"
 run palette
 # Sprite pairs of both sizes, with and without a palette file, as seeds.
