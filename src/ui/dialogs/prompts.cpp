@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -24,9 +25,21 @@ QMessageBox::Icon toQt(Icon icon) {
 
 } // namespace
 
+void fitCaption(QMessageBox& box) {
+    // A message box is as wide as its text and buttons, and a short message ("ROM saved") makes
+    // it narrower than its title: window managers then cut the title to "...". The title bar's
+    // font is the window manager's (often bold), and its icon and buttons take room of their own.
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) * 6 / 5 + 140;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
 void QtPrompts::message(const QString& text, Icon icon) {
     QMessageBox box(toQt(icon), kCaption, text, QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
+    fitCaption(box);
     box.exec();
 }
 
@@ -40,6 +53,7 @@ Answer QtPrompts::ask(const QString& text, Buttons buttons, Icon icon) {
     }
     QMessageBox box(toQt(icon), kCaption, text, which);
     box.setWindowModality(Qt::ApplicationModal);
+    fitCaption(box);
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;

@@ -11,6 +11,7 @@
 #include "image/surface.h"
 #include "rom/notifier.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace morvi::ui {
@@ -67,6 +68,9 @@ public:
         return std::nullopt;
     }
 };
+
+// Makes a message box wide enough that its title shows whole in the title bar.
+void fitCaption(QMessageBox& box);
 
 class QtPrompts : public Prompts {
 public:

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -270,4 +271,21 @@ TEST(ImportFileDialog, ThePanelFollowsTheFileUnderThePointerAndARefusedFileKeeps
     EXPECT_EQ(h.prompts.previews[0].sizeText, QStringLiteral("128x128"));
     EXPECT_EQ(h.prompts.previews[0].colorsText, QStringLiteral("16 colors"));
     EXPECT_EQ(h.prompts.previews[0].picture.width, 128);
+}
+
+TEST(Prompts, AShortMessageLeavesRoomForTheWholeTitle) {
+    for (const QString& text : {QStringLiteral("ROM saved"), QStringLiteral("Colours 12-15 in battle poses: 29 pixels, in poses "
+                                                                             "0 (15), 1 (3), 2 (5), 19 (3), 20 (3)")}) {
+        QMessageBox plain(QMessageBox::Information, kCaption, text, QMessageBox::Ok);
+        QMessageBox fitted(QMessageBox::Information, kCaption, text, QMessageBox::Ok);
+        morvi::ui::fitCaption(fitted);
+        plain.show();
+        fitted.show();
+        const int title = fitted.fontMetrics().horizontalAdvance(kCaption);
+        EXPECT_GE(fitted.width(), title + 120) << text.toStdString();
+        EXPECT_GE(fitted.width(), plain.width()) << "never narrower than it was";
+        // The message and its button are still there, and the box is not taller for it.
+        EXPECT_LE(fitted.height(), plain.height() + 2);
+        EXPECT_TRUE(fitted.button(QMessageBox::Ok)->isVisible());
+    }
 }
