@@ -270,9 +270,14 @@ bool RawFile::close() {
 
 ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,
                                    std::span<const std::uint8_t> oldBytes, DiskSteps& steps) {
-    TaskThreads none(0);
     return replaceFileContents(path, newBytes, [&] { return std::vector<std::uint8_t>(oldBytes.begin(), oldBytes.end()); },
-                               steps, {}, none);
+                               steps);
+}
+
+ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,
+                                   const std::function<std::vector<std::uint8_t>()>& oldBytes, DiskSteps& steps) {
+    TaskThreads none(0); // no check to run beside the writing
+    return replaceFileContents(path, newBytes, oldBytes, steps, {}, none);
 }
 
 ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,

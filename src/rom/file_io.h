@@ -85,9 +85,12 @@ struct ReplaceOutcome {
 // permissions; a path that is a symbolic link keeps the link and its target is replaced.
 ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,
                                    std::span<const std::uint8_t> oldBytes, DiskSteps& steps);
-// The same with the old content made only when the in-place fallback needs it, and a check of
-// newBytes that must pass before they replace the file. The check runs on one of threads while
-// the new file is written and flushed (it may only read newBytes); in place, before any write.
+// The same with the old content made only when the in-place fallback needs it.
+ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,
+                                   const std::function<std::vector<std::uint8_t>()>& oldBytes, DiskSteps& steps);
+// And with a check of newBytes that must pass before they replace the file. The check runs on
+// one of `threads` while the new file is written and flushed (it may only read newBytes); in
+// place, before any write.
 ReplaceOutcome replaceFileContents(const std::string& path, std::span<const std::uint8_t> newBytes,
                                    const std::function<std::vector<std::uint8_t>()>& oldBytes, DiskSteps& steps,
                                    const std::function<bool()>& check, TaskThreads& threads);

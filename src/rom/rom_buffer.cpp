@@ -69,8 +69,7 @@ bool rewriteRomFile(const std::string& path, bool hasHeader, const std::function
     RomBuffer buffer(copy, hasHeader);
     if (!write(buffer)) return false;
     DiskSteps none;
-    TaskThreads here(0);
-    return replaceFileContents(path, copy, [&] { return buffer.original(); }, none, {}, here).ok;
+    return replaceFileContents(path, copy, [&] { return buffer.original(); }, none).ok;
 }
 
 bool saveFamilyToFile(const std::string& path, bool hasHeader, Notifier& notifier, const char* failure,
