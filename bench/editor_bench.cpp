@@ -10,9 +10,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/workspace.h"
-#include "cli/demo_rom.h"
+#include "family/workspace.h"
+#include "demo/demo_rom.h"
 #include "rom/rom_file.h"
+#include "ui/pages/family_pages.h"
 #include "ui/shell/main_window.h"
 #include "ui/pages/character_page.h"
 #include "ui/pages/monster_page.h"
@@ -24,6 +25,7 @@
 #include "ui/widgets/views.h"
 #include <QToolButton>
 #include "ui/dialogs/prompts.h"
+#include "monsters/monster_module.h"
 
 namespace {
 
@@ -76,7 +78,7 @@ void page_paint(benchmark::State& state) {
     Editor e(QSize(int(state.range(0)), int(state.range(1))));
     e.ws->settings.grid = 1;
     e.ws->settings.gridMinMag = 4;
-    MonsterPage* page = e.window->monsterPage();
+    MonsterPage* page = monsterPage(*e.window);
     page->magnification()->setValue(4);
     for (auto _ : state) {
         page->redrawPage();
@@ -86,7 +88,7 @@ void page_paint(benchmark::State& state) {
 
 void stroke_event(benchmark::State& state) {
     Editor e(QSize(int(state.range(0)), int(state.range(1))));
-    MonsterPage* page = e.window->monsterPage();
+    MonsterPage* page = monsterPage(*e.window);
     page->magnification()->setValue(4);
     QWidget* canvas = page->canvas();
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(10, 10), canvas->mapToGlobal(QPointF(10, 10)), Qt::LeftButton,
@@ -130,17 +132,17 @@ void send(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::
 // The page on a large 16-colour monster at x2, so the whole 128 x 128 picture is on the canvas,
 // blanked so that its background is every pixel; colour k chosen.
 MonsterPage* largeBlankMonster(Editor& e, int colour) {
-    MonsterPage* page = e.window->monsterPage();
+    MonsterPage* page = monsterPage(*e.window);
     for (int n = 0; n < morvi::kMonsterCount; ++n) {
-        const auto& entry = e.ws->monsters.entries[std::size_t(n)];
+        const auto& entry = monstersOf(*e.ws).entries[std::size_t(n)];
         if (entry.large && entry.colorCount == 16) {
             page->pictureList()->setCurrentIndex(n);
             break;
         }
     }
     page->magnification()->setValue(2);
-    auto& entry = e.ws->monsters.entries[std::size_t(page->currentEntry())];
-    morvi::blankEntry(e.ws->monsters, entry);
+    auto& entry = monstersOf(*e.ws).entries[std::size_t(page->currentEntry())];
+    morvi::blankEntry(monstersOf(*e.ws), entry);
     page->dataRestored();
     send(page->strip(), QEvent::MouseButtonPress, QPoint(18 * colour + 4, 5), Qt::LeftButton, Qt::LeftButton);
     return page;
@@ -200,7 +202,7 @@ void rectangle_move(benchmark::State& state) {
 // A lifted 64 x 64 selection of a large monster at x2, dragged: each move to the repainted canvas.
 void selection_move(benchmark::State& state) {
     Editor e;
-    MonsterPage* page = e.window->monsterPage();
+    MonsterPage* page = monsterPage(*e.window);
     page->magnification()->setValue(2);
     page->chooseTool(Tool::Select);
     QWidget* canvas = page->canvas();
@@ -224,10 +226,10 @@ void paste_128(benchmark::State& state) {
     Editor e;
     MonsterPage* page = largeBlankMonster(e, 3);
     page->selectAll();
-    e.window->copyAction()->trigger();
+    e.window->action("copy")->trigger();
     page->deselect();
     for (auto _ : state) {
-        e.window->pasteAction()->trigger();
+        e.window->action("paste")->trigger();
         page->canvas()->repaint();
         state.PauseTiming();
         page->cancelLift();
@@ -239,7 +241,7 @@ void paste_128(benchmark::State& state) {
 // Undo and redo of one draw step on a monster (each iteration does both).
 void undo_redo(benchmark::State& state) {
     Editor e;
-    MonsterPage* page = e.window->monsterPage();
+    MonsterPage* page = monsterPage(*e.window);
     page->magnification()->setValue(2);
     for (int n = 0; n < 20; ++n) {
         QMouseEvent pick(QEvent::MouseButtonPress, QPointF(18 * 3 + 4, 5), page->strip()->mapToGlobal(QPointF(18 * 3 + 4, 5)),
@@ -261,7 +263,7 @@ void undo_redo(benchmark::State& state) {
 void history_1000_steps(benchmark::State& state) {
     for (auto _ : state) {
         Editor e;
-        MonsterPage* page = e.window->monsterPage();
+        MonsterPage* page = monsterPage(*e.window);
         page->magnification()->setValue(2);
         for (int n = 0; n < 1000; ++n) {
             if (n % 10 == 0) page->pictureList()->setCurrentIndex(n / 10);
@@ -299,7 +301,7 @@ void first_open(benchmark::State& state) {
 void stroke_event_onion(benchmark::State& state) {
     Editor e(QSize(int(state.range(0)), int(state.range(1))));
     e.window->selectTab(3);
-    CharacterPage* page = e.window->characterPage();
+    CharacterPage* page = characterPage(*e.window);
     page->animation().list()->setCurrentIndex(page->animation().list()->findText(QStringLiteral("Field: walk down")));
     page->sheetClicked(QPoint(16 * 2 + 3, 3));
     page->animation().setOnion(true);
@@ -328,7 +330,7 @@ void stroke_event_onion(benchmark::State& state) {
 void animation_frame(benchmark::State& state) {
     Editor e;
     e.window->selectTab(3);
-    CharacterPage* page = e.window->characterPage();
+    CharacterPage* page = characterPage(*e.window);
     AnimationPanel& panel = page->animation();
     panel.list()->setCurrentIndex(panel.list()->findText(QStringLiteral("Battle: casting")));
     panel.speedSlider()->setValue(1); // every tick shows another pose

@@ -7,14 +7,18 @@
 #include <memory>
 
 #include "rom/rom_file.h"
+#include "app/families.h"
 #include "app/rom_save.h"
 #include "app/rom_session.h"
 #include "rom/patch.h"
 #include "rom/rom_buffer.h"
-#include "app/workspace.h"
+#include "family/workspace.h"
 #include "backgrounds/battle_backgrounds.h"
-#include "cli/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "image/canvas.h"
+#include "monsters/monster_module.h"
+#include "portraits/portrait_module.h"
+#include "characters/character_module.h"
 
 namespace {
 
@@ -57,8 +61,8 @@ void open_rom(benchmark::State& state) {
     auto ws = Workspace::create();
     ws->rom = headerless();
     for (auto _ : state) {
-        bool ok = loadMonsterGraphics(ws->monsters, demoPath(), ws->rom) && loadPortraits(ws->portraits, demoPath(), ws->rom) &&
-                  loadCharacterSprites(ws->characters, demoPath(), ws->rom);
+        bool ok = loadMonsterGraphics(monstersOf(*ws), demoPath(), ws->rom) && loadPortraits(portraitsOf(*ws), demoPath(), ws->rom) &&
+                  loadCharacterSprites(charactersOf(*ws), demoPath(), ws->rom);
         if (!ok) state.SkipWithError("the demo ROM did not load");
     }
 }
@@ -82,9 +86,9 @@ int largeSixteen(const MonsterGraphics& mg) {
 void repaint_canvas(benchmark::State& state) {
     auto ws = Workspace::create();
     ws->rom = headerless();
-    loadMonsterGraphics(ws->monsters, demoPath(), ws->rom);
+    loadMonsterGraphics(monstersOf(*ws), demoPath(), ws->rom);
     loadBackgrounds(ws->backgrounds, demoPath(), ws->rom, 10);
-    const IndexedImage& image = ws->monsters.entries[std::size_t(largeSixteen(ws->monsters))].image;
+    const IndexedImage& image = monstersOf(*ws).entries[std::size_t(largeSixteen(monstersOf(*ws)))].image;
     Surface canvas(kCanvasSide, kCanvasSide);
     for (auto _ : state) {
         drawMagnified(image, 4, canvas, 16, 16, &ws->backgrounds.largeBackdrop, kCanvasSide, kCanvasSide);
@@ -96,12 +100,12 @@ void repaint_canvas(benchmark::State& state) {
 void paint_pixel(benchmark::State& state) {
     auto ws = Workspace::create();
     ws->rom = headerless();
-    loadMonsterGraphics(ws->monsters, demoPath(), ws->rom);
-    MonsterEntry& entry = ws->monsters.entries[std::size_t(largeSixteen(ws->monsters))];
+    loadMonsterGraphics(monstersOf(*ws), demoPath(), ws->rom);
+    MonsterEntry& entry = monstersOf(*ws).entries[std::size_t(largeSixteen(monstersOf(*ws)))];
     int n = 0;
     for (auto _ : state) {
-        setEntryPixel(ws->monsters, entry, 40 + n % 40, 40 + (n / 40) % 40, std::uint8_t(1 + n % 15));
-        commitEntry(ws->monsters, entry);
+        setEntryPixel(monstersOf(*ws), entry, 40 + n % 40, 40 + (n / 40) % 40, std::uint8_t(1 + n % 15));
+        commitEntry(monstersOf(*ws), entry);
         ++n;
     }
 }
@@ -113,11 +117,11 @@ void save_monsters(benchmark::State& state) {
     readWholeFile(demoPath(), file);
     auto ws = Workspace::create();
     ws->rom = headerless();
-    loadMonsterGraphics(ws->monsters, RomBytes(file, false));
+    loadMonsterGraphics(monstersOf(*ws), RomBytes(file, false));
     CollectingNotifier quiet;
     for (auto _ : state) {
         RomBuffer buffer(file, false);
-        if (!saveMonstersToRom(ws->monsters, 0, buffer, quiet)) state.SkipWithError("save failed");
+        if (!saveMonstersToRom(monstersOf(*ws), 0, buffer, quiet)) state.SkipWithError("save failed");
     }
 }
 
@@ -129,7 +133,7 @@ void save_all(benchmark::State& state) {
     CollectingNotifier quiet;
     DiskSteps plain;
     SaveRequest all;
-    all.monsters = all.portraits = all.characters = true;
+    for (morvi::Family f : morvi::families()) all.add(f);
     for (auto _ : state)
         if (!saveRomFamilies(*ws, all, plain, quiet, [] { return true; }).ok) state.SkipWithError("save failed");
 }
@@ -162,9 +166,9 @@ void bps_repack(benchmark::State& state) {
     RomBuffer buffer(changed, false);
     CollectingNotifier quiet;
     int first = 0;
-    while (ws->monsters.entries[std::size_t(first)].colorCount != 8) ++first;
-    setEntryDepth(ws->monsters, ws->monsters.entries[std::size_t(first)], 16);
-    if (!saveMonstersToRom(ws->monsters, first, buffer, quiet)) state.SkipWithError("save failed");
+    while (monstersOf(*ws).entries[std::size_t(first)].colorCount != 8) ++first;
+    setEntryDepth(monstersOf(*ws), monstersOf(*ws).entries[std::size_t(first)], 16);
+    if (!saveMonstersToRom(monstersOf(*ws), first, buffer, quiet)) state.SkipWithError("save failed");
     std::size_t size = 0;
     for (auto _ : state) size = makeBpsPatch(original, changed).size();
     state.counters["patch_bytes"] = double(size);

@@ -3,7 +3,7 @@
 // to compose and then patches: a region (properties, palettes, graphics set pointers, tile map
 // pointers, or the compressed data itself), a 2-byte position in it and the byte to put there.
 #include "backgrounds/battle_backgrounds.h"
-#include "cli/demo_rom.h"
+#include "demo/demo_rom.h"
 
 namespace {
 

@@ -8,8 +8,9 @@
 
 #include "app/rom_save.h"
 #include "app/rom_session.h"
-#include "cli/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "fuzz/fuzz_file.h"
+#include "app/families.h"
 
 namespace {
 
@@ -75,42 +76,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t length = file.size();
     if (selector & 2) length = std::size_t(selector >> 4) * (file.size() / 16);
 
-    // Which readers run: all three together (the editor's open, all or nothing), or one.
+    // Which readers run: every family together (the editor's open, all or nothing), or one.
     const morvi::RomBytes rom(std::span<const std::uint8_t>(file.data(), length), header);
     static const auto ws = morvi::Workspace::create(); // large: made once, refilled by each load
     ws->rom.romHasHeader = false; // the scratch copy has none
     ws->rom.romPath = scratch;
     // A reader refuses in its checks or not at all (the editor's all-or-nothing open counts on
-    // it): what each reader does must be what its check foretold. One input in 16 that loads a
+    // it): what each reader does must be what its check foretold. One input in 8 that loads a
     // single family also saves it, into a scratch copy of the demo.
-    const int which = (selector >> 2) & 3;
-    const bool save = (selector & 0xF0) == 0xF0;
+    const auto list = morvi::families();
+    const int which = (selector >> 2) & 7; // 0: every family, else one of them
+    const bool save = (selector & 0xE0) == 0xE0;
     morvi::CollectingNotifier quiet;
     bool loaded = false, foretold = false;
-    switch (which) {
-    case 0:
-        foretold = morvi::canLoadMonsterGraphics(rom) && morvi::canLoadPortraits(rom) && morvi::canLoadCharacterSprites(rom);
+    const morvi::Family one = which == 0 ? nullptr : list[std::size_t(which - 1) % list.size()];
+    if (!one) {
+        foretold = true;
+        for (morvi::Family f : list) foretold = foretold && f->canLoad(rom);
         loaded = morvi::loadRomFamilies(*ws, rom);
-        break;
-    case 1:
-        foretold = morvi::canLoadMonsterGraphics(rom);
-        loaded = morvi::loadMonsterGraphics(ws->monsters, rom);
-        break;
-    case 2:
-        foretold = morvi::canLoadPortraits(rom);
-        loaded = morvi::loadPortraits(ws->portraits, rom);
-        break;
-    default:
-        foretold = morvi::canLoadCharacterSprites(rom);
-        loaded = morvi::loadCharacterSprites(ws->characters, rom);
-        break;
+    } else {
+        foretold = one->canLoad(rom);
+        loaded = one->load(*ws, rom);
     }
-    if (loaded && save && which != 0) {
+    if (loaded && save && one) {
         // The editor's save of that one family (read, write, check, new file, rename).
         morvi::SaveRequest request;
-        request.monsters = which == 1;
-        request.portraits = which == 2;
-        request.characters = which == 3;
+        request.add(one);
         morvi::DiskSteps steps;
         morvi::saveRomFamilies(*ws, request, steps, quiet, [] { return true; });
     }

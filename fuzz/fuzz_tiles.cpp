@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/picture_transfer.h"
 #include "fuzz/fuzz_file.h"
 #include "rom/notifier.h"
+#include "characters/character_module.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;

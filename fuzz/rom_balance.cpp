@@ -44,7 +44,7 @@ int main() {
         for (int which = 1; which <= 3; ++which)
             for (int header = 0; header <= 1; ++header) {
                 // The selector alone: the whole demo, that one family loaded and saved.
-                const std::uint8_t input[] = {std::uint8_t(0xF0 | which << 2 | header)};
+                const std::uint8_t input[] = {std::uint8_t(0xE0 | which << 2 | header)};
                 const ino_t before = scratchInode();
                 allocated = 0;
                 freed = 0;

@@ -7,9 +7,10 @@
 #include "app/animation_export.h"
 #include "app/rom_session.h"
 #include "backgrounds/battle_backgrounds.h"
-#include "cli/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "testing/fixtures.h"
 #include "testing/run_program.h"
+#include "characters/character_module.h"
 
 using namespace morvi;
 using morvi::testing::TempDir;
@@ -46,7 +47,7 @@ TEST(AnimationGif, FramesDelaysLoopAndColoursReadBackByAnotherProgram) {
     TempDir dir;
     auto ws = morvi::testing::demoWorkspace();
     const RomImage rom = buildDemoRom();
-    const CharacterSprites& ch = ws->characters.characters[3];
+    const CharacterSprites& ch = charactersOf(*ws).characters[3];
     AnimationExport request;
     request.frames = findAnimation("walk-down")->frames;
     request.scale = 3;
@@ -93,12 +94,12 @@ TEST(AnimationGif, BadRequestsWriteNothing) {
     AnimationExport request;
     request.frames = findAnimation("ride-left")->frames;
     // Ghost has no riding poses.
-    EXPECT_FALSE(exportAnimationGif(ws->characters.characters[20], request, dir.file("a.gif"), why));
+    EXPECT_FALSE(exportAnimationGif(charactersOf(*ws).characters[20], request, dir.file("a.gif"), why));
     EXPECT_NE(why.find("no pose 41"), std::string::npos) << why;
     request.scale = 0;
-    EXPECT_FALSE(exportAnimationGif(ws->characters.characters[0], request, dir.file("a.gif"), why));
+    EXPECT_FALSE(exportAnimationGif(charactersOf(*ws).characters[0], request, dir.file("a.gif"), why));
     request.scale = 2;
     request.frames.clear();
-    EXPECT_FALSE(exportAnimationGif(ws->characters.characters[0], request, dir.file("a.gif"), why));
+    EXPECT_FALSE(exportAnimationGif(charactersOf(*ws).characters[0], request, dir.file("a.gif"), why));
     EXPECT_FALSE(std::filesystem::exists(pathFromUtf8(dir.file("a.gif"))));
 }

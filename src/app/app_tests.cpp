@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "app/history.h"
-#include "app/picture_transfer.h"
 #include "app/rom_session.h"
-#include "app/settings.h"
-#include "cli/demo_rom.h"
+#include "family/settings.h"
+#include "demo/demo_rom.h"
 #include "testing/fixtures.h"
+#include "monsters/monster_module.h"
+#include "portraits/portrait_module.h"
+#include "characters/character_module.h"
+#include "family/picture_files.h"
 
 using namespace morvi;
 using morvi::testing::TempDir;
@@ -62,8 +65,8 @@ TEST(RomSession, AFailedOpenChangesNothingInTheWorkspace) {
     ASSERT_TRUE(demo.writeFile(good, false));
     auto ws = Workspace::create();
     ASSERT_TRUE(openRom(*ws, good, HeaderChoice::Detect).ok);
-    const std::string firstName = ws->monsters.entries[0].name;
-    const auto firstPalette = ws->monsters.palettes;
+    const std::string firstName = monstersOf(*ws).entries[0].name;
+    const auto firstPalette = monstersOf(*ws).palettes;
 
     // A file that the monster reader accepts but the character reader refuses: its character
     // tile pointers lead outside the sprite graphics block.
@@ -84,8 +87,8 @@ TEST(RomSession, AFailedOpenChangesNothingInTheWorkspace) {
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(ws->rom.romPath, good);
     EXPECT_FALSE(ws->rom.romHasHeader) << "the header flag of the failed file is not kept";
-    EXPECT_EQ(ws->monsters.entries[0].name, firstName);
-    EXPECT_EQ(ws->monsters.palettes, firstPalette);
+    EXPECT_EQ(monstersOf(*ws).entries[0].name, firstName);
+    EXPECT_EQ(monstersOf(*ws).palettes, firstPalette);
 }
 
 // Opening reads each family in place, over whatever the workspace held: the result must be what
@@ -105,7 +108,7 @@ TEST(RomSession, OpeningOverAnEditedWorkspaceReadsWhatAFreshOneReads) {
 
     auto ws = Workspace::create();
     ASSERT_TRUE(openRom(*ws, otherPath, HeaderChoice::Detect).ok);
-    MonsterGraphics& mg = ws->monsters;
+    MonsterGraphics& mg = monstersOf(*ws);
     for (int e : {0, 7, 300}) {
         ASSERT_TRUE(newEntryImage(mg, mg.entries[std::size_t(e)]));
         setEntrySize(mg, mg.entries[std::size_t(e)], 1);
@@ -113,19 +116,19 @@ TEST(RomSession, OpeningOverAnEditedWorkspaceReadsWhatAFreshOneReads) {
     }
     mg.entries[5].image.palette[200] = makeColor(1, 2, 3);
     mg.largeMolds.push_back(Mold{});
-    ws->portraits.portraits[2].image.setPixel(3, 3, 9);
-    ws->portraits.portraits[2].image.palette[100] = makeColor(4, 5, 6);
-    setSpritePixel(ws->characters, ws->characters.characters[1], 0, 2, 2, 7);
-    ws->characters.characters[3].sprites[4].palette[50] = makeColor(7, 8, 9);
-    ws->characters.characters[6].tileStore.resize(10);
+    portraitsOf(*ws).portraits[2].image.setPixel(3, 3, 9);
+    portraitsOf(*ws).portraits[2].image.palette[100] = makeColor(4, 5, 6);
+    setSpritePixel(charactersOf(*ws), charactersOf(*ws).characters[1], 0, 2, 2, 7);
+    charactersOf(*ws).characters[3].sprites[4].palette[50] = makeColor(7, 8, 9);
+    charactersOf(*ws).characters[6].tileStore.resize(10);
 
     ASSERT_TRUE(openRom(*ws, demoPath, HeaderChoice::Detect).ok);
-    for (Family f : {Family::Monsters, Family::Portraits, Family::Characters})
-        EXPECT_TRUE(takeSnapshot(*ws, f) == takeSnapshot(*fresh, f)) << "family " << int(f);
-    EXPECT_EQ(ws->monsters.tileBuffer, fresh->monsters.tileBuffer);
-    EXPECT_EQ(ws->monsters.moldBuffer, fresh->monsters.moldBuffer);
-    EXPECT_EQ(ws->monsters.recordCount, fresh->monsters.recordCount);
-    EXPECT_EQ(ws->characters.characters[6].tileStore, fresh->characters.characters[6].tileStore);
+    for (Family f : {monsterFamily(), portraitFamily(), characterFamily()})
+        EXPECT_TRUE(takeSnapshot(*ws, f) == takeSnapshot(*fresh, f)) << "family " << f->cliName();
+    EXPECT_EQ(monstersOf(*ws).tileBuffer, monstersOf(*fresh).tileBuffer);
+    EXPECT_EQ(monstersOf(*ws).moldBuffer, monstersOf(*fresh).moldBuffer);
+    EXPECT_EQ(monstersOf(*ws).recordCount, monstersOf(*fresh).recordCount);
+    EXPECT_EQ(charactersOf(*ws).characters[6].tileStore, charactersOf(*fresh).characters[6].tileStore);
 }
 
 namespace {
@@ -144,41 +147,40 @@ TEST(History, UndoAndRedoBringBackEveryChunkOfEachFamily) {
     TempDir dir;
     auto ws = demoWorkspace(dir);
     EditHistory history;
-    const Snapshot start[3] = {takeSnapshot(*ws, Family::Monsters), takeSnapshot(*ws, Family::Portraits),
-                               takeSnapshot(*ws, Family::Characters)};
+    const Family all[3] = {monsterFamily(), portraitFamily(), characterFamily()};
+    const Snapshot start[3] = {takeSnapshot(*ws, all[0]), takeSnapshot(*ws, all[1]), takeSnapshot(*ws, all[2])};
 
     // A new image (a record slot more, a mold table change), a palette colour, a portrait
     // pixel, a copied character.
-    history.begin(*ws, Family::Monsters, "New Image", {3});
-    ASSERT_TRUE(newEntryImage(ws->monsters, ws->monsters.entries[3]));
-    setEntryPixel(ws->monsters, ws->monsters.entries[3], 60, 60, 5);
-    commitEntry(ws->monsters, ws->monsters.entries[3]);
+    history.begin(*ws, monsterFamily(), "New Image", {3});
+    ASSERT_TRUE(newEntryImage(monstersOf(*ws), monstersOf(*ws).entries[3]));
+    setEntryPixel(monstersOf(*ws), monstersOf(*ws).entries[3], 60, 60, 5);
+    commitEntry(monstersOf(*ws), monstersOf(*ws).entries[3]);
     ASSERT_TRUE(history.end(*ws));
-    history.begin(*ws, Family::Monsters, "Palette colour", {390});
-    ws->monsters.palettes[12].red = 8;
+    history.begin(*ws, monsterFamily(), "Palette colour", {390});
+    monstersOf(*ws).palettes[12].red = 8;
     ASSERT_TRUE(history.end(*ws));
-    history.begin(*ws, Family::Portraits, "Draw", {4});
-    ws->portraits.portraits[4].image.setPixel(1, 1, 9);
+    history.begin(*ws, portraitFamily(), "Draw", {4});
+    portraitsOf(*ws).portraits[4].image.setPixel(1, 1, 9);
     ASSERT_TRUE(history.end(*ws));
-    history.begin(*ws, Family::Characters, "Copy", {1});
-    copyCharacterSprites(ws->characters, 1, 5, kAllSprites);
+    history.begin(*ws, characterFamily(), "Copy", {1});
+    copyCharacterSprites(charactersOf(*ws), 1, 5, kAllSprites);
     ASSERT_TRUE(history.end(*ws));
-    history.begin(*ws, Family::Portraits, "Nothing", {0});
+    history.begin(*ws, portraitFamily(), "Nothing", {0});
     EXPECT_FALSE(history.end(*ws)) << "a step that changed nothing is not kept";
     EXPECT_EQ(history.size(), 4u);
     EXPECT_EQ(history.undoLabel(), "Copy");
 
-    const Snapshot end[3] = {takeSnapshot(*ws, Family::Monsters), takeSnapshot(*ws, Family::Portraits),
-                             takeSnapshot(*ws, Family::Characters)};
+    const Snapshot end[3] = {takeSnapshot(*ws, all[0]), takeSnapshot(*ws, all[1]), takeSnapshot(*ws, all[2])};
     std::optional<Place> where;
     while (history.canUndo()) where = history.undo(*ws);
     ASSERT_TRUE(where);
     EXPECT_EQ(where->picture, 3);
     EXPECT_EQ(history.undoFamily(), std::nullopt);
-    for (int f = 0; f < 3; ++f) EXPECT_TRUE(takeSnapshot(*ws, Family(f)) == start[f]) << f;
+    for (int f = 0; f < 3; ++f) EXPECT_TRUE(takeSnapshot(*ws, all[f]) == start[f]) << f;
     EXPECT_EQ(history.redoLabel(), "New Image");
     while (history.canRedo()) history.redo(*ws);
-    for (int f = 0; f < 3; ++f) EXPECT_TRUE(takeSnapshot(*ws, Family(f)) == end[f]) << f;
+    for (int f = 0; f < 3; ++f) EXPECT_TRUE(takeSnapshot(*ws, all[f]) == end[f]) << f;
 }
 
 TEST(History, SavedStateFollowsUndoRedoAndHiddenSaveSteps) {
@@ -186,38 +188,38 @@ TEST(History, SavedStateFollowsUndoRedoAndHiddenSaveSteps) {
     auto ws = demoWorkspace(dir);
     EditHistory history;
     auto draw = [&](int x) {
-        history.begin(*ws, Family::Portraits, "Draw", {0});
-        ws->portraits.portraits[0].image.setPixel(x, 0, 3);
+        history.begin(*ws, portraitFamily(), "Draw", {0});
+        portraitsOf(*ws).portraits[0].image.setPixel(x, 0, 3);
         history.end(*ws);
     };
-    EXPECT_FALSE(history.differsFromSaved(Family::Portraits));
+    EXPECT_FALSE(history.differsFromSaved(portraitFamily()));
     draw(0);
-    EXPECT_TRUE(history.differsFromSaved(Family::Portraits));
-    EXPECT_FALSE(history.differsFromSaved(Family::Monsters));
+    EXPECT_TRUE(history.differsFromSaved(portraitFamily()));
+    EXPECT_FALSE(history.differsFromSaved(monsterFamily()));
     history.undo(*ws);
-    EXPECT_FALSE(history.differsFromSaved(Family::Portraits)) << "undone back to the saved state";
+    EXPECT_FALSE(history.differsFromSaved(portraitFamily())) << "undone back to the saved state";
     history.redo(*ws);
     // A save that changes the data on its own (as the monster save renumbers records).
-    const Snapshot beforeSave = takeSnapshot(*ws, Family::Portraits);
-    const std::uint8_t stored = ws->portraits.portraits[7].storedNumber;
+    const Snapshot beforeSave = takeSnapshot(*ws, portraitFamily());
+    const std::uint8_t stored = portraitsOf(*ws).portraits[7].storedNumber;
     const std::uint8_t renumbered = std::uint8_t(stored ^ 1);
-    ws->portraits.portraits[7].storedNumber = renumbered;
-    history.recordHidden(*ws, Family::Portraits, beforeSave);
-    history.markSaved(Family::Portraits);
-    EXPECT_FALSE(history.differsFromSaved(Family::Portraits));
+    portraitsOf(*ws).portraits[7].storedNumber = renumbered;
+    history.recordHidden(*ws, portraitFamily(), beforeSave);
+    history.markSaved(portraitFamily());
+    EXPECT_FALSE(history.differsFromSaved(portraitFamily()));
     EXPECT_EQ(history.undoLabel(), "Draw") << "the save's own step is not offered";
     history.undo(*ws);
-    EXPECT_EQ(ws->portraits.portraits[7].storedNumber, stored) << "undo takes the save's own changes back first";
-    EXPECT_TRUE(history.differsFromSaved(Family::Portraits));
-    EXPECT_NE(ws->portraits.portraits[0].image.pixel(0, 0), 3);
+    EXPECT_EQ(portraitsOf(*ws).portraits[7].storedNumber, stored) << "undo takes the save's own changes back first";
+    EXPECT_TRUE(history.differsFromSaved(portraitFamily()));
+    EXPECT_NE(portraitsOf(*ws).portraits[0].image.pixel(0, 0), 3);
     history.redo(*ws);
-    EXPECT_EQ(ws->portraits.portraits[7].storedNumber, renumbered) << "redo brings the save's changes back too";
-    EXPECT_FALSE(history.differsFromSaved(Family::Portraits));
+    EXPECT_EQ(portraitsOf(*ws).portraits[7].storedNumber, renumbered) << "redo brings the save's changes back too";
+    EXPECT_FALSE(history.differsFromSaved(portraitFamily()));
     // A new edit after an undo drops the redo branch.
     history.undo(*ws);
     draw(5);
     EXPECT_FALSE(history.canRedo());
-    EXPECT_TRUE(history.differsFromSaved(Family::Portraits));
+    EXPECT_TRUE(history.differsFromSaved(portraitFamily()));
 }
 
 TEST(History, OldestStepsGoWhenTheHistoryOutgrowsItsLimit) {
@@ -225,8 +227,8 @@ TEST(History, OldestStepsGoWhenTheHistoryOutgrowsItsLimit) {
     auto ws = demoWorkspace(dir);
     EditHistory history(200 * 1024);
     for (int i = 0; i < 100; ++i) {
-        history.begin(*ws, Family::Portraits, "Draw", {i % 19});
-        ws->portraits.portraits[std::size_t(i % 19)].image.setPixel(i % 40, 2, std::uint8_t(1 + i % 15));
+        history.begin(*ws, portraitFamily(), "Draw", {i % 19});
+        portraitsOf(*ws).portraits[std::size_t(i % 19)].image.setPixel(i % 40, 2, std::uint8_t(1 + i % 15));
         history.end(*ws);
     }
     EXPECT_LE(history.bytes(), 200u * 1024);
@@ -235,7 +237,7 @@ TEST(History, OldestStepsGoWhenTheHistoryOutgrowsItsLimit) {
     int undone = 0;
     while (history.canUndo()) history.undo(*ws), ++undone;
     EXPECT_EQ(std::size_t(undone), history.size());
-    EXPECT_TRUE(history.differsFromSaved(Family::Portraits)) << "the saved state was among the dropped steps";
+    EXPECT_TRUE(history.differsFromSaved(portraitFamily())) << "the saved state was among the dropped steps";
 }
 
 TEST(PictureTransfer, ClipboardPixelsRoundTripAndKeepTheImportRules) {

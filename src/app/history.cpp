@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/workspace.h"
+#include "family/workspace.h"
 
 namespace morvi {
 
@@ -128,18 +128,23 @@ std::optional<Place> EditHistory::redo(Workspace& ws) {
 std::uint64_t EditHistory::lastApplied(Family family) const {
     for (std::size_t i = m_done; i-- > 0;)
         if (m_steps[i].family == family) return m_steps[i].id;
-    return m_base[int(family)];
+    const auto base = m_base.find(family);
+    return base == m_base.end() ? 0 : base->second;
 }
 
-void EditHistory::markSaved(Family family) { m_saved[int(family)] = lastApplied(family); }
+void EditHistory::markSaved(Family family) { m_saved[family] = lastApplied(family); }
 
-bool EditHistory::differsFromSaved(Family family) const { return lastApplied(family) != m_saved[int(family)]; }
+bool EditHistory::differsFromSaved(Family family) const {
+    const auto saved = m_saved.find(family);
+    return lastApplied(family) != (saved == m_saved.end() ? 0 : saved->second);
+}
 
 void EditHistory::clear() {
     m_steps.clear();
     m_done = 0;
     m_open.reset();
-    for (int f = 0; f < 3; ++f) m_saved[f] = m_base[f] = 0;
+    m_saved.clear();
+    m_base.clear();
 }
 
 std::size_t EditHistory::bytes() const {
@@ -153,7 +158,7 @@ void EditHistory::trim() {
     while (total > m_limit && m_done > 1) {
         // The oldest step goes; the state it led to becomes the family's bottom state.
         total -= m_steps.front().bytes();
-        m_base[int(m_steps.front().family)] = m_steps.front().id;
+        m_base[m_steps.front().family] = m_steps.front().id;
         m_steps.erase(m_steps.begin());
         --m_done;
     }

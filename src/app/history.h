@@ -1,26 +1,20 @@
 #pragma once
-// Undo and redo for the three families. A family's state is cut into chunks (a palette table,
+// Undo and redo for every family. A family's state is cut into chunks (a palette table,
 // one graphics record, one entry, one mold, one portrait, one character, ...); a step keeps
 // only the chunks its edit changed, as they were before it. Undoing a step puts those back and
 // keeps the chunks it replaced for redo, so one side of each step is stored at a time.
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "family/family_module.h"
+
 namespace morvi {
 
 struct Workspace;
-
-enum class Family : int { Monsters = 0, Portraits = 1, Characters = 2 };
-
-// A chunk's number within its family, and its bytes (nullopt: the chunk does not exist, as a
-// mold beyond the end of its table).
-using ChunkId = std::uint32_t;
-using Chunk = std::pair<ChunkId, std::optional<std::vector<std::uint8_t>>>;
-// All chunks of a family, sorted by id.
-using Snapshot = std::vector<Chunk>;
 
 Snapshot takeSnapshot(const Workspace& ws, Family family);
 // Only the chunks with these ids.
@@ -31,9 +25,8 @@ std::vector<Chunk> changedChunks(const Snapshot& before, const Snapshot& after);
 void restoreChunks(Workspace& ws, Family family, const std::vector<Chunk>& chunks);
 // The chunks with these ids as the family holds them now.
 std::vector<Chunk> currentChunks(const Workspace& ws, Family family, const std::vector<Chunk>& ids);
-// The ids of every chunk that writing pixels of one picture can change (a monster entry: the
-// entry, its record, the header and the place a new mold would take; a portrait or a character:
-// its own chunk), sorted. A step limited to them costs a few chunks instead of the family.
+// The ids of every chunk that writing pixels of one picture can change, sorted. A step limited
+// to them costs a few chunks instead of the family.
 std::vector<ChunkId> pictureChunkIds(const Workspace& ws, Family family, int picture);
 
 // Where in its family a step happened, so that undo can show it: the picture (a monster
@@ -44,7 +37,7 @@ struct Place {
 
 struct HistoryStep {
     std::string label;
-    Family family = Family::Monsters;
+    Family family = nullptr;
     Place place;
     bool hidden = false;          // a save's own changes: undone and redone with its neighbour
     std::uint64_t id = 0;
@@ -106,8 +99,8 @@ private:
     std::size_t m_done = 0;
     std::optional<OpenStep> m_open;
     std::uint64_t m_nextId = 1;
-    std::uint64_t m_saved[3] = {0, 0, 0}; // id of the last step applied when saved
-    std::uint64_t m_base[3] = {0, 0, 0};  // id of the last dropped step: the oldest state kept
+    std::map<Family, std::uint64_t> m_saved; // id of the last step applied when saved
+    std::map<Family, std::uint64_t> m_base;  // id of the last dropped step: the oldest state kept
     std::size_t m_limit;
 };
 

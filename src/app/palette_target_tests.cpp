@@ -1,17 +1,20 @@
 #include <gtest/gtest.h>
 
-#include "app/palette_target.h"
+#include "family/palette_target.h"
 #include "app/rom_session.h"
-#include "cli/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "imagefile/palette_file.h"
 #include "testing/fixtures.h"
+#include "monsters/monster_module.h"
+#include "portraits/portrait_module.h"
+#include "characters/character_module.h"
 
 using namespace morvi;
 using morvi::testing::TempDir;
 
 namespace {
 
-std::unique_ptr<Workspace> demo(const TempDir& dir) {
+std::unique_ptr<Workspace> openDemo(const TempDir& dir) {
     const std::string path = dir.file("demo.smc");
     EXPECT_TRUE(buildDemoRom().writeFile(path, false));
     auto ws = Workspace::create();
@@ -63,24 +66,24 @@ TEST(PaletteOrder, SwapAndMoveOrders) {
 
 TEST(PaletteOrder, ReorderingRenumbersEverySharerSoNothingLooksDifferent) {
     TempDir dir;
-    auto ws = demo(dir);
+    auto ws = openDemo(dir);
     // Portraits: every portrait on the palette keeps its look.
     {
-        auto& ps = ws->portraits.portraits;
+        auto& ps = portraitsOf(*ws).portraits;
         ps[3].paletteNumber = ps[1].paletteNumber;
-        reloadPortraitPalette(ws->portraits, ps[3]);
+        reloadPortraitPalette(portraitsOf(*ws), ps[3]);
         const auto looks1 = look(ps[1].image), looks3 = look(ps[3].image);
         const auto pixels = ps[1].image.pixels;
         std::string why;
-        ASSERT_TRUE(reorderTargetPalette(*ws, {Family::Portraits, 1}, moveOrder(16, 2, 9), why)) << why;
+        ASSERT_TRUE(reorderTargetPalette(*ws, {portraitFamily(), 1}, moveOrder(16, 2, 9), why)) << why;
         EXPECT_EQ(look(ps[1].image), looks1);
         EXPECT_EQ(look(ps[3].image), looks3);
         EXPECT_NE(ps[1].image.pixels, pixels) << "the numbers moved";
-        EXPECT_EQ(targetPalette(*ws, {Family::Portraits, 3})[9], targetPalette(*ws, {Family::Portraits, 1})[9]);
+        EXPECT_EQ(targetPalette(*ws, {portraitFamily(), 3})[9], targetPalette(*ws, {portraitFamily(), 1})[9]);
     }
     // Characters: every character on the palette, through its tiles.
     {
-        auto& chars = ws->characters.characters;
+        auto& chars = charactersOf(*ws).characters;
         int a = 0, b = -1;
         for (int c = 1; c < kCharacterCount; ++c)
             if (!chars[std::size_t(c)].fixedPalette && chars[std::size_t(c)].paletteNumber == chars[0].paletteNumber) b = c;
@@ -90,7 +93,7 @@ TEST(PaletteOrder, ReorderingRenumbersEverySharerSoNothingLooksDifferent) {
             for (const auto& s : chars[std::size_t(c)].sprites) before.push_back(look(s));
         const auto tiles = chars[std::size_t(b)].tileStore;
         std::string why;
-        ASSERT_TRUE(reorderTargetPalette(*ws, {Family::Characters, a}, swapOrder(16, 1, 14), why)) << why;
+        ASSERT_TRUE(reorderTargetPalette(*ws, {characterFamily(), a}, swapOrder(16, 1, 14), why)) << why;
         std::size_t i = 0;
         for (int c : {a, b})
             for (const auto& s : chars[std::size_t(c)].sprites) EXPECT_EQ(look(s), before[i++]);
@@ -99,7 +102,7 @@ TEST(PaletteOrder, ReorderingRenumbersEverySharerSoNothingLooksDifferent) {
     // Monsters: entries on the same palette with their own records; a record shared with an
     // entry of another palette follows the edited entry.
     {
-        auto& mg = ws->monsters;
+        auto& mg = monstersOf(*ws);
         auto& e = mg.entries[0];
         int other = -1;
         for (int k = 1; k < kMonsterEntryCount && other < 0; ++k)
@@ -111,7 +114,7 @@ TEST(PaletteOrder, ReorderingRenumbersEverySharerSoNothingLooksDifferent) {
         setEntryPalette(mg, o, e.paletteNumber);
         const auto lookE = look(e.image), lookO = look(o.image);
         std::string why;
-        ASSERT_TRUE(reorderTargetPalette(*ws, {Family::Monsters, 0}, swapOrder(e.colorCount, 1, 5), why)) << why;
+        ASSERT_TRUE(reorderTargetPalette(*ws, {monsterFamily(), 0}, swapOrder(e.colorCount, 1, 5), why)) << why;
         EXPECT_EQ(look(e.image), lookE);
         EXPECT_EQ(look(o.image), lookO);
         // The records were encoded again: decoding them gives the same pictures.
@@ -125,36 +128,36 @@ TEST(PaletteOrder, ReorderingRenumbersEverySharerSoNothingLooksDifferent) {
 
 TEST(PaletteOrder, ColourZeroMakesAColourTransparentAndBadOrdersChangeNothing) {
     TempDir dir;
-    auto ws = demo(dir);
-    auto& p = ws->portraits.portraits[0];
+    auto ws = openDemo(dir);
+    auto& p = portraitsOf(*ws).portraits[0];
     const auto pixels = p.image.pixels;
-    const auto palette = targetPalette(*ws, {Family::Portraits, 0});
+    const auto palette = targetPalette(*ws, {portraitFamily(), 0});
     std::string why;
-    ASSERT_TRUE(reorderTargetPalette(*ws, {Family::Portraits, 0}, swapOrder(16, 0, 4), why));
+    ASSERT_TRUE(reorderTargetPalette(*ws, {portraitFamily(), 0}, swapOrder(16, 0, 4), why));
     for (std::size_t i = 0; i < pixels.size(); ++i)
         ASSERT_EQ(p.image.pixels[i], pixels[i] == 4 ? 0 : pixels[i] == 0 ? 4 : pixels[i]);
-    EXPECT_EQ(targetPalette(*ws, {Family::Portraits, 0})[0], palette[4]);
-    const auto now = ws->portraits.palettes;
+    EXPECT_EQ(targetPalette(*ws, {portraitFamily(), 0})[0], palette[4]);
+    const auto now = portraitsOf(*ws).palettes;
     for (const std::vector<int>& bad : {std::vector<int>{0, 1}, std::vector<int>(16, 0), moveOrder(17, 0, 16)}) {
         why.clear();
-        EXPECT_FALSE(reorderTargetPalette(*ws, {Family::Portraits, 0}, bad, why));
+        EXPECT_FALSE(reorderTargetPalette(*ws, {portraitFamily(), 0}, bad, why));
         EXPECT_FALSE(why.empty());
     }
-    EXPECT_EQ(ws->portraits.palettes, now);
-    EXPECT_FALSE(reorderTargetPalette(*ws, {Family::Characters, kEsperTerra}, swapOrder(16, 1, 2), why));
+    EXPECT_EQ(portraitsOf(*ws).palettes, now);
+    EXPECT_FALSE(reorderTargetPalette(*ws, {characterFamily(), kEsperTerra}, swapOrder(16, 1, 2), why));
 }
 
 TEST(PaletteOrder, UsedColoursAreThePicturesOwn) {
     TempDir dir;
-    auto ws = demo(dir);
-    auto& p = ws->portraits.portraits[2];
+    auto ws = openDemo(dir);
+    auto& p = portraitsOf(*ws).portraits[2];
     clearPortrait(p);
-    EXPECT_EQ(colorsUsed(*ws, {Family::Portraits, 2}), 1u);
+    EXPECT_EQ(colorsUsed(*ws, {portraitFamily(), 2}), 1u);
     const PixelWrite w[] = {{1, 1, 7}, {2, 2, 15}};
     setPortraitPixels(p, w);
-    EXPECT_EQ(colorsUsed(*ws, {Family::Portraits, 2}), 1u | 1u << 7 | 1u << 15);
-    auto& ch = ws->characters.characters[1];
-    clearCharacterSprites(ws->characters, ch);
-    setSpritePixel(ws->characters, ch, 30, 3, 3, 9);
-    EXPECT_EQ(colorsUsed(*ws, {Family::Characters, 1}), 1u | 1u << 9) << "every sprite counts";
+    EXPECT_EQ(colorsUsed(*ws, {portraitFamily(), 2}), 1u | 1u << 7 | 1u << 15);
+    auto& ch = charactersOf(*ws).characters[1];
+    clearCharacterSprites(charactersOf(*ws), ch);
+    setSpritePixel(charactersOf(*ws), ch, 30, 3, 3, 9);
+    EXPECT_EQ(colorsUsed(*ws, {characterFamily(), 1}), 1u | 1u << 9) << "every sprite counts";
 }

@@ -1,24 +1,27 @@
 #include <gtest/gtest.h>
 
 #include "app/history.h"
-#include "app/picture_source.h"
+#include "family/picture_source.h"
 #include "app/rom_session.h"
-#include "cli/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "testing/fixtures.h"
+#include "monsters/monster_module.h"
+#include "portraits/portrait_module.h"
+#include "characters/character_module.h"
 
 using namespace morvi;
 
 namespace {
 
-std::unique_ptr<Workspace> demo() { return morvi::testing::demoWorkspace(); }
+std::unique_ptr<Workspace> openDemo() { return morvi::testing::demoWorkspace(); }
 
 // A picture of the family that shows real pixels: a 16-colour monster with a record of its own,
 // portrait 2, character 1.
 int pictureOf(const Workspace& ws, Family family) {
-    if (family == Family::Portraits) return 2;
-    if (family == Family::Characters) return 1;
+    if (family == portraitFamily()) return 2;
+    if (family == characterFamily()) return 1;
     for (int e = 0; e < kMonsterCount; ++e)
-        if (ws.monsters.entries[std::size_t(e)].colorCount == 16 && entriesSharingRecord(ws.monsters, e).empty()) return e;
+        if (monstersOf(ws).entries[std::size_t(e)].colorCount == 16 && entriesSharingRecord(monstersOf(ws), e).empty()) return e;
     return 0;
 }
 
@@ -30,9 +33,9 @@ std::vector<std::uint8_t> pixels(const PictureSource& s) { return s.picture().pi
 // one step of the history that undo takes back exactly, and the step of a write keeps only the
 // chunks its scope names.
 TEST(PictureSource, EveryFamilyWritesClearsFlipsAndImportsThroughTheSeamAndUndoTakesItBack) {
-    for (Family family : {Family::Monsters, Family::Portraits, Family::Characters}) {
-        SCOPED_TRACE(int(family));
-        auto ws = demo();
+    for (Family family : {monsterFamily(), portraitFamily(), characterFamily()}) {
+        SCOPED_TRACE(std::string(family->cliName()));
+        auto ws = openDemo();
         auto source = makePictureSource(*ws, family);
         ASSERT_EQ(source->family(), family);
         source->show(pictureOf(*ws, family));
@@ -88,19 +91,19 @@ TEST(PictureSource, EveryFamilyWritesClearsFlipsAndImportsThroughTheSeamAndUndoT
 // A colour set through the seam reaches every picture on the palette, whichever page set it
 // (the sliders once refreshed only the shown monster entry).
 TEST(PictureSource, AColourReachesEveryPictureSharingThePaletteAndFixedPalettesRefuse) {
-    auto ws = demo();
+    auto ws = openDemo();
     MonsterSource monsters(*ws);
     int shared = -1;
     for (int e = 0; e < kMonsterCount && shared < 0; ++e)
-        if (!entriesSharingPalette(ws->monsters, e).empty()) shared = e;
+        if (!entriesSharingPalette(monstersOf(*ws), e).empty()) shared = e;
     ASSERT_GE(shared, 0) << "the demo has entries sharing a palette";
     monsters.show(shared);
-    const int other = entriesSharingPalette(ws->monsters, shared).front();
+    const int other = entriesSharingPalette(monstersOf(*ws), shared).front();
     const PaletteColor red = makeColor(248, 8, 16);
     ASSERT_TRUE(monsters.colorEditable(2));
     EXPECT_TRUE(monsters.setColor(2, makeColor(250, 10, 20)));
     EXPECT_EQ(monsters.tableColors()[2], red) << "five bits a channel";
-    EXPECT_EQ(ws->monsters.entries[std::size_t(other)].image.palette[2], red);
+    EXPECT_EQ(monstersOf(*ws).entries[std::size_t(other)].image.palette[2], red);
     EXPECT_FALSE(monsters.setColor(2, red)) << "the same colour is no change";
     EXPECT_FALSE(monsters.colorEditable(0));
     EXPECT_FALSE(monsters.setColor(0, red));

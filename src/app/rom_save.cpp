@@ -1,5 +1,6 @@
 #include "app/rom_save.h"
 
+#include "app/families.h"
 #include "rom/rom_buffer.h"
 #include "rom/rom_file.h"
 
@@ -8,7 +9,11 @@ namespace morvi {
 SaveOutcome saveRomFamilies(Workspace& ws, const SaveRequest& request, DiskSteps& steps, Notifier& notifier,
                             const std::function<bool()>& overwrite) {
     SaveOutcome out;
-    if (!request.monsters && !request.portraits && !request.characters) {
+    // The families to write, in the registry's order.
+    std::vector<Family> writing;
+    for (Family f : families())
+        if (request.has(f)) writing.push_back(f);
+    if (writing.empty()) {
         out.ok = true; // nothing to write: the file is left alone
         return out;
     }
@@ -23,17 +28,14 @@ SaveOutcome saveRomFamilies(Workspace& ws, const SaveRequest& request, DiskSteps
             if (!copy.empty()) ws.saveRoom = std::move(copy);
         }
     } giveBack{ws, copy};
-    // The monster model is made ready for the save, and the character tiles are encoded, while
-    // the file is read: none of them needs another.
-    CharacterTiles tiles;
-    TaskThreads::Task monstersReady, charactersEncoded;
-    if (request.monsters)
-        ws.helpers.start(monstersReady, [&] { prepareMonstersForSave(ws.monsters, request.currentEntry); });
-    if (request.characters) ws.helpers.start(charactersEncoded, [&] { tiles = encodeCharacterTiles(ws.characters); });
+    // The families make themselves ready for the save (the monster model pruned, the character
+    // tiles encoded) while the file is read: none of them needs another.
+    std::vector<TaskThreads::Task> ready(writing.size());
+    for (std::size_t i = 0; i < writing.size(); ++i)
+        ws.helpers.start(ready[i], [&ws, &request, f = writing[i]] { f->prepareSave(ws, request.shownPicture(f)); });
     std::error_code error;
     const bool read = readWholeFile(path, copy, error);
-    monstersReady.wait();
-    charactersEncoded.wait();
+    for (auto& task : ready) task.wait();
     if (!read) {
         out.error = "Error saving ROM: the ROM file can no longer be read (" + describeError(error) +
                     "). Nothing was saved; your changes are kept.";
@@ -41,29 +43,29 @@ SaveOutcome saveRomFamilies(Workspace& ws, const SaveRequest& request, DiskSteps
     }
     RomBuffer buffer(copy, ws.rom.romHasHeader);
     // The writers refuse before writing anything (and say why through the notifier).
-    if (request.monsters && !saveMonsterGraphics(ws.monsters, buffer, notifier)) return out;
-    if (request.portraits && !savePortraits(ws.portraits, buffer, notifier)) return out;
-    if (request.characters && !saveCharacterSprites(ws.characters, tiles, buffer, notifier)) return out;
+    for (Family f : writing)
+        if (!f->write(ws, buffer, notifier)) return out;
 
     if (!ws.romOnDisk.empty() && buffer.originalDiffersInWritten(ws.romOnDisk) && !(overwrite && overwrite())) {
         out.cancelled = true;
         return out;
     }
     // The families that were written must load from the result as an open would read them:
-    // checked while the new file goes to the disk, before it replaces the ROM. The monster
-    // graphics are read back whole (the model becomes what the file holds); for the others the
-    // model already is what was written.
+    // checked while the new file goes to the disk, before it replaces the ROM. A family may
+    // read its part back whole (the monster model becomes what the file holds).
     const RomBytes result = buffer.bytes();
-    bool monstersReloaded = true;
+    WrittenCheck failed;
     auto check = [&] {
-        monstersReloaded = !request.monsters || reloadMonstersFrom(ws.monsters, result);
-        return monstersReloaded && (!request.portraits || canLoadPortraits(result)) &&
-               (!request.characters || canLoadCharacterSprites(result));
+        for (Family f : writing) {
+            failed = f->checkWritten(ws, result);
+            if (!failed.ok) return false;
+        }
+        return true;
     };
     ReplaceOutcome written = replaceFileContents(path, copy, [&] { return buffer.original(); }, steps, check, ws.helpers);
     out.inPlace = written.inPlace;
     if (written.checkFailed) {
-        if (!monstersReloaded) notifier.notify(MessageKind::Warning, kMsgMonsterSaveError);
+        if (failed.warning) notifier.notify(MessageKind::Warning, failed.warning);
         else out.error = "Error saving ROM: the new ROM would not load again. Nothing was saved.";
         return out;
     }
@@ -92,24 +94,15 @@ SaveOutcome saveRomCopy(const Workspace& ws, const SaveRequest& request, const s
         return out;
     }
     RomBuffer buffer(file, ws.rom.romHasHeader);
-    // The writers prune, renumber and commit: they get copies, and the session keeps its own.
-    if (request.monsters) {
-        MonsterGraphics monsters = ws.monsters;
-        prepareMonstersForSave(monsters, request.currentEntry);
-        if (!saveMonsterGraphics(monsters, buffer, notifier) || !reloadMonstersFrom(monsters, buffer.bytes())) return out;
-    }
-    if (request.portraits) {
-        PortraitSet portraits = ws.portraits;
-        if (!savePortraits(portraits, buffer, notifier)) return out;
-    }
-    if (request.characters) {
-        CharacterSet characters = ws.characters;
-        if (!saveCharacterSprites(characters, buffer, notifier)) return out;
-    }
-    const RomBytes result = buffer.bytes();
-    if ((request.portraits && !canLoadPortraits(result)) || (request.characters && !canLoadCharacterSprites(result))) {
-        out.error = "The ROM would not load again.";
-        return out;
+    // The writers prune, renumber and commit: they work on copies, and the session keeps its own.
+    for (Family f : families()) {
+        if (!request.has(f)) continue;
+        const FamilyModule::CopyWrite done = f->writeCopy(ws, request.shownPicture(f), buffer, notifier);
+        if (done == FamilyModule::CopyWrite::Refused) return out; // the family said why
+        if (done == FamilyModule::CopyWrite::WouldNotLoad) {
+            out.error = "The ROM would not load again.";
+            return out;
+        }
     }
     if (!writeReplacing(target, [&](const std::string& temp) { return writeWholeFile(temp, file); })) {
         out.error = "The file \"" + target + "\" could not be written.";

@@ -5,10 +5,12 @@
 // whole beside the ROM, flushed and renamed over it. When any part fails nothing reaches the file.
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "app/workspace.h"
+#include "family/workspace.h"
 #include "rom/file_io.h"
 
 namespace morvi {
@@ -17,10 +19,15 @@ inline constexpr const char* kMsgChangedOnDisk =
     "The ROM was changed by another program since it was opened. Save anyway and overwrite those changes?";
 
 struct SaveRequest {
-    bool monsters = false;
-    bool portraits = false;
-    bool characters = false;
-    int currentEntry = -1; // the monster entry shown, committed before the save
+    std::set<Family> families; // the families to write, in the registry's order
+    // The picture a family's page shows (settled into the family before the save), if any.
+    std::map<Family, int> shown;
+    void add(Family family) { families.insert(family); }
+    bool has(Family family) const { return families.count(family) != 0; }
+    int shownPicture(Family family) const {
+        const auto it = shown.find(family);
+        return it == shown.end() ? -1 : it->second;
+    }
 };
 
 struct SaveOutcome {

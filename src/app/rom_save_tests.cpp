@@ -6,10 +6,14 @@
 #include <map>
 
 #include "app/history.h"
+#include "app/families.h"
 #include "app/rom_save.h"
 #include "app/rom_session.h"
-#include "cli/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "testing/fixtures.h"
+#include "monsters/monster_module.h"
+#include "portraits/portrait_module.h"
+#include "characters/character_module.h"
 
 using namespace morvi;
 using morvi::testing::readFile;
@@ -22,17 +26,17 @@ namespace {
 
 // Edits of all three families, the same each time.
 void editAll(Workspace& ws) {
-    auto& entry = ws.monsters.entries[3];
-    for (int x = 0; x < 20; ++x) setEntryPixel(ws.monsters, entry, x, x, 1);
-    ws.monsters.palettes[5].red = 248;
-    clearPortrait(ws.portraits.portraits[2]);
-    setSpritePixel(ws.characters, ws.characters.characters[1], 0, 3, 3, 5);
+    auto& entry = monstersOf(ws).entries[3];
+    for (int x = 0; x < 20; ++x) setEntryPixel(monstersOf(ws), entry, x, x, 1);
+    monstersOf(ws).palettes[5].red = 248;
+    clearPortrait(portraitsOf(ws).portraits[2]);
+    setSpritePixel(charactersOf(ws), charactersOf(ws).characters[1], 0, 3, 3, 5);
 }
 
 SaveRequest everything() {
     SaveRequest r;
-    r.monsters = r.portraits = r.characters = true;
-    r.currentEntry = 3;
+    for (morvi::Family f : morvi::families()) r.add(f);
+    r.shown[morvi::monsterFamily()] = 3;
     return r;
 }
 
@@ -127,9 +131,9 @@ TEST(RomSave, KeepsPermissionsAndSymbolicLinksAndWorksInFoldersWithAnyName) {
         EXPECT_EQ(fs::status(pathFromUtf8(target)).permissions(), modes);
     }
     auto again = opened(target);
-    EXPECT_EQ(again->monsters.entries[3].image.pixels, ws->monsters.entries[3].image.pixels);
-    EXPECT_EQ(again->portraits.portraits[2].image.pixels, ws->portraits.portraits[2].image.pixels);
-    EXPECT_EQ(again->monsters.palettes[5].red, 248);
+    EXPECT_EQ(monstersOf(*again).entries[3].image.pixels, monstersOf(*ws).entries[3].image.pixels);
+    EXPECT_EQ(portraitsOf(*again).portraits[2].image.pixels, portraitsOf(*ws).portraits[2].image.pixels);
+    EXPECT_EQ(monstersOf(*again).palettes[5].red, 248);
 }
 
 TEST(RomSave, WithoutRoomBesideTheRomItWritesInPlaceAndPutsTheOldBytesBackOnFailure) {
@@ -187,7 +191,7 @@ TEST(RomSave, OtherProgramsEditsOutsideOurAreasSurviveAndInsideThemTheUserIsAske
     EXPECT_EQ(saved[0x10], outside[0x10]) << "the other program's byte survives";
 
     editAll(*ws);
-    ws->monsters.palettes[6].green = 8;
+    monstersOf(*ws).palettes[6].green = 8;
     auto inside = saved;
     inside[kMonsterPaletteOffset + 12] ^= 0x1F;
     morvi::testing::writeFile(path, inside);
@@ -200,7 +204,7 @@ TEST(RomSave, OtherProgramsEditsOutsideOurAreasSurviveAndInsideThemTheUserIsAske
     EXPECT_EQ(asked, 2);
     EXPECT_TRUE(yes.ok);
     auto reread = opened(path);
-    EXPECT_EQ(reread->monsters.palettes[6].green, 8);
+    EXPECT_EQ(monstersOf(*reread).palettes[6].green, 8);
 }
 
 TEST(RomSave, AFileThatWentAwayIsReportedAndNothingIsCreated) {
@@ -256,8 +260,8 @@ TEST(RomSave, ACopyForTheEmulatorIsWhatSaveWritesAndChangesNothingElse) {
         ASSERT_TRUE(buildDemoRom().writeFile(path, header));
         auto ws = opened(path);
         editAll(*ws);
-        const Snapshot before[3] = {takeSnapshot(*ws, Family::Monsters), takeSnapshot(*ws, Family::Portraits),
-                                    takeSnapshot(*ws, Family::Characters)};
+        std::vector<Snapshot> before;
+        for (Family f : families()) before.push_back(takeSnapshot(*ws, f));
         const auto onDisk = readFile(path);
         const auto baseline = ws->romOnDisk;
         const std::string copy = pathToUtf8(dir.path() / pathFromUtf8("game-test \xE2\x97\x8B.smc"));
@@ -266,7 +270,8 @@ TEST(RomSave, ACopyForTheEmulatorIsWhatSaveWritesAndChangesNothingElse) {
         // Nothing else changed: the ROM, the outside-edit baseline, the families in memory.
         EXPECT_EQ(readFile(path), onDisk);
         EXPECT_EQ(ws->romOnDisk, baseline);
-        for (int f = 0; f < 3; ++f) EXPECT_TRUE(takeSnapshot(*ws, Family(f)) == before[f]) << f;
+        for (std::size_t f = 0; f < families().size(); ++f)
+            EXPECT_TRUE(takeSnapshot(*ws, families()[f]) == before[f]) << families()[f]->cliName();
         EXPECT_EQ(readFile(copy).size(), onDisk.size()) << "the copier header stays as it is";
         // Another program's change is still noticed by the next save, which then writes the same
         // bytes as the copy.

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "app/families.h"
+
 namespace morvi {
 
 bool loadRomFamilies(Workspace& ws, const std::string& path, bool hasHeader) {
@@ -13,13 +15,13 @@ bool loadRomFamilies(Workspace& ws, const std::string& path, bool hasHeader) {
 bool loadRomFamilies(Workspace& ws, const RomBytes& rom) {
     // All or nothing: a file one family refuses must not leave the others holding its pictures
     // while romPath still names the old file. Each reader refuses only in the checks it makes
-    // before changing anything, so all three checks come first; the reads then cannot fail and
+    // before changing anything, so every check comes first; the reads then cannot fail and
     // fill the families in place.
-    if (!canLoadMonsterGraphics(rom) || !canLoadPortraits(rom) || !canLoadCharacterSprites(rom)) return false;
-    const bool monsters = loadMonsterGraphics(ws.monsters, rom);
-    const bool portraits = loadPortraits(ws.portraits, rom);
-    const bool characters = loadCharacterSprites(ws.characters, rom);
-    return monsters && portraits && characters;
+    for (Family f : families())
+        if (!f->canLoad(rom)) return false;
+    bool loaded = true;
+    for (Family f : families()) loaded = f->load(ws, rom) && loaded;
+    return loaded;
 }
 
 std::optional<bool> headerFromTest(HeaderTest test) {

@@ -1,10 +1,10 @@
 #pragma once
-// Opening a ROM without the editor's dialogs: the header test, then the three families in
-// order (monsters and espers, portraits, character sprites), stopping at the first failure.
+// Opening a ROM without the editor's dialogs: the header test, then every family of the
+// registry, all or none.
 #include <optional>
 #include <string>
 
-#include "app/workspace.h"
+#include "family/workspace.h"
 
 namespace morvi {
 
@@ -28,8 +28,8 @@ OpenOutcome openRom(Workspace& ws, const std::string& path, HeaderChoice choice)
 // The header flag the header test gives; nullopt when it does not recognise the file (the
 // editor then asks, keeping the flag it had; openRom under Detect refuses).
 std::optional<bool> headerFromTest(HeaderTest test);
-// Reads the three families from path with the given header flag into the workspace, only when
-// all three readers accept the file; false leaves the workspace as it was.
+// Reads every family from path with the given header flag into the workspace, only when every
+// reader accepts the file; false leaves the workspace as it was.
 bool loadRomFamilies(Workspace& ws, const std::string& path, bool hasHeader);
 // The same from the file's bytes, read once by the caller.
 bool loadRomFamilies(Workspace& ws, const RomBytes& rom);

@@ -2,18 +2,19 @@
 // characters 0 to 15 have the riding tiles and 16 to 21 do not.
 #include <gtest/gtest.h>
 
-#include "app/picture_transfer.h"
 #include "app/rom_session.h"
-#include "cli/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "image/snes_codec.h"
 #include "testing/fixtures.h"
+#include "portraits/portrait_module.h"
+#include "characters/character_module.h"
 
 using namespace morvi;
 using morvi::testing::TempDir;
 
 namespace {
 
-std::unique_ptr<Workspace> demo() { return morvi::testing::demoWorkspace(); }
+std::unique_ptr<Workspace> openDemo() { return morvi::testing::demoWorkspace(); }
 
 std::vector<std::uint8_t> noise(std::size_t n, std::uint32_t seed) {
     std::vector<std::uint8_t> out(n);
@@ -34,20 +35,20 @@ TEST(TileFiles, SpritePairsRoundTripByteForByteForBothSizes) {
     TempDir dir;
     for (int index : {3, 19}) {
         SCOPED_TRACE(index);
-        auto ws = demo();
+        auto ws = openDemo();
         const int size = index < kFirstShortCharacter ? kCharacterTileBytes : kShortCharacterTileBytes;
         const std::vector<std::uint8_t> tiles = noise(std::size_t(size), std::uint32_t(index)), palette = paletteWords(7);
         morvi::testing::writeFile(dir.file("in.bin"), tiles);
         morvi::testing::writeFile(dir.file("IN.PAL"), palette); // another letter case
-        const TileFileRead read = importCharacterTiles(ws->characters, index, dir.file("in.bin"));
+        const TileFileRead read = importCharacterTiles(charactersOf(*ws), index, dir.file("in.bin"));
         ASSERT_TRUE(read.ok) << read.error;
-        ASSERT_TRUE(exportCharacterTiles(ws->characters, index, dir.file("out.bin")));
+        ASSERT_TRUE(exportCharacterTiles(charactersOf(*ws), index, dir.file("out.bin")));
         EXPECT_EQ(morvi::testing::readFile(dir.file("out.bin")), tiles);
         EXPECT_EQ(morvi::testing::readFile(dir.file("out.pal")), palette);
         // Every character on the same palette shows the new colours; the note names them.
-        const int number = ws->characters.characters[std::size_t(index)].paletteNumber;
-        for (int other : charactersSharingPalette(ws->characters, index))
-            EXPECT_EQ(ws->characters.characters[std::size_t(other)].sprites[5].palette[3], ws->characters.color(number, 3));
+        const int number = charactersOf(*ws).characters[std::size_t(index)].paletteNumber;
+        for (int other : charactersSharingPalette(charactersOf(*ws), index))
+            EXPECT_EQ(charactersOf(*ws).characters[std::size_t(other)].sprites[5].palette[3], charactersOf(*ws).color(number, 3));
         ASSERT_FALSE(read.notes.empty());
         EXPECT_NE(read.notes.back().find("is shared"), std::string::npos);
     }
@@ -55,21 +56,21 @@ TEST(TileFiles, SpritePairsRoundTripByteForByteForBothSizes) {
 
 TEST(TileFiles, ALongFileForAShortCharacterAndAShortFileForALongOne) {
     TempDir dir;
-    auto ws = demo();
+    auto ws = openDemo();
     // 5792 bytes to Ghost (171 tiles): the first 171 are taken, and it says so.
     const std::vector<std::uint8_t> longFile = noise(kCharacterTileBytes, 3);
     morvi::testing::writeFile(dir.file("long.bin"), longFile);
-    const TileFileRead read = importCharacterTiles(ws->characters, 20, dir.file("long.bin"));
+    const TileFileRead read = importCharacterTiles(charactersOf(*ws), 20, dir.file("long.bin"));
     ASSERT_TRUE(read.ok);
     ASSERT_EQ(read.notes.size(), 1u) << "no palette file: the palette stays, unmentioned";
     EXPECT_NE(read.notes[0].find("first 171"), std::string::npos);
-    EXPECT_EQ(characterTileFile(ws->characters.characters[20]), std::vector<std::uint8_t>(longFile.begin(), longFile.begin() + kShortCharacterTileBytes));
+    EXPECT_EQ(characterTileFile(charactersOf(*ws).characters[20]), std::vector<std::uint8_t>(longFile.begin(), longFile.begin() + kShortCharacterTileBytes));
     // 5472 bytes to Terra: her riding tiles stay.
-    auto& terra = ws->characters.characters[0];
+    auto& terra = charactersOf(*ws).characters[0];
     const std::vector<std::uint8_t> before = characterTileFile(terra);
     const std::vector<std::uint8_t> shortFile = noise(kShortCharacterTileBytes, 4);
     morvi::testing::writeFile(dir.file("short.bin"), shortFile);
-    ASSERT_TRUE(importCharacterTiles(ws->characters, 0, dir.file("short.bin")).ok);
+    ASSERT_TRUE(importCharacterTiles(charactersOf(*ws), 0, dir.file("short.bin")).ok);
     const std::vector<std::uint8_t> after = characterTileFile(terra);
     EXPECT_TRUE(std::equal(shortFile.begin(), shortFile.end(), after.begin()));
     EXPECT_TRUE(std::equal(before.begin() + kShortCharacterTileBytes, before.end(), after.begin() + kShortCharacterTileBytes));
@@ -77,9 +78,9 @@ TEST(TileFiles, ALongFileForAShortCharacterAndAShortFileForALongOne) {
 
 TEST(TileFiles, RefusedPairsSayWhyAndChangeNothing) {
     TempDir dir;
-    auto ws = demo();
-    const auto tiles = ws->characters.characters[2].tileStore;
-    const auto palettes = ws->characters.palettes;
+    auto ws = openDemo();
+    const auto tiles = charactersOf(*ws).characters[2].tileStore;
+    const auto palettes = charactersOf(*ws).palettes;
     struct Case {
         std::string name;
         std::size_t tileBytes;
@@ -95,20 +96,20 @@ TEST(TileFiles, RefusedPairsSayWhyAndChangeNothing) {
         SCOPED_TRACE(c.name);
         morvi::testing::writeFile(dir.file(c.name + ".bin"), noise(c.tileBytes, 9));
         if (c.paletteBytes >= 0) morvi::testing::writeFile(dir.file(c.name + ".pal"), noise(std::size_t(c.paletteBytes), 10));
-        const TileFileRead read = importCharacterTiles(ws->characters, 2, dir.file(c.name + ".bin"));
+        const TileFileRead read = importCharacterTiles(charactersOf(*ws), 2, dir.file(c.name + ".bin"));
         EXPECT_FALSE(read.ok);
         EXPECT_NE(read.error.find(c.says), std::string::npos) << read.error;
     }
-    EXPECT_FALSE(importCharacterTiles(ws->characters, 2, dir.file("missing.bin")).ok);
-    EXPECT_EQ(ws->characters.characters[2].tileStore, tiles);
-    EXPECT_EQ(ws->characters.palettes, palettes);
+    EXPECT_FALSE(importCharacterTiles(charactersOf(*ws), 2, dir.file("missing.bin")).ok);
+    EXPECT_EQ(charactersOf(*ws).characters[2].tileStore, tiles);
+    EXPECT_EQ(charactersOf(*ws).palettes, palettes);
 }
 
 TEST(TileFiles, PortraitPairsAreTheCommunitysFilesExactly) {
     TempDir dir;
-    auto ws = demo();
+    auto ws = openDemo();
     CollectingNotifier n;
-    ASSERT_TRUE(exportPortrait(ws->portraits, 4, dir.file("face.bin"), ExportFileType::Raw, n));
+    ASSERT_TRUE(exportPortrait(portraitsOf(*ws), 4, dir.file("face.bin"), ExportFileType::Raw, n));
     const std::vector<std::uint8_t> tiles = morvi::testing::readFile(dir.file("face.bin"));
     ASSERT_EQ(tiles.size(), 800u);
     ASSERT_EQ(morvi::testing::readFile(dir.file("face.pal")).size(), 32u);
@@ -116,8 +117,8 @@ TEST(TileFiles, PortraitPairsAreTheCommunitysFilesExactly) {
     const std::vector<std::uint8_t> other = noise(800, 12), palette = paletteWords(13);
     morvi::testing::writeFile(dir.file("OTHER.BIN"), other);
     morvi::testing::writeFile(dir.file("other.pal"), palette);
-    ASSERT_TRUE(importPortraitRaw(ws->portraits, 4, dir.file("OTHER.BIN"), n));
-    ASSERT_TRUE(exportPortrait(ws->portraits, 4, dir.file("again.bin"), ExportFileType::Raw, n));
+    ASSERT_TRUE(importPortraitRaw(portraitsOf(*ws), 4, dir.file("OTHER.BIN"), n));
+    ASSERT_TRUE(exportPortrait(portraitsOf(*ws), 4, dir.file("again.bin"), ExportFileType::Raw, n));
     EXPECT_EQ(morvi::testing::readFile(dir.file("again.bin")), other);
     EXPECT_EQ(morvi::testing::readFile(dir.file("again.pal")), palette);
 }

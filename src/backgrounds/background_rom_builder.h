@@ -41,4 +41,9 @@ private:
 // A tile-map entry's two bytes.
 std::array<std::uint8_t, 2> encodeTileMapEntry(int tile, int paletteField, bool flipX, bool flipY);
 
+namespace demo {
+// The demo ROM's 55 battle backgrounds, drawn in code and compressed with our own compressor.
+void addDemoBackgrounds(RomImage& rom);
+} // namespace demo
+
 } // namespace morvi

@@ -7,7 +7,7 @@
 #include "backgrounds/background_rom_builder.h"
 #include "backgrounds/battle_backgrounds.h"
 #include "backgrounds/block_codec.h"
-#include "cli/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "image/canvas.h"
 #include "image/snes_codec.h"
 #include "testing/fixtures.h"

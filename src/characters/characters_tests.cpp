@@ -6,6 +6,7 @@
 #include "characters/characters.h"
 #include "image/snes_codec.h"
 #include "testing/fixtures.h"
+#include "characters/character_module.h"
 
 using namespace morvi;
 using morvi::testing::TempDir;

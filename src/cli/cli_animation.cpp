@@ -1,7 +1,9 @@
 // morvi-cli animation: the game's animations listed, and one played into an animated GIF.
 #include "app/animation_export.h"
-#include "app/palette_target.h"
+#include "family/palette_target.h"
 #include "cli/cli_common.h"
+#include "characters/character_module.h"
+#include "app/families.h"
 
 namespace morvi::cli {
 
@@ -18,7 +20,7 @@ int cmdAnimation(const Options& o, std::ostream& out, std::ostream& err) {
     std::string why;
     const auto target = parsePaletteTarget(o.positional[1], why);
     if (!target) return err << o.positional[1] << ": " << why << "\n", 1;
-    if (target->family != Family::Characters) return err << o.positional[1] << ": animations are of characters (character:N)\n", 1;
+    if (target->family != characterFamily()) return err << o.positional[1] << ": animations are of characters (character:N)\n", 1;
 
     AnimationExport request;
     if (const Animation* a = findAnimation(what)) {
@@ -57,7 +59,7 @@ int cmdAnimation(const Options& o, std::ostream& out, std::ostream& err) {
         readBackgrounds(ws->backgrounds, romPath, ws->rom);
         request.backdrop = &ws->backgrounds.backgrounds[std::size_t(backdrop)].image;
     }
-    if (!exportAnimationGif(ws->characters.characters[std::size_t(target->index)], request, outPath, why))
+    if (!exportAnimationGif(charactersOf(*ws).characters[std::size_t(target->index)], request, outPath, why))
         return err << outPath << ": " << why << "\n", 1;
     return 0;
 }

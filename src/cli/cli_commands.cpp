@@ -8,17 +8,18 @@
 #include <memory>
 #include <optional>
 
-#include "app/picture_source.h"
-#include "app/picture_transfer.h"
-#include "app/palette_target.h"
+#include "family/picture_source.h"
+#include "family/palette_target.h"
 #include "app/rom_save.h"
 #include "app/rom_session.h"
-#include "app/workspace.h"
+#include "family/workspace.h"
 #include "cli/cli_common.h"
-#include "cli/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "imagefile/image_file.h"
 #include "imagefile/palette_file.h"
 #include "rom/patch.h"
+#include "app/families.h"
+#include "family/picture_files.h"
 
 namespace morvi::cli {
 
@@ -34,21 +35,7 @@ const char* headerWord(HeaderTest t) {
     }
 }
 
-constexpr const char* kUsage =
-    "usage:\n"
-    "  morvi-cli info ROM [--header yes|no]\n"
-    "  morvi-cli export ROM DIR [--format png|bmp|pcx|bin] [--header yes|no]\n"
-    "  morvi-cli import ROM DIR [--header yes|no]\n"
-    "  morvi-cli inspect IMAGE [--max-colors N] [--max-size WxH]\n"
-    "  morvi-cli demo OUT [--header]\n"
-    "  morvi-cli patch ORIGINAL MODIFIED OUT.bps|OUT.ips\n"
-    "  morvi-cli palette export ROM TARGET FILE [--format jasc|gpl|act|hex|snes] [--header yes|no]\n"
-    "  morvi-cli palette import ROM TARGET FILE [--header yes|no]\n"
-    "  morvi-cli picture export ROM TARGET FILE [--full] [--header yes|no]\n"
-    "  morvi-cli picture import ROM TARGET FILE [--header yes|no]\n"
-    "  morvi-cli animation --list\n"
-    "  morvi-cli animation ROM character:N NAME|SEQUENCE OUT.gif [--scale K] [--frames F] [--backdrop B] [--header yes|no]\n"
-    "    TARGET: monster:N (0 to 414), portrait:N (0 to 18) or character:N (0 to 21)\n";
+std::string usageText();
 
 // The index of a file named as export names them (digits, then .png, .bmp or .pcx in any case,
 // or .bin where the family has a raw form).
@@ -67,29 +54,17 @@ std::string number(int value, int digits) {
     return buffer;
 }
 
-int cmdInfo(const Options& o, std::ostream& out, std::ostream& err) {
-    if (o.positional.size() != 1) return err << kUsage, 1;
-    auto choice = headerChoice(o, err);
+int cmdInfo(const Options& o, Streams& io) {
+    if (o.positional.size() != 1) return io.err << usageText(), 1;
+    auto choice = headerChoice(o, io.err);
     if (!choice) return 1;
     HeaderTest test = HeaderTest::NotRecognised;
-    auto ws = openOrComplain(o.positional[0], *choice, err, &test);
+    auto ws = openOrComplain(o.positional[0], *choice, io.err, &test);
     if (!ws) return 1;
-    const MonsterGraphics& mg = ws->monsters;
-    out << "header: " << headerWord(test) << "\n";
-    out << "header used: " << (ws->rom.romHasHeader ? "yes" : "no") << "\n";
-    out << "free space: " << freeSpace(mg) << "\n";
-    out << "records: " << mg.recordCount << "\n";
-    out << "small molds: " << mg.smallMolds.size() << "\n";
-    out << "large molds: " << mg.largeMolds.size() << "\n";
-    int large = 0, eight = 0;
-    for (const auto& e : mg.entries) {
-        large += e.large;
-        eight += e.colorCount == 8;
-    }
-    out << "large entries: " << large << "\n";
-    out << "8-colour entries: " << eight << "\n";
-    out << "portraits: " << kPortraitCount << "\n";
-    out << "characters: " << kCharacterCount << "\n";
+    io.out << "header: " << headerWord(test) << "\n";
+    io.out << "header used: " << (ws->rom.romHasHeader ? "yes" : "no") << "\n";
+    for (Family f : families())
+        for (const auto& [name, value] : f->info(*ws)) io.out << name << ": " << value << "\n";
     return 0;
 }
 
@@ -105,8 +80,9 @@ std::optional<ExportFileType> formatOf(const Options& o, std::ostream& err, std:
     return std::nullopt;
 }
 
-int cmdExport(const Options& o, std::ostream& err) {
-    if (o.positional.size() != 2) return err << kUsage, 1;
+int cmdExport(const Options& o, Streams& io) {
+    std::ostream& err = io.err;
+    if (o.positional.size() != 2) return err << usageText(), 1;
     auto choice = headerChoice(o, err);
     std::string ext;
     auto type = formatOf(o, err, ext);
@@ -116,32 +92,30 @@ int cmdExport(const Options& o, std::ostream& err) {
     if (!ws) return 1;
     readBackgrounds(ws->backgrounds, romPath, ws->rom);
     const fs::path dir = pathFromUtf8(o.positional[1]);
+    std::vector<std::string> folders;
+    for (Family f : families())
+        for (const FileFolder& folder : f->fileFolders()) folders.push_back(folder.name);
+    folders.push_back("backgrounds");
     std::error_code ec;
-    for (const char* sub : {"monsters", "espers", "portraits", "characters", "backgrounds"}) {
+    for (const std::string& sub : folders) {
         fs::create_directories(dir / sub, ec);
         if (ec) return err << pathToUtf8(dir / sub) << ": cannot create the folder: " << ec.message() << "\n", 1;
     }
-    StreamNotifier notifier(err);
     auto fail = [&](const fs::path& p) {
         err << pathToUtf8(p) << ": cannot write the file\n";
         return 1;
     };
+    // Families with a raw form export it under --format bin; the others as PNG.
     const bool raw = *type == ExportFileType::Raw;
-    const std::string pictureExt = raw ? "png" : ext;
-    const ExportFileType pictureType = raw ? ExportFileType::Png : *type;
-    for (int i = 0; i < kMonsterEntryCount; ++i) {
-        fs::path p = dir / (i < kFirstEsper ? "monsters" : "espers") / (number(i, 3) + "." + pictureExt);
-        if (!exportMonsterEntry(ws->monsters, i, pathToUtf8(p), pictureType)) return fail(p);
-    }
-    for (int i = 0; i < kPortraitCount; ++i) {
-        fs::path p = dir / "portraits" / (number(i, 2) + "." + ext);
-        if (!exportPortrait(ws->portraits, i, pathToUtf8(p), *type, notifier)) return fail(p);
-    }
-    for (int i = 0; i < kCharacterCount; ++i) {
-        fs::path p = dir / "characters" / (number(i, 2) + "." + ext);
-        const bool written = raw ? exportCharacterTiles(ws->characters, i, pathToUtf8(p))
-                                 : exportCharacterSheet(ws->characters, i, pathToUtf8(p), *type);
-        if (!written) return fail(p);
+    for (Family f : families()) {
+        const bool rawHere = raw && f->hasRawForm();
+        const PictureFileChoice file{raw && !rawHere ? ExportFileType::Png : *type, false};
+        const std::string fileExt = raw && !rawHere ? "png" : ext;
+        for (const FileFolder& folder : f->fileFolders())
+            for (int i = folder.first; i <= folder.last; ++i) {
+                const fs::path p = dir / folder.name / (number(i, folder.digits) + "." + fileExt);
+                if (!f->exportPicture(*ws, i, pathToUtf8(p), file).empty()) return fail(p);
+            }
     }
     for (int i = 0; i < kBackgroundCount; ++i) {
         fs::path p = dir / "backgrounds" / (number(i, 2) + ".png");
@@ -151,15 +125,27 @@ int cmdExport(const Options& o, std::ostream& err) {
 }
 
 struct ImportFile {
-    std::string family;
+    Family family;
     int index;
     fs::path path;
     IndexedImage image;
     bool raw = false; // a tile file with its palette beside it, read when it is applied
 };
 
-int cmdImport(const Options& o, std::ostream& err, DiskSteps& steps) {
-    if (o.positional.size() != 2) return err << kUsage, 1;
+// Says what a family reports of one file, with the file's name in front.
+class FileNotifier : public Notifier {
+public:
+    FileNotifier(std::ostream& err, std::string path) : m_err(err), m_path(std::move(path)) {}
+    void notify(MessageKind, std::string_view text) override { m_err << m_path << ": " << text << "\n"; }
+
+private:
+    std::ostream& m_err;
+    std::string m_path;
+};
+
+int cmdImport(const Options& o, Streams& io) {
+    std::ostream& err = io.err;
+    if (o.positional.size() != 2) return err << usageText(), 1;
     auto choice = headerChoice(o, err);
     if (!choice) return 1;
     const std::string& romPath = o.positional[0];
@@ -168,88 +154,76 @@ int cmdImport(const Options& o, std::ostream& err, DiskSteps& steps) {
     auto ws = openOrComplain(romPath, *choice, err);
     if (!ws) return 1;
 
-    struct Family {
-        const char* name;
-        int digits, first, last;
-        PictureLimits limits;
-        bool rawToo;
-    };
-    const Family families[] = {
-        {"monsters", 3, 0, kFirstEsper - 1, {kMonsterImportSide, kMonsterImportSide}, false},
-        {"espers", 3, kFirstEsper, kMonsterEntryCount - 1, {kMonsterImportSide, kMonsterImportSide}, false},
-        {"portraits", 2, 0, kPortraitCount - 1, {kPortraitSide, kPortraitSide}, true},
-        {"characters", 2, 0, kCharacterCount - 1, {kCharacterImportSide, kCharacterImportSide, false, kSheetWidth, kFullSheetHeight}, true}};
     std::vector<ImportFile> files;
     std::map<std::pair<std::string, int>, fs::path> seen;
     // Every file is checked before anything is written.
-    for (const Family& f : families) {
-        const fs::path sub = dir / f.name;
-        if (!fs::is_directory(sub)) continue;
-        std::vector<fs::path> names;
-        for (const auto& e : fs::directory_iterator(sub)) names.push_back(e.path());
-        std::sort(names.begin(), names.end());
-        for (const auto& p : names) {
-            const std::string name = p.filename().string();
-            bool raw = false;
-            const int index = exportedIndex(name, f.digits, f.rawToo, raw);
-            if (index < 0) continue;
-            if (index < f.first || index > f.last) {
-                err << pathToUtf8(p) << ": no " << f.name << " entry " << index << "\n";
-                return 1;
-            }
-            auto key = std::make_pair(std::string(f.name), index);
-            if (seen.count(key)) {
-                err << pathToUtf8(p) << ": " << pathToUtf8(seen[key]) << " is the same picture\n";
-                return 1;
-            }
-            seen[key] = p;
-            ImportFile file{f.name, index, p, {}, raw};
-            if (!raw) {
-                const ImageLoadResult r = loadForImport(pathToUtf8(p), f.limits, file.image);
-                if (r != ImageLoadResult::Read) {
-                    err << pathToUtf8(p) << ": " << importErrorMessage(r, f.limits.width, f.limits.height) << "\n";
+    for (Family f : families()) {
+        auto source = f->makeSource(*ws);
+        for (const FileFolder& folder : f->fileFolders()) {
+            const fs::path sub = dir / folder.name;
+            if (!fs::is_directory(sub)) continue;
+            std::vector<fs::path> names;
+            for (const auto& e : fs::directory_iterator(sub)) names.push_back(e.path());
+            std::sort(names.begin(), names.end());
+            for (const auto& p : names) {
+                const std::string name = p.filename().string();
+                bool raw = false;
+                const int index = exportedIndex(name, std::size_t(folder.digits), f->hasRawForm(), raw);
+                if (index < 0) continue;
+                if (index < folder.first || index > folder.last) {
+                    err << pathToUtf8(p) << ": no " << folder.name << " entry " << index << "\n";
                     return 1;
                 }
+                auto key = std::make_pair(folder.name, index);
+                if (seen.count(key)) {
+                    err << pathToUtf8(p) << ": " << pathToUtf8(seen[key]) << " is the same picture\n";
+                    return 1;
+                }
+                seen[key] = p;
+                ImportFile file{f, index, p, {}, raw};
+                if (!raw) {
+                    source->show(index);
+                    const PictureLimits limits = source->importLimits();
+                    const ImageLoadResult r = loadForImport(pathToUtf8(p), limits, file.image);
+                    if (r != ImageLoadResult::Read) {
+                        err << pathToUtf8(p) << ": " << importErrorMessage(r, limits.width, limits.height) << "\n";
+                        return 1;
+                    }
+                }
+                files.push_back(std::move(file));
             }
-            files.push_back(std::move(file));
         }
     }
-    bool monsters = false, portraits = false, characters = false;
-    for (const auto& f : files) {
-        if (f.family == "monsters" || f.family == "espers") {
-            importMonsterEntry(ws->monsters, f.index, f.image);
-            monsters = true;
-        } else if (f.family == "portraits") {
-            StreamNotifier said(err);
-            if (f.raw && !importPortraitRaw(ws->portraits, f.index, pathToUtf8(f.path), said)) return err << pathToUtf8(f.path) << "\n", 1;
-            if (!f.raw) importPortrait(ws->portraits, f.index, f.image);
-            portraits = true;
-        } else {
-            if (f.raw) {
-                const TileFileRead read = importCharacterTiles(ws->characters, f.index, pathToUtf8(f.path));
-                if (!read.ok) return err << pathToUtf8(f.path) << ": " << read.error << "\n", 1;
-            } else {
-                const std::string note = importCharacterSheet(ws->characters, f.index, f.image);
-                if (!note.empty()) err << pathToUtf8(f.path) << ": " << note << "\n";
-            }
-            characters = true;
-        }
-    }
-    if (!monsters && !portraits && !characters) return 0;
-    StreamNotifier notifier(err);
     SaveRequest request;
-    request.monsters = monsters;
-    request.portraits = portraits;
-    request.characters = characters;
+    std::map<Family, std::unique_ptr<PictureSource>> sources;
+    for (const auto& f : files) {
+        const std::string path = pathToUtf8(f.path);
+        if (f.raw) {
+            FileNotifier said(err, path);
+            if (!f.family->importRaw(*ws, f.index, path, said)) return 1;
+        } else {
+            auto& source = sources[f.family];
+            if (!source) source = f.family->makeSource(*ws);
+            source->show(f.index);
+            const std::string note = source->importPicture(f.image);
+            if (!note.empty()) err << path << ": " << note << "\n";
+        }
+        request.add(f.family);
+    }
+    for (auto& [family, source] : sources) source->settle();
+    if (request.families.empty()) return 0;
+    StreamNotifier notifier(err);
     // The file was read a moment ago: a difference now is another program writing it meanwhile.
-    const SaveOutcome saved = saveRomFamilies(*ws, request, steps, notifier, [] { return false; });
+    const SaveOutcome saved = saveRomFamilies(*ws, request, io.steps, notifier, [] { return false; });
     if (saved.cancelled) return err << romPath << ": the ROM was changed by another program during the import; nothing was saved\n", 1;
     if (!saved.ok && !saved.error.empty()) err << romPath << ": " << saved.error << "\n";
     return saved.ok ? 0 : 1;
 }
 
-int cmdPalette(const Options& o, std::ostream& err, DiskSteps& steps) {
-    const auto command = readTargetCommand(o, kUsage, err);
+int cmdPalette(const Options& o, Streams& io) {
+    std::ostream& err = io.err;
+    const std::string usage = usageText();
+    const auto command = readTargetCommand(o, usage.c_str(), err);
     if (!command) return 1;
     const std::string &romPath = command->romPath, &file = command->file;
     const PaletteTarget* target = &command->target;
@@ -267,11 +241,12 @@ int cmdPalette(const Options& o, std::ostream& err, DiskSteps& steps) {
     const PaletteRead read = loadPaletteFile(file);
     if (!read.ok()) return err << read.error << "\n", 1;
     if (!setTargetPalette(*ws, *target, read.colors, why)) return err << o.positional[2] << ": " << why << "\n", 1;
-    return saveFamilyOrComplain(*ws, target->family, romPath, steps, err);
+    return saveFamilyOrComplain(*ws, target->family, romPath, io.steps, err);
 }
 
-int cmdPatch(const Options& o, std::ostream& err) {
-    if (o.positional.size() != 3) return err << kUsage, 1;
+int cmdPatch(const Options& o, Streams& io) {
+    std::ostream& err = io.err;
+    if (o.positional.size() != 3) return err << usageText(), 1;
     const auto format = patchFormatOf(o.positional[2]);
     if (!format) return err << o.positional[2] << ": a patch file ends in .bps or .ips\n", 1;
     const std::string error = writePatchFile(o.positional[0], o.positional[1], o.positional[2], *format);
@@ -279,8 +254,9 @@ int cmdPatch(const Options& o, std::ostream& err) {
     return 0;
 }
 
-int cmdInspect(const Options& o, std::ostream& out, std::ostream& err) {
-    if (o.positional.size() != 1) return err << kUsage, 1;
+int cmdInspect(const Options& o, Streams& io) {
+    std::ostream &out = io.out, &err = io.err;
+    if (o.positional.size() != 1) return err << usageText(), 1;
     int maxColors = 256, maxW = 1024, maxH = 1024;
     if (auto it = o.values.find("--max-colors"); it != o.values.end()) {
         maxColors = digitsValue(it->second, 4);
@@ -316,11 +292,53 @@ int cmdInspect(const Options& o, std::ostream& out, std::ostream& err) {
     return 0;
 }
 
-int cmdDemo(const Options& o, std::ostream& err) {
-    if (o.positional.size() != 1) return err << kUsage, 1;
+int cmdDemo(const Options& o, Streams& io) {
+    std::ostream& err = io.err;
+    if (o.positional.size() != 1) return err << usageText(), 1;
     if (!buildDemoRom().writeFile(o.positional[0], o.has("--header")))
         return err << o.positional[0] << ": cannot write the file\n", 1;
     return 0;
+}
+
+int runPicture(const Options& o, Streams& io) { return cmdPicture(o, io.err, io.steps); }
+int runAnimation(const Options& o, Streams& io) { return cmdAnimation(o, io.out, io.err); }
+
+// The verbs: a new one is one row. Its usage lines follow "morvi-cli ".
+struct Verb {
+    const char* name;
+    std::vector<const char*> usage;
+    std::vector<std::string> takesValue;
+    std::vector<std::string> bare;
+    int (*run)(const Options& o, Streams& io);
+};
+
+const std::vector<Verb>& verbs() {
+    static const std::vector<Verb> table = {
+        {"info", {"info ROM [--header yes|no]"}, {"--header"}, {}, cmdInfo},
+        {"export", {"export ROM DIR [--format png|bmp|pcx|bin] [--header yes|no]"}, {"--header", "--format"}, {}, cmdExport},
+        {"import", {"import ROM DIR [--header yes|no]"}, {"--header"}, {}, cmdImport},
+        {"inspect", {"inspect IMAGE [--max-colors N] [--max-size WxH]"}, {"--max-colors", "--max-size"}, {}, cmdInspect},
+        {"demo", {"demo OUT [--header]"}, {}, {"--header"}, cmdDemo},
+        {"patch", {"patch ORIGINAL MODIFIED OUT.bps|OUT.ips"}, {}, {}, cmdPatch},
+        {"palette",
+         {"palette export ROM TARGET FILE [--format jasc|gpl|act|hex|snes] [--header yes|no]",
+          "palette import ROM TARGET FILE [--header yes|no]"},
+         {"--header", "--format"}, {}, cmdPalette},
+        {"picture", {"picture export ROM TARGET FILE [--full] [--header yes|no]", "picture import ROM TARGET FILE [--header yes|no]"},
+         {"--header"}, {"--full"}, runPicture},
+        {"animation",
+         {"animation --list",
+          "animation ROM character:N NAME|SEQUENCE OUT.gif [--scale K] [--frames F] [--backdrop B] [--header yes|no]"},
+         {"--header", "--scale", "--frames", "--backdrop"}, {"--list"}, runAnimation},
+    };
+    return table;
+}
+
+std::string usageText() {
+    std::string text = "usage:\n";
+    for (const Verb& v : verbs())
+        for (const char* line : v.usage) text += std::string("  morvi-cli ") + line + "\n";
+    return text + "    TARGET: " + targetNames() + "\n";
 }
 
 } // namespace
@@ -331,41 +349,16 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 }
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, DiskSteps& steps) {
-    if (args.empty()) return err << kUsage, 1;
+    if (args.empty()) return err << usageText(), 1;
     const std::string& command = args[0];
-    if (command == "--help" || command == "-h" || command == "help") return out << kUsage, 0;
-    const std::vector<std::string> rest(args.begin() + 1, args.end());
-    std::optional<Options> o;
-    if (command == "info" || command == "import") {
-        o = parse(rest, {"--header"}, {}, err);
-    } else if (command == "export") {
-        o = parse(rest, {"--header", "--format"}, {}, err);
-    } else if (command == "inspect") {
-        o = parse(rest, {"--max-colors", "--max-size"}, {}, err);
-    } else if (command == "patch") {
-        o = parse(rest, {}, {}, err);
-    } else if (command == "palette") {
-        o = parse(rest, {"--header", "--format"}, {}, err);
-    } else if (command == "picture") {
-        o = parse(rest, {"--header"}, {"--full"}, err);
-    } else if (command == "animation") {
-        o = parse(rest, {"--header", "--scale", "--frames", "--backdrop"}, {"--list"}, err);
-    } else if (command == "demo") {
-        o = parse(rest, {}, {"--header"}, err);
-    } else {
-        err << "unknown command " << command << "\n" << kUsage;
-        return 1;
-    }
+    if (command == "--help" || command == "-h" || command == "help") return out << usageText(), 0;
+    const auto& table = verbs();
+    const auto verb = std::find_if(table.begin(), table.end(), [&](const Verb& v) { return command == v.name; });
+    if (verb == table.end()) return err << "unknown command " << command << "\n" << usageText(), 1;
+    const std::optional<Options> o = parse(std::vector<std::string>(args.begin() + 1, args.end()), verb->takesValue, verb->bare, err);
     if (!o) return 1;
-    if (command == "info") return cmdInfo(*o, out, err);
-    if (command == "export") return cmdExport(*o, err);
-    if (command == "import") return cmdImport(*o, err, steps);
-    if (command == "patch") return cmdPatch(*o, err);
-    if (command == "palette") return cmdPalette(*o, err, steps);
-    if (command == "inspect") return cmdInspect(*o, out, err);
-    if (command == "picture") return cmdPicture(*o, err, steps);
-    if (command == "animation") return cmdAnimation(*o, out, err);
-    return cmdDemo(*o, err);
+    Streams io{out, err, steps};
+    return verb->run(*o, io);
 }
 
 } // namespace morvi::cli

@@ -1,4 +1,8 @@
 #include "cli/cli_common.h"
+#include "monsters/monster_module.h"
+#include "portraits/portrait_module.h"
+#include "characters/character_module.h"
+#include "app/families.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -83,9 +87,7 @@ int saveOrComplain(Workspace& ws, const SaveRequest& request, const std::string&
 
 int saveFamilyOrComplain(Workspace& ws, Family family, const std::string& romPath, DiskSteps& steps, std::ostream& err) {
     SaveRequest request;
-    request.monsters = family == Family::Monsters;
-    request.portraits = family == Family::Portraits;
-    request.characters = family == Family::Characters;
+    request.add(family);
     return saveOrComplain(ws, request, romPath, steps, err);
 }
 

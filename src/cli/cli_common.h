@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/palette_target.h"
+#include "family/palette_target.h"
 #include "app/rom_save.h"
 #include "app/rom_session.h"
-#include "app/workspace.h"
+#include "family/workspace.h"
 
 namespace morvi::cli {
 
@@ -22,6 +22,14 @@ public:
 
 private:
     std::ostream& m_err;
+};
+
+// Where a command writes its report and its complaints, and the steps through which its save
+// touches the disk.
+struct Streams {
+    std::ostream& out;
+    std::ostream& err;
+    DiskSteps& steps;
 };
 
 struct Options {

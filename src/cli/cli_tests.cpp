@@ -8,16 +8,18 @@
 #include <set>
 #include <sstream>
 
-#include "app/picture_transfer.h"
 #include "app/rom_session.h"
 #include "backgrounds/battle_backgrounds.h"
-#include "cli/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "imagefile/image_file.h"
 #include "imagefile/palette_file.h"
 #include "testing/fixtures.h"
 #include "testing/patch_appliers.h"
 #include "testing/run_program.h"
 #include "cli/cli_commands.h"
+#include "monsters/monster_module.h"
+#include "portraits/portrait_module.h"
+#include "characters/character_module.h"
 
 using namespace morvi;
 using morvi::testing::TempDir;
@@ -195,20 +197,20 @@ TEST(MorviCli, ImportedPicturesInEveryFamilySurviveSaveAndReload) {
 
     auto ws = Workspace::create();
     ASSERT_TRUE(openRom(*ws, rom, HeaderChoice::Detect).ok);
-    const MonsterEntry& m = ws->monsters.entries[7];
+    const MonsterEntry& m = monstersOf(*ws).entries[7];
     EXPECT_EQ(m.large, 1);
     EXPECT_EQ(m.colorCount, 16);
     for (int y = 0; y < 128; ++y)
         for (int x = 0; x < 128; ++x)
             ASSERT_EQ(m.image.pixel(x, y), monster.contains(x, y) ? monster.pixel(x, y) : 0) << x << "," << y;
     for (int c = 1; c < 16; ++c) EXPECT_EQ(m.image.palette[std::size_t(c)], monster.palette[std::size_t(c)]);
-    const MonsterEntry& e = ws->monsters.entries[390];
+    const MonsterEntry& e = monstersOf(*ws).entries[390];
     EXPECT_EQ(e.large, 0);
     EXPECT_EQ(e.colorCount, 8);
     EXPECT_EQ(e.image.pixel(10, 10), esper.pixel(10, 10));
-    EXPECT_EQ(ws->portraits.portraits[5].image.pixels, portrait.pixels);
+    EXPECT_EQ(portraitsOf(*ws).portraits[5].image.pixels, portrait.pixels);
     // A tile shared by several sprites takes the cell of the first sprite that names it.
-    const CharacterSet& cs = ws->characters;
+    const CharacterSet& cs = charactersOf(*ws);
     for (int s = 0; s < kSpritesPerCharacter; ++s)
         for (int y = 0; y < 24; ++y)
             for (int x = 0; x < 16; ++x) {
@@ -264,8 +266,8 @@ TEST(MorviCli, InfoReportsTheModelAndUnrecognisedFilesNeedAnExplicitHeader) {
     ASSERT_TRUE(openRom(*ws, rom, HeaderChoice::Detect).ok);
     CliRun info = runCli(dir, {"info", rom});
     ASSERT_EQ(info.status, 0);
-    EXPECT_NE(info.out.find("free space: " + std::to_string(freeSpace(ws->monsters)) + "\n"), std::string::npos) << info.out;
-    EXPECT_NE(info.out.find("records: " + std::to_string(ws->monsters.recordCount) + "\n"), std::string::npos);
+    EXPECT_NE(info.out.find("free space: " + std::to_string(freeSpace(monstersOf(*ws))) + "\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("records: " + std::to_string(monstersOf(*ws).recordCount) + "\n"), std::string::npos);
     EXPECT_NE(info.out.find("small molds: 128\n"), std::string::npos);
 
     auto bytes = morvi::testing::readFile(rom);
@@ -324,7 +326,7 @@ TEST(DemoRom, HoldsEverythingTheEditorCanMeet) {
     ASSERT_TRUE(buildDemoRom().writeFile(rom, false));
     auto ws = Workspace::create();
     ASSERT_TRUE(openRom(*ws, rom, HeaderChoice::Detect).ok);
-    const MonsterGraphics& mg = ws->monsters;
+    const MonsterGraphics& mg = monstersOf(*ws);
     // Filled like a real game: 80 to 95 per cent of the graphics region.
     const double used = 1.0 - double(freeSpace(mg)) / kSpaceLimit;
     EXPECT_GT(used, 0.80);
@@ -366,19 +368,19 @@ TEST(DemoRom, HoldsEverythingTheEditorCanMeet) {
     EXPECT_GT(romUse, kSpaceLimit - freeSpace(mg));
     // Portraits share a palette; characters share tiles and palettes; the pose table is the
     // game's, so every tile is shown, and the last six characters are short blocks in a row.
-    EXPECT_EQ(ws->portraits.portraits[14].paletteNumber, ws->portraits.portraits[15].paletteNumber);
-    EXPECT_EQ(ws->characters.posesUsingTile(ws->characters.characters[0], 0), (std::vector<int>{0, 1, 2, 19, 20}));
-    for (int t = 0; t < kTilesWithRiding; ++t) EXPECT_FALSE(ws->characters.posesUsingTile(ws->characters.characters[0], t).empty()) << t;
+    EXPECT_EQ(portraitsOf(*ws).portraits[14].paletteNumber, portraitsOf(*ws).portraits[15].paletteNumber);
+    EXPECT_EQ(charactersOf(*ws).posesUsingTile(charactersOf(*ws).characters[0], 0), (std::vector<int>{0, 1, 2, 19, 20}));
+    for (int t = 0; t < kTilesWithRiding; ++t) EXPECT_FALSE(charactersOf(*ws).posesUsingTile(charactersOf(*ws).characters[0], t).empty()) << t;
     for (int n = 0; n < kCharacterCount; ++n) {
-        const CharacterSprites& ch = ws->characters.characters[std::size_t(n)];
+        const CharacterSprites& ch = charactersOf(*ws).characters[std::size_t(n)];
         EXPECT_EQ(ch.tileCount, n < kFirstShortCharacter ? kTilesWithRiding : kTilesWithoutRiding) << n;
         EXPECT_EQ(ch.hasPose(kRiding1Pose), n < kFirstShortCharacter) << n;
         EXPECT_TRUE(ch.hasPose(kLyingPose));
         if (n > kFirstShortCharacter) {
-            EXPECT_EQ(ch.tileAddress, ws->characters.characters[std::size_t(n - 1)].tileAddress + kShortCharacterTileBytes);
+            EXPECT_EQ(ch.tileAddress, charactersOf(*ws).characters[std::size_t(n - 1)].tileAddress + kShortCharacterTileBytes);
         }
     }
-    EXPECT_EQ(ws->characters.characters[0].paletteNumber, ws->characters.characters[9].paletteNumber);
+    EXPECT_EQ(charactersOf(*ws).characters[0].paletteNumber, charactersOf(*ws).characters[9].paletteNumber);
     // Backgrounds: all 55 compose, with raw and compressed sets, skipped areas and 256-tile sets.
     BackgroundSet backgrounds;
     ASSERT_TRUE(readBackgrounds(backgrounds, rom, ws->rom));
@@ -499,10 +501,10 @@ TEST(MorviCli, PaletteExportAndImportTouchOnlyThePaletteAndSayWhyTheyRefuse) {
     ASSERT_EQ(runCli(dir, {"palette", "export", rom, "monster:5", dir.file("m.gpl")}).status, 0);
     const PaletteRead exported = loadPaletteFile(dir.file("m.gpl"));
     ASSERT_TRUE(exported.ok()) << exported.error;
-    const MonsterEntry& e = before->monsters.entries[5];
+    const MonsterEntry& e = monstersOf(*before).entries[5];
     ASSERT_EQ(exported.colors.size(), std::size_t(e.colorCount == 8 ? 8 : 16));
     for (std::size_t k = 0; k < exported.colors.size(); ++k)
-        EXPECT_EQ(exported.colors[k], before->monsters.palettes[std::size_t(e.paletteNumber) * 8 + k]);
+        EXPECT_EQ(exported.colors[k], monstersOf(*before).palettes[std::size_t(e.paletteNumber) * 8 + k]);
     ASSERT_EQ(runCli(dir, {"palette", "export", rom, "portrait:2", dir.file("p.txt"), "--format", "hex"}).status, 0);
     EXPECT_EQ(slurp(dir.file("p.txt")).size(), 16u * 7u);
 
@@ -517,17 +519,17 @@ TEST(MorviCli, PaletteExportAndImportTouchOnlyThePaletteAndSayWhyTheyRefuse) {
     ASSERT_EQ(run.status, 0) << run.err;
     auto after = Workspace::create();
     ASSERT_TRUE(openRom(*after, rom, HeaderChoice::Detect).ok);
-    const int n = after->portraits.portraits[3].paletteNumber;
-    EXPECT_EQ(after->portraits.color(n, 0), makeColor(248, 248, 248));
-    EXPECT_EQ(after->portraits.color(n, 1), makeColor(8, 200, 96));
-    EXPECT_EQ(after->portraits.color(n, 2), makeColor(0, 0, 0));
-    for (int k = 3; k < 16; ++k) EXPECT_EQ(after->portraits.color(n, k), before->portraits.color(n, k));
+    const int n = portraitsOf(*after).portraits[3].paletteNumber;
+    EXPECT_EQ(portraitsOf(*after).color(n, 0), makeColor(248, 248, 248));
+    EXPECT_EQ(portraitsOf(*after).color(n, 1), makeColor(8, 200, 96));
+    EXPECT_EQ(portraitsOf(*after).color(n, 2), makeColor(0, 0, 0));
+    for (int k = 3; k < 16; ++k) EXPECT_EQ(portraitsOf(*after).color(n, k), portraitsOf(*before).color(n, k));
     const auto newBytes = morvi::testing::readFile(rom);
     std::size_t changed = 0;
     for (std::size_t i = 0; i < newBytes.size(); ++i) changed += newBytes[i] != oldBytes[i];
     EXPECT_GT(changed, 0u);
     EXPECT_LE(changed, 6u) << "three colour words of one palette";
-    EXPECT_EQ(after->monsters.palettes, before->monsters.palettes);
+    EXPECT_EQ(monstersOf(*after).palettes, monstersOf(*before).palettes);
 
     // Refusals change nothing.
     morvi::testing::writeFile(dir.file("bad.pal"), {'J', 'A', 'S', 'C', '-', 'P', 'A', 'L', '\n', '0', '1', '0', '0', '\n', '9', '\n'});

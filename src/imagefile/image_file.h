@@ -4,7 +4,9 @@
 // own message. Writers return true when they failed (the file could not be created or a write
 // fell short), false when the whole file was written.
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "image/indexed_image.h"
 
@@ -45,6 +47,26 @@ bool savePng8(const IndexedImage& image, const std::string& path, int width, int
 // Encodes one scan line in place; line must have room for 2 x length bytes (runs never cross
 // the line, a lone byte of 0xC0 or more takes two). Returns the encoded length.
 int encodePcxRow(std::uint8_t* line, int length);
+
+// The picture file formats, one row each: every place that maps a file name to a format (the
+// readers, the command line, the editor's choosers) reads this table.
+struct PictureFormat {
+    const char* extension; // lower case, without the dot
+    ExportFileType type;
+    const char* description; // "PNG image": a chooser's filter text
+    ImageLoadResult (*load)(IndexedImage& image, const std::string& path, int maxColors, int maxWidth, int maxHeight);
+    bool (*save)(const IndexedImage& image, const std::string& path, int width, int height);
+};
+std::span<const PictureFormat> pictureFormats();
+// The format a file name's extension names (in any letter case), or null.
+const PictureFormat* pictureFormatForPath(const std::string& path);
+const PictureFormat* pictureFormatNamed(std::string_view extension);
+const PictureFormat* pictureFormatOf(ExportFileType type);
+// The extension of the file name, in lower case, without the dot ("" for none).
+std::string lowerExtension(const std::string& path);
+// Writes the top-left width x height of the picture in the format, whole or not at all (a
+// failed write leaves any file of that name as it was). True when written.
+bool writePictureFile(const IndexedImage& image, const std::string& path, ExportFileType type, int width, int height);
 
 // Largest file the readers take in: far above any picture the limits let through.
 constexpr std::uint64_t kMaxImageFileBytes = 64u * 1024 * 1024;

@@ -1,7 +1,7 @@
 #include "testing/fixtures.h"
 
 #include "app/rom_session.h"
-#include "cli/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "rom/file_io.h"
 
 #include <atomic>

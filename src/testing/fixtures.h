@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/workspace.h"
+#include "family/workspace.h"
 #include "image/indexed_image.h"
 #include "rom/file_io.h"
 

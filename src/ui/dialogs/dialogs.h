@@ -5,7 +5,7 @@
 #include <array>
 #include <memory>
 
-#include "app/settings.h"
+#include "family/settings.h"
 #include "backgrounds/battle_backgrounds.h"
 #include "imagefile/image_file.h"
 

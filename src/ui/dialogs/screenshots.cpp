@@ -1,3 +1,4 @@
+#include "ui/pages/family_pages.h"
 #include "ui/dialogs/screenshots.h"
 
 #include <QApplication>
@@ -6,7 +7,7 @@
 #include <QPixmap>
 #include <QTabBar>
 
-#include "app/workspace.h"
+#include "family/workspace.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/shell/main_window.h"
 #include "ui/pages/monster_page.h"
@@ -65,7 +66,7 @@ bool grabScreenshots(morvi::Workspace& ws, Prompts& prompts, const QString& romP
     }
     window.resize(1280, 900);
     QApplication::processEvents();
-    window.monsterPage()->editor().zoomToFit();
+    monsterPage(window)->editor().zoomToFit();
     QApplication::processEvents();
     ok = window.grab().save(QDir(dir).filePath(QStringLiteral("window-1280x900.png"))) && ok;
     return ok;

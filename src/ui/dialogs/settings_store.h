@@ -5,7 +5,7 @@
 // ~/Library/Preferences/com.quarnsby.morvi.plist.
 #include <QPoint>
 
-#include "app/settings.h"
+#include "family/settings.h"
 
 namespace morvi::ui {
 

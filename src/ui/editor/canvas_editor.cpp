@@ -4,8 +4,8 @@
 #include <QSpinBox>
 #include <algorithm>
 
-#include "app/picture_source.h"
-#include "app/workspace.h"
+#include "family/picture_source.h"
+#include "family/workspace.h"
 #include "ui/editor/selection.h"
 #include "ui/widgets/tool_buttons.h"
 #include "ui/widgets/views.h"

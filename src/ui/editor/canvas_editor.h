@@ -11,7 +11,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/settings.h"
+#include "family/settings.h"
 #include "image/canvas.h"
 #include "image/region.h"
 #include "image/surface.h"

@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 
-#include "app/picture_source.h"
+#include "family/picture_source.h"
 #include "image/canvas.h"
 #include "imagefile/palette_file.h"
 #include "ui/dialogs/prompts.h"

@@ -4,14 +4,14 @@
 #include <QFileInfo>
 #include <QImage>
 
-#include "app/picture_source.h"
-#include "app/picture_transfer.h"
-#include "app/workspace.h"
+#include "family/picture_source.h"
+#include "family/workspace.h"
 #include "image/canvas.h"
 #include "imagefile/palette_file.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/editor/edit_sink.h"
 #include "ui/editor/palette_panel.h"
+#include "family/picture_files.h"
 
 namespace morvi::ui {
 

@@ -10,7 +10,7 @@
 #include <QSlider>
 #include <algorithm>
 
-#include "app/workspace.h"
+#include "family/workspace.h"
 #include "ui/widgets/views.h"
 
 namespace morvi::ui {

@@ -10,14 +10,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/picture_transfer.h"
-#include "app/workspace.h"
+#include "family/workspace.h"
 #include "image/canvas.h"
 #include "app/animation_export.h"
 #include "ui/dialogs/animation_export_dialog.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/widgets/palette_strip.h"
 #include "ui/widgets/views.h"
+#include "characters/character_module.h"
 
 namespace morvi::ui {
 
@@ -30,7 +30,7 @@ QString characterName(int n) { return QString::fromLatin1(morvi::kCharacterNames
 QString poseTitle(int pose) { return QStringLiteral("%1 %2").arg(pose).arg(QString::fromLatin1(morvi::poseName(pose))); }
 
 CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
-    : Page(context, {morvi::Family::Characters, QSize(morvi::kSheetWidth, morvi::kFullSheetHeight), QStringLiteral("Sprite sheet"),
+    : Page(context, {morvi::characterFamily(), QSize(morvi::kSheetWidth, morvi::kFullSheetHeight), QStringLiteral("Sprite sheet"),
                      &morvi::Settings::tab4Mag},
            parent) {
     editor().setGridClip(morvi::GridClip::SpriteExtent);
@@ -150,7 +150,7 @@ void CharacterPage::updateOnion() {
 void CharacterPage::selectCharacter(int index) {
     source().show(index);
     if (!characters().character().hasPose(selectedSprite())) characters().showSprite(0);
-    morvi::rebuildSprites(m_context.ws.characters, characters().character());
+    morvi::rebuildSprites(charactersOf(m_context.ws), characters().character());
     palette().updateControls();
     redrawPage();
 }
@@ -188,14 +188,14 @@ int CharacterPage::tileUnder(QPoint at) const {
     const int pose = selectedSprite();
     const morvi::PoseSize size = morvi::poseSize(pose);
     if (at.x() < 0 || at.y() < 0 || at.x() >= size.width || at.y() >= size.height) return -1;
-    return m_context.ws.characters.cells(pose).tile(at.x() / 8, at.y() / 8);
+    return charactersOf(m_context.ws).cells(pose).tile(at.x() / 8, at.y() / 8);
 }
 
 QString CharacterPage::pointerNote(QPoint at) const {
     const int tile = tileUnder(at);
     if (tile < 0) return QString();
     QStringList poses;
-    for (int pose : m_context.ws.characters.posesUsingTile(characters().character(), tile)) poses << QString::number(pose);
+    for (int pose : charactersOf(m_context.ws).posesUsingTile(characters().character(), tile)) poses << QString::number(pose);
     return QStringLiteral("%1 · tile %2: poses %3")
         .arg(QString::fromLatin1(morvi::poseName(selectedSprite())),
              QString::number(tile, 16).toUpper().rightJustified(2, QLatin1Char('0')), poses.join(QStringLiteral(", ")));
@@ -216,7 +216,7 @@ void CharacterPage::paintOwn() {
     if (m_sharedTile >= 0) {
         morvi::Surface& s = preview()->surface();
         const std::uint32_t mark = morvi::rgb32(255, 208, 0);
-        for (int pose : m_context.ws.characters.posesUsingTile(ch, m_sharedTile)) {
+        for (int pose : charactersOf(m_context.ws).posesUsingTile(ch, m_sharedTile)) {
             const morvi::SheetSpot at = morvi::sheetSpot(pose);
             const morvi::PoseSize size = morvi::poseSize(pose);
             for (int x = at.x; x < at.x + size.width; ++x) {
@@ -261,13 +261,13 @@ void CharacterPage::startCopy() {
         for (int n = 0; n < morvi::kCharacterCount; ++n) names << characterName(n);
         transfers().runCopyList(QStringLiteral("Copy character sprite"), names, [this, sprite](int row) {
             if (row < 0 || row >= morvi::kCharacterCount || row == currentCharacter()) return;
-            if (sprite != morvi::kAllSprites && !m_context.ws.characters.characters[std::size_t(row)].hasPose(sprite)) {
+            if (sprite != morvi::kAllSprites && !charactersOf(m_context.ws).characters[std::size_t(row)].hasPose(sprite)) {
                 m_context.prompts.message(QStringLiteral("%1 has no riding tiles: there is no %2 to copy").arg(characterName(row), poseTitle(sprite)),
                                           Icon::Information);
                 return;
             }
             edit(QStringLiteral("Copy"), [&] {
-                morvi::copyCharacterSprites(m_context.ws.characters, currentCharacter(), row, sprite);
+                morvi::copyCharacterSprites(charactersOf(m_context.ws), currentCharacter(), row, sprite);
                 return true;
             });
             palette().updateControls();
@@ -285,7 +285,7 @@ std::optional<bool> CharacterPage::importTileFile(const QString& path) {
     if (!morvi::isTileFilePath(file)) return std::nullopt;
     morvi::TileFileRead read;
     edit(QStringLiteral("Import"), [&] {
-        read = morvi::importCharacterTiles(m_context.ws.characters, currentCharacter(), file);
+        read = morvi::importCharacterTiles(charactersOf(m_context.ws), currentCharacter(), file);
         return read.ok;
     });
     if (!read.ok) {
@@ -308,7 +308,7 @@ std::optional<ImportPreview> CharacterPage::previewTileFile(const QString& path)
     if (!morvi::isTileFilePath(file)) return std::nullopt;
     ImportPreview out;
     morvi::IndexedImage sheet;
-    const morvi::TileFileRead read = morvi::previewCharacterTiles(m_context.ws.characters, currentCharacter(), file, sheet);
+    const morvi::TileFileRead read = morvi::previewCharacterTiles(charactersOf(m_context.ws), currentCharacter(), file, sheet);
     out.picture.resize(morvi::kSheetWidth, morvi::kFullSheetHeight);
     if (!read.ok) {
         morvi::drawImage(m_context.ws.backgrounds.smallBackdrop, out.picture, nullptr, morvi::kSheetWidth, morvi::kFullSheetHeight);
@@ -326,8 +326,8 @@ void CharacterPage::exportImage() {
     transfers().runExport(QStringLiteral("Export character sprites"), characterName(index), true,
                           QStringLiteral("Full sheet: riding and lying poses below (128 x 144)"),
                           [this, index](const std::string& path, morvi::ExportFileType type, bool full) {
-                              if (type == morvi::ExportFileType::Raw) return morvi::exportCharacterTiles(m_context.ws.characters, index, path);
-                              return morvi::exportCharacterSheet(m_context.ws.characters, index, path, type, full);
+                              if (type == morvi::ExportFileType::Raw) return morvi::exportCharacterTiles(charactersOf(m_context.ws), index, path);
+                              return morvi::exportCharacterSheet(charactersOf(m_context.ws), index, path, type, full);
                           });
 }
 
@@ -359,6 +359,5 @@ void CharacterPage::exportAnimation() {
     transfers().showDialog(dialog);
 }
 
-void CharacterPage::addToSave(morvi::SaveRequest& request) { request.characters = true; }
 
 } // namespace morvi::ui

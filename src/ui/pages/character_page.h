@@ -6,6 +6,7 @@
 
 #include "ui/pages/page.h"
 #include "ui/pages/character_animation.h"
+#include "characters/character_module.h"
 
 class QLabel;
 
@@ -24,7 +25,6 @@ public:
     explicit CharacterPage(EditorContext& context, QWidget* parent = nullptr);
 
     void exportImage() override;
-    void addToSave(morvi::SaveRequest& request) override;
     QString pointerNote(QPoint picturePoint) const override;
 
     int currentCharacter() const { return source().index(); }

@@ -9,9 +9,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/picture_transfer.h"
-#include "app/workspace.h"
+#include "family/workspace.h"
 #include "image/canvas.h"
+#include "monsters/monster_module.h"
 
 namespace morvi::ui {
 
@@ -24,7 +24,7 @@ constexpr int kCopyListLength = morvi::kFirstEsper + morvi::kEsperCount; // entr
 } // namespace
 
 MonsterPage::MonsterPage(EditorContext& context, QWidget* parent)
-    : Page(context, {morvi::Family::Monsters, QSize(128, 128), QStringLiteral("Preview"), &morvi::Settings::tab1Mag}, parent) {
+    : Page(context, {morvi::monsterFamily(), QSize(128, 128), QStringLiteral("Preview"), &morvi::Settings::tab1Mag}, parent) {
     buildControls();
     setPreviewFollowsPicture(true);
     transfers().setImportTitle([this] {
@@ -85,21 +85,21 @@ void MonsterPage::buildControls() {
 
     connect(pictureList(), &QComboBox::currentIndexChanged, this, [this] { select(); });
     connect(m_recordList, &QComboBox::currentIndexChanged, this, [this](int slot) {
-        edit(QStringLiteral("Graphics record"), [&] { return morvi::useRecord(m_context.ws.monsters, entry(), slot); });
+        edit(QStringLiteral("Graphics record"), [&] { return morvi::useRecord(monstersOf(m_context.ws), entry(), slot); });
         refillRecordList();
         redrawPage();
     });
     connect(m_paletteList, &QComboBox::currentIndexChanged, this, [this](int n) {
         edit(QStringLiteral("Palette"), [&] {
             if (n < 0 || n == entry().paletteNumber) return false;
-            morvi::setEntryPalette(m_context.ws.monsters, entry(), n);
+            morvi::setEntryPalette(monstersOf(m_context.ws), entry(), n);
             return true;
         });
     });
     connect(m_sizeList, &QComboBox::currentIndexChanged, this, [this](int large) {
         edit(QStringLiteral("Size"), [&] {
             if (large < 0 || large == entry().large) return false;
-            morvi::setEntrySize(m_context.ws.monsters, entry(), large);
+            morvi::setEntrySize(monstersOf(m_context.ws), entry(), large);
             return true;
         });
     });
@@ -107,7 +107,7 @@ void MonsterPage::buildControls() {
         const int colors = position == 1 ? 16 : 8;
         edit(QStringLiteral("Colours"), [&] {
             if (position < 0 || colors == entry().colorCount) return false;
-            morvi::setEntryDepth(m_context.ws.monsters, entry(), colors);
+            morvi::setEntryDepth(monstersOf(m_context.ws), entry(), colors);
             return true;
         });
         palette().updateControls();
@@ -152,12 +152,12 @@ void MonsterPage::refillEntryList() {
     pictureList()->clear();
     const int count = m_list == MonsterList::Monsters ? morvi::kMonsterCount : kEsperListLength;
     for (int i = 0; i < count; ++i)
-        pictureList()->addItem(QString::fromStdString(m_context.ws.monsters.entries[std::size_t(entryAt(m_list, i))].name));
+        pictureList()->addItem(QString::fromStdString(monstersOf(m_context.ws).entries[std::size_t(entryAt(m_list, i))].name));
     pictureList()->setCurrentIndex(0);
 }
 
 void MonsterPage::refillRecordList() {
-    const auto& mg = m_context.ws.monsters;
+    const auto& mg = monstersOf(m_context.ws);
     std::vector<int> firstUser(morvi::kRecordSlotCount, -1);
     for (int e = kCopyListLength - 1; e >= 0; --e) {
         const int r = mg.entries[std::size_t(e)].recordIndex;
@@ -211,7 +211,7 @@ void MonsterPage::updateTexts() {
         m_paletteList->setCurrentIndex(e.paletteNumber);
         m_recordList->setCurrentIndex(e.recordIndex);
     }
-    const int free = morvi::freeSpace(m_context.ws.monsters);
+    const int free = morvi::freeSpace(monstersOf(m_context.ws));
     m_over = free < 0;
     if (!m_spaceIcon->property("over").isValid() || m_spaceIcon->property("over").toBool() != m_over) {
         // Through QIcon, which takes the @2x picture on a screen scaled by 2.
@@ -257,7 +257,7 @@ QString others(int n) { return n == 1 ? QStringLiteral("1 other") : QStringLiter
 } // namespace
 
 void MonsterPage::updateMeters() {
-    const morvi::SpaceUse use = morvi::spaceUse(m_context.ws.monsters);
+    const morvi::SpaceUse use = morvi::spaceUse(monstersOf(m_context.ws));
     showMeter(m_graphicsMeter, use.graphicsUsed, use.graphicsLimit,
               QStringLiteral("Graphics region: %1 of %2 bytes used at the next save%3")
                   .arg(use.graphicsUsed)
@@ -272,7 +272,7 @@ void MonsterPage::updateMeters() {
 }
 
 void MonsterPage::updateSharing() {
-    const auto& mg = m_context.ws.monsters;
+    const auto& mg = monstersOf(m_context.ws);
     const auto palette = morvi::entriesSharingPalette(mg, currentEntry());
     const auto record = morvi::entriesSharingRecord(mg, currentEntry());
     m_sharing->setText(QStringLiteral("Palette: %1\nRecord: %2")
@@ -286,7 +286,7 @@ void MonsterPage::updateSharing() {
 }
 
 void MonsterPage::newImage() {
-    const bool made = edit(QStringLiteral("New Image"), [&] { return morvi::newEntryImage(m_context.ws.monsters, entry()); });
+    const bool made = edit(QStringLiteral("New Image"), [&] { return morvi::newEntryImage(monstersOf(m_context.ws), entry()); });
     if (!made) {
         m_context.prompts.message(QStringLiteral("All %1 graphics records are in use: no new image can be made. "
                                                  "Give another entry's record to this one instead.")
@@ -300,13 +300,13 @@ void MonsterPage::newImage() {
 
 void MonsterPage::openCopyDialog() {
     QStringList names;
-    for (int e = 0; e < kCopyListLength; ++e) names << QString::fromStdString(m_context.ws.monsters.entries[std::size_t(e)].name);
+    for (int e = 0; e < kCopyListLength; ++e) names << QString::fromStdString(monstersOf(m_context.ws).entries[std::size_t(e)].name);
     transfers().runCopyList(QStringLiteral("Copy monster image"), names, [this](int row) {
         if (row < 0 || row >= kCopyListLength) return;
         edit(QStringLiteral("Copy"), [&] {
-            const morvi::MonsterEntry& source = m_context.ws.monsters.entries[std::size_t(row)];
+            const morvi::MonsterEntry& source = monstersOf(m_context.ws).entries[std::size_t(row)];
             if (source.recordIndex == entry().recordIndex) return false;
-            morvi::copyEntry(m_context.ws.monsters, entry(), source);
+            morvi::copyEntry(monstersOf(m_context.ws), entry(), source);
             return true;
         });
     });
@@ -317,15 +317,8 @@ void MonsterPage::exportImage() {
     const int index = currentEntry();
     transfers().runExport(QStringLiteral("Export monster"), QString::fromStdString(entry().name), false,
               [this, index](const std::string& path, morvi::ExportFileType type) {
-                  return morvi::exportMonsterEntry(m_context.ws.monsters, index, path, type);
+                  return morvi::exportMonsterEntry(monstersOf(m_context.ws), index, path, type);
               });
-}
-
-void MonsterPage::addToSave(morvi::SaveRequest& request) {
-    // The save commits the entry shown.
-    monsters().saved();
-    request.monsters = true;
-    request.currentEntry = currentEntry();
 }
 
 void MonsterPage::afterSave() {

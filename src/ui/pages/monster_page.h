@@ -2,6 +2,7 @@
 // The "Monsters" and "Espers" tabs: one page that shows either family of the shared monster
 // graphics pool.
 #include "ui/pages/page.h"
+#include "monsters/monster_module.h"
 
 namespace morvi {
 struct MonsterEntry;
@@ -21,7 +22,6 @@ public:
 
     void exportImage() override;
     void reloaded() override;
-    void addToSave(morvi::SaveRequest& request) override;
     void afterSave() override;
     void dataRestored() override;
     void showPicture(int entry) override;
@@ -34,6 +34,7 @@ public:
 
     // Refills the picture list with monsters or espers and shows the list's first entry.
     void showList(MonsterList list);
+    void showTab(int tab) override { showList(tab == 1 ? MonsterList::Espers : MonsterList::Monsters); }
     MonsterList shownList() const { return m_list; }
     int currentEntry() const { return source().index(); }
 

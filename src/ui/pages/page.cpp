@@ -2,7 +2,7 @@
 
 #include <QComboBox>
 
-#include "app/workspace.h"
+#include "family/workspace.h"
 #include "ui/dialogs/prompts.h"
 #include "ui/widgets/colour_controls.h"
 #include "ui/widgets/palette_strip.h"
@@ -95,6 +95,17 @@ void Page::chooseTool(Tool tool) {
     m_tools->setCurrent(tool);
     emit toolChanged();
     redrawPage();
+}
+
+void Page::addToSave(morvi::SaveRequest& request) {
+    // The save commits the picture shown.
+    m_source->saved();
+    describeSave(request);
+}
+
+void Page::describeSave(morvi::SaveRequest& request) const {
+    request.add(family());
+    request.shown[family()] = m_source->index();
 }
 
 void Page::clearImage() {

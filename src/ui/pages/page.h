@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "app/history.h"
-#include "app/picture_source.h"
+#include "family/picture_source.h"
 #include "app/rom_save.h"
 #include "ui/editor/canvas_editor.h"
 #include "ui/editor/edit_sink.h"
@@ -93,7 +93,11 @@ public:
     void flipImage(int vertical);
     // A save is coming: the page names its family (and commits what it must); afterSave
     // follows once the save has run, whatever its outcome.
-    virtual void addToSave(morvi::SaveRequest& request) = 0;
+    void addToSave(morvi::SaveRequest& request);
+    // Names the family and the picture shown in a request, without committing anything.
+    void describeSave(morvi::SaveRequest& request) const;
+    // Shows one of the family's tabs (the monster page serves "Monsters" and "Espers").
+    virtual void showTab(int tab) { (void)tab; }
     virtual void afterSave() { redrawPage(); }
     // Before another command: a lifted selection is put down.
     void settle() { dropSelection(); }

@@ -5,9 +5,9 @@
 #include <QImage>
 #include <QMimeData>
 
-#include "app/picture_transfer.h"
 #include "ui/dialogs/prompts.h"
 #include "ui/pages/page.h"
+#include "family/picture_files.h"
 
 namespace morvi::ui {
 

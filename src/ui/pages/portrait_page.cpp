@@ -5,14 +5,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/picture_transfer.h"
-#include "app/workspace.h"
+#include "family/workspace.h"
 #include "ui/widgets/views.h"
+#include "portraits/portrait_module.h"
 
 namespace morvi::ui {
 
 PortraitPage::PortraitPage(EditorContext& context, QWidget* parent)
-    : Page(context, {morvi::Family::Portraits, QSize(morvi::kPortraitSide, morvi::kPortraitSide), QStringLiteral("Preview"),
+    : Page(context, {morvi::portraitFamily(), QSize(morvi::kPortraitSide, morvi::kPortraitSide), QStringLiteral("Preview"),
                      &morvi::Settings::tab3Mag},
            parent) {
     setPreviewFollowsPicture(true);
@@ -45,7 +45,7 @@ PortraitPage::PortraitPage(EditorContext& context, QWidget* parent)
     connect(m_paletteList, &QComboBox::currentIndexChanged, this, [this](int n) {
         edit(QStringLiteral("Palette"), [&] {
             if (n < 0 || n == portrait().paletteNumber) return false;
-            morvi::setPortraitPalette(m_context.ws.portraits, portrait(), n);
+            morvi::setPortraitPalette(portraitsOf(m_context.ws), portrait(), n);
             return true;
         });
     });
@@ -54,7 +54,7 @@ PortraitPage::PortraitPage(EditorContext& context, QWidget* parent)
 }
 
 morvi::PortraitRecord& PortraitPage::portrait() const {
-    return m_context.ws.portraits.portraits[std::size_t(currentPortrait())];
+    return portraitsOf(m_context.ws).portraits[std::size_t(currentPortrait())];
 }
 
 void PortraitPage::paintOwn() {
@@ -62,7 +62,7 @@ void PortraitPage::paintOwn() {
     renderPreview(editor().shown(), QSize(morvi::kPortraitSide, morvi::kPortraitSide));
     QSignalBlocker quiet(m_paletteList);
     m_paletteList->setCurrentIndex(p.paletteNumber);
-    const auto sharing = morvi::portraitsSharingPalette(m_context.ws.portraits, currentPortrait());
+    const auto sharing = morvi::portraitsSharingPalette(portraitsOf(m_context.ws), currentPortrait());
     QStringList names;
     for (int i : sharing) names << QString::fromLatin1(morvi::kPortraitNames[std::size_t(i)]);
     m_sharing->setText(sharing.empty() ? QStringLiteral("Palette: not shared")
@@ -78,7 +78,7 @@ void PortraitPage::openCopyDialog() {
     transfers().runCopyList(QStringLiteral("Copy portrait image"), names, [this](int row) {
         edit(QStringLiteral("Copy"), [&] {
             if (row < 0 || row >= morvi::kPortraitCount || row == currentPortrait()) return false;
-            morvi::copyPortrait(m_context.ws.portraits, currentPortrait(), row);
+            morvi::copyPortrait(portraitsOf(m_context.ws), currentPortrait(), row);
             return true;
         });
     });
@@ -92,7 +92,7 @@ std::optional<bool> PortraitPage::importRaw(const QString& path) {
     bool read = false;
     edit(QStringLiteral("Import"), [&] {
         // Reports "Error opening file" itself and changes nothing on a bad pair.
-        read = morvi::importPortraitRaw(m_context.ws.portraits, currentPortrait(), file, *m_context.ws.notifier);
+        read = morvi::importPortraitRaw(portraitsOf(m_context.ws), currentPortrait(), file, *m_context.ws.notifier);
         return read;
     });
     return read;
@@ -102,12 +102,11 @@ void PortraitPage::exportImage() {
     const int index = currentPortrait();
     transfers().runExport(QStringLiteral("Export portrait"), QString::fromLatin1(morvi::kPortraitNames[std::size_t(index)]), true,
                           [this, index](const std::string& path, morvi::ExportFileType type) {
-                              const bool written = morvi::exportPortrait(m_context.ws.portraits, index, path, type, *m_context.ws.notifier);
+                              const bool written = morvi::exportPortrait(portraitsOf(m_context.ws), index, path, type, *m_context.ws.notifier);
                               // The raw pair reports its own failure ("Error saving portrait data").
                               return written || type == morvi::ExportFileType::Raw;
                           });
 }
 
-void PortraitPage::addToSave(morvi::SaveRequest& request) { request.portraits = true; }
 
 } // namespace morvi::ui

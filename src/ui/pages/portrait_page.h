@@ -16,7 +16,6 @@ public:
     explicit PortraitPage(EditorContext& context, QWidget* parent = nullptr);
 
     void exportImage() override;
-    void addToSave(morvi::SaveRequest& request) override;
     int currentPortrait() const { return source().index(); }
     QLabel* sharingLabel() const { return m_sharing; }
 

@@ -7,10 +7,9 @@
 
 #include "app/emulator.h"
 #include "app/rom_save.h"
-#include "app/workspace.h"
+#include "family/workspace.h"
 #include "ui/dialogs/prompts.h"
-#include "ui/pages/monster_page.h"
-#include "ui/pages/portrait_page.h"
+#include "ui/pages/page.h"
 #include "ui/pages/character_page.h"
 #include "ui/shell/main_window.h"
 
@@ -61,10 +60,8 @@ void MainWindow::runInEmulator() {
     }
     // Every unsaved change of every family, as Save would write it.
     morvi::SaveRequest request;
-    request.monsters = m_monsterPage && m_monsterPage->changed();
-    request.currentEntry = m_monsterPage ? m_monsterPage->currentEntry() : -1;
-    request.portraits = m_portraitPage && m_portraitPage->changed();
-    request.characters = m_characterPage && m_characterPage->changed();
+    for (Page* page : m_pages)
+        if (page->changed()) page->describeSave(request);
     QDir().mkpath(QFileInfo(copy).absolutePath());
     PromptNotifier notifier(m_prompts);
     const morvi::SaveOutcome written = morvi::saveRomCopy(m_ws, request, copy.toUtf8().toStdString(), notifier);

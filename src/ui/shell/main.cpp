@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QTimer>
 
-#include "app/workspace.h"
+#include "family/workspace.h"
 #include "ui/shell/main_window.h"
 #include "ui/dialogs/prompts.h"
 #include "ui/dialogs/resources.h"

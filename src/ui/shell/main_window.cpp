@@ -17,20 +17,23 @@
 #include <algorithm>
 
 #include "app/rom_session.h"
-#include "app/workspace.h"
+#include "family/workspace.h"
 #include "rom/patch.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/dialogs/prompts.h"
 #include "ui/dialogs/resources.h"
 #include "ui/dialogs/settings_store.h"
-#include "ui/pages/character_page.h"
-#include "ui/pages/monster_page.h"
-#include "ui/pages/portrait_page.h"
+#include "app/families.h"
+#include "ui/pages/page.h"
+#include "ui/pages/page_table.h"
 #include "ui/shell/commands.h"
 #include "ui/shell/status_bar.h"
 #include "ui/widgets/canvas_view.h"
 #include "ui/widgets/colour_controls.h"
 #include "ui/widgets/tool_buttons.h"
+#include "monsters/monster_module.h"
+#include "portraits/portrait_module.h"
+#include "characters/character_module.h"
 
 namespace morvi::ui {
 
@@ -55,8 +58,14 @@ MainWindow::MainWindow(morvi::Workspace& ws, Prompts& prompts, QWidget* parent)
     layout->setSpacing(0);
     m_tabs = new QTabBar(central);
     m_tabs->setAccessibleName(QStringLiteral("Pages"));
-    for (const char* name : {"Monsters", "Espers", "Portraits", "Characters"})
-        m_tabs->addTab(QString::fromLatin1(name));
+    for (morvi::Family family : morvi::families()) {
+        if (!pageRowOf(family)) continue;
+        const auto tabs = family->tabs();
+        for (std::size_t k = 0; k < tabs.size(); ++k) {
+            m_tabRefs.push_back({family, int(k), tabs[k].firstPicture});
+            m_tabs->addTab(QString::fromStdString(tabs[k].title));
+        }
+    }
     m_tabs->setExpanding(false);
     m_stack = new QStackedWidget(central);
     m_hint = new QLabel(QStringLiteral("Open a Final Fantasy III ROM with File > Open ... (Ctrl+O)."), central);
@@ -176,24 +185,21 @@ void MainWindow::sizeWindow() {
     if (s.maximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-std::vector<Page*> MainWindow::pages() const {
-    std::vector<Page*> all;
-    for (Page* p : std::initializer_list<Page*>{m_monsterPage, m_portraitPage, m_characterPage})
-        if (p) all.push_back(p);
-    return all;
-}
-
 bool MainWindow::anyChanged() const {
     const auto all = pages();
     return std::any_of(all.begin(), all.end(), [](Page* p) { return p->changed(); });
 }
 
 Page* MainWindow::pageOf(morvi::Family family) const {
-    switch (family) {
-    case morvi::Family::Monsters: return m_monsterPage;
-    case morvi::Family::Portraits: return m_portraitPage;
-    default: return m_characterPage;
-    }
+    for (Page* page : m_pages)
+        if (page->family() == family) return page;
+    return nullptr;
+}
+
+int MainWindow::tabOf(morvi::Family family) const {
+    for (std::size_t t = 0; t < m_tabRefs.size(); ++t)
+        if (m_tabRefs[t].family == family) return int(t);
+    return -1;
 }
 
 void MainWindow::settlePages() {
@@ -219,9 +225,10 @@ void MainWindow::historyMoved(morvi::Family family, morvi::Place place) {
     Page* page = pageOf(family);
     if (!page) return;
     page->dataRestored();
-    // Show where the step happened: its page, and for a monster entry the list that holds it.
-    int tab = family == morvi::Family::Portraits ? kPortraitsTab : family == morvi::Family::Characters ? kCharactersTab : kMonstersTab;
-    if (family == morvi::Family::Monsters && MonsterPage::listOf(place.picture) == MonsterList::Espers) tab = kEspersTab;
+    // Show where the step happened: its page, on the family's tab that holds the picture.
+    int tab = tabOf(family);
+    for (std::size_t t = std::size_t(tab); t < m_tabRefs.size() && m_tabRefs[t].family == family; ++t)
+        if (m_tabRefs[t].firstPicture <= place.picture) tab = int(t);
     if (tab != m_tabs->currentIndex()) m_tabs->setCurrentIndex(tab);
     page->showPicture(place.picture);
     for (Page* p : pages()) p->refreshChanged();
@@ -229,13 +236,8 @@ void MainWindow::historyMoved(morvi::Family family, morvi::Place place) {
 }
 
 Page* MainWindow::currentPage() const {
-    switch (m_ws.settings.tab) {
-    case kMonstersTab:
-    case kEspersTab: return m_monsterPage;
-    case kPortraitsTab: return m_portraitPage;
-    case kCharactersTab: return m_characterPage;
-    default: return nullptr;
-    }
+    if (m_pages.empty() || m_ws.settings.tab >= m_tabRefs.size()) return nullptr;
+    return pageOf(m_tabRefs[m_ws.settings.tab].family);
 }
 
 void MainWindow::selectTab(int index) {
@@ -245,8 +247,7 @@ void MainWindow::selectTab(int index) {
     Page* page = currentPage();
     if (!page) return;
     m_stack->setCurrentWidget(page);
-    if (index == kMonstersTab || index == kEspersTab)
-        m_monsterPage->showList(index == kEspersTab ? MonsterList::Espers : MonsterList::Monsters);
+    page->showTab(m_tabRefs[std::size_t(index)].familyTab);
     m_status->showPointer(*page, std::nullopt);
     updateCommands();
 }

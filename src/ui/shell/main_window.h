@@ -1,6 +1,7 @@
 #pragma once
-// The editor's main window: the menus made from the command table, the four tabs over the
-// three pages (made at the first open), opening and saving the ROM, and the close flow.
+// The editor's main window: the menus made from the command table, a tab for each tab of each
+// family of the registry over the families' pages (made at the first open), opening and saving
+// the ROM, and the close flow.
 #include <QDialog>
 #include <QMainWindow>
 #include <QPointer>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/history.h"
 #include "rom/file_io.h"
@@ -27,15 +29,9 @@ struct Workspace;
 
 namespace morvi::ui {
 
-class MonsterPage;
 class Page;
-class PortraitPage;
-class CharacterPage;
 class Prompts;
 class StatusTexts;
-
-// The tabs, in their order on the tab bar.
-enum TabIndex : int { kMonstersTab = 0, kEspersTab = 1, kPortraitsTab = 2, kCharactersTab = 3 };
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -74,25 +70,15 @@ public:
     bool anyChanged() const;
 
     QTabBar* tabBar() const { return m_tabs; }
-    MonsterPage* monsterPage() const { return m_monsterPage; }
-    PortraitPage* portraitPage() const { return m_portraitPage; }
-    CharacterPage* characterPage() const { return m_characterPage; }
+    // The pages that exist (none before the first open), in the registry's order.
+    const std::vector<Page*>& pages() const { return m_pages; }
+    // The page of a family; null before the first open.
+    Page* pageOf(morvi::Family family) const;
+    // The first tab of a family's page.
+    int tabOf(morvi::Family family) const;
     // The action a command of the table makes (see commands.h for the ids).
     QAction* action(const char* id) const;
-    QAction* openAction() const { return action("open"); }
-    QAction* saveAction() const { return action("save"); }
-    QAction* exitAction() const { return action("exit"); }
-    QAction* gridAction() const { return action("grid"); }
-    QAction* backgroundAction() const { return action("background"); }
-    QAction* undoAction() const { return action("undo"); }
-    QAction* redoAction() const { return action("redo"); }
-    QAction* copyAction() const { return action("copy"); }
-    QAction* pasteAction() const { return action("paste"); }
-    QAction* zoomFitAction() const { return action("zoom-fit"); }
-    QAction* actualSizeAction() const { return action("actual-size"); }
-    QAction* createPatchAction() const { return action("create-patch"); }
-    QMenu* fileMenu() const { return m_menus.at("File"); }
-    QMenu* imageMenu() const { return m_menus.at("&Image"); }
+    QMenu* menu(const char* title) const { return m_menus.at(title); }
     QList<QAction*> recentActions() const { return m_recent; }
     const StatusTexts& statusTexts() const { return *m_status; }
     morvi::EditHistory& history() { return m_history; }
@@ -127,9 +113,7 @@ private:
     void addPage(Page* page);
     void showToolDialog(QDialog* dialog);
     void historyMoved(morvi::Family family, morvi::Place place);
-    Page* pageOf(morvi::Family family) const;
-    // The pages that exist, in the order they are saved.
-    std::vector<Page*> pages() const;
+    QMenu* imageMenu() const { return menu("&Image"); }
 
     morvi::Workspace& m_ws;
     Prompts& m_prompts;
@@ -138,9 +122,14 @@ private:
     QTabBar* m_tabs = nullptr;
     QStackedWidget* m_stack = nullptr;
     QLabel* m_hint = nullptr;
-    MonsterPage* m_monsterPage = nullptr;
-    PortraitPage* m_portraitPage = nullptr;
-    CharacterPage* m_characterPage = nullptr;
+    // A tab: the family it shows and which of the family's tabs it is.
+    struct TabRef {
+        morvi::Family family;
+        int familyTab;
+        int firstPicture;
+    };
+    std::vector<TabRef> m_tabRefs;
+    std::vector<Page*> m_pages;
     std::map<std::string, QMenu*> m_menus;
     std::map<std::string, QAction*> m_actions;
     std::unique_ptr<StatusTexts> m_status;

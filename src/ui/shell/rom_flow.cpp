@@ -10,14 +10,14 @@
 #include <QLabel>
 
 #include "app/rom_session.h"
-#include "app/workspace.h"
+#include "family/workspace.h"
 #include "rom/patch.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/dialogs/prompts.h"
 #include "ui/dialogs/settings_store.h"
-#include "ui/pages/character_page.h"
-#include "ui/pages/monster_page.h"
-#include "ui/pages/portrait_page.h"
+#include "app/families.h"
+#include "ui/pages/page.h"
+#include "ui/pages/page_table.h"
 #include "ui/shell/main_window.h"
 
 namespace morvi::ui {
@@ -41,17 +41,17 @@ void MainWindow::rebuildRecentMenu() {
     const auto& files = m_ws.settings.recentFiles;
     if (files.empty()) return;
     for (QAction* a : m_recent) {
-        fileMenu()->removeAction(a);
+        menu("File")->removeAction(a);
         a->deleteLater();
     }
     m_recent.clear();
     if (m_recentSeparator) {
-        fileMenu()->removeAction(m_recentSeparator);
+        menu("File")->removeAction(m_recentSeparator);
         m_recentSeparator->deleteLater();
     }
-    m_recentSeparator = fileMenu()->addSeparator();
+    m_recentSeparator = menu("File")->addSeparator();
     for (int i = 0; i < int(files.size()) && i < morvi::kRecentFileCount; ++i) {
-        QAction* a = fileMenu()->addAction(recentText(i, files[std::size_t(i)]));
+        QAction* a = menu("File")->addAction(recentText(i, files[std::size_t(i)]));
         a->setToolTip(QString::fromStdString(files[std::size_t(i)]));
         connect(a, &QAction::triggered, this, [this, i] { openRom(i); });
         m_recent.push_back(a);
@@ -136,12 +136,11 @@ void MainWindow::firstRomLoaded(const morvi::RomBytes& rom) {
     m_tabs->show();
     m_stack->show();
     // The pages are made once, from the data just read, and keep their state across later opens.
-    m_monsterPage = new MonsterPage(m_context, m_stack);
-    m_portraitPage = new PortraitPage(m_context, m_stack);
-    m_characterPage = new CharacterPage(m_context, m_stack);
-    for (Page* page : pages()) addPage(page);
+    for (morvi::Family family : morvi::families())
+        if (const PageRow* row = pageRowOf(family)) m_pages.push_back(row->make(m_context, m_stack));
+    for (Page* page : m_pages) addPage(page);
     emit pagesMade();
-    if (m_ws.settings.tab > 3) m_ws.settings.tab = 0;
+    if (m_ws.settings.tab >= m_tabRefs.size()) m_ws.settings.tab = 0;
     {
         QSignalBlocker quiet(m_tabs);
         m_tabs->setCurrentIndex(m_ws.settings.tab);

@@ -79,8 +79,8 @@ TEST(Accessibility, EveryControlOfTheWindowItsPagesAndDialogsHasAName) {
         EXPECT_EQ(unnamed(h.window->currentPage()), QStringList()) << tab;
     }
     // The names the pages share.
-    for (Page* page : {static_cast<Page*>(h.window->monsterPage()), static_cast<Page*>(h.window->portraitPage()),
-                             static_cast<Page*>(h.window->characterPage())}) {
+    for (Page* page : {static_cast<Page*>(monsterPage(*h.window)), static_cast<Page*>(portraitPage(*h.window)),
+                             static_cast<Page*>(characterPage(*h.window))}) {
         EXPECT_EQ(page->canvas()->accessibleName(), QStringLiteral("Canvas"));
         EXPECT_EQ(page->strip()->accessibleName(), QStringLiteral("Palette"));
         EXPECT_EQ(page->pictureList()->accessibleName(), QStringLiteral("Picture list"));
@@ -93,12 +93,12 @@ TEST(Accessibility, EveryControlOfTheWindowItsPagesAndDialogsHasAName) {
         EXPECT_EQ(page->tools()->button(Tool::Erase)->accessibleName(), QStringLiteral("Erase"));
         EXPECT_EQ(page->tools()->button(Tool::Pick)->accessibleName(), QStringLiteral("Pick"));
     }
-    EXPECT_EQ(h.window->monsterPage()->preview()->accessibleName(), QStringLiteral("Preview"));
-    EXPECT_EQ(h.window->portraitPage()->preview()->accessibleName(), QStringLiteral("Preview"));
-    EXPECT_EQ(h.window->characterPage()->preview()->accessibleName(), QStringLiteral("Sprite sheet"));
-    EXPECT_EQ(h.window->monsterPage()->recordList()->accessibleName(), QStringLiteral("Graphics record"));
-    EXPECT_EQ(h.window->monsterPage()->sizeList()->accessibleName(), QStringLiteral("Size"));
-    EXPECT_EQ(h.window->monsterPage()->colorList()->accessibleName(), QStringLiteral("Colours"));
+    EXPECT_EQ(monsterPage(*h.window)->preview()->accessibleName(), QStringLiteral("Preview"));
+    EXPECT_EQ(portraitPage(*h.window)->preview()->accessibleName(), QStringLiteral("Preview"));
+    EXPECT_EQ(characterPage(*h.window)->preview()->accessibleName(), QStringLiteral("Sprite sheet"));
+    EXPECT_EQ(monsterPage(*h.window)->recordList()->accessibleName(), QStringLiteral("Graphics record"));
+    EXPECT_EQ(monsterPage(*h.window)->sizeList()->accessibleName(), QStringLiteral("Size"));
+    EXPECT_EQ(monsterPage(*h.window)->colorList()->accessibleName(), QStringLiteral("Colours"));
 
     GridDialog grid(h.window.get(), h.ws->settings);
     EXPECT_EQ(unnamed(&grid), QStringList());

@@ -7,6 +7,7 @@
 #include "ui/pages/character_page.h"
 #include "ui/shell/main_window.h"
 #include "ui/tests/ui_test_support.h"
+#include "characters/character_module.h"
 
 namespace morvi::ui {
 
@@ -14,10 +15,10 @@ struct CharacterFixture : ::testing::Test {
     void SetUp() override {
         h.openDemo();
         h.window->tabBar()->setCurrentIndex(3);
-        page = h.window->characterPage();
+        page = characterPage(*h.window);
         ASSERT_TRUE(page->isVisible());
     }
-    morvi::CharacterSprites& character(int i) { return h.ws->characters.characters[std::size_t(i)]; }
+    morvi::CharacterSprites& character(int i) { return charactersOf(*h.ws).characters[std::size_t(i)]; }
     QPoint canvasPointOf(int x, int y) { return canvasPixel(page, x, y); }
     // The characters as the ROM file holds them now.
     std::unique_ptr<morvi::CharacterSet> saved() {

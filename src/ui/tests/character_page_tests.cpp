@@ -17,7 +17,6 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-#include "app/picture_transfer.h"
 #include "imagefile/image_file.h"
 #include "testing/fixtures.h"
 #include "ui/widgets/palette_strip.h"
@@ -26,6 +25,7 @@
 #include "ui/shell/main_window.h"
 #include "ui/tests/character_fixture.h"
 #include "ui/tests/ui_test_support.h"
+#include "characters/character_module.h"
 
 using namespace morvi::ui;
 
@@ -56,7 +56,7 @@ TEST_F(CharacterFixture, TheSheetSelectsSpritesAndFramesTheChosenOne) {
 
 TEST_F(CharacterFixture, APixelShowsInEverySpriteSharingItsTile) {
     // Find two sprites of the character that show one tile.
-    const auto& table = h.ws->characters;
+    const auto& table = charactersOf(*h.ws);
     int s1 = -1, s2 = -1, cell1 = 0, cell2 = 0;
     for (int a = 0; a < 40 && s1 < 0; ++a)
         for (int b = a + 1; b < 40 && s1 < 0; ++b)
@@ -99,7 +99,7 @@ TEST_F(CharacterFixture, EsperTerraKeepsTheSlidersOffAndScrollBarsFollowTheMagni
     EXPECT_TRUE(page->colorControls()->slider(0)->isEnabled());
     EXPECT_FALSE(page->colorControls()->transparentBox()->isChecked()) << "colour 4 is not the transparent one";
     page->colorControls()->slider(2)->setValue(31);
-    EXPECT_EQ(h.ws->characters.color(character(1).paletteNumber, 4).blue, 248);
+    EXPECT_EQ(charactersOf(*h.ws).color(character(1).paletteNumber, 4).blue, 248);
 
     auto bars = [&](int m) {
         page->magnification()->spinBox()->setValue(m);

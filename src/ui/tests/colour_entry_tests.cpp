@@ -9,7 +9,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/palette_target.h"
+#include "family/palette_target.h"
 #include "app/rom_session.h"
 #include "imagefile/palette_file.h"
 #include "ui/pages/character_page.h"
@@ -17,6 +17,9 @@
 #include "ui/pages/page.h"
 #include "testing/fixtures.h"
 #include "ui/tests/ui_test_support.h"
+#include "monsters/monster_module.h"
+#include "portraits/portrait_module.h"
+#include "characters/character_module.h"
 
 using namespace morvi::ui;
 
@@ -84,7 +87,7 @@ TEST(ColourEntry, HexAndSnesFieldsSetTheColourInOneStepAndRefuseBadValues) {
         EXPECT_EQ(snes->text(), QStringLiteral("7FFF")) << "the other field follows";
         EXPECT_EQ(page->colorControls()->slider(0)->value(), 31) << "and the sliders";
         EXPECT_EQ(h.window->history().position(), before + 1);
-        EXPECT_EQ(h.window->undoAction()->text(), QStringLiteral("&Undo Palette colour"));
+        EXPECT_EQ(h.window->action("undo")->text(), QStringLiteral("&Undo Palette colour"));
 
         typeInto(snes, QStringLiteral("7C00"));
         EXPECT_EQ(colour(page, 3), morvi::makeColor(0, 0, 248));
@@ -157,7 +160,7 @@ TEST(ColourEntry, ColoursAndPalettesTravelThroughTheClipboardAsText) {
     ASSERT_TRUE(paste);
     paste->trigger();
     EXPECT_EQ(colour(portraits, 6), four);
-    EXPECT_EQ(h.window->undoAction()->text(), QStringLiteral("&Undo Paste Colour"));
+    EXPECT_EQ(h.window->action("undo")->text(), QStringLiteral("&Undo Paste Colour"));
     EXPECT_FALSE(swatchAction(portraits, 0, QStringLiteral("Paste colour"))->isEnabled());
     // Text that is no colour is refused with a message.
     QApplication::clipboard()->setText(QStringLiteral("hello"));
@@ -176,7 +179,7 @@ TEST(ColourEntry, ColoursAndPalettesTravelThroughTheClipboardAsText) {
     Page* characters = openPage(h, kCharactersTab);
     swatchAction(characters, 1, QStringLiteral("Paste palette"))->trigger();
     for (int k = 0; k < 16; ++k) EXPECT_EQ(colour(characters, k), morvi::snesRounded(portraitColours.colors[std::size_t(k)]));
-    EXPECT_EQ(h.window->undoAction()->text(), QStringLiteral("&Undo Paste Palette"));
+    EXPECT_EQ(h.window->action("undo")->text(), QStringLiteral("&Undo Paste Palette"));
     // Text from elsewhere: comma-separated colours fill the first ones.
     QApplication::clipboard()->setText(QStringLiteral("#ff0000, 00FF00"));
     swatchAction(characters, 1, QStringLiteral("Paste palette"))->trigger();
@@ -198,14 +201,14 @@ TEST(ColourEntry, DraggingASwatchReordersThePaletteAndEverySharerKeepsItsLook) {
             std::vector<const morvi::IndexedImage*> out;
             const morvi::PaletteTarget t{page->family(), page->place().picture};
             if (tab == kPortraitsTab) {
-                for (auto& p : h.ws->portraits.portraits)
-                    if (p.paletteNumber == h.ws->portraits.portraits[std::size_t(t.index)].paletteNumber) out.push_back(&p.image);
+                for (auto& p : portraitsOf(*h.ws).portraits)
+                    if (p.paletteNumber == portraitsOf(*h.ws).portraits[std::size_t(t.index)].paletteNumber) out.push_back(&p.image);
             } else if (tab == kCharactersTab) {
-                for (auto& c : h.ws->characters.characters)
-                    if (!c.fixedPalette && c.paletteNumber == h.ws->characters.characters[std::size_t(t.index)].paletteNumber)
+                for (auto& c : charactersOf(*h.ws).characters)
+                    if (!c.fixedPalette && c.paletteNumber == charactersOf(*h.ws).characters[std::size_t(t.index)].paletteNumber)
                         for (auto& s : c.sprites) out.push_back(&s);
             } else {
-                out.push_back(&h.ws->monsters.entries[std::size_t(t.index)].image);
+                out.push_back(&monstersOf(*h.ws).entries[std::size_t(t.index)].image);
             }
             return out;
         };
@@ -218,7 +221,7 @@ TEST(ColourEntry, DraggingASwatchReordersThePaletteAndEverySharerKeepsItsLook) {
         EXPECT_EQ(colour(page, 5), one);
         EXPECT_EQ(colour(page, 1), five);
         EXPECT_EQ(page->currentColor(), 5) << "the dragged colour stays current";
-        EXPECT_EQ(h.window->undoAction()->text(), QStringLiteral("&Undo Swap Colours"));
+        EXPECT_EQ(h.window->action("undo")->text(), QStringLiteral("&Undo Swap Colours"));
         std::size_t i = 0;
         for (auto* image : sharers()) EXPECT_EQ(look(*image), looks[i++]);
         EXPECT_NE(page->editedPicture()->pixels, pixels);
@@ -235,7 +238,7 @@ TEST(ColourEntry, DraggingASwatchReordersThePaletteAndEverySharerKeepsItsLook) {
         EXPECT_EQ(moved[3], palette[2]);
         EXPECT_EQ(moved[6], palette[5]);
         EXPECT_EQ(moved[7], palette[7]);
-        EXPECT_EQ(h.window->undoAction()->text(), QStringLiteral("&Undo Move Colour"));
+        EXPECT_EQ(h.window->action("undo")->text(), QStringLiteral("&Undo Move Colour"));
         i = 0;
         for (auto* image : sharers()) EXPECT_EQ(look(*image), looks[i++]);
 
@@ -291,10 +294,10 @@ TEST(ColourEntry, ATypedColourAndASwapSurviveSaveAndReopen) {
         Page* page = openPage(h, tab);
         const morvi::PaletteTarget t{page->family(), page->place().picture};
         EXPECT_EQ(morvi::targetPalette(*again, t), expected[i].second) << tab;
-        const morvi::IndexedImage& reread = tab == kMonstersTab    ? again->monsters.entries[std::size_t(t.index)].image
-                                            : tab == kPortraitsTab ? again->portraits.portraits[std::size_t(t.index)].image
-                                                                   : again->characters.characters[std::size_t(t.index)]
-                                                                         .sprites[std::size_t(h.window->characterPage()->selectedSprite())];
+        const morvi::IndexedImage& reread = tab == kMonstersTab    ? monstersOf(*again).entries[std::size_t(t.index)].image
+                                            : tab == kPortraitsTab ? portraitsOf(*again).portraits[std::size_t(t.index)].image
+                                                                   : charactersOf(*again).characters[std::size_t(t.index)]
+                                                                         .sprites[std::size_t(characterPage(*h.window)->selectedSprite())];
         EXPECT_EQ(look(reread), expected[i].first) << tab;
         ++i;
     }

@@ -23,6 +23,8 @@
 #include "ui/pages/monster_page.h"
 #include "ui/pages/portrait_page.h"
 #include "ui/tests/ui_test_support.h"
+#include "monsters/monster_module.h"
+#include "portraits/portrait_module.h"
 
 using namespace morvi::ui;
 
@@ -44,8 +46,8 @@ morvi::IndexedImage offColours(int side) {
 TEST(Comforts, SpaceMetersWarnWhenASaveWouldBeRefused) {
     EditorHarness h;
     h.openDemo();
-    MonsterPage* page = h.window->monsterPage();
-    const morvi::SpaceUse use = morvi::spaceUse(h.ws->monsters);
+    MonsterPage* page = monsterPage(*h.window);
+    const morvi::SpaceUse use = morvi::spaceUse(monstersOf(*h.ws));
     EXPECT_EQ(page->graphicsMeter()->maximum(), 226240);
     EXPECT_EQ(page->graphicsMeter()->value(), use.graphicsUsed);
     EXPECT_EQ(page->moldMeter()->maximum(), 2780);
@@ -54,7 +56,7 @@ TEST(Comforts, SpaceMetersWarnWhenASaveWouldBeRefused) {
     EXPECT_TRUE(page->graphicsMeter()->toolTip().contains(QString::number(use.graphicsUsed)));
     EXPECT_TRUE(page->moldMeter()->toolTip().contains(QStringLiteral("2780")));
 
-    h.ws->monsters.moldSpaceLimit = use.moldUsed - 8; // one mold too many for the area
+    monstersOf(*h.ws).moldSpaceLimit = use.moldUsed - 8; // one mold too many for the area
     page->redrawPage();
     EXPECT_TRUE(page->moldMeter()->property("over").toBool());
     EXPECT_TRUE(page->moldMeter()->toolTip().contains(QStringLiteral("refused")));
@@ -68,21 +70,21 @@ TEST(Comforts, SpaceMetersWarnWhenASaveWouldBeRefused) {
 TEST(Comforts, PagesSayWhoElseUsesThePaletteAndTheRecord) {
     EditorHarness h;
     h.openDemo();
-    MonsterPage* page = h.window->monsterPage();
+    MonsterPage* page = monsterPage(*h.window);
     // Find an entry that shares its record with another.
     int shared = -1;
     for (int e = 0; e < morvi::kMonsterCount && shared < 0; ++e)
-        if (!morvi::entriesSharingRecord(h.ws->monsters, e).empty()) shared = e;
+        if (!morvi::entriesSharingRecord(monstersOf(*h.ws), e).empty()) shared = e;
     ASSERT_GE(shared, 0);
     page->pictureList()->setCurrentIndex(shared);
-    const auto others = morvi::entriesSharingRecord(h.ws->monsters, shared);
+    const auto others = morvi::entriesSharingRecord(monstersOf(*h.ws), shared);
     EXPECT_TRUE(page->sharingLabel()->text().contains(QStringLiteral("Record: shared with")));
-    EXPECT_TRUE(page->sharingLabel()->toolTip().contains(QString::fromStdString(h.ws->monsters.entries[std::size_t(others[0])].name)));
+    EXPECT_TRUE(page->sharingLabel()->toolTip().contains(QString::fromStdString(monstersOf(*h.ws).entries[std::size_t(others[0])].name)));
 
     h.window->tabBar()->setCurrentIndex(2);
-    PortraitPage* portraits = h.window->portraitPage();
+    PortraitPage* portraits = portraitPage(*h.window);
     portraits->pictureList()->setCurrentIndex(1);
-    portraits->paletteList()->setCurrentIndex(h.ws->portraits.portraits[0].paletteNumber);
+    portraits->paletteList()->setCurrentIndex(portraitsOf(*h.ws).portraits[0].paletteNumber);
     EXPECT_TRUE(portraits->sharingLabel()->text().startsWith(QStringLiteral("Palette: shared with")));
     EXPECT_TRUE(portraits->sharingLabel()->toolTip().contains(QString::fromLatin1(morvi::kPortraitNames[0])));
 }
@@ -92,19 +94,19 @@ TEST(Comforts, KeepingThePaletteMapsTheFilesColoursAndLeavesSharedPalettesAlone)
     h.openDemo();
     ASSERT_FALSE(morvi::savePng(offColours(40), h.file("off.png"), 40, 40));
     h.window->tabBar()->setCurrentIndex(2);
-    PortraitPage* page = h.window->portraitPage();
-    const auto table = h.ws->portraits.palettes;
+    PortraitPage* page = portraitPage(*h.window);
+    const auto table = portraitsOf(*h.ws).palettes;
     h.prompts.importFiles = {QString::fromStdString(h.file("off.png"))};
     h.prompts.importKeepPalette = true;
     page->importImage();
-    EXPECT_EQ(h.ws->portraits.palettes, table) << "no palette colour was replaced";
+    EXPECT_EQ(portraitsOf(*h.ws).palettes, table) << "no palette colour was replaced";
     ASSERT_EQ(h.prompts.previews.size(), 1u);
     EXPECT_EQ(h.prompts.previews[0].colorsText, QStringLiteral("mapped to the current palette"));
-    const auto& image = h.ws->portraits.portraits[0].image;
+    const auto& image = portraitsOf(*h.ws).portraits[0].image;
     const morvi::IndexedImage file = offColours(40);
     const morvi::IndexedImage expected = morvi::remapToPalette(file, std::vector<morvi::PaletteColor>(
-                                                                         table.begin() + 16 * h.ws->portraits.portraits[0].paletteNumber,
-                                                                         table.begin() + 16 * h.ws->portraits.portraits[0].paletteNumber + 16));
+                                                                         table.begin() + 16 * portraitsOf(*h.ws).portraits[0].paletteNumber,
+                                                                         table.begin() + 16 * portraitsOf(*h.ws).portraits[0].paletteNumber + 16));
     EXPECT_EQ(image.pixels, expected.pixels);
     for (int x = 0; x < 40; ++x) {
         if (file.pixel(x, 0) == 0) {
@@ -114,12 +116,12 @@ TEST(Comforts, KeepingThePaletteMapsTheFilesColoursAndLeavesSharedPalettesAlone)
 
     // The monster page too, with its 8 or 16 colours.
     h.window->tabBar()->setCurrentIndex(0);
-    MonsterPage* monsters = h.window->monsterPage();
-    const auto monsterTable = h.ws->monsters.palettes;
+    MonsterPage* monsters = monsterPage(*h.window);
+    const auto monsterTable = monstersOf(*h.ws).palettes;
     h.prompts.importFiles = {QString::fromStdString(h.file("off.png"))};
     monsters->importImage();
-    EXPECT_EQ(h.ws->monsters.palettes, monsterTable);
-    const auto& entry = h.ws->monsters.entries[std::size_t(monsters->currentEntry())];
+    EXPECT_EQ(monstersOf(*h.ws).palettes, monsterTable);
+    const auto& entry = monstersOf(*h.ws).entries[std::size_t(monsters->currentEntry())];
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 40; ++x) ASSERT_LT(entry.image.pixel(x, y), entry.colorCount);
 }
@@ -128,11 +130,11 @@ TEST(Comforts, DroppedFilesOpenRomsAndImportPictures) {
     EditorHarness h;
     dropFile(h.window.get(), h.romPath());
     EXPECT_EQ(h.ws->rom.romPath, h.romPath()) << "a dropped ROM opens";
-    MonsterPage* page = h.window->monsterPage();
+    MonsterPage* page = monsterPage(*h.window);
     ASSERT_FALSE(morvi::savePng(offColours(64), h.file("art.png"), 64, 64));
     dropFile(h.window.get(), h.file("art.png"));
     EXPECT_TRUE(page->changed());
-    EXPECT_EQ(h.ws->monsters.entries[0].side(), 64);
+    EXPECT_EQ(monstersOf(*h.ws).entries[0].side(), 64);
 
     // A refused picture says why, as the chooser does; a second ROM asks about the changes.
     morvi::testing::writeFile(h.file("junk.bmp"), {1, 2, 3});
@@ -150,7 +152,7 @@ TEST(Comforts, DroppedFilesOpenRomsAndImportPictures) {
 TEST(Comforts, ListsShowLongItemsWholeInThePopupAndTheTooltip) {
     EditorHarness h;
     h.openDemo();
-    MonsterPage* page = h.window->monsterPage();
+    MonsterPage* page = monsterPage(*h.window);
     auto* records = dynamic_cast<FittingComboBox*>(page->recordList());
     ASSERT_NE(records, nullptr);
     EXPECT_TRUE(records->toolTip().startsWith(QStringLiteral("The graphics record")));
@@ -176,7 +178,7 @@ TEST(Comforts, ListsShowLongItemsWholeInThePopupAndTheTooltip) {
 TEST(Comforts, ZoomToolKeysAndTheClipboard) {
     EditorHarness h;
     h.openDemo();
-    MonsterPage* page = h.window->monsterPage();
+    MonsterPage* page = monsterPage(*h.window);
     const int start = page->magnification()->value();
     QWheelEvent up(QPointF(20, 20), page->canvas()->mapToGlobal(QPointF(20, 20)), QPoint(), QPoint(0, 120), Qt::NoButton,
                    Qt::ControlModifier, Qt::NoScrollPhase, false);
@@ -205,8 +207,8 @@ TEST(Comforts, ZoomToolKeysAndTheClipboard) {
     h.activate();
     QTest::keyClick(h.window.get(), Qt::Key_C, Qt::ControlModifier);
     const QImage copied = QGuiApplication::clipboard()->image();
-    const auto& source = h.ws->monsters.entries[std::size_t(page->currentEntry())];
-    const morvi::Extent used = morvi::usedExtent(h.ws->monsters, source);
+    const auto& source = monstersOf(*h.ws).entries[std::size_t(page->currentEntry())];
+    const morvi::Extent used = morvi::usedExtent(monstersOf(*h.ws), source);
     ASSERT_EQ(copied.width(), used.width);
     ASSERT_EQ(copied.height(), used.height);
     for (int y = 0; y < used.height; y += 3)
@@ -223,11 +225,11 @@ TEST(Comforts, ZoomToolKeysAndTheClipboard) {
     page->pictureList()->setCurrentIndex(from + 9);
     h.activate();
     QTest::keyClick(h.window.get(), Qt::Key_V, Qt::ControlModifier);
-    const auto& target = h.ws->monsters.entries[std::size_t(page->currentEntry())];
+    const auto& target = monstersOf(*h.ws).entries[std::size_t(page->currentEntry())];
     for (int y = 0; y < used.height; y += 2)
         for (int x = 0; x < used.width; x += 2)
             ASSERT_EQ(target.image.pixel(x, y) == 0, source.image.pixel(x, y) == 0) << x << "," << y;
-    EXPECT_EQ(h.window->undoAction()->text(), QStringLiteral("&Undo Import"));
+    EXPECT_EQ(h.window->action("undo")->text(), QStringLiteral("&Undo Import"));
 
     // Too many colours on the clipboard: the import's own message.
     QImage rainbow(20, 1, QImage::Format_RGB32);

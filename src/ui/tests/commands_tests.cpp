@@ -44,7 +44,7 @@ TEST(Commands, EveryMenuItemComesFromTheTableAndEveryKeyIsDeclaredOnce) {
             }
         }
     // Ctrl+X: Exit in the window, Cut only over a canvas that shows a selection.
-    EXPECT_EQ(h.window->exitAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
+    EXPECT_EQ(h.window->action("exit")->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
     EXPECT_TRUE(h.window->action("cut")->shortcuts().isEmpty());
     EXPECT_EQ(canvasCommand(QKeyCombination(Qt::ControlModifier, Qt::Key_X), false), nullptr);
     ASSERT_NE(canvasCommand(QKeyCombination(Qt::ControlModifier, Qt::Key_X), true), nullptr);

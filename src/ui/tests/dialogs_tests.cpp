@@ -25,6 +25,7 @@
 #include "ui/widgets/palette_strip.h"
 #include "ui/widgets/tool_buttons.h"
 #include "ui/widgets/views.h"
+#include "monsters/monster_module.h"
 
 using namespace morvi::ui;
 
@@ -32,7 +33,7 @@ TEST(GridDialog, ShowsTheSettingsKeepsThemOnCancelAndStopsAtTwoAndTwenty) {
     EditorHarness h;
     h.ws->settings.grid = 2;
     h.ws->settings.gridMinMag = 5;
-    h.window->gridAction()->trigger();
+    h.window->action("grid")->trigger();
     auto* d = qobject_cast<GridDialog*>(h.window->toolDialog());
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->windowTitle(), QStringLiteral("Change grid settings"));
@@ -47,7 +48,7 @@ TEST(GridDialog, ShowsTheSettingsKeepsThemOnCancelAndStopsAtTwoAndTwenty) {
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(h.ws->settings.grid, 2) << "Cancel leaves the grid as it was";
 
-    h.window->gridAction()->trigger();
+    h.window->action("grid")->trigger();
     d = qobject_cast<GridDialog*>(h.window->toolDialog());
     ASSERT_NE(d, nullptr);
     for (int i = 0; i < 30; ++i) QTest::keyClick(d->minMagBox(), Qt::Key_Down);
@@ -76,7 +77,7 @@ TEST(BackgroundChooser, OpensAtTheChosenRowFramesItAndOnlyOkChangesTheBackdrops)
         EXPECT_EQ(c.area(7)->surface().at(64, 127), morvi::rgb32(255, 255, 255));
     }
     h.ws->settings.background = 6;
-    h.window->backgroundAction()->trigger();
+    h.window->action("background")->trigger();
     auto* c = qobject_cast<BackgroundChooser*>(h.window->toolDialog());
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(c->scrollBar()->value(), 1);
@@ -103,7 +104,7 @@ TEST(BackgroundChooser, OpensAtTheChosenRowFramesItAndOnlyOkChangesTheBackdrops)
     EXPECT_EQ(bg.smallBackdrop.pixels, smallBefore);
 
     // A click, then the close box: the same as Cancel.
-    h.window->backgroundAction()->trigger();
+    h.window->action("background")->trigger();
     c = qobject_cast<BackgroundChooser*>(h.window->toolDialog());
     ASSERT_NE(c, nullptr);
     click(c->area(0), QPoint(60, 60));
@@ -114,7 +115,7 @@ TEST(BackgroundChooser, OpensAtTheChosenRowFramesItAndOnlyOkChangesTheBackdrops)
 
     // OK on preview 6 (a plain colour): both backdrops hold black and that colour.
     h.ws->settings.background = 0;
-    h.window->backgroundAction()->trigger();
+    h.window->action("background")->trigger();
     c = qobject_cast<BackgroundChooser*>(h.window->toolDialog());
     ASSERT_NE(c, nullptr);
     c->scrollBar()->setValue(1);
@@ -125,8 +126,8 @@ TEST(BackgroundChooser, OpensAtTheChosenRowFramesItAndOnlyOkChangesTheBackdrops)
     EXPECT_EQ(bg.largeBackdrop.colorCount, 2);
     EXPECT_EQ(bg.largeBackdrop.palette[1], morvi::makeColor(30, 60, 240));
     // The page shows the new backdrop under the canvas at once, where the picture is transparent.
-    MonsterPage* page = h.window->monsterPage();
-    const morvi::IndexedImage& image = h.ws->monsters.entries[std::size_t(page->currentEntry())].image;
+    MonsterPage* page = monsterPage(*h.window);
+    const morvi::IndexedImage& image = monstersOf(*h.ws).entries[std::size_t(page->currentEntry())].image;
     const int mag = page->magnification()->value();
     QPoint clear(-1, -1);
     for (int y = 0; y < 256 / mag && clear.x() < 0; ++y)
@@ -266,7 +267,7 @@ TEST(ImportFileDialog, ThePanelFollowsTheFileUnderThePointerAndARefusedFileKeeps
 
     // The monster page's own panel: a picture wider than 64 is shown as "128x128".
     h.prompts.importFiles = {QString::fromStdString(h.file("wide.png"))};
-    h.window->monsterPage()->importImage();
+    monsterPage(*h.window)->importImage();
     ASSERT_FALSE(h.prompts.previews.empty());
     EXPECT_EQ(h.prompts.previews[0].sizeText, QStringLiteral("128x128"));
     EXPECT_EQ(h.prompts.previews[0].colorsText, QStringLiteral("16 colors"));

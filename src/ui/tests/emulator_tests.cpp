@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "app/emulator.h"
-#include "app/workspace.h"
+#include "family/workspace.h"
 #include "ui/pages/portrait_page.h"
 #include "ui/tests/ui_test_support.h"
 
@@ -109,7 +109,7 @@ TEST(RunInEmulator, TheEmulatorIsChosenOnceAndEveryFailureSaysWhy) {
     EXPECT_EQ(morvi::testing::readFile(h.romPath()), onDisk);
     // The key is F5, and the menu item stands in File.
     EXPECT_EQ(h.window->action("run-emulator")->shortcut(), QKeySequence(Qt::Key_F5));
-    EXPECT_TRUE(h.window->fileMenu()->actions().contains(h.window->action("run-emulator")));
+    EXPECT_TRUE(h.window->menu("File")->actions().contains(h.window->action("run-emulator")));
 }
 
 // With a real emulator (test.sh runs this under Xvfb with Debian's mednafen, naming it in

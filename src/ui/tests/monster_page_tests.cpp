@@ -19,6 +19,7 @@
 #include "ui/shell/main_window.h"
 #include "ui/pages/monster_page.h"
 #include "ui/tests/ui_test_support.h"
+#include "monsters/monster_module.h"
 
 using namespace morvi::ui;
 using morvi::testing::readFile;
@@ -29,15 +30,15 @@ namespace {
 struct MonsterFixture : ::testing::Test {
     void SetUp() override {
         h.openDemo();
-        page = h.window->monsterPage();
+        page = monsterPage(*h.window);
         ASSERT_TRUE(page->isVisible());
     }
-    morvi::MonsterEntry& entry() { return h.ws->monsters.entries[std::size_t(page->currentEntry())]; }
+    morvi::MonsterEntry& entry() { return monstersOf(*h.ws).entries[std::size_t(page->currentEntry())]; }
     void showEntry(int e) { page->pictureList()->setCurrentIndex(e); }
     // The first list entry whose picture has the given side.
     int firstOfSide(int side) {
         for (int e = 0; e < morvi::kMonsterCount; ++e)
-            if (h.ws->monsters.entries[std::size_t(e)].side() == side) return e;
+            if (monstersOf(*h.ws).entries[std::size_t(e)].side() == side) return e;
         return -1;
     }
     QPoint canvasPointOf(int x, int y) { return canvasPixel(page, x, y); }
@@ -59,7 +60,7 @@ TEST_F(MonsterFixture, EspersShareThePageAndKeepColourToolAndMagnification) {
     EXPECT_EQ(page->currentEntry(), 384);
     ASSERT_EQ(page->pictureList()->count(), 30);
     EXPECT_EQ(MonsterPage::entryAt(MonsterList::Espers, 16), 401);
-    EXPECT_EQ(page->pictureList()->itemText(16), QString::fromStdString(h.ws->monsters.entries[401].name));
+    EXPECT_EQ(page->pictureList()->itemText(16), QString::fromStdString(monstersOf(*h.ws).entries[401].name));
     for (int i = 26; i < 30; ++i) EXPECT_TRUE(page->pictureList()->itemText(i).isEmpty()) << i;
     for (int i = 0; i < 30; ++i) EXPECT_NE(MonsterPage::entryAt(MonsterList::Espers, i), 400);
     EXPECT_EQ(page->currentTool(), Tool::Erase);
@@ -96,7 +97,7 @@ TEST_F(MonsterFixture, SlidersEditTheColourAndColourZeroIsTransparent) {
     QTest::keyClick(red, Qt::Key_End);
     EXPECT_EQ(red->value(), 31);
     const std::size_t k = std::size_t(entry().paletteNumber * 8 + c);
-    EXPECT_EQ(h.ws->monsters.palettes[k].red, 248);
+    EXPECT_EQ(monstersOf(*h.ws).palettes[k].red, 248);
     EXPECT_EQ(entry().image.palette[std::size_t(c)].red, 248);
     EXPECT_EQ(page->colorControls()->valueLabel(0)->text(), QStringLiteral("31"));
     EXPECT_TRUE(page->changed());
@@ -119,15 +120,15 @@ TEST_F(MonsterFixture, TransparentSwapsTheColourAndPaletteListsChangeTheEntry) {
     click(page->strip(), QPoint(18 * 4 + 3, 5));
     const int k = page->currentColor();
     ASSERT_GT(k, 0);
-    const auto colourK = h.ws->monsters.paletteColor(std::int64_t(entry().paletteNumber) * 8 + k);
+    const auto colourK = monstersOf(*h.ws).paletteColor(std::int64_t(entry().paletteNumber) * 8 + k);
     page->colorControls()->transparentBox()->click();
     EXPECT_EQ(page->currentColor(), 0);
-    EXPECT_EQ(h.ws->monsters.paletteColor(std::int64_t(entry().paletteNumber) * 8), colourK);
+    EXPECT_EQ(monstersOf(*h.ws).paletteColor(std::int64_t(entry().paletteNumber) * 8), colourK);
     EXPECT_TRUE(page->changed());
 
     page->paletteList()->setCurrentIndex(77);
     EXPECT_EQ(entry().paletteNumber, 77);
-    EXPECT_EQ(entry().image.palette[1], h.ws->monsters.palettes[77 * 8 + 1]);
+    EXPECT_EQ(entry().image.palette[1], monstersOf(*h.ws).palettes[77 * 8 + 1]);
     const int otherSize = entry().large ? 0 : 1;
     page->sizeList()->setCurrentIndex(otherSize);
     EXPECT_EQ(entry().large, otherSize);
@@ -187,12 +188,12 @@ TEST_F(MonsterFixture, NegativeFreeSpaceShowsTheWarningIconAndTheSaveIsRefused) 
     EXPECT_FALSE(page->overSpace());
     EXPECT_TRUE(page->freeSpaceLabel()->text().startsWith(QStringLiteral("Free Space: ")));
     const auto before = readFile(h.romPath());
-    h.ws->monsters.spaceLimit = 1000; // far less than the demo's pictures take
+    monstersOf(*h.ws).spaceLimit = 1000; // far less than the demo's pictures take
     click(page->strip(), QPoint(18 + 4, 4));
     drag(page->canvas(), {canvasPointOf(5, 5)});
     EXPECT_TRUE(page->overSpace());
-    EXPECT_EQ(page->freeSpaceLabel()->text(), QStringLiteral("Free Space: %1").arg(morvi::freeSpace(h.ws->monsters)));
-    EXPECT_LT(morvi::freeSpace(h.ws->monsters), 0);
+    EXPECT_EQ(page->freeSpaceLabel()->text(), QStringLiteral("Free Space: %1").arg(morvi::freeSpace(monstersOf(*h.ws))));
+    EXPECT_LT(morvi::freeSpace(monstersOf(*h.ws)), 0);
     h.prompts.log.clear();
     EXPECT_FALSE(h.window->saveRom());
     EXPECT_EQ(h.prompts.lastText().toStdString(), morvi::kMsgNoRoom);
@@ -298,10 +299,10 @@ TEST_F(MonsterFixture, OnlyRealChangesMarkThePage) {
     h.markSaved(page);
 
     // "New Image": a blank picture in a new record slot, named after the entry in the list.
-    const int records = h.ws->monsters.recordCount;
+    const int records = monstersOf(*h.ws).recordCount;
     page->newImageButton()->click();
     EXPECT_TRUE(page->changed());
-    EXPECT_EQ(h.ws->monsters.recordCount, records + 1);
+    EXPECT_EQ(monstersOf(*h.ws).recordCount, records + 1);
     EXPECT_EQ(entry().recordIndex, records);
     EXPECT_EQ(page->recordList()->count(), records + 1);
     EXPECT_EQ(page->recordList()->itemText(records),
@@ -309,7 +310,7 @@ TEST_F(MonsterFixture, OnlyRealChangesMarkThePage) {
 
     // With every slot taken, a warning and no change.
     h.markSaved(page);
-    h.ws->monsters.recordCount = morvi::kRecordSlotCount;
+    monstersOf(*h.ws).recordCount = morvi::kRecordSlotCount;
     const auto record = entry().recordIndex;
     h.prompts.log.clear();
     page->newImageButton()->click();
@@ -329,7 +330,7 @@ TEST_F(MonsterFixture, CopyTakesAnotherEntrysPictureAndClearNeedsOk) {
     copy->list()->setCurrentRow(source);
     copy->copyButton()->click();
     EXPECT_FALSE(copy->isVisible());
-    const auto& from = h.ws->monsters.entries[std::size_t(source)];
+    const auto& from = monstersOf(*h.ws).entries[std::size_t(source)];
     EXPECT_EQ(entry().side(), from.side());
     for (int y = 0; y < from.side(); y += 3)
         for (int x = 0; x < from.side(); x += 3) ASSERT_EQ(entry().image.pixel(x, y), from.image.pixel(x, y));

@@ -11,13 +11,14 @@
 #include "ui/pages/monster_page.h"
 #include "ui/pages/page.h"
 #include "ui/tests/ui_test_support.h"
+#include "monsters/monster_module.h"
 
 using namespace morvi::ui;
 
 namespace {
 
 QAction* imageAction(MainWindow& w, const QString& text) {
-    for (QAction* a : w.imageMenu()->actions())
+    for (QAction* a : w.menu("&Image")->actions())
         if (a->text() == text) return a;
     return nullptr;
 }
@@ -55,7 +56,7 @@ TEST(PaletteMenu, ExportAndImportOnEveryPageAreOneStepAndReachEverySharer) {
         h.prompts.files = {QString::fromStdString(h.file("in.pal"))};
         importAction->trigger();
         EXPECT_EQ(w.history().position(), done + 1) << "one step";
-        EXPECT_EQ(w.undoAction()->text(), QStringLiteral("&Undo Import Palette"));
+        EXPECT_EQ(w.action("undo")->text(), QStringLiteral("&Undo Import Palette"));
         EXPECT_EQ(page->editedPicture()->palette[0], morvi::makeColor(248, 0, 0));
         EXPECT_EQ(page->editedPicture()->palette[1], morvi::makeColor(0, 0, 248));
         EXPECT_EQ(page->editedPicture()->palette[2], exported.colors[2]) << "colours past the file's stay";
@@ -81,8 +82,8 @@ TEST(PaletteMenu, ExportAndImportOnEveryPageAreOneStepAndReachEverySharer) {
 TEST(PaletteMenu, AnImportedMonsterPaletteReachesEveryEntryUsingIt) {
     EditorHarness h;
     h.openDemo();
-    MonsterPage* page = h.window->monsterPage();
-    morvi::MonsterGraphics& mg = h.ws->monsters;
+    MonsterPage* page = monsterPage(*h.window);
+    morvi::MonsterGraphics& mg = monstersOf(*h.ws);
     // A monster whose palette another entry uses too.
     int shown = -1, other = -1;
     for (int a = 0; a < morvi::kMonsterCount && shown < 0; ++a)

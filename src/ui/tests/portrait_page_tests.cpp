@@ -20,6 +20,7 @@
 #include "ui/shell/main_window.h"
 #include "ui/pages/portrait_page.h"
 #include "ui/tests/ui_test_support.h"
+#include "portraits/portrait_module.h"
 
 using namespace morvi::ui;
 using morvi::testing::writeFile;
@@ -30,10 +31,10 @@ struct PortraitFixture : ::testing::Test {
     void SetUp() override {
         h.openDemo();
         h.window->tabBar()->setCurrentIndex(2);
-        page = h.window->portraitPage();
+        page = portraitPage(*h.window);
         ASSERT_TRUE(page->isVisible());
     }
-    morvi::PortraitRecord& portrait(int i) { return h.ws->portraits.portraits[std::size_t(i)]; }
+    morvi::PortraitRecord& portrait(int i) { return portraitsOf(*h.ws).portraits[std::size_t(i)]; }
     QPoint canvasPointOf(int x, int y) { return canvasPixel(page, x, y); }
     EditorHarness h;
     PortraitPage* page = nullptr;
@@ -54,7 +55,7 @@ TEST_F(PortraitFixture, PortraitsSharingAPaletteChangeTogether) {
     click(page->strip(), QPoint(18 * 5 + 4, 10));
     ASSERT_EQ(page->currentColor(), 5);
     page->colorControls()->slider(1)->setValue(31);
-    EXPECT_EQ(h.ws->portraits.color(portrait(0).paletteNumber, 5).green, 248);
+    EXPECT_EQ(portraitsOf(*h.ws).color(portrait(0).paletteNumber, 5).green, 248);
     EXPECT_EQ(portrait(0).image.palette[5].green, 248);
     EXPECT_EQ(portrait(1).image.palette[5].green, 248) << "the other portrait shows the change at once";
     EXPECT_EQ(page->colorControls()->valueLabel(1)->text(), QStringLiteral("31"));
@@ -123,7 +124,7 @@ TEST_F(PortraitFixture, RawPairsImportWhateverTheCaseAndRefuseShortFiles) {
     EXPECT_EQ(h.prompts.lastImportTitle, QStringLiteral("Import Portrait"));
     EXPECT_EQ(portrait(0).image.pixels, portrait(2).image.pixels);
     for (int c = 0; c < 16; ++c)
-        EXPECT_EQ(h.ws->portraits.color(portrait(0).paletteNumber, c), h.ws->portraits.color(portrait(2).paletteNumber, c));
+        EXPECT_EQ(portraitsOf(*h.ws).color(portrait(0).paletteNumber, c), portraitsOf(*h.ws).color(portrait(2).paletteNumber, c));
     EXPECT_TRUE(page->changed());
 
     // Without its palette file only the tiles come in.
@@ -140,7 +141,7 @@ TEST_F(PortraitFixture, RawPairsImportWhateverTheCaseAndRefuseShortFiles) {
     writeFile(h.file("cut.pal"), std::vector<std::uint8_t>(32, 0x22));
     page->pictureList()->setCurrentIndex(5);
     const auto before = portrait(5).image;
-    const auto table = h.ws->portraits.palettes;
+    const auto table = portraitsOf(*h.ws).palettes;
     h.markSaved(page);
     h.prompts.log.clear();
     h.prompts.importFiles = {QString::fromStdString(h.file("cut.bin")), QString()};
@@ -148,7 +149,7 @@ TEST_F(PortraitFixture, RawPairsImportWhateverTheCaseAndRefuseShortFiles) {
     EXPECT_EQ(h.prompts.texts(), QStringList{"Error opening file"});
     EXPECT_EQ(h.prompts.log[0].icon, Icon::Error);
     EXPECT_EQ(portrait(5).image.pixels, before.pixels);
-    EXPECT_EQ(h.ws->portraits.palettes, table);
+    EXPECT_EQ(portraitsOf(*h.ws).palettes, table);
     EXPECT_FALSE(page->changed());
 }
 

@@ -28,8 +28,8 @@ void editEveryPage(EditorHarness& h, int colour = 2) {
         click(page->strip(), QPoint(18 * colour + 5, 10));
         drag(page->canvas(), {page->pictureShift() + QPoint(3, 3), page->pictureShift() + QPoint(30, 20)});
     }
-    for (Page* page : {static_cast<Page*>(h.window->monsterPage()), static_cast<Page*>(h.window->portraitPage()),
-                      static_cast<Page*>(h.window->characterPage())})
+    for (Page* page : {static_cast<Page*>(monsterPage(*h.window)), static_cast<Page*>(portraitPage(*h.window)),
+                      static_cast<Page*>(characterPage(*h.window))})
         ASSERT_TRUE(page->changed());
 }
 
@@ -54,8 +54,8 @@ TEST(EditorSave, StoppedOrFailingAtAnyStepTheRomIsTheOldOneOrTheNewOneAndFailure
             // Back to the old file, and the edits counted as unsaved again.
             morvi::testing::writeFile(h.romPath(), oldBytes);
             h.ws->romOnDisk = oldBytes;
-            for (Page* page : {static_cast<Page*>(h.window->monsterPage()), static_cast<Page*>(h.window->portraitPage()),
-                              static_cast<Page*>(h.window->characterPage())})
+            for (Page* page : {static_cast<Page*>(monsterPage(*h.window)), static_cast<Page*>(portraitPage(*h.window)),
+                              static_cast<Page*>(characterPage(*h.window))})
                 page->setChanged(true);
             ScriptedSteps steps;
             steps.mode = mode;
@@ -76,8 +76,8 @@ TEST(EditorSave, StoppedOrFailingAtAnyStepTheRomIsTheOldOneOrTheNewOneAndFailure
             ASSERT_FALSE(h.prompts.log.empty());
             EXPECT_TRUE(h.prompts.lastText().contains(QStringLiteral("disk full"))) << h.prompts.lastText().toStdString();
             EXPECT_EQ(h.prompts.log.back().icon, Icon::Error);
-            EXPECT_TRUE(h.window->monsterPage()->changed() && h.window->portraitPage()->changed() &&
-                        h.window->characterPage()->changed())
+            EXPECT_TRUE(monsterPage(*h.window)->changed() && portraitPage(*h.window)->changed() &&
+                        characterPage(*h.window)->changed())
                 << "the edits are still unsaved";
         }
     }
@@ -98,7 +98,7 @@ TEST(EditorSave, AnotherProgramsChangeToOurBytesIsAskedAboutAndOthersSurvive) {
     EXPECT_EQ(h.prompts.texts(), QStringList{QString::fromLatin1(morvi::kMsgChangedOnDisk)});
     EXPECT_EQ(h.prompts.log[0].icon, Icon::Warning);
     EXPECT_EQ(readFile(h.romPath()), disk) << "No saves nothing";
-    EXPECT_TRUE(h.window->monsterPage()->changed());
+    EXPECT_TRUE(monsterPage(*h.window)->changed());
 
     h.prompts.log.clear();
     h.prompts.answers = {Answer::Yes};
@@ -117,9 +117,9 @@ TEST(EditorSave, AnotherProgramsChangeToOurBytesIsAskedAboutAndOthersSurvive) {
 
 TEST(EditorSave, CreatePatchOffersToSaveThenWritesAPatchOfTheRomOnDisk) {
     EditorHarness h;
-    EXPECT_FALSE(h.window->createPatchAction()->isEnabled()) << "no ROM open yet";
+    EXPECT_FALSE(h.window->action("create-patch")->isEnabled()) << "no ROM open yet";
     h.openDemo();
-    EXPECT_TRUE(h.window->createPatchAction()->isEnabled());
+    EXPECT_TRUE(h.window->action("create-patch")->isEnabled());
     const auto original = readFile(h.romPath());
     const std::string originalPath = h.file("original.smc");
     morvi::testing::writeFile(originalPath, original);
@@ -127,20 +127,20 @@ TEST(EditorSave, CreatePatchOffersToSaveThenWritesAPatchOfTheRomOnDisk) {
 
     // Cancel at the save question makes nothing.
     h.prompts.answers = {Answer::Cancel};
-    h.window->createPatchAction()->trigger();
+    h.window->action("create-patch")->trigger();
     EXPECT_TRUE(h.window->anyChanged());
 
     h.prompts.log.clear();
     h.prompts.answers = {Answer::Yes};
     h.prompts.files = {QString::fromStdString(originalPath), QString::fromStdString(h.file("work.bps"))};
-    h.window->createPatchAction()->trigger();
+    h.window->action("create-patch")->trigger();
     EXPECT_FALSE(h.window->anyChanged()) << "the edits were saved first";
     EXPECT_EQ(h.prompts.texts().last(), QStringLiteral("Patch created"));
     const auto modified = readFile(h.romPath());
     EXPECT_EQ(morvi::testing::applyBps(readFile(h.file("work.bps")), original), modified);
 
     h.prompts.files = {QString::fromStdString(originalPath), QString::fromStdString(h.file("work.ips"))};
-    h.window->createPatchAction()->trigger();
+    h.window->action("create-patch")->trigger();
     EXPECT_EQ(morvi::testing::applyIps(readFile(h.file("work.ips")), original), modified);
 
     // An original with a copier header against a ROM without one is refused, and says why.
@@ -148,7 +148,7 @@ TEST(EditorSave, CreatePatchOffersToSaveThenWritesAPatchOfTheRomOnDisk) {
     headered.insert(headered.end(), original.begin(), original.end());
     morvi::testing::writeFile(h.file("headered.smc"), headered);
     h.prompts.files = {QString::fromStdString(h.file("headered.smc")), QString::fromStdString(h.file("bad.bps"))};
-    h.window->createPatchAction()->trigger();
+    h.window->action("create-patch")->trigger();
     EXPECT_TRUE(h.prompts.lastText().contains(QStringLiteral("copier header")));
     EXPECT_EQ(h.prompts.log.back().icon, Icon::Error);
     EXPECT_FALSE(std::filesystem::exists(h.file("bad.bps")));

@@ -16,6 +16,9 @@
 #include "ui/pages/monster_page.h"
 #include "ui/pages/page.h"
 #include "ui/tests/ui_test_support.h"
+#include "monsters/monster_module.h"
+#include "portraits/portrait_module.h"
+#include "characters/character_module.h"
 
 using namespace morvi::ui;
 
@@ -58,7 +61,7 @@ protected:
         ADD_FAILURE() << "no varied spot";
         return {2, 2};
     }
-    QString undoText() const { return h.window->undoAction()->text(); }
+    QString undoText() const { return h.window->action("undo")->text(); }
 
     EditorHarness h;
     Page* page = nullptr;
@@ -131,7 +134,7 @@ TEST_P(SelectionTest, ArrowsMoveByOneShiftByEightEscTakesItBack) {
 TEST_P(SelectionTest, CopyIntoAnotherPictureKeepsTheIndicesAndCutDeleteClear) {
     drag(page->canvas(), {at(3, 2), at(8, 9)});
     const auto source = region(picture().pixels, {3, 2, 6, 8});
-    h.window->copyAction()->trigger();
+    h.window->action("copy")->trigger();
     const QMimeData* data = QApplication::clipboard()->mimeData();
     ASSERT_TRUE(data->hasFormat(QString::fromLatin1(kRegionMimeType)));
     EXPECT_TRUE(data->hasImage()) << "an ordinary picture for other programs";
@@ -139,7 +142,7 @@ TEST_P(SelectionTest, CopyIntoAnotherPictureKeepsTheIndicesAndCutDeleteClear) {
     page->pictureList()->setCurrentIndex(page->pictureList()->currentIndex() + 1);
     EXPECT_FALSE(page->hasSelection()) << "a selection lives on its picture";
     const std::size_t done = steps();
-    h.window->pasteAction()->trigger();
+    h.window->action("paste")->trigger();
     ASSERT_TRUE(page->selectionLifted());
     EXPECT_EQ(page->selectionRect(), (morvi::Rect{3, 2, 6, 8})) << "where it was copied from";
     key(Qt::Key_Right);
@@ -159,7 +162,7 @@ TEST_P(SelectionTest, CopyIntoAnotherPictureKeepsTheIndicesAndCutDeleteClear) {
     key(Qt::Key_Delete);
     EXPECT_EQ(undoText(), QStringLiteral("&Undo Delete"));
     h.window->undo();
-    h.window->imageMenu();
+    h.window->menu("&Image");
     page->clearImage(); // Image > Clear with a selection: that region only, no question
     EXPECT_EQ(region(picture().pixels, {4, 2, 6, 8}), std::vector<std::uint8_t>(48, 0));
     EXPECT_EQ(picture().pixels[0], before[0]);
@@ -173,7 +176,7 @@ TEST_P(SelectionTest, ForeignPicturesAreMappedOntoThePalette) {
     image.setPixel(2, 0, qRgb(palette[2].red, palette[2].green, palette[2].blue));
     QApplication::clipboard()->setImage(image);
     page->selectAll();
-    h.window->pasteAction()->trigger();
+    h.window->action("paste")->trigger();
     ASSERT_TRUE(page->selectionLifted());
     key(Qt::Key_Return);
     EXPECT_EQ(picture().pixel(0, 0), 0);
@@ -217,9 +220,9 @@ TEST_P(SelectionTest, MovedPixelsSurviveSaveAndReopen) {
     ASSERT_TRUE(morvi::openRom(*again, h.romPath(), morvi::HeaderChoice::Detect).ok);
     const int i = page->place().picture;
     const morvi::IndexedImage& reread =
-        GetParam() == kMonstersTab    ? again->monsters.entries[std::size_t(i)].image
-        : GetParam() == kPortraitsTab ? again->portraits.portraits[std::size_t(i)].image
-                                      : again->characters.characters[std::size_t(i)].sprites[std::size_t(h.window->characterPage()->selectedSprite())];
+        GetParam() == kMonstersTab    ? monstersOf(*again).entries[std::size_t(i)].image
+        : GetParam() == kPortraitsTab ? portraitsOf(*again).portraits[std::size_t(i)].image
+                                      : charactersOf(*again).characters[std::size_t(i)].sprites[std::size_t(characterPage(*h.window)->selectedSprite())];
     EXPECT_EQ(reread.pixels, expected);
 }
 
@@ -232,21 +235,21 @@ TEST(CharacterSelection, APoseCopiedOverAnotherReachesEverySpriteSharingItsTiles
     EditorHarness h;
     h.openDemo();
     h.window->tabBar()->setCurrentIndex(kCharactersTab);
-    CharacterPage* page = h.window->characterPage();
+    CharacterPage* page = characterPage(*h.window);
     page->pictureList()->setCurrentIndex(2);
     page->chooseTool(Tool::Select);
     page->selectAll();
-    h.window->copyAction()->trigger();
+    h.window->action("copy")->trigger();
     const auto pose = page->editedPicture()->pixels;
     // Another sprite of the same character: the one at sheet cell (3, 1).
     QTest::mouseClick(page->preview(), Qt::LeftButton, Qt::NoModifier, QPoint(16 * 3 + 5, 24 + 7));
     const int target = page->selectedSprite();
     ASSERT_NE(target, 0);
-    h.window->pasteAction()->trigger();
+    h.window->action("paste")->trigger();
     QTest::keyClick(page->canvas(), Qt::Key_Return);
     EXPECT_EQ(page->editedPicture()->pixels, pose);
     // Every sprite drawn from the same tiles shows the pasted pixels there.
-    const morvi::CharacterSet& set = h.ws->characters;
+    const morvi::CharacterSet& set = charactersOf(*h.ws);
     const morvi::CharacterSprites& ch = set.characters[2];
     for (int s = 0; s < morvi::kSpritesPerCharacter; ++s)
         for (int r = 0; r < 3; ++r)

@@ -40,7 +40,7 @@ void clearStoredSettings() {
 
 // Marks the monster page changed with one real stroke on its canvas.
 void paintOnePixel(EditorHarness& h) {
-    MonsterPage* page = h.window->monsterPage();
+    MonsterPage* page = monsterPage(*h.window);
     page->colorControls(); // the draw tool and colour 0 are current after a load: pick a colour
     click(page->strip(), QPoint(18 * 3 + 5, 10));
     drag(page->canvas(), {page->pictureShift() + QPoint(2, 2)});
@@ -57,23 +57,23 @@ TEST(MainWindow, StartsWithTheCaptionMenusAndNoTabs) {
     EXPECT_EQ(w.minimumSize(), QSize(685, 490));
     EXPECT_GT(w.maximumSize().width(), 4000) << "the window can be resized";
     EXPECT_FALSE(w.tabBar()->isVisible());
-    EXPECT_EQ(actionTexts(w.fileMenu()),
+    EXPECT_EQ(actionTexts(w.menu("File")),
               (QStringList{"&Open ...\tCTRL+O", "&Save \tCTRL+S", "Create &Patch ...", "&Run in Emulator\tF5", "-",
                            "E&xit\tCTRL+X"}));
-    EXPECT_EQ(actionTexts(w.imageMenu()), (QStringList{"&Import", "&Export", "&Clear", "Flip &horizontal", "Flip &vertical",
+    EXPECT_EQ(actionTexts(w.menu("&Image")), (QStringList{"&Import", "&Export", "&Clear", "Flip &horizontal", "Flip &vertical",
                                                         "Rotate 90° clockwise", "Rotate 90° anticlockwise", "-",
                                                         "Import &Palette ...", "Export P&alette ...", "-", "Zoom to &fit",
                                                         "Actual si&ze"}));
-    EXPECT_TRUE(w.openAction()->isEnabled());
-    EXPECT_FALSE(w.saveAction()->isEnabled());
-    EXPECT_FALSE(w.imageMenu()->menuAction()->isEnabled());
-    EXPECT_TRUE(w.gridAction()->isEnabled());
-    EXPECT_FALSE(w.backgroundAction()->isEnabled());
+    EXPECT_TRUE(w.action("open")->isEnabled());
+    EXPECT_FALSE(w.action("save")->isEnabled());
+    EXPECT_FALSE(w.menu("&Image")->menuAction()->isEnabled());
+    EXPECT_TRUE(w.action("grid")->isEnabled());
+    EXPECT_FALSE(w.action("background")->isEnabled());
     QStringList menus;
     for (QAction* a : w.menuBar()->actions()) menus << a->text();
     EXPECT_EQ(menus, (QStringList{"File", "&Edit", "&Image", "&Animation", "&Options"}));
-    EXPECT_FALSE(w.undoAction()->isEnabled());
-    EXPECT_FALSE(w.redoAction()->isEnabled());
+    EXPECT_FALSE(w.action("undo")->isEnabled());
+    EXPECT_FALSE(w.action("redo")->isEnabled());
 
     // Ctrl+S before any ROM: the Save item is disabled, so nothing happens at all.
     QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
@@ -97,10 +97,10 @@ TEST(MainWindow, FirstOpenShowsTheFourTabsEnablesTheMenusAndRemembersThePath) {
     EXPECT_EQ(tabs, (QStringList{"Monsters", "Espers", "Portraits", "Characters"}));
     EXPECT_TRUE(w.tabBar()->isVisible());
     EXPECT_EQ(w.tabBar()->currentIndex(), 0);
-    EXPECT_EQ(w.currentPage(), w.monsterPage());
-    EXPECT_TRUE(w.saveAction()->isEnabled());
-    EXPECT_TRUE(w.backgroundAction()->isEnabled());
-    EXPECT_TRUE(w.imageMenu()->menuAction()->isEnabled());
+    EXPECT_EQ(w.currentPage(), monsterPage(w));
+    EXPECT_TRUE(w.action("save")->isEnabled());
+    EXPECT_TRUE(w.action("background")->isEnabled());
+    EXPECT_TRUE(w.menu("&Image")->menuAction()->isEnabled());
     EXPECT_FALSE(h.ws->rom.romHasHeader);
     EXPECT_TRUE(h.ws->backgrounds.loaded);
     EXPECT_EQ(h.ws->backgrounds.previews.size(), 60u);
@@ -110,12 +110,12 @@ TEST(MainWindow, FirstOpenShowsTheFourTabsEnablesTheMenusAndRemembersThePath) {
 
     // Switching tabs shows the page at once; from Characters back to Monsters refills the list.
     w.tabBar()->setCurrentIndex(3);
-    EXPECT_EQ(w.currentPage(), w.characterPage());
-    EXPECT_TRUE(w.characterPage()->isVisible());
-    EXPECT_FALSE(w.monsterPage()->isVisible());
+    EXPECT_EQ(w.currentPage(), characterPage(w));
+    EXPECT_TRUE(characterPage(w)->isVisible());
+    EXPECT_FALSE(monsterPage(w)->isVisible());
     w.tabBar()->setCurrentIndex(0);
-    EXPECT_TRUE(w.monsterPage()->isVisible());
-    EXPECT_EQ(w.monsterPage()->pictureList()->count(), 384);
+    EXPECT_TRUE(monsterPage(w)->isVisible());
+    EXPECT_EQ(monsterPage(w)->pictureList()->count(), 384);
 }
 
 TEST(MainWindow, OpenWithChangesAsksAndCancelOrNoKeepTheEdits) {
@@ -131,13 +131,13 @@ TEST(MainWindow, OpenWithChangesAsksAndCancelOrNoKeepTheEdits) {
     EXPECT_EQ(h.prompts.log[0].text, QStringLiteral("Save changes to the ROM?"));
     EXPECT_EQ(h.prompts.log[0].icon, Icon::Question);
     EXPECT_TRUE(h.prompts.fileRequests.empty()) << "Cancel stops before the file chooser";
-    EXPECT_TRUE(h.window->monsterPage()->changed());
+    EXPECT_TRUE(monsterPage(*h.window)->changed());
 
     // No, then cancelling the file chooser: edits and flags stay.
     h.prompts.answers = {Answer::No};
     h.window->openRom(255);
     EXPECT_EQ(h.prompts.fileRequests.size(), 1u);
-    EXPECT_TRUE(h.window->monsterPage()->changed());
+    EXPECT_TRUE(monsterPage(*h.window)->changed());
 
     // No, then opening the ROM again: the edits are gone, and so is the claim that there are any.
     h.prompts.answers = {Answer::No};
@@ -200,7 +200,7 @@ TEST(MainWindow, RecentListKeepsAGoneFileAndOrdersByLastOpen) {
     for (QAction* a : h.window->recentActions()) menu << a->text();
     EXPECT_EQ(menu, (QStringList{"&1 " + QString::fromStdString(paths[2]), "&2 " + QString::fromStdString(paths[4]),
                                  "&3 " + QString::fromStdString(paths[3]), "&4 " + QString::fromStdString(paths[1])}));
-    EXPECT_EQ(actionTexts(h.window->fileMenu()).count(QStringLiteral("-")), 2) << "one separator before the list";
+    EXPECT_EQ(actionTexts(h.window->menu("File")).count(QStringLiteral("-")), 2) << "one separator before the list";
 
     // Entry 4 (B) is deleted on disk: its item says so and stays.
     std::filesystem::remove(paths[1]);
@@ -228,7 +228,7 @@ TEST(MainWindow, SaveWithoutChangesTouchesNothingAndAFailedSaveKeepsTheEditsUnsa
     EXPECT_FALSE(h.window->saveRom());
     EXPECT_FALSE(h.prompts.texts().contains(QStringLiteral("ROM saved")));
     EXPECT_FALSE(h.prompts.log.empty()) << "the page says why";
-    EXPECT_TRUE(h.window->monsterPage()->changed()) << "the edits are still unsaved and will be asked about";
+    EXPECT_TRUE(monsterPage(*h.window)->changed()) << "the edits are still unsaved and will be asked about";
     EXPECT_FALSE(std::filesystem::exists(h.romPath())) << "a save never creates the ROM";
 
     // Closing now asks; Yes tries to save again, fails, and the window stays.
@@ -285,7 +285,7 @@ TEST(Settings, DefaultsLowBitsSkippedEntriesAndWindowPlace) {
     EXPECT_TRUE(s.recentFiles.empty());
     {
         EditorHarness h;
-        EXPECT_EQ(actionTexts(h.window->fileMenu()).count(QStringLiteral("-")), 1) << "no second separator";
+        EXPECT_EQ(actionTexts(h.window->menu("File")).count(QStringLiteral("-")), 1) << "no second separator";
     }
     {
         QSettings store(QStringLiteral("Quarnsby"), QStringLiteral("morvi"));

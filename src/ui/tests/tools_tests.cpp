@@ -16,6 +16,9 @@
 #include "ui/pages/monster_page.h"
 #include "ui/pages/portrait_page.h"
 #include "ui/tests/ui_test_support.h"
+#include "monsters/monster_module.h"
+#include "portraits/portrait_module.h"
+#include "characters/character_module.h"
 
 using namespace morvi::ui;
 
@@ -51,7 +54,7 @@ struct ToolsTest : ::testing::TestWithParam<int> {
         page->canvas()->setFocus();
     }
     int colors() const {
-        return GetParam() == kMonstersTab ? h.ws->monsters.entries[std::size_t(h.window->monsterPage()->currentEntry())].colorCount
+        return GetParam() == kMonstersTab ? monstersOf(*h.ws).entries[std::size_t(monsterPage(*h.window)->currentEntry())].colorCount
                                           : 16;
     }
     const morvi::IndexedImage& picture() const { return *page->editedPicture(); }
@@ -66,7 +69,7 @@ struct ToolsTest : ::testing::TestWithParam<int> {
         return out;
     }
     void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(page->canvas(), k, mods); }
-    QString undoText() const { return h.window->undoAction()->text(); }
+    QString undoText() const { return h.window->action("undo")->text(); }
 
     EditorHarness h;
     Page* page = nullptr;
@@ -215,11 +218,11 @@ TEST_P(ToolsTest, TheWorkSurvivesSaveAndReopen) {
     ASSERT_TRUE(morvi::openRom(*again, h.romPath(), morvi::HeaderChoice::Detect).ok);
     const morvi::IndexedImage* reread = nullptr;
     switch (GetParam()) {
-    case kMonstersTab: reread = &again->monsters.entries[std::size_t(h.window->monsterPage()->currentEntry())].image; break;
-    case kPortraitsTab: reread = &again->portraits.portraits[std::size_t(page->pictureList()->currentIndex())].image; break;
+    case kMonstersTab: reread = &monstersOf(*again).entries[std::size_t(monsterPage(*h.window)->currentEntry())].image; break;
+    case kPortraitsTab: reread = &portraitsOf(*again).portraits[std::size_t(page->pictureList()->currentIndex())].image; break;
     default:
-        reread = &again->characters.characters[std::size_t(page->pictureList()->currentIndex())]
-                      .sprites[std::size_t(h.window->characterPage()->selectedSprite())];
+        reread = &charactersOf(*again).characters[std::size_t(page->pictureList()->currentIndex())]
+                      .sprites[std::size_t(characterPage(*h.window)->selectedSprite())];
     }
     EXPECT_EQ(reread->pixels, expected);
 }
@@ -233,8 +236,8 @@ TEST(CharacterTools, AFillIsComputedOnTheSpriteAsShownAndReachesEverySpriteShari
     EditorHarness h;
     h.openDemo();
     h.window->tabBar()->setCurrentIndex(kCharactersTab);
-    CharacterPage* page = h.window->characterPage();
-    morvi::CharacterSet& set = h.ws->characters;
+    CharacterPage* page = characterPage(*h.window);
+    morvi::CharacterSet& set = charactersOf(*h.ws);
     // A sprite with a tile another sprite also uses.
     int sprite = -1, other = -1, cell = -1;
     for (int s = 0; s < morvi::kSpritesPerCharacter && sprite < 0; ++s)
@@ -264,5 +267,5 @@ TEST(CharacterTools, AFillIsComputedOnTheSpriteAsShownAndReachesEverySpriteShari
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x)
             EXPECT_EQ(shared.pixel(8 * (otherCell % 2) + x, 8 * (otherCell / 2) + y), after.pixel(8 * (cell % 2) + x, 8 * (cell / 2) + y));
-    EXPECT_EQ(h.window->undoAction()->text(), QStringLiteral("&Undo Fill"));
+    EXPECT_EQ(h.window->action("undo")->text(), QStringLiteral("&Undo Fill"));
 }

@@ -10,7 +10,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "cli/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "image/canvas.h"
 #include "ui/pages/character_page.h"
 #include "ui/shell/main_window.h"
@@ -98,8 +98,8 @@ EditorHarness::EditorHarness(bool withHeader) : ws(morvi::Workspace::create()) {
 
 void EditorHarness::pinCanvases(bool pinned) {
     m_pinned = pinned;
-    for (Page* page : {static_cast<Page*>(window->monsterPage()), static_cast<Page*>(window->portraitPage()),
-                       static_cast<Page*>(window->characterPage())}) {
+    for (Page* page : {static_cast<Page*>(monsterPage(*window)), static_cast<Page*>(portraitPage(*window)),
+                       static_cast<Page*>(characterPage(*window))}) {
         if (!page) continue; // made at the first open, and pinned then
         if (pinned) {
             page->canvas()->setFixedSize(morvi::kCanvasSide, morvi::kCanvasSide);

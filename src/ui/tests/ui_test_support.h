@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/workspace.h"
+#include "family/workspace.h"
 #include "testing/fixtures.h"
+#include "ui/pages/family_pages.h"
 #include "ui/dialogs/prompts.h"
 #include "ui/pages/page.h"
 #include "ui/shell/main_window.h"
@@ -25,6 +26,9 @@
 class QWidget;
 
 namespace morvi::ui {
+
+// The tabs of the four pages the tests drive, in their order on the tab bar.
+enum TabIndex : int { kMonstersTab = 0, kEspersTab = 1, kPortraitsTab = 2, kCharactersTab = 3 };
 
 class MainWindow;
 

@@ -23,6 +23,9 @@
 #include "ui/pages/monster_page.h"
 #include "ui/pages/portrait_page.h"
 #include "ui/tests/ui_test_support.h"
+#include "monsters/monster_module.h"
+#include "portraits/portrait_module.h"
+#include "characters/character_module.h"
 
 using namespace morvi::ui;
 using morvi::Family;
@@ -35,9 +38,9 @@ namespace {
 std::vector<std::uint8_t> savedBytes(EditorHarness& h, int currentEntry) {
     const std::string scratch = h.file("scratch.smc");
     morvi::testing::writeFile(scratch, demoRomBytes(false));
-    auto monsters = std::make_unique<morvi::MonsterGraphics>(h.ws->monsters);
-    auto portraits = std::make_unique<morvi::PortraitSet>(h.ws->portraits);
-    auto characters = std::make_unique<morvi::CharacterSet>(h.ws->characters);
+    auto monsters = std::make_unique<morvi::MonsterGraphics>(monstersOf(*h.ws));
+    auto portraits = std::make_unique<morvi::PortraitSet>(portraitsOf(*h.ws));
+    auto characters = std::make_unique<morvi::CharacterSet>(charactersOf(*h.ws));
     morvi::CollectingNotifier quiet;
     EXPECT_TRUE(morvi::saveMonstersToRom(*monsters, currentEntry, scratch, h.ws->rom, quiet)) << quiet.lastText();
     EXPECT_TRUE(morvi::savePortraits(*portraits, scratch, h.ws->rom, quiet));
@@ -66,20 +69,20 @@ QString importArt(EditorHarness& h) {
 TEST(Undo, AStrokeIsOneStepAndTheChangedFlagFollowsTheSavedState) {
     EditorHarness h;
     h.openDemo();
-    MonsterPage* page = h.window->monsterPage();
-    const auto before = h.ws->monsters.entries[0].image.pixels;
+    MonsterPage* page = monsterPage(*h.window);
+    const auto before = monstersOf(*h.ws).entries[0].image.pixels;
     click(page->strip(), QPoint(18 * 2 + 4, 5));
     drag(page->canvas(), {pixelPoint(page, 1, 1), pixelPoint(page, 2, 1), pixelPoint(page, 3, 1), pixelPoint(page, 4, 2)});
-    const auto after = h.ws->monsters.entries[0].image.pixels;
+    const auto after = monstersOf(*h.ws).entries[0].image.pixels;
     ASSERT_NE(after, before);
-    EXPECT_TRUE(h.window->undoAction()->isEnabled());
-    EXPECT_EQ(h.window->undoAction()->text(), QStringLiteral("&Undo Draw"));
+    EXPECT_TRUE(h.window->action("undo")->isEnabled());
+    EXPECT_EQ(h.window->action("undo")->text(), QStringLiteral("&Undo Draw"));
     EXPECT_EQ(h.window->history().size(), 1u) << "a stroke from press to release is one step";
 
     QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(h.ws->monsters.entries[0].image.pixels, before);
+    EXPECT_EQ(monstersOf(*h.ws).entries[0].image.pixels, before);
     EXPECT_FALSE(page->changed()) << "undone back to the saved state";
-    EXPECT_EQ(h.window->redoAction()->text(), QStringLiteral("&Redo Draw"));
+    EXPECT_EQ(h.window->action("redo")->text(), QStringLiteral("&Redo Draw"));
     h.prompts.log.clear();
     EXPECT_TRUE(h.window->close()) << "nothing to save: no question";
     EXPECT_TRUE(h.prompts.log.empty());
@@ -87,54 +90,54 @@ TEST(Undo, AStrokeIsOneStepAndTheChangedFlagFollowsTheSavedState) {
     h.activate();
 
     QTest::keyClick(h.window.get(), Qt::Key_Y, Qt::ControlModifier);
-    EXPECT_EQ(h.ws->monsters.entries[0].image.pixels, after);
+    EXPECT_EQ(monstersOf(*h.ws).entries[0].image.pixels, after);
     EXPECT_TRUE(page->changed());
     QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(h.ws->monsters.entries[0].image.pixels, after) << "Ctrl+Shift+Z redoes too";
+    EXPECT_EQ(monstersOf(*h.ws).entries[0].image.pixels, after) << "Ctrl+Shift+Z redoes too";
 
     // A save keeps the history; undoing past it leaves something to save again.
     QTest::keyClick(h.window.get(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_FALSE(page->changed());
-    EXPECT_TRUE(h.window->undoAction()->isEnabled());
+    EXPECT_TRUE(h.window->action("undo")->isEnabled());
     h.window->undo();
     EXPECT_TRUE(page->changed());
-    EXPECT_EQ(h.ws->monsters.entries[0].image.pixels, before);
+    EXPECT_EQ(monstersOf(*h.ws).entries[0].image.pixels, before);
     h.window->redo();
     EXPECT_FALSE(page->changed());
 
     // Opening a ROM starts a new history.
     h.openDemo();
-    EXPECT_FALSE(h.window->undoAction()->isEnabled());
-    EXPECT_FALSE(h.window->redoAction()->isEnabled());
+    EXPECT_FALSE(h.window->action("undo")->isEnabled());
+    EXPECT_FALSE(h.window->action("redo")->isEnabled());
 }
 
 TEST(Undo, ShowsThePageAndPictureOfTheStepAndASliderDragIsOneStep) {
     EditorHarness h;
     h.openDemo();
     h.window->tabBar()->setCurrentIndex(2);
-    PortraitPage* portraits = h.window->portraitPage();
+    PortraitPage* portraits = portraitPage(*h.window);
     portraits->pictureList()->setCurrentIndex(3);
     click(portraits->strip(), QPoint(18 * 6 + 4, 5));
-    const auto colour = h.ws->portraits.color(h.ws->portraits.portraits[3].paletteNumber, 6);
+    const auto colour = portraitsOf(*h.ws).color(portraitsOf(*h.ws).portraits[3].paletteNumber, 6);
     QSlider* red = portraits->colorControls()->slider(0);
     emit red->sliderPressed();
     for (int v : {3, 9, 17, 25}) red->setValue(v);
     emit red->sliderReleased();
     EXPECT_EQ(h.window->history().size(), 1u);
-    EXPECT_EQ(h.window->undoAction()->text(), QStringLiteral("&Undo Palette colour"));
+    EXPECT_EQ(h.window->action("undo")->text(), QStringLiteral("&Undo Palette colour"));
 
     h.window->tabBar()->setCurrentIndex(0);
     portraits->pictureList()->setCurrentIndex(0);
     h.window->undo();
-    EXPECT_EQ(h.ws->portraits.color(h.ws->portraits.portraits[3].paletteNumber, 6), colour);
+    EXPECT_EQ(portraitsOf(*h.ws).color(portraitsOf(*h.ws).portraits[3].paletteNumber, 6), colour);
     EXPECT_EQ(h.window->tabBar()->currentIndex(), 2) << "undo shows the page where the step happened";
     EXPECT_EQ(portraits->currentPortrait(), 3) << "and the picture";
     EXPECT_EQ(portraits->colorControls()->valueLabel(0)->text().toInt(), colour.red / 8);
 
     // A monster edit on the Espers tab comes back there.
     h.window->tabBar()->setCurrentIndex(1);
-    MonsterPage* monsters = h.window->monsterPage();
+    MonsterPage* monsters = monsterPage(*h.window);
     monsters->pictureList()->setCurrentIndex(4);
     const int esper = monsters->currentEntry();
     monsters->flipImage(0);
@@ -147,8 +150,8 @@ TEST(Undo, ShowsThePageAndPictureOfTheStepAndASliderDragIsOneStep) {
 TEST(Undo, AMonsterSaveThatRenumbersRecordsIsUndoneExactly) {
     EditorHarness h;
     h.openDemo();
-    MonsterPage* page = h.window->monsterPage();
-    const morvi::Snapshot start = morvi::takeSnapshot(*h.ws, Family::Monsters);
+    MonsterPage* page = monsterPage(*h.window);
+    const morvi::Snapshot start = morvi::takeSnapshot(*h.ws, morvi::monsterFamily());
     const auto startBytes = savedBytes(h, 0);
     // Give entry 0 a new record (the old one may fall out of use), draw, save.
     page->newImageButton()->click();
@@ -158,9 +161,9 @@ TEST(Undo, AMonsterSaveThatRenumbersRecordsIsUndoneExactly) {
     ASSERT_EQ(h.prompts.lastText(), QStringLiteral("ROM saved"));
     h.window->undo();
     h.window->undo();
-    EXPECT_FALSE(h.window->undoAction()->isEnabled());
+    EXPECT_FALSE(h.window->action("undo")->isEnabled());
     EXPECT_EQ(savedBytes(h, 0), startBytes);
-    EXPECT_TRUE(morvi::takeSnapshot(*h.ws, Family::Monsters) == start);
+    EXPECT_TRUE(morvi::takeSnapshot(*h.ws, morvi::monsterFamily()) == start);
     EXPECT_TRUE(page->changed()) << "the file holds the saved edit, the editor the original";
 }
 
@@ -170,9 +173,9 @@ namespace {
 // changed something.
 int randomEdits(EditorHarness& h, std::mt19937& rng, int count, const QString& small) {
     MainWindow& w = *h.window;
-    MonsterPage* monsters = w.monsterPage();
-    PortraitPage* portraits = w.portraitPage();
-    CharacterPage* characters = w.characterPage();
+    MonsterPage* monsters = monsterPage(w);
+    PortraitPage* portraits = portraitPage(w);
+    CharacterPage* characters = characterPage(w);
     auto pick = [&](int n) { return int(rng() % std::uint32_t(n)); };
     int edits = 0;
     for (int i = 0; i < count; ++i) {
@@ -265,7 +268,7 @@ struct FieldDiff {
 std::vector<std::string> differences(const morvi::MonsterGraphics& a, const morvi::PortraitSet& pa,
                                      const morvi::CharacterSet& ca, const morvi::Workspace& ws) {
     FieldDiff d;
-    const morvi::MonsterGraphics& b = ws.monsters;
+    const morvi::MonsterGraphics& b = monstersOf(ws);
     d.check("palettes", a.palettes, b.palettes);
     for (std::size_t i = 0; i < a.records.size(); ++i) {
         const auto &x = a.records[i], &y = b.records[i];
@@ -298,19 +301,19 @@ std::vector<std::string> differences(const morvi::MonsterGraphics& a, const morv
     d.check("spaceLimit", a.spaceLimit, b.spaceLimit);
     d.check("moldSpaceLimit", a.moldSpaceLimit, b.moldSpaceLimit);
 
-    d.check("portrait palettes", pa.palettes, ws.portraits.palettes);
+    d.check("portrait palettes", pa.palettes, portraitsOf(ws).palettes);
     for (std::size_t i = 0; i < pa.portraits.size(); ++i) {
-        const auto &x = pa.portraits[i], &y = ws.portraits.portraits[i];
+        const auto &x = pa.portraits[i], &y = portraitsOf(ws).portraits[i];
         const std::string n = "portraits[" + std::to_string(i) + "]";
         d.image(n + ".image", x.image, y.image);
         d.check(n + ".raw", x.raw, y.raw);
         d.check(n + ".paletteNumber", x.paletteNumber, y.paletteNumber);
         d.check(n + ".storedNumber", x.storedNumber, y.storedNumber);
     }
-    d.check("character palettes", ca.palettes, ws.characters.palettes);
-    d.check("tileTable", ca.tileTable, ws.characters.tileTable);
+    d.check("character palettes", ca.palettes, charactersOf(ws).palettes);
+    d.check("tileTable", ca.tileTable, charactersOf(ws).tileTable);
     for (std::size_t i = 0; i < ca.characters.size(); ++i) {
-        const auto &x = ca.characters[i], &y = ws.characters.characters[i];
+        const auto &x = ca.characters[i], &y = charactersOf(ws).characters[i];
         const std::string n = "characters[" + std::to_string(i) + "]";
         for (std::size_t s = 0; s < x.sprites.size(); ++s) d.image(n + ".sprites[" + std::to_string(s) + "]", x.sprites[s], y.sprites[s]);
         d.check(n + ".tileStore", x.tileStore, y.tileStore);
@@ -330,7 +333,7 @@ TEST(Undo, TwoHundredRandomEditsUndoToTheStartAndRedoToTheEnd) {
     EditorHarness h;
     h.openDemo();
     MainWindow& w = *h.window;
-    MonsterPage* monsters = w.monsterPage();
+    MonsterPage* monsters = monsterPage(w);
     const QString small = importArt(h);
     const auto startBytes = savedBytes(h, 0);
     std::mt19937 rng(20261208);
@@ -341,11 +344,11 @@ TEST(Undo, TwoHundredRandomEditsUndoToTheStartAndRedoToTheEnd) {
     ASSERT_NE(endBytes, startBytes);
 
     int undone = 0;
-    while (w.undoAction()->isEnabled()) w.undo(), ++undone;
+    while (w.action("undo")->isEnabled()) w.undo(), ++undone;
     EXPECT_EQ(std::size_t(undone), w.history().size());
     EXPECT_EQ(savedBytes(h, monsters->currentEntry()), startBytes);
     EXPECT_FALSE(w.anyChanged());
-    while (w.redoAction()->isEnabled()) w.redo();
+    while (w.action("redo")->isEnabled()) w.redo();
     EXPECT_EQ(savedBytes(h, endEntry), endBytes);
     EXPECT_TRUE(w.anyChanged());
 }
@@ -357,23 +360,23 @@ TEST(Undo, EveryFieldOfEveryFamilyComesBackAfterRandomEditsAndUndos) {
     h.openDemo();
     MainWindow& w = *h.window;
     const QString small = importArt(h);
-    auto monsters = std::make_unique<morvi::MonsterGraphics>(h.ws->monsters);
-    auto portraits = std::make_unique<morvi::PortraitSet>(h.ws->portraits);
-    auto characters = std::make_unique<morvi::CharacterSet>(h.ws->characters);
+    auto monsters = std::make_unique<morvi::MonsterGraphics>(monstersOf(*h.ws));
+    auto portraits = std::make_unique<morvi::PortraitSet>(portraitsOf(*h.ws));
+    auto characters = std::make_unique<morvi::CharacterSet>(charactersOf(*h.ws));
     std::mt19937 rng(77);
     for (int round = 0; round < 12; ++round) {
         randomEdits(h, rng, 10, small);
-        for (int k = int(rng() % 4); k > 0 && w.undoAction()->isEnabled(); --k) w.undo();
+        for (int k = int(rng() % 4); k > 0 && w.action("undo")->isEnabled(); --k) w.undo();
     }
-    auto endMonsters = std::make_unique<morvi::MonsterGraphics>(h.ws->monsters);
+    auto endMonsters = std::make_unique<morvi::MonsterGraphics>(monstersOf(*h.ws));
     // An edit through one entry leaves the pictures of the entries sharing its record to be
     // decoded again when they are shown or saved; undo and redo decode every entry at once.
     morvi::redecodeEntries(*endMonsters);
-    auto endPortraits = std::make_unique<morvi::PortraitSet>(h.ws->portraits);
-    auto endCharacters = std::make_unique<morvi::CharacterSet>(h.ws->characters);
+    auto endPortraits = std::make_unique<morvi::PortraitSet>(portraitsOf(*h.ws));
+    auto endCharacters = std::make_unique<morvi::CharacterSet>(charactersOf(*h.ws));
     ASSERT_FALSE(differences(*monsters, *portraits, *characters, *h.ws).empty()) << "the edits changed something";
     int steps = 0;
-    while (w.undoAction()->isEnabled()) w.undo(), ++steps;
+    while (w.action("undo")->isEnabled()) w.undo(), ++steps;
     EXPECT_EQ(differences(*monsters, *portraits, *characters, *h.ws), std::vector<std::string>{});
     while (steps-- > 0) w.redo();
     EXPECT_EQ(differences(*endMonsters, *endPortraits, *endCharacters, *h.ws), std::vector<std::string>{});

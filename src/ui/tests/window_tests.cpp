@@ -144,7 +144,7 @@ TEST(Window, ZoomToFitShowsTheWholePictureOnEveryPage) {
         Page* page = show(h, tab);
         const QSize canvas = page->canvas()->size();
         const QSize picture(page->editedPicture()->width, page->editedPicture()->height);
-        h.window->zoomFitAction()->trigger();
+        h.window->action("zoom-fit")->trigger();
         const int m = page->magnification()->value();
         EXPECT_EQ(m, std::min(20, std::min(canvas.width() / picture.width(), canvas.height() / picture.height())));
         EXPECT_LE(m * picture.width(), canvas.width());
@@ -156,7 +156,7 @@ TEST(Window, ZoomToFitShowsTheWholePictureOnEveryPage) {
         EXPECT_EQ(page->pictureAt(page->pictureShift()), QPoint(0, 0));
         EXPECT_EQ(page->pictureAt(page->pictureShift() + QPoint(m * picture.width() - 1, m * picture.height() - 1)),
                   QPoint(picture.width() - 1, picture.height() - 1));
-        h.window->actualSizeAction()->trigger();
+        h.window->action("actual-size")->trigger();
         EXPECT_EQ(page->magnification()->value(), 1);
         EXPECT_EQ(page->magnification()->label()->text(), QStringLiteral("magnification: x1"));
         // The button beside the magnification does the same as Ctrl+0.
@@ -164,7 +164,7 @@ TEST(Window, ZoomToFitShowsTheWholePictureOnEveryPage) {
         EXPECT_EQ(page->magnification()->value(), m);
     }
     // A small monster (64 x 64) fits at a larger magnification than a large one.
-    MonsterPage* monsters = h.window->monsterPage();
+    MonsterPage* monsters = monsterPage(*h.window);
     show(h, kMonstersTab);
     monsters->editor().zoomToFit();
     const int large = monsters->magnification()->value();

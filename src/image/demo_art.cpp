@@ -1,4 +1,4 @@
-#include "cli/demo_art.h"
+#include "image/demo_art.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,8 +7,8 @@
 #include <cmath>
 
 #include "backgrounds/background_rom_builder.h"
-#include "cli/demo_art.h"
-#include "cli/demo_parts.h"
+#include "image/demo_art.h"
+#include "rom/rom_image.h"
 #include "image/snes_codec.h"
 
 namespace morvi::demo {

@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "cli/demo_art.h"
-#include "cli/demo_parts.h"
+#include "image/demo_art.h"
+#include "rom/rom_image.h"
 #include "image/snes_codec.h"
 #include "portraits/portraits.h"
+#include "portraits/portrait_module.h"
 
 namespace morvi::demo {
 

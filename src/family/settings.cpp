@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "family/settings.h"
 
 #include <algorithm>
 

@@ -1,7 +1,8 @@
-#include "cli/demo_rom.h"
+#include "demo/demo_rom.h"
 
+#include "app/families.h"
+#include "backgrounds/background_rom_builder.h"
 #include "rom/rom_state.h"
-#include "cli/demo_parts.h"
 
 namespace morvi {
 
@@ -9,10 +10,7 @@ RomImage buildDemoRom() {
     RomImage rom(kDemoRomSize, 0);
     // The byte the header test looks for at ROM offset 0x20.
     rom.put8(kHeaderTestWithoutHeader, kHeaderTestByte);
-    demo::DemoStats stats;
-    demo::addDemoMonsters(rom, stats);
-    demo::addDemoPortraits(rom);
-    demo::addDemoCharacters(rom);
+    for (Family f : families()) f->addDemo(rom);
     demo::addDemoBackgrounds(rom);
     return rom;
 }

@@ -1,24 +1,21 @@
 #pragma once
-// The palette of one picture, as palette files and the command line name it: a monster entry's
-// palette (8 or 16 colours from its palette number), a portrait's or a character's 16 colours.
-// Changing it changes every picture that shares it, as the sliders do.
+// The palette of one picture, as palette files and the command line name it (a family and a
+// picture of it: "monster:12"). Changing it changes every picture that shares it, as the
+// sliders do; the family's module says where the colours live and who shares them.
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "app/history.h"
-#include "app/workspace.h"
+#include "family/workspace.h"
 
 namespace morvi {
 
 struct PaletteTarget {
-    Family family = Family::Monsters;
-    int index = 0; // monster entry 0 to 414, portrait 0 to 18, character 0 to 21
+    Family family = nullptr;
+    int index = 0; // a picture of the family: 0 to its picture count - 1
 };
 
-// "monster:N", "portrait:N" or "character:N"; nullopt with the reason in error.
-std::optional<PaletteTarget> parsePaletteTarget(const std::string& text, std::string& error);
 // The picture's colours as its page shows them.
 std::vector<PaletteColor> targetPalette(const Workspace& ws, PaletteTarget target);
 // Fills the picture's colours from the first of the given ones (colour 0 too; five bits a
@@ -55,5 +52,7 @@ std::vector<int> moveOrder(int count, int from, int to);
 // Bit k set when the picture uses colour k (the monster entry's picture, the portrait, every
 // sprite of the character).
 std::uint32_t colorsUsed(const Workspace& ws, PaletteTarget target);
+// Bit k set when the picture has a pixel of colour k (below 32).
+std::uint32_t pixelColors(const IndexedImage& image);
 
 } // namespace morvi

@@ -6,10 +6,11 @@
 #include <cmath>
 #include <string>
 
-#include "cli/demo_art.h"
-#include "cli/demo_parts.h"
+#include "image/demo_art.h"
+#include "rom/rom_image.h"
 #include "image/snes_codec.h"
 #include "monsters/monster_rom_builder.h"
+#include "monsters/monster_module.h"
 
 namespace morvi::demo {
 
@@ -232,7 +233,7 @@ void writePalette(MonsterRomBuilder& b, int p, double hue, double hue2) {
 
 } // namespace
 
-void addDemoMonsters(RomImage& rom, DemoStats& stats) {
+void addDemoMonsters(RomImage& rom) {
     MonsterRomBuilder b;
     for (int p = 0; p < kMonsterPaletteCount; ++p) writePalette(b, p, ((p / 2) % 24) / 24.0, (((p / 2) * 7 + 5) % 24) / 24.0);
     Dice dice(2026);
@@ -293,9 +294,7 @@ void addDemoMonsters(RomImage& rom, DemoStats& stats) {
     }
     // The game pads its small molds to 128.
     while (b.moldCount(false) < kPaddedSmallMolds) b.addMold(false, Mold{}, false);
-    stats.monsterTileBytes = b.regionBytes();
-    stats.monsterPictures = int(slots.size());
-    stats.monsterWritten = b.writeTo(rom);
+    b.writeTo(rom);
 }
 
 } // namespace morvi::demo

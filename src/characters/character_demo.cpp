@@ -7,9 +7,10 @@
 #include <array>
 
 #include "characters/characters.h"
-#include "cli/demo_art.h"
-#include "cli/demo_parts.h"
+#include "image/demo_art.h"
+#include "rom/rom_image.h"
 #include "image/snes_codec.h"
+#include "characters/character_module.h"
 
 namespace morvi::demo {
 

@@ -1,15 +1,14 @@
 #pragma once
 // One family's pictures as the editor edits them: the page says which picture shows, and the
-// editor reads and writes it only through here. Each family supplies one small source that
-// calls the family's own operations; nothing else in the editor tells the families apart.
+// editor reads and writes it only through here. Each family's module supplies one small source
+// that calls the family's own operations; nothing else in the editor tells the families apart.
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "app/history.h"
-#include "app/palette_target.h"
-#include "app/workspace.h"
+#include "family/palette_target.h"
+#include "family/workspace.h"
 #include "imagefile/image_file.h"
 #include "image/raster.h"
 
@@ -27,6 +26,13 @@ struct PictureLimits {
 };
 // Reads a picture file for an import: the colour limit, and the size limits above.
 ImageLoadResult loadForImport(const std::string& path, const PictureLimits& limits, IndexedImage& out);
+
+// Runs op and tells whether what `state` reads differs after it.
+template <class State, class Op> bool changes(State state, Op op) {
+    const auto before = state();
+    op();
+    return before != state();
+}
 
 class PictureSource {
 public:
@@ -58,7 +64,12 @@ public:
     // Writes pixels of the picture all at once; true when any changed.
     virtual bool writePixels(std::span<const PixelWrite> writes) = 0;
     // The chunks a write of pixels can change: a step of the history keeps only these.
-    std::vector<ChunkId> writeScope() const { return pictureChunkIds(m_ws, family(), m_index); }
+    std::vector<ChunkId> writeScope() const { return family()->pictureChunkIds(m_ws, m_index); }
+    // Why these writes cannot be made (a colour the family's pictures cannot show), or "".
+    virtual std::string refusePixels(std::span<const PixelWrite> writes) const {
+        (void)writes;
+        return "";
+    }
     // Clear and flip of everything the picture list's entry holds; true when it changed.
     virtual bool clear() = 0;
     virtual bool flip(bool vertical) = 0;
@@ -76,72 +87,15 @@ public:
     virtual void settle() {}
     // After undo or redo put data back: what is derived from it is made again.
     virtual void restored() {}
+    // A save wrote the family: what the source kept unsettled is in the ROM now.
+    virtual void saved() {}
 
 protected:
     Workspace& m_ws;
     int m_index = 0;
 };
 
-// A monster or esper entry. The rule of the family: an edited entry's record takes its pixels
-// and the entries sharing the record show them, when another entry shows and before a save.
-class MonsterSource : public PictureSource {
-public:
-    using PictureSource::PictureSource;
-    Family family() const override { return Family::Monsters; }
-    const IndexedImage& picture() const override;
-    bool writePixels(std::span<const PixelWrite> writes) override;
-    bool clear() override;
-    bool flip(bool vertical) override;
-    PictureLimits importLimits() const override;
-    std::string importPicture(const IndexedImage& image) override;
-    IndexedImage clipboardPicture() const override;
-    void edited() override { m_edited = true; }
-    void settle() override;
-    void restored() override;
-    // A save commits the entry itself.
-    void saved() { m_edited = false; }
-    MonsterEntry& entry() const { return m_ws.monsters.entries[std::size_t(m_index)]; }
-
-private:
-    bool m_edited = false;
-};
-
-class PortraitSource : public PictureSource {
-public:
-    using PictureSource::PictureSource;
-    Family family() const override { return Family::Portraits; }
-    const IndexedImage& picture() const override;
-    bool writePixels(std::span<const PixelWrite> writes) override;
-    bool clear() override;
-    bool flip(bool vertical) override;
-    PictureLimits importLimits() const override;
-    std::string importPicture(const IndexedImage& image) override;
-    IndexedImage clipboardPicture() const override;
-};
-
-// A character: the canvas shows one sprite; clear, flip, import and copy act on all of them,
-// through the tiles they share.
-class CharacterSource : public PictureSource {
-public:
-    using PictureSource::PictureSource;
-    Family family() const override { return Family::Characters; }
-    const IndexedImage& picture() const override;
-    int sprite() const { return m_sprite; }
-    void showSprite(int sprite) { m_sprite = sprite; }
-    bool writePixels(std::span<const PixelWrite> writes) override;
-    bool clear() override;
-    bool flip(bool vertical) override;
-    PictureLimits importLimits() const override;
-    std::string importPicture(const IndexedImage& image) override;
-    IndexedImage clipboardPicture() const override;
-    void restored() override;
-    CharacterSprites& character() const { return m_ws.characters.characters[std::size_t(m_index)]; }
-
-private:
-    int m_sprite = 0;
-};
-
-// The source for a family: the one place the editor chooses by family.
-std::unique_ptr<PictureSource> makePictureSource(Workspace& ws, Family family);
+// The source for a family.
+inline std::unique_ptr<PictureSource> makePictureSource(Workspace& ws, Family family) { return family->makeSource(ws); }
 
 } // namespace morvi

@@ -1,0 +1,64 @@
+#include "app/families.h"
+
+#include <algorithm>
+#include <array>
+
+#include "characters/character_module.h"
+#include "monsters/monster_module.h"
+#include "portraits/portrait_module.h"
+
+namespace morvi {
+
+std::span<const Family> families() {
+    static const std::array<Family, 3> list = {
+        monsterFamily(),
+        portraitFamily(),
+        characterFamily(),
+    };
+    return list;
+}
+
+std::unique_ptr<Workspace> Workspace::create() {
+    auto ws = std::make_unique<Workspace>();
+    for (Family f : families()) ws->addFamily(f);
+    return ws;
+}
+
+std::optional<Family> familyNamed(std::string_view cliName) {
+    for (Family f : families())
+        if (f->cliName() == cliName) return f;
+    return std::nullopt;
+}
+
+std::string targetNames() {
+    std::string out;
+    const auto list = families();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (i > 0) out += i + 1 == list.size() ? " or " : ", ";
+        out += std::string(list[i]->cliName()) + ":N (0 to " + std::to_string(list[i]->pictureCount() - 1) + ")";
+    }
+    return out;
+}
+
+std::optional<PaletteTarget> parsePaletteTarget(const std::string& text, std::string& error) {
+    const std::size_t colon = text.find(':');
+    const std::string kind = text.substr(0, colon), digits = colon == std::string::npos ? "" : text.substr(colon + 1);
+    const std::optional<Family> family = familyNamed(kind);
+    if (!family) {
+        std::string names;
+        const auto list = families();
+        for (std::size_t i = 0; i < list.size(); ++i)
+            names += std::string(i == 0 ? "" : i + 1 == list.size() ? " or " : ", ") + std::string(list[i]->cliName()) + ":N";
+        error = "a target is " + names;
+        return std::nullopt;
+    }
+    const int last = (*family)->pictureCount() - 1;
+    if (digits.empty() || digits.size() > 3 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+        std::stoi(digits) > last) {
+        error = "the number of a " + kind + " runs from 0 to " + std::to_string(last);
+        return std::nullopt;
+    }
+    return PaletteTarget{*family, std::stoi(digits)};
+}
+
+} // namespace morvi
