@@ -11,6 +11,7 @@
 #include "demo/demo_rom.h"
 #include "fuzz/fuzz_file.h"
 #include "app/families.h"
+#include "monsters/monster_graphics.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 namespace morvi {
 
 std::span<const Family> families() {
-    static const std::array<Family, 3> list = {
+    static const std::array list = {
         monsterFamily(),
         portraitFamily(),
         characterFamily(),
@@ -35,7 +35,9 @@ std::string targetNames() {
     const auto list = families();
     for (std::size_t i = 0; i < list.size(); ++i) {
         if (i > 0) out += i + 1 == list.size() ? " or " : ", ";
-        out += std::string(list[i]->cliName()) + ":N (0 to " + std::to_string(list[i]->pictureCount() - 1) + ")";
+        const int first = list[i]->firstNumber();
+        out += std::string(list[i]->cliName()) + ":N (" + std::to_string(first) + " to " +
+               std::to_string(first + list[i]->pictureCount() - 1) + ")";
     }
     return out;
 }
@@ -52,13 +54,13 @@ std::optional<PaletteTarget> parsePaletteTarget(const std::string& text, std::st
         error = "a target is " + names;
         return std::nullopt;
     }
-    const int last = (*family)->pictureCount() - 1;
+    const int first = (*family)->firstNumber(), last = first + (*family)->pictureCount() - 1;
     if (digits.empty() || digits.size() > 3 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
-        std::stoi(digits) > last) {
-        error = "the number of a " + kind + " runs from 0 to " + std::to_string(last);
+        std::stoi(digits) < first || std::stoi(digits) > last) {
+        error = "the number of a " + kind + " runs from " + std::to_string(first) + " to " + std::to_string(last);
         return std::nullopt;
     }
-    return PaletteTarget{*family, std::stoi(digits)};
+    return PaletteTarget{*family, std::stoi(digits) - first};
 }
 
 } // namespace morvi

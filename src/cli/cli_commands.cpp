@@ -113,7 +113,7 @@ int cmdExport(const Options& o, Streams& io) {
         const std::string fileExt = raw && !rawHere ? "png" : ext;
         for (const FileFolder& folder : f->fileFolders())
             for (int i = folder.first; i <= folder.last; ++i) {
-                const fs::path p = dir / folder.name / (number(i, folder.digits) + "." + fileExt);
+                const fs::path p = dir / folder.name / (number(i + f->firstNumber(), folder.digits) + "." + fileExt);
                 if (!f->exportPicture(*ws, i, pathToUtf8(p), file).empty()) return fail(p);
             }
     }
@@ -168,10 +168,11 @@ int cmdImport(const Options& o, Streams& io) {
             for (const auto& p : names) {
                 const std::string name = p.filename().string();
                 bool raw = false;
-                const int index = exportedIndex(name, std::size_t(folder.digits), f->hasRawForm(), raw);
-                if (index < 0) continue;
+                const int numbered = exportedIndex(name, std::size_t(folder.digits), f->hasRawForm(), raw);
+                if (numbered < 0) continue;
+                const int index = numbered - f->firstNumber();
                 if (index < folder.first || index > folder.last) {
-                    err << pathToUtf8(p) << ": no " << folder.name << " entry " << index << "\n";
+                    err << pathToUtf8(p) << ": no " << folder.name << " entry " << numbered << "\n";
                     return 1;
                 }
                 auto key = std::make_pair(folder.name, index);

@@ -48,8 +48,8 @@ struct FamilyTab {
     int firstPicture = 0;
 };
 
-// A folder of a whole-ROM export: pictures first..last as files named by number with `digits`
-// digits ("monsters/007.png").
+// A folder of a whole-ROM export: pictures first..last as files named by their number (as the
+// user numbers them) with `digits` digits ("monsters/007.png").
 struct FileFolder {
     std::string name;
     int digits = 2;
@@ -80,8 +80,10 @@ public:
     virtual std::string_view cliName() const = 0;
     // How a message names the family ("monster and esper graphics").
     virtual std::string_view title() const = 0;
-    // Pictures 0 to count - 1.
+    // Pictures 0 to count - 1; the user numbers them from firstNumber() (the command line's
+    // "window:1" is picture 0).
     virtual int pictureCount() const = 0;
+    virtual int firstNumber() const { return 0; }
     virtual std::vector<FamilyTab> tabs() const = 0;
     virtual std::string pictureName(const Workspace& ws, int picture) const = 0;
 

@@ -4,6 +4,7 @@
 // list live here so that they can be tested without a settings store.
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,13 @@ struct Settings {
     std::int32_t height = 0;
     std::uint8_t maximized = 0;
     std::vector<std::string> recentFiles; // most recent first, at most four
+    // The magnification of a page of a later family, by the family's command-line name (the
+    // first families keep theirs in the named fields above, under their old names).
+    std::map<std::string, std::uint8_t> magnifications;
+    std::uint8_t magnificationOf(const std::string& family) const {
+        const auto it = magnifications.find(family);
+        return it == magnifications.end() ? std::uint8_t(4) : it->second;
+    }
     // "Run in Emulator": the program and its arguments (%ROM% for the file); empty: none chosen.
     std::string emulator;
     // The character page's onion skin: on or off, and its opacity in percent (10 to 90).
@@ -38,6 +46,7 @@ struct Settings {
         int framesPerPose = 8;
         bool operator==(const Sequence&) const = default;
     };
+
     std::vector<Sequence> recentSequences;
 
     // Puts path at the top of the list; an equal entry (byte for byte) moves up instead of
@@ -46,6 +55,18 @@ struct Settings {
     // The same for a sequence (the poses compared as written); the ninth falls off.
     void addRecentSequence(const Sequence& sequence);
 };
+// Where a page keeps its magnification: a named field of the settings, or (for a later family)
+// the family's entry of Settings::magnifications.
+struct PageMagnification {
+    std::uint8_t Settings::*field = nullptr;
+    std::string family;
+    std::uint8_t get(const Settings& s) const { return field ? s.*field : s.magnificationOf(family); }
+    void set(Settings& s, std::uint8_t value) const {
+        if (field) s.*field = value;
+        else s.magnifications[family] = value;
+    }
+};
+
 constexpr int kRecentSequenceCount = 8;
 
 // A stored number becomes a byte field by its lowest 8 bits.

@@ -1,3 +1,4 @@
+#include "app/families.h"
 #include "ui/dialogs/settings_store.h"
 
 #include <QSettings>
@@ -42,6 +43,14 @@ morvi::Settings loadSettings() {
     readByte(store, "tab1Mag", s.tab1Mag);
     readByte(store, "tab3Mag", s.tab3Mag);
     readByte(store, "tab4Mag", s.tab4Mag);
+    for (morvi::Family f : morvi::families()) {
+        const std::string key = std::string(f->cliName()) + "Mag";
+        std::uint8_t mag = 0;
+        if (store.contains(QString::fromStdString(key))) {
+            readByte(store, key.c_str(), mag);
+            if (mag >= 1) s.magnifications[std::string(f->cliName())] = mag;
+        }
+    }
     readInt(store, "width", s.width);
     readInt(store, "height", s.height);
     readByte(store, "maximized", s.maximized);
@@ -83,6 +92,7 @@ void saveSettings(const morvi::Settings& s, QPoint windowPosition) {
     store.setValue(QStringLiteral("tab1Mag"), int(s.tab1Mag));
     store.setValue(QStringLiteral("tab3Mag"), int(s.tab3Mag));
     store.setValue(QStringLiteral("tab4Mag"), int(s.tab4Mag));
+    for (const auto& [family, mag] : s.magnifications) store.setValue(QString::fromStdString(family + "Mag"), int(mag));
     store.setValue(QStringLiteral("onionSkin"), int(s.onionSkin));
     store.setValue(QStringLiteral("onionOpacity"), int(s.onionOpacity));
     store.setValue(QStringLiteral("width"), int(s.width));

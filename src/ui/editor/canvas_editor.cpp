@@ -37,9 +37,9 @@ morvi::Rect united(morvi::Rect a, morvi::Rect b) {
 } // namespace
 
 CanvasEditor::CanvasEditor(morvi::Workspace& ws, morvi::PictureSource& source, SelectionModel& selection, Parts parts,
-                           std::uint8_t morvi::Settings::*magnificationSetting, QObject* parent)
+                           morvi::PageMagnification magnificationSetting, QObject* parent)
     : QObject(parent), m_ws(ws), m_source(source), m_selection(selection), m_parts(parts),
-      m_magnificationSetting(magnificationSetting) {
+      m_magnificationSetting(std::move(magnificationSetting)) {
     m_parts.canvas->setCursor(toolCursor(m_tool));
     connect(m_parts.canvas, &CanvasView::gesture, this, &CanvasEditor::canvasEvent);
     connect(m_parts.canvas, &CanvasView::hovered, this, [this](QPoint at) { emit pointerMoved(pictureAt(at)); });
@@ -80,7 +80,7 @@ QPoint CanvasEditor::pictureAt(QPoint canvasPoint) const {
 
 void CanvasEditor::updateScrollRanges() {
     const int m = magnification();
-    m_ws.settings.*m_magnificationSetting = std::uint8_t(m);
+    m_magnificationSetting.set(m_ws.settings, std::uint8_t(m));
     const QSize size = pictureSize();
     const int maxX = std::max(0, size.width() - m_parts.canvas->width() / m);
     const int maxY = std::max(0, size.height() - m_parts.canvas->height() / m);

@@ -42,7 +42,7 @@ public:
         ToolButtons* tools;
     };
     CanvasEditor(morvi::Workspace& ws, morvi::PictureSource& source, SelectionModel& selection, Parts parts,
-                 std::uint8_t morvi::Settings::*magnificationSetting, QObject* parent);
+                 morvi::PageMagnification magnificationSetting, QObject* parent);
 
     // The colour the tools paint with (the page's current colour).
     void setColorSource(std::function<int()> current) { m_currentColor = std::move(current); }
@@ -119,7 +119,7 @@ private:
     morvi::PictureSource& m_source;
     SelectionModel& m_selection;
     Parts m_parts;
-    std::uint8_t morvi::Settings::*m_magnificationSetting;
+    morvi::PageMagnification m_magnificationSetting;
     std::function<int()> m_currentColor;
     morvi::GridClip m_clip = morvi::GridClip::SquareExtent;
     std::vector<morvi::OnionLayer> m_onion;

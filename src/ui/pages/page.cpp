@@ -15,10 +15,11 @@ Page::Page(EditorContext& context, const PageSpec& spec, QWidget* parent)
     : QWidget(parent), m_context(context), m_source(morvi::makePictureSource(context.ws, spec.family)) {
     buildLayout(spec);
     m_editor = new CanvasEditor(context.ws, *m_source, m_selection,
-                                {m_canvas, m_hScroll, m_vScroll, m_mag, m_tools}, spec.magnification, this);
+                                {m_canvas, m_hScroll, m_vScroll, m_mag, m_tools},
+                                morvi::PageMagnification{spec.magnification, std::string(spec.family->cliName())}, this);
     m_palette = new PalettePanel(*m_source, *this, context.prompts, m_strip, m_colors, this);
     m_transfers = new Transfers(context, *m_source, *this, *m_palette, this);
-    m_mag->setValue(context.ws.settings.*spec.magnification);
+    m_mag->setValue(morvi::PageMagnification{spec.magnification, std::string(spec.family->cliName())}.get(context.ws.settings));
     connectParts();
 }
 
@@ -178,6 +179,12 @@ void Page::endGroup() {
 }
 
 void Page::commitWrites(const QString& label, const std::vector<morvi::PixelWrite>& writes) {
+    // A colour the family's pictures cannot show is refused, with the reason.
+    if (const std::string why = m_source->refusePixels(writes); !why.empty()) {
+        m_context.prompts.message(QString::fromStdString(why), Icon::Warning);
+        redrawPage();
+        return;
+    }
     // Writing pixels touches the picture's own chunks only: the step keeps just those.
     if (!writes.empty()) runStep(label, m_source->writeScope(), [&] { return m_source->writePixels(writes); });
     redrawPage();

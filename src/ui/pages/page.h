@@ -38,7 +38,8 @@ struct PageSpec {
     morvi::Family family;
     QSize previewSize;   // the view in the left column
     QString previewName;
-    std::uint8_t morvi::Settings::*magnification; // the setting that keeps the page's magnification
+    // The setting that keeps the page's magnification (none: the family's own entry).
+    std::uint8_t morvi::Settings::*magnification = nullptr;
 };
 
 class Page : public QWidget, public EditSink {
