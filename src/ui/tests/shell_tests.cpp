@@ -91,7 +91,8 @@ TEST(MainWindow, FirstOpenShowsTheFourTabsEnablesTheMenusAndRemembersThePath) {
     h.ws->settings.tab = 7; // out of range: the first load falls back to "Monsters"
     h.openDemo();
     MainWindow& w = *h.window;
-    ASSERT_EQ(w.tabBar()->count(), 4);
+    // The first four tabs, then a tab for each later family of the registry.
+    ASSERT_GE(w.tabBar()->count(), 4);
     QStringList tabs;
     for (int i = 0; i < 4; ++i) tabs << w.tabBar()->tabText(i);
     EXPECT_EQ(tabs, (QStringList{"Monsters", "Espers", "Portraits", "Characters"}));
