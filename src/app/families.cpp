@@ -6,6 +6,7 @@
 #include "characters/character_module.h"
 #include "monsters/monster_module.h"
 #include "portraits/portrait_module.h"
+#include "windowskins/window_skin_module.h"
 
 namespace morvi {
 
@@ -14,6 +15,7 @@ std::span<const Family> families() {
         monsterFamily(),
         portraitFamily(),
         characterFamily(),
+        windowSkinFamily(),
     };
     return list;
 }

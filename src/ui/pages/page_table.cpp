@@ -8,6 +8,8 @@
 #include "ui/pages/character_page.h"
 #include "ui/pages/monster_page.h"
 #include "ui/pages/portrait_page.h"
+#include "ui/pages/window_skin_page.h"
+#include "windowskins/window_skin_module.h"
 
 namespace morvi::ui {
 
@@ -19,6 +21,7 @@ constexpr std::array kRows = {
     PageRow{morvi::monsterFamily, make<MonsterPage>},
     PageRow{morvi::portraitFamily, make<PortraitPage>},
     PageRow{morvi::characterFamily, make<CharacterPage>},
+    PageRow{morvi::windowSkinFamily, make<WindowSkinPage>},
 };
 
 } // namespace
