@@ -24,10 +24,11 @@ void drawPerson(Painter& p, Facing facing, int step, int arms, bool eyesShut, in
     if (style % 4 == 3) p.rect(4, 14, 11, 15, 14); // armour's belt
     // Arms: at the sides, swinging with the step, or raised (1 one arm, 2 both, 3 one higher).
     const int swing = step == 0 ? 0 : step == 1 ? 1 : -1;
-    p.line(3, 12, 2, 16 + swing, 2, 8);
-    if (arms == 0) p.line(12, 12, 13, 16 - swing, 2, 8);
-    else p.line(12, 12, 14, arms == 3 ? 3 : 6, 2, 8);
-    if (arms == 2) p.line(3, 12, 1, 6, 2, 8);
+    // A waving pose has tiles of its own on the left only: that arm is the one raised.
+    if (arms == 0) p.line(3, 12, 2, 16 + swing, 2, 8);
+    else p.line(3, 12, 1, arms == 3 ? 3 : 6, 2, 8);
+    if (arms == 2) p.line(12, 12, 14, 6, 2, 8);
+    else p.line(12, 12, 13, 16 - swing, 2, 8);
     // Head.
     p.shadedEllipse(8, 6, 5, 5, 2, 2);
     const std::uint8_t hair = std::uint8_t(4 + style % 3);
