@@ -35,7 +35,8 @@ TEST(CharacterBattlePalette, AChosenPaletteIsShownSavedAndReadBackWhileEsperTerr
     EXPECT_EQ(characterBattlePalette(reopened, 3), 5);
     EXPECT_EQ(reopened.characters[3].paletteNumber, 5);
     for (int n = 0; n < kCharacterCount; ++n) {
-        if (n != 3) EXPECT_EQ(characterBattlePalette(reopened, n), demo.bytes[kCharacterPaletteNumbersOffset + std::size_t(n)]) << n;
+        if (n == 3) continue;
+        EXPECT_EQ(characterBattlePalette(reopened, n), demo.bytes[kCharacterPaletteNumbersOffset + std::size_t(n)]) << n;
     }
 }
 
