@@ -68,7 +68,7 @@ struct FieldSheet {
     int defaultPalette = 0;   // the field palette the sheet is best shown in
     int palette = 0;          // the one it is shown in now
     std::vector<std::uint8_t> tiles; // 64 pixels a tile, size / 32 tiles
-    std::vector<std::uint8_t> tail;  // the bytes after the last whole tile, as read; never written
+    std::vector<std::uint8_t> tail;  // the bytes after the last whole tile, no frame shows them
     std::vector<FieldFrame> frames;
     int tileCount() const { return int(size / kFieldTileBytes); }
     std::uint8_t* tilePixels(int t) { return tiles.data() + std::size_t(t) * kTilePixelsPerTile; }

@@ -5,6 +5,7 @@
 
 #include "demo/demo_rom.h"
 #include "fieldsprites/field_animations.h"
+#include "fieldsprites/field_files.h"
 #include "fieldsprites/field_palettes.h"
 #include "fieldsprites/field_sprites.h"
 
@@ -241,6 +242,43 @@ TEST(FieldSprites, SheetsOpenInTheirPaletteAndAnimateAsTheGameDoes) {
     EXPECT_EQ(fieldAnimations(set.sheet(111))[0].frames.size(), 4u);
     EXPECT_EQ(fieldAnimations(set.sheet(87))[0].name, "flip");
     EXPECT_EQ(fieldAnimations(set.sheet(64))[0].frames[0], (AnimationFrame{1, false}));
+}
+
+TEST(FieldSprites, SheetPicturesAndFilesRoundTripAndWrongSizesAreRefused) {
+    const FieldSpriteSet original = loaded(demoImage());
+    for (auto [index, width, height] : {std::tuple{29, 128, 48}, {63, 48, 24}, {64, 32, 24}, {111, 64, 24}, {120, 32, 32},
+                                        {152, 32, 16}, {kVehicleSheet, 128, 128}}) {
+        const IndexedImage picture = fieldSheetPicture(original, index);
+        EXPECT_EQ(picture.width, width) << index;
+        EXPECT_EQ(picture.height, height) << index;
+        FieldSpriteSet set = original;
+        paintAll(set, index, 0);
+        ASSERT_EQ(setFieldSheetFromPicture(set, index, picture), "") << index;
+        EXPECT_EQ(fieldSheetBytes(set, index), fieldSheetBytes(original, index)) << "through the picture: " << index;
+    }
+    EXPECT_EQ(fieldFrameAtSheet(original.sheet(29), 16 * 9 - 128 + 3, 30), 9);
+
+    FieldSpriteSet set = original;
+    IndexedImage wrong = fieldSheetPicture(set, 29);
+    wrong.pixels[5] = 16;
+    EXPECT_NE(setFieldSheetFromPicture(set, 29, wrong).find("16 colours"), std::string::npos);
+    wrong.allocateImage(128, 24);
+    EXPECT_NE(setFieldSheetFromPicture(set, 29, wrong).find("128 x 48"), std::string::npos);
+    std::vector<std::uint8_t> bin = fieldSheetBytes(set, 22);
+    EXPECT_NE(setFieldSheetFromBytes(set, 29, bin).find("holds 1472 bytes"), std::string::npos);
+    EXPECT_EQ(set.sheet(29).tiles, original.sheet(29).tiles);
+    bin[0] ^= 0xFF;
+    ASSERT_EQ(setFieldSheetFromBytes(set, 22, bin), "");
+    EXPECT_EQ(fieldSheetBytes(set, 22), bin);
+
+    // A palette's colours reach every sheet shown in it.
+    std::vector<std::uint8_t> pal = fieldPaletteFile(set, 17);
+    EXPECT_NE(setFieldPaletteFromFile(set, 17, std::span(pal).first(31)), "");
+    pal[2] = 0x1F, pal[3] = 0;
+    ASSERT_EQ(setFieldPaletteFromFile(set, 17, pal), "");
+    const std::vector<int> reached = fieldSheetsInPalette(set, 17);
+    EXPECT_NE(std::find(reached.begin(), reached.end(), 84), reached.end());
+    for (int index : reached) EXPECT_EQ(renderFieldFrame(set, index, 0).palette[1], makeColor(248, 0, 0)) << index;
 }
 
 } // namespace
