@@ -96,8 +96,9 @@ struct FieldSheetPlace {
     std::uint32_t size = 0;
 };
 using FieldSheetPlaces = std::array<FieldSheetPlace, kFieldSheetCount>;
-// "" when the table holds: sheets 22 to 164 in order, inside D5:0000 to D8:2FFF, within the file
-// together with the vehicles. Otherwise why it does not, for a message.
+// "" when the table holds: sheets 22 to 164 in order, inside D5:0000 to D8:2FFF, on none of the
+// characters' 171 tiles, within the file together with the vehicles. Otherwise why it does not,
+// for a message.
 std::string readFieldSheetPlaces(const RomBytes& rom, FieldSheetPlaces& places);
 
 bool canLoadFieldSprites(const RomBytes& rom);

@@ -72,6 +72,14 @@ std::string readFieldSheetPlaces(const RomBytes& rom, FieldSheetPlaces& places) 
                    "): the sheet pointers are out of order";
         out[std::size_t(i)] = {start - kHiRomBase, address[std::size_t(i + 1)] - start};
     }
+    // The characters' own tiles are the character family's to write: a sheet on any of them
+    // would have two writers.
+    for (int n = 0; n < kFirstFieldSheet; ++n) {
+        const std::uint32_t from = address[std::size_t(n)], to = from + kShortCharacterTileBytes;
+        if (from < kFieldGraphicsEnd && to > address[kFirstFieldSheet])
+            return "Character " + std::to_string(n) + "'s tiles (" + snesText(from) + " to " + snesText(to - 1) +
+                   ") lie inside the field sprite sheets, which begin at " + snesText(address[kFirstFieldSheet]);
+    }
     if (!rom.holds(kVehicleGraphicsOffset, kVehicleGraphicsSize))
         return "The file ends before the field sprite graphics and the vehicles do (at " +
                snesText(kVehicleGraphicsEnd - 1 + kHiRomBase) + ")";

@@ -178,6 +178,7 @@ TEST(FieldSprites, TablesThatDoNotHoldAreRefusedWithTheirReasonAndChangeNothing)
         {"out of order", [](auto& rom) { setPointer(rom, 40, 0xD71AC0); }},
         {"outside", [](auto& rom) { setPointer(rom, 22, 0xD4F000); }},
         {"outside", [](auto& rom) { setPointer(rom, 164, 0xD83000); }},
+        {"Character 21's tiles", [](auto& rom) { setPointer(rom, 21, 0xD6E000); }},
         {"ends before", [](auto& rom) { rom.resize(kVehicleGraphicsOffset + 0x1000); }},
         {"too short", [](auto& rom) { rom.resize(0xD100); }},
     };
