@@ -17,7 +17,7 @@ fi
 data="$here/../shared/testdata"
 logs="$(mktemp -d)"
 mkdir -p "$here/fuzz/findings"
-harnesses=(rom backgrounds block bmp pcx png image_dispatch palette tiles)
+harnesses=(rom backgrounds block bmp pcx png image_dispatch palette tiles fieldsprites)
 seed() {
   local name="$1" dir="$here/fuzz/corpus/$1"
   mkdir -p "$dir"

@@ -32,4 +32,5 @@ mkdir -p "$work/tiles"
 { printf '\003\040'; head -c $((32 + 5792)) /dev/zero; } > "$work/tiles/long-with-palette"
 { printf '\025\377'; head -c 5472 /dev/zero; } > "$work/tiles/short-alone"
 run tiles
+run fieldsprites
 echo "fuzz smoke runs: no findings"

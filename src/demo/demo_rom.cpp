@@ -2,6 +2,7 @@
 
 #include "app/families.h"
 #include "backgrounds/background_rom_builder.h"
+#include "fieldsprites/demo_field_sprites.h"
 #include "rom/rom_state.h"
 
 namespace morvi {
@@ -11,6 +12,7 @@ RomImage buildDemoRom() {
     // The byte the header test looks for at ROM offset 0x20.
     rom.put8(kHeaderTestWithoutHeader, kHeaderTestByte);
     for (Family f : families()) f->addDemo(rom);
+    demo::addDemoFieldSprites(rom); // after the characters, whose pose table and sheets it keeps
     demo::addDemoBackgrounds(rom);
     return rom;
 }
