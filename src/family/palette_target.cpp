@@ -115,6 +115,14 @@ bool reorderTargetPalette(Workspace& ws, PaletteTarget t, std::span<const int> o
 
 std::uint32_t colorsUsed(const Workspace& ws, PaletteTarget t) { return t.family->colorsUsed(ws, t.index); }
 
+std::array<std::uint8_t, 256> renumbering(std::span<const int> order) {
+    std::array<std::uint8_t, 256> r{};
+    for (int v = 0; v < 256; ++v) r[std::size_t(v)] = std::uint8_t(v);
+    for (std::size_t k = 0; k < order.size(); ++k)
+        if (order[k] >= 0 && order[k] < 256) r[std::size_t(order[k])] = std::uint8_t(k);
+    return r;
+}
+
 std::uint32_t pixelColors(const IndexedImage& image) {
     std::uint32_t used = 0;
     for (std::uint8_t p : image.pixels)

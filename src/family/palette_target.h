@@ -2,6 +2,8 @@
 // The palette of one picture, as palette files and the command line name it (a family and a
 // picture of it: "monster:12"). Changing it changes every picture that shares it, as the
 // sliders do; the family's module says where the colours live and who shares them.
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -52,6 +54,9 @@ std::vector<int> moveOrder(int count, int from, int to);
 // Bit k set when the picture uses colour k (the monster entry's picture, the portrait, every
 // sprite of the character).
 std::uint32_t colorsUsed(const Workspace& ws, PaletteTarget target);
+// For a new order of colours (new colour k is old colour order[k]): what each old pixel value
+// becomes; values past the order stay.
+std::array<std::uint8_t, 256> renumbering(std::span<const int> order);
 // Bit k set when the picture has a pixel of colour k (below 32).
 std::uint32_t pixelColors(const IndexedImage& image);
 

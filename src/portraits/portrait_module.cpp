@@ -106,9 +106,7 @@ public:
     }
     void renumberPixels(Workspace& ws, int picture, std::span<const int> order) const override {
         PortraitSet& set = portraitsOf(ws);
-        std::array<std::uint8_t, 256> r{};
-        for (int v = 0; v < 256; ++v) r[std::size_t(v)] = std::uint8_t(v);
-        for (std::size_t k = 0; k < order.size(); ++k) r[std::size_t(order[k])] = std::uint8_t(k);
+        const auto r = renumbering(order);
         const auto number = set.portraits[std::size_t(picture)].paletteNumber;
         for (auto& p : set.portraits)
             if (p.paletteNumber == number)

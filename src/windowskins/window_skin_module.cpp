@@ -83,9 +83,7 @@ public:
     void swapWithTransparent(Workspace& ws, int picture, int k) const override { swapWindowColor(windowSkinsOf(ws), picture, k); }
     void renumberPixels(Workspace& ws, int picture, std::span<const int> order) const override {
         WindowSkin& skin = windowSkinsOf(ws).skins[std::size_t(picture)];
-        std::array<std::uint8_t, 256> r{};
-        for (int v = 0; v < 256; ++v) r[std::size_t(v)] = std::uint8_t(v);
-        for (std::size_t k = 0; k < order.size(); ++k) r[std::size_t(order[k])] = std::uint8_t(k);
+        const auto r = renumbering(order);
         for (auto& v : skin.tiles) v = r[v];
     }
     std::uint32_t colorsUsed(const Workspace& ws, int picture) const override {
