@@ -7,6 +7,7 @@
 #include "fuzz/fuzz_file.h"
 #include "rom/notifier.h"
 #include "characters/character_module.h"
+#include "portraits/portraits.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
