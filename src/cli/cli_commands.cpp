@@ -132,17 +132,6 @@ struct ImportFile {
     bool raw = false; // a tile file with its palette beside it, read when it is applied
 };
 
-// Says what a family reports of one file, with the file's name in front.
-class FileNotifier : public Notifier {
-public:
-    FileNotifier(std::ostream& err, std::string path) : m_err(err), m_path(std::move(path)) {}
-    void notify(MessageKind, std::string_view text) override { m_err << m_path << ": " << text << "\n"; }
-
-private:
-    std::ostream& m_err;
-    std::string m_path;
-};
-
 int cmdImport(const Options& o, Streams& io) {
     std::ostream& err = io.err;
     if (o.positional.size() != 2) return err << usageText(), 1;

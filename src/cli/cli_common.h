@@ -32,6 +32,17 @@ struct Streams {
     DiskSteps& steps;
 };
 
+// Says what a family reports of one file, with the file's name in front.
+class FileNotifier : public Notifier {
+public:
+    FileNotifier(std::ostream& err, std::string path) : m_err(err), m_path(std::move(path)) {}
+    void notify(MessageKind, std::string_view text) override { m_err << m_path << ": " << text << "\n"; }
+
+private:
+    std::ostream& m_err;
+    std::string m_path;
+};
+
 struct Options {
     std::vector<std::string> positional;
     std::map<std::string, std::string> values; // --name value

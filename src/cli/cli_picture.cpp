@@ -36,7 +36,7 @@ int cmdPicture(const Options& o, std::ostream& err, DiskSteps& steps) {
     }
 
     if (raw) {
-        StreamNotifier notifier(err);
+        FileNotifier notifier(err, file);
         if (!family->importRaw(*ws, n, file, notifier)) return 1;
     } else {
         auto source = family->makeSource(*ws);
