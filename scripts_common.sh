@@ -13,4 +13,4 @@ morvi_install() {
   fi
 }
 # The editor needs Qt 6 Widgets (qt6-base-dev brings Qt Test and the moc/rcc tools with it).
-MORVI_BUILD_PACKAGES=(cmake make g++ pkg-config libpng-dev zlib1g-dev libgif-dev libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core)
+MORVI_BUILD_PACKAGES=(cmake make g++ pkg-config libpng-dev zlib1g-dev libgif-dev libdivsufsort-dev libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core)

@@ -10,7 +10,7 @@
 #include "app/families.h"
 #include "app/rom_save.h"
 #include "app/rom_session.h"
-#include "rom/patch.h"
+#include "patch_bench.h"
 #include "rom/rom_buffer.h"
 #include "family/workspace.h"
 #include "backgrounds/battle_backgrounds.h"
@@ -154,26 +154,6 @@ void write_file(benchmark::State& state) {
         if (!writeWholeFile(scratchCopy(), bytes)) state.SkipWithError("write failed");
 }
 
-// A BPS patch after a repack that moves every monster's graphics behind the first one: the
-// first picture grows from 8 to 16 colours.
-void bps_repack(benchmark::State& state) {
-    std::vector<std::uint8_t> original;
-    readWholeFile(demoPath(), original);
-    auto ws = Workspace::create();
-    ws->rom = headerless();
-    loadRomFamilies(*ws, RomBytes(original, false));
-    std::vector<std::uint8_t> changed = original;
-    RomBuffer buffer(changed, false);
-    CollectingNotifier quiet;
-    int first = 0;
-    while (monstersOf(*ws).entries[std::size_t(first)].colorCount != 8) ++first;
-    setEntryDepth(monstersOf(*ws), monstersOf(*ws).entries[std::size_t(first)], 16);
-    if (!saveMonstersToRom(monstersOf(*ws), first, buffer, quiet)) state.SkipWithError("save failed");
-    std::size_t size = 0;
-    for (auto _ : state) size = makeBpsPatch(original, changed).size();
-    state.counters["patch_bytes"] = double(size);
-}
-
 } // namespace
 
 BENCHMARK(read_file)->Unit(benchmark::kMillisecond);
@@ -185,6 +165,12 @@ BENCHMARK(save_monsters)->Unit(benchmark::kMillisecond);
 BENCHMARK(save_all)->Unit(benchmark::kMillisecond);
 BENCHMARK(replace_file)->Unit(benchmark::kMillisecond);
 BENCHMARK(write_file)->Unit(benchmark::kMillisecond);
-BENCHMARK(bps_repack)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    morvi::bench::registerPatchBenchmarks();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
