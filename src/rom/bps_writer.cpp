@@ -96,7 +96,7 @@ struct Candidate {
     unsigned extra; // bytes beyond the action: the offset
 };
 
-constexpr std::size_t kNice = 96;     // a match this long ends the window: taken as it is
+constexpr std::size_t kNice = 256;    // a match this long ends the window: taken as it is
 constexpr std::size_t kWindow = 4096; // target positions parsed together at most
 constexpr std::size_t kSourceProbes = 16, kTargetProbes = 16;
 
@@ -139,7 +139,7 @@ private:
             const Node node = m_nodes[k];
             gather(at, node.at);
             m_targetChains.add(m_target, at);
-            if (!m_found.empty() && m_found.back().length >= kNice) {
+            if (!m_found.empty() && m_found.back().length >= kNice && !readsOnFrom(at + 1, m_found.back().length)) {
                 commit(start, k);
                 const Candidate& c = m_found.back();
                 emit(c.action, at, c.length, c.from);
@@ -152,7 +152,7 @@ private:
             std::size_t length = 1;
             for (const Candidate& c : m_found) {
                 Node step{0, node.at, 0, 0, c.from, c.action};
-                for (; length <= c.length; ++length) {
+                for (const std::size_t most = std::min(c.length, kNice - 1); length <= most; ++length) {
                     step.length = std::uint32_t(length);
                     if (c.action == SourceCopy) step.at.source = c.from + std::int64_t(length), step.at.sourceShift = c.from - std::int64_t(at);
                     if (c.action == TargetCopy) step.at.target = c.from + std::int64_t(length), step.at.targetShift = c.from - std::int64_t(at);
@@ -160,6 +160,14 @@ private:
                 }
             }
         }
+    }
+
+    // Whether the source has the target's bytes in place from `at` on for longer than `length`:
+    // then a long copy one byte earlier is better replaced by a new byte and that read.
+    bool readsOnFrom(std::size_t at, std::size_t length) const {
+        if (at >= m_source.size() || at >= m_target.size()) return false;
+        const std::size_t most = std::min(m_source.size(), m_target.size()) - at;
+        return length < most && matchLength(m_target.data() + at, m_source.data() + at, length + 1) > length;
     }
 
     // The matches at `at`, reduced to those worth having: shortest first, each longer one

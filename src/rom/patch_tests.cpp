@@ -102,3 +102,86 @@ TEST(Patch, FilesAreMadeFromDiskAndRefuseAHeaderOnOnlyOneSide) {
     EXPECT_EQ(patchFormatOf("x.ips"), PatchFormat::Ips);
     EXPECT_FALSE(patchFormatOf("x.zip"));
 }
+
+namespace {
+
+// The smallest IPS patch body (records only) that covers every changed byte, by trying every
+// way to cut the file into skipped, plain and run pieces: slow, and independent of the writer.
+std::size_t smallestIpsRecords(const Bytes& source, const Bytes& target) {
+    const std::size_t n = target.size();
+    auto changed = [&](std::size_t at) { return at >= source.size() || source[at] != target[at]; };
+    std::vector<std::size_t> best(n + 1, SIZE_MAX);
+    best[0] = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (best[i] == SIZE_MAX) continue;
+        bool unchanged = true, uniform = true;
+        for (std::size_t j = i + 1; j <= n; ++j) {
+            unchanged = unchanged && !changed(j - 1);
+            uniform = uniform && target[j - 1] == target[i];
+            const std::size_t piece = unchanged ? 0 : uniform ? std::min<std::size_t>(8, 5 + (j - i)) : 5 + (j - i);
+            best[j] = std::min(best[j], best[i] + piece);
+        }
+    }
+    return best[n];
+}
+
+// Pieces of tile-like data that all begin alike, so that many places share their first bytes.
+Bytes tilePieces(std::size_t count, std::size_t size, std::mt19937& rng) {
+    Bytes b;
+    for (std::size_t k = 0; k < count; ++k) {
+        b.insert(b.end(), size / 4, 0);
+        for (std::size_t i = size / 4; i < size; ++i) b.push_back(std::uint8_t(rng() % 4 ? rng() : 0));
+    }
+    return b;
+}
+
+} // namespace
+
+TEST(Patch, IpsRecordsAreTheSmallestThatCoverEveryChange) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 300; ++round) {
+        // Few values in runs, so that run records, joined gaps and runs over unchanged bytes all pay.
+        Bytes source(20 + rng() % 180);
+        for (std::size_t i = 0; i < source.size(); ++i) source[i] = i && rng() % 3 ? source[i - 1] : std::uint8_t(rng() % 3);
+        Bytes target = source;
+        for (int edits = int(1 + rng() % 6); edits-- > 0;) {
+            const std::size_t at = rng() % target.size(), n = std::min<std::size_t>(1 + rng() % 25, target.size() - at);
+            const std::uint8_t value = std::uint8_t(rng() % 3);
+            for (std::size_t k = 0; k < n; ++k) target[at + k] = rng() % 4 ? value : std::uint8_t(rng() % 3);
+        }
+        if (round % 4 == 1) target.resize(target.size() + rng() % 30, std::uint8_t(rng() % 2));
+        std::string error;
+        const auto ips = makeIpsPatch(source, target, error);
+        ASSERT_TRUE(ips) << error;
+        ASSERT_EQ(applyIps(*ips, source), target) << "round " << round;
+        EXPECT_EQ(ips->size() - 8, smallestIpsRecords(source, target)) << "round " << round;
+    }
+}
+
+TEST(Patch, BpsFindsTheLongestCopyWhereManyPlacesBeginAlike) {
+    // A repack that sorts the pictures anew: every piece moves, and each begins with the same
+    // blank rows, so the copy to take is only told apart by what follows them.
+    std::mt19937 rng(5);
+    const std::size_t pieces = 300, size = 512;
+    const Bytes source = tilePieces(pieces, size, rng);
+    std::vector<std::size_t> order(pieces);
+    for (std::size_t k = 0; k < pieces; ++k) order[k] = k;
+    std::shuffle(order.begin(), order.end(), rng);
+    Bytes target;
+    for (std::size_t k : order) target.insert(target.end(), source.begin() + std::ptrdiff_t(k * size), source.begin() + std::ptrdiff_t((k + 1) * size));
+    const Bytes patch = makeBpsPatch(source, target);
+    EXPECT_EQ(applyBps(patch, source), target);
+    // "BPS1", two sizes of three bytes, no metadata, three checksums.
+    const std::size_t frame = 4 + 3 + 3 + 1 + 12;
+    // One copy per piece: its action and its offset, at most five bytes.
+    EXPECT_LE(patch.size(), frame + pieces * 5) << "a piece was rebuilt from pieces of others";
+
+    // A picture moved a few bytes on, with a palette of many small changes after it.
+    Bytes moved = source;
+    std::copy(source.begin() + 4096, source.begin() + 12288, moved.begin() + 4099);
+    for (std::size_t at = 20000; at < 60000; at += 397) moved[at] ^= 0x1F;
+    const Bytes small = makeBpsPatch(source, moved);
+    EXPECT_EQ(applyBps(small, source), moved);
+    // Four reads and copies around the move, then each change a new byte and a read after it.
+    EXPECT_LE(small.size(), frame + 4 * 3 + 101 * 4) << "a change was written as more than one new byte and a read";
+}
