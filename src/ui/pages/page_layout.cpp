@@ -29,6 +29,8 @@ void Page::buildLayout(const PageSpec& spec) {
     m_pictureList->setMaxVisibleItems(24);
     m_pictureList->setMinimumWidth(214);
     m_pictureList->setMaximumWidth(214);
+    // Its width is fixed: without this, every layout pass would measure all of its names.
+    m_pictureList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_previewSize = spec.previewSize;
     m_preview = new SurfaceView(spec.previewSize.width(), spec.previewSize.height(), spec.previewName, this);
     m_left->addWidget(m_pictureList);
