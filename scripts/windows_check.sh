@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows check: cross-compiles the core, morvi-cli and the core's test programs for 64-bit
 # Windows with Debian's MinGW-w64, and runs every test program and a round trip of morvi-cli's
-# commands on non-ASCII file names under Wine. libpng and giflib are built from Debian's own
+# commands on non-ASCII file names under Wine. libpng, giflib and libdivsufsort are built from Debian's own
 # source packages (fetched with an apt configuration of this script's own; the machine's sources
 # are not touched),
 # zlib comes from libz-mingw-w64-dev and GoogleTest from libgtest-dev's sources. What it builds of
@@ -53,6 +53,16 @@ if [ ! -f "$prefix/lib/libgif.a" ]; then
   done
   x86_64-w64-mingw32-ar rcs "$prefix/lib/libgif.a" "$cache/build-gif"/*.o
   cp "$src/gif_lib.h" "$prefix/include/"
+fi
+if [ ! -f "$prefix/lib/libdivsufsort.a" ]; then
+  echo "windows: building libdivsufsort from Debian's source package"
+  apt_source libdivsufsort
+  src=$(find "$apt/src" -maxdepth 1 -type d -name 'libdivsufsort-*' | head -n 1)
+  cmake -S "$src" -B "$cache/build-divsufsort" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_DIVSUFSORT64=OFF \
+        -DUSE_OPENMP=OFF >/dev/null
+  cmake --build "$cache/build-divsufsort" -j"$(nproc)" >/dev/null
+  cmake --install "$cache/build-divsufsort" >/dev/null
 fi
 if [ ! -f "$prefix/lib/libgtest.a" ]; then
   echo "windows: building GoogleTest from libgtest-dev's sources"

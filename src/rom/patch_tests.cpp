@@ -185,3 +185,18 @@ TEST(Patch, BpsFindsTheLongestCopyWhereManyPlacesBeginAlike) {
     // Four reads and copies around the move, then each change a new byte and a read after it.
     EXPECT_LE(small.size(), frame + 4 * 3 + 101 * 4) << "a change was written as more than one new byte and a read";
 }
+
+TEST(Patch, BpsCopiesNewBytesFromWhatItHasWritten) {
+    // New data the original never had, written twice, and a long fill of a new value: the second
+    // copy and the fill come from the target itself (the fill as a copy overlapping itself).
+    std::mt19937 rng(9);
+    const Bytes source = randomBytes(100000, rng);
+    Bytes target = source;
+    const Bytes picture = randomBytes(3000, rng);
+    std::copy(picture.begin(), picture.end(), target.begin() + 10000);
+    std::copy(picture.begin(), picture.end(), target.begin() + 60000);
+    std::fill(target.begin() + 80000, target.begin() + 90000, 0xA5);
+    const Bytes patch = makeBpsPatch(source, target);
+    EXPECT_EQ(applyBps(patch, source), target);
+    EXPECT_LT(patch.size(), picture.size() + 100) << "the picture or the fill was written out more than once";
+}
