@@ -77,6 +77,7 @@ cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TY
       -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_FIND_ROOT_PATH="$prefix;$mingw" \
       -DPNG_LIBRARY="$prefix/lib/libpng16.a" -DPNG_PNG_INCLUDE_DIR="$prefix/include" \
       -DGIF_LIBRARY="$prefix/lib/libgif.a" -DGIF_INCLUDE_DIR="$prefix/include" \
+      -DDIVSUFSORT_LIBRARY="$prefix/lib/libdivsufsort.a" -DDIVSUFSORT_INCLUDE_DIR="$prefix/include" \
       -DZLIB_LIBRARY="$mingw/lib/libz.a" -DZLIB_INCLUDE_DIR="$mingw/include" \
       -DGTest_DIR="$prefix/lib/cmake/GTest" -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" -DMORVI_PATH_PREFIX="Z:" \
       -DMORVI_EDITOR=OFF -DMORVI_BENCH=OFF -DMORVI_TESTS=ON >/dev/null
