@@ -29,8 +29,10 @@ void Page::buildLayout(const PageSpec& spec) {
     m_pictureList->setMaxVisibleItems(24);
     m_pictureList->setMinimumWidth(214);
     m_pictureList->setMaximumWidth(214);
-    // Its width is fixed: without this, every layout pass would measure all of its names.
+    // Its width is fixed: without this, every layout pass would measure all of its names. It
+    // shows no icons, and a size of none keeps it as tall as its text.
     m_pictureList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_pictureList->setIconSize(QSize(0, 0));
     m_previewSize = spec.previewSize;
     m_preview = new SurfaceView(spec.previewSize.width(), spec.previewSize.height(), spec.previewName, this);
     m_left->addWidget(m_pictureList);
