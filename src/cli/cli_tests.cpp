@@ -156,6 +156,9 @@ TEST(MorviCli, PictureExportAndImportInEveryForm) {
     const std::string before = slurp(other);
     morvi::testing::writeFile(dir.file("odd.bin"), std::vector<std::uint8_t>(1000, 1));
     morvi::testing::writeFile(dir.file("notes.txt"), std::vector<std::uint8_t>(10, 'a'));
+    morvi::testing::writeFile(dir.file("short.bin"), std::vector<std::uint8_t>(700, 1));
+    fs::copy_file(pathFromUtf8(dir.file("p3.bin")), pathFromUtf8(dir.file("p3bad.bin")));
+    morvi::testing::writeFile(dir.file("p3bad.pal"), std::vector<std::uint8_t>(33, 1));
     const std::vector<std::pair<std::vector<std::string>, std::string>> refusals = {
         {{"picture", "import", other, "character:2", dir.file("odd.bin")}, "1000 bytes"},
         {{"picture", "import", other, "monster:2", dir.file("c5.bin")}, "no raw form"},
@@ -165,6 +168,11 @@ TEST(MorviCli, PictureExportAndImportInEveryForm) {
         {{"picture", "import", other, "character:22", dir.file("c5.bin")}, "character:22"},
         {{"picture", "import", other, "character:2", dir.file("none.png")}, "Error opening file"},
         {{"picture", "import", other, "portrait:2", dir.file("c5.png")}, "larger than 40x40"},
+        // A portrait pair is exactly 800 and 32 bytes: a character's pair or any other file is refused.
+        {{"picture", "import", other, "portrait:2", dir.file("c5.bin")}, "5792 bytes; a portrait's has 800"},
+        {{"picture", "import", other, "portrait:2", dir.file("odd.bin")}, "1000 bytes; a portrait's has 800"},
+        {{"picture", "import", other, "portrait:2", dir.file("short.bin")}, "700 bytes; a portrait's has 800"},
+        {{"picture", "import", other, "portrait:2", dir.file("p3bad.bin")}, "The palette file has 33 bytes; a portrait's has 32"},
     };
     for (const auto& [args, says] : refusals) {
         const CliRun run = runCli(dir, args);
