@@ -122,7 +122,7 @@ TEST(PictureSource, AColourReachesEveryPictureSharingThePaletteAndFixedPalettesR
 
 TEST(PictureSource, AnEightBitFileKeepsItsIndicesUpToThePicturesOwnColourCount) {
     morvi::testing::TempDir dir;
-    auto ws = demo();
+    auto ws = openDemo();
     int small = -1;
     for (int i = 0; i < kMonsterEntryCount && small < 0; ++i)
         if (monstersOf(*ws).entries[std::size_t(i)].colorCount == 8) small = i;
