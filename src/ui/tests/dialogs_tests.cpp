@@ -288,7 +288,7 @@ TEST(ImportFileDialog, ThePanelFollowsTheFileUnderThePointerAndARefusedFileKeeps
     for (const char* name : {"low.png", "high.png"}) {
         h.prompts.previews.clear();
         h.prompts.importFiles = {QString::fromStdString(h.file(name))};
-        h.window->portraitPage()->importImage();
+        portraitPage(*h.window)->importImage();
         ASSERT_EQ(h.prompts.previews.size(), 1u);
         EXPECT_EQ(h.prompts.previews[0].orderText,
                   std::string(name) == "low.png" ? QStringLiteral("palette order kept") : QStringLiteral("colours by first use"));

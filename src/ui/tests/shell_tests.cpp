@@ -250,7 +250,7 @@ TEST(MainWindow, TheTitleNamesTheRomAndMarksUnsavedChanges) {
     QTest::keyClick(h.window.get(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_FALSE(h.window->isWindowModified()) << "saved";
     h.window->action("undo")->trigger();
-    EXPECT_TRUE(h.window->monsterPage()->changed());
+    EXPECT_TRUE(monsterPage(*h.window)->changed());
     EXPECT_TRUE(h.window->isWindowModified()) << "undone past the save";
 }
 
@@ -258,7 +258,7 @@ TEST(MainWindow, CtrlXOnTheCanvasIsCutOnlyAndExitElsewhere) {
     EditorHarness h;
     h.openDemo();
     paintOnePixel(h);
-    Page* page = h.window->monsterPage();
+    Page* page = monsterPage(*h.window);
     page->canvas()->setFocus();
     h.prompts.log.clear();
     QTest::keyClick(page->canvas(), Qt::Key_X, Qt::ControlModifier);
