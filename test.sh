@@ -37,4 +37,5 @@ xvfb-run -a env MORVI_REAL_EMULATOR=/usr/games/mednafen QT_QPA_PLATFORM=offscree
     LSAN_OPTIONS="suppressions=$(pwd)/src/ui/tests/lsan.supp:print_suppressions=0" \
     ./build-test/src/ui/ui_tests --gtest_filter='RunInEmulator.ARealEmulator*'
 
-./scripts/windows_check.sh
+# Run with no locale at all, as a fresh container starts: the check must set its own.
+env -u LANG -u LC_ALL -u LC_CTYPE -u LANGUAGE ./scripts/windows_check.sh

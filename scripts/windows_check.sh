@@ -7,6 +7,11 @@
 # zlib comes from libz-mingw-w64-dev and GoogleTest from libgtest-dev's sources. What it builds of
 # those is kept in ~/.cache/morvi-windows between runs.
 set -euo pipefail
+# Wine turns file names into the locale's encoding: without a UTF-8 locale (a fresh container sets
+# none) names such as "Jörg/ロム" cannot be made. C.UTF-8 is on every Debian system, whatever
+# the caller has or lacks.
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+unset LANGUAGE
 cd "$(dirname "$0")/.."
 . ./scripts_common.sh
 morvi_install cmake make g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 dpkg-dev libgtest-dev

@@ -119,3 +119,36 @@ TEST(PictureSource, AColourReachesEveryPictureSharingThePaletteAndFixedPalettesR
     EXPECT_EQ(characters.palette()[0], before[3]);
     EXPECT_EQ(characters.palette()[3], before[0]);
 }
+
+TEST(PictureSource, AnEightBitFileKeepsItsIndicesUpToThePicturesOwnColourCount) {
+    morvi::testing::TempDir dir;
+    auto ws = openDemo();
+    int small = -1;
+    for (int i = 0; i < kMonsterEntryCount && small < 0; ++i)
+        if (monstersOf(*ws).entries[std::size_t(i)].colorCount == 8) small = i;
+    ASSERT_GE(small, 0);
+    // An 8-bit file of 256 entries whose top-left pixel is colour 5 and which uses 1 to 7 only.
+    IndexedImage image;
+    image.allocateImage(40, 40);
+    for (int i = 0; i < 256; ++i) image.setPaletteEntry(std::uint8_t(i), makeColor(std::uint8_t(i), std::uint8_t(40 + i / 2), 9));
+    image.colorCount = 256;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) image.setPixel(x, y, std::uint8_t(1 + (x + y + 4) % 7));
+    ASSERT_FALSE(savePng8(image, dir.file("eight.png"), 40, 40));
+    auto source = monsterFamily()->makeSource(*ws);
+    source->show(small);
+    IndexedImage read;
+    bool kept = false;
+    ASSERT_EQ(loadForImport(dir.file("eight.png"), source->importLimits(), read, &kept), ImageLoadResult::Read);
+    EXPECT_TRUE(kept) << "every index is below the 3-bit monster's 8 colours";
+    EXPECT_EQ(read.pixel(0, 0), 5);
+    source->importPicture(read);
+    EXPECT_EQ(monstersOf(*ws).entries[std::size_t(small)].colorCount, 8);
+    EXPECT_EQ(monstersOf(*ws).entries[std::size_t(small)].image.pixel(0, 0), 5);
+    // Index 9 somewhere is past a 3-bit monster's colours: numbered by first use instead.
+    image.setPixel(39, 39, 9);
+    ASSERT_FALSE(savePng8(image, dir.file("nine.png"), 40, 40));
+    ASSERT_EQ(loadForImport(dir.file("nine.png"), source->importLimits(), read, &kept), ImageLoadResult::Read);
+    EXPECT_FALSE(kept);
+    EXPECT_EQ(read.pixel(0, 0), 0);
+}

@@ -2,6 +2,7 @@
 
 #include "app/families.h"
 #include "rom/rom_buffer.h"
+#include "rom/rom_checksum.h"
 #include "rom/rom_file.h"
 
 namespace morvi {
@@ -48,6 +49,12 @@ SaveOutcome saveRomFamilies(Workspace& ws, const SaveRequest& request, DiskSteps
 
     if (!ws.romOnDisk.empty() && buffer.originalDiffersInWritten(ws.romOnDisk) && !(overwrite && overwrite())) {
         out.cancelled = true;
+        return out;
+    }
+    // The header's checksum is worked out after the question: it follows from the whole file, so
+    // another program's checksum is no change of theirs that this save would overwrite.
+    if (!updateHeaderChecksum(buffer)) {
+        out.error = "Error saving ROM: the header checksum could not be written. Nothing was saved.";
         return out;
     }
     // The families that were written must load from the result as an open would read them:
@@ -103,6 +110,10 @@ SaveOutcome saveRomCopy(const Workspace& ws, const SaveRequest& request, const s
             out.error = "The ROM would not load again.";
             return out;
         }
+    }
+    if (!updateHeaderChecksum(buffer)) {
+        out.error = "The header checksum could not be written.";
+        return out;
     }
     if (!writeReplacing(target, [&](const std::string& temp) { return writeWholeFile(temp, file); })) {
         out.error = "The file \"" + target + "\" could not be written.";

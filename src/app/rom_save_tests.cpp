@@ -10,6 +10,7 @@
 #include "app/rom_save.h"
 #include "app/rom_session.h"
 #include "demo/demo_rom.h"
+#include "rom/rom_checksum.h"
 #include "testing/fixtures.h"
 #include "monsters/monster_module.h"
 #include "portraits/portrait_module.h"
@@ -65,6 +66,7 @@ TEST(RomSave, StoppedOrFailingAtAnyStepTheRomIsTheOldOneOrTheNewOne) {
         ASSERT_TRUE(save(*ws, counting).ok);
         const auto newBytes = readFile(path);
         ASSERT_NE(newBytes, oldBytes);
+        EXPECT_TRUE(headerChecksumHolds(RomBytes(newBytes, header).image())) << "the header checksum is the new file's";
         ASSERT_GE(counting.seen.size(), 6u) << "create, writes, flush, close, permissions, rename";
 
         // The edited model writes the same bytes at every save: each round puts the old file
@@ -152,6 +154,7 @@ TEST(RomSave, WithoutRoomBesideTheRomItWritesInPlaceAndPutsTheOldBytesBackOnFail
         EXPECT_TRUE(outcome.inPlace);
         newBytes = readFile(path);
         ASSERT_NE(newBytes, oldBytes);
+        EXPECT_TRUE(headerChecksumHolds(RomBytes(newBytes, false).image())) << "the header checksum is the new file's";
     }
     const int writes = int(std::count(counting.seen.begin(), counting.seen.end(), std::string("write in place")));
     ASSERT_GE(writes, 2);
@@ -179,9 +182,12 @@ TEST(RomSave, OtherProgramsEditsOutsideOurAreasSurviveAndInsideThemTheUserIsAske
     auto ws = opened(path);
     editAll(*ws);
 
-    // A text editor changes a byte no family writes; a battle editor changes the monster palettes.
+    // A text editor changes a byte no family writes, and brings the header checksum up to date
+    // (the save brings it up to date again: that is no change of theirs to ask about); a battle
+    // editor changes the monster palettes.
     auto outside = readFile(path);
     outside[0x10] ^= 0x5A;
+    setHeaderChecksum(outside);
     morvi::testing::writeFile(path, outside);
     int asked = 0;
     DiskSteps plain;
@@ -189,6 +195,7 @@ TEST(RomSave, OtherProgramsEditsOutsideOurAreasSurviveAndInsideThemTheUserIsAske
     EXPECT_EQ(asked, 0);
     auto saved = readFile(path);
     EXPECT_EQ(saved[0x10], outside[0x10]) << "the other program's byte survives";
+    EXPECT_TRUE(headerChecksumHolds(saved));
 
     editAll(*ws);
     monstersOf(*ws).palettes[6].green = 8;
@@ -273,6 +280,7 @@ TEST(RomSave, ACopyForTheEmulatorIsWhatSaveWritesAndChangesNothingElse) {
         for (std::size_t f = 0; f < families().size(); ++f)
             EXPECT_TRUE(takeSnapshot(*ws, families()[f]) == before[f]) << families()[f]->cliName();
         EXPECT_EQ(readFile(copy).size(), onDisk.size()) << "the copier header stays as it is";
+        EXPECT_TRUE(headerChecksumHolds(RomBytes(readFile(copy), header).image()));
         // Another program's change is still noticed by the next save, which then writes the same
         // bytes as the copy.
         auto outside = readFile(path);

@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 
+#include "app/folder_import.h"
+#include "app/history.h"
 #include "family/picture_source.h"
 #include "family/palette_target.h"
 #include "app/rom_save.h"
@@ -20,6 +22,7 @@
 #include "rom/patch.h"
 #include "app/families.h"
 #include "family/picture_files.h"
+#include "rom/rom_file.h"
 
 namespace morvi::cli {
 
@@ -184,7 +187,9 @@ int cmdImport(const Options& o, Streams& io) {
             }
         }
     }
-    SaveRequest request;
+    std::map<Family, Snapshot> before;
+    for (Family f : families()) before[f] = takeSnapshot(*ws, f);
+    ImportPalettes palettes(*ws);
     std::map<Family, std::unique_ptr<PictureSource>> sources;
     for (const auto& f : files) {
         const std::string path = pathToUtf8(f.path);
@@ -198,10 +203,19 @@ int cmdImport(const Options& o, Streams& io) {
             const std::string note = source->importPicture(f.image);
             if (!note.empty()) err << path << ": " << note << "\n";
         }
-        request.add(f.family);
+        // The file that brings a raw pair's colours is its palette file (none: no colours).
+        const std::string colours = f.raw ? findBesideFile(path, ".pal") : path;
+        if (!colours.empty()) palettes.applied(*ws, PaletteTarget{f.family, f.index}, colours);
     }
     for (auto& [family, source] : sources) source->settle();
-    if (request.families.empty()) return 0;
+    const std::string clash = palettes.settle(*ws);
+    if (!clash.empty()) return err << clash << "; nothing was saved\n", 1;
+    // Only the families the files changed are written: the same pictures saved again would
+    // repack the monster graphics into another layout for nothing.
+    SaveRequest request;
+    for (Family f : families())
+        if (!(takeSnapshot(*ws, f) == before[f])) request.add(f);
+    if (request.families.empty()) return err << "The files hold what the ROM holds; it was left as it was\n", 0;
     StreamNotifier notifier(err);
     // The file was read a moment ago: a difference now is another program writing it meanwhile.
     const SaveOutcome saved = saveRomFamilies(*ws, request, io.steps, notifier, [] { return false; });

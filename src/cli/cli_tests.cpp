@@ -12,8 +12,10 @@
 #include "app/rom_session.h"
 #include "backgrounds/battle_backgrounds.h"
 #include "demo/demo_rom.h"
+#include "image/snes_codec.h"
 #include "imagefile/image_file.h"
 #include "imagefile/palette_file.h"
+#include "rom/rom_checksum.h"
 #include "testing/fixtures.h"
 #include "testing/patch_appliers.h"
 #include "testing/run_program.h"
@@ -156,6 +158,9 @@ TEST(MorviCli, PictureExportAndImportInEveryForm) {
     const std::string before = slurp(other);
     morvi::testing::writeFile(dir.file("odd.bin"), std::vector<std::uint8_t>(1000, 1));
     morvi::testing::writeFile(dir.file("notes.txt"), std::vector<std::uint8_t>(10, 'a'));
+    morvi::testing::writeFile(dir.file("short.bin"), std::vector<std::uint8_t>(700, 1));
+    fs::copy_file(pathFromUtf8(dir.file("p3.bin")), pathFromUtf8(dir.file("p3bad.bin")));
+    morvi::testing::writeFile(dir.file("p3bad.pal"), std::vector<std::uint8_t>(33, 1));
     const std::vector<std::pair<std::vector<std::string>, std::string>> refusals = {
         {{"picture", "import", other, "character:2", dir.file("odd.bin")}, "1000 bytes"},
         {{"picture", "import", other, "monster:2", dir.file("c5.bin")}, "no raw form"},
@@ -165,6 +170,11 @@ TEST(MorviCli, PictureExportAndImportInEveryForm) {
         {{"picture", "import", other, "character:22", dir.file("c5.bin")}, "character:22"},
         {{"picture", "import", other, "character:2", dir.file("none.png")}, "Error opening file"},
         {{"picture", "import", other, "portrait:2", dir.file("c5.png")}, "larger than 40x40"},
+        // A portrait pair is exactly 800 and 32 bytes: a character's pair or any other file is refused.
+        {{"picture", "import", other, "portrait:2", dir.file("c5.bin")}, "5792 bytes; a portrait's has 800"},
+        {{"picture", "import", other, "portrait:2", dir.file("odd.bin")}, "1000 bytes; a portrait's has 800"},
+        {{"picture", "import", other, "portrait:2", dir.file("short.bin")}, "700 bytes; a portrait's has 800"},
+        {{"picture", "import", other, "portrait:2", dir.file("p3bad.bin")}, "The palette file has 33 bytes; a portrait's has 32"},
     };
     for (const auto& [args, says] : refusals) {
         const CliRun run = runCli(dir, args);
@@ -226,6 +236,55 @@ TEST(MorviCli, ImportedPicturesInEveryFamilySurviveSaveAndReload) {
                 ASSERT_EQ(cs.characters[3].sprites[std::size_t(s)].pixel(x, y),
                           sheet.pixel(16 * (fs % 8) + 8 * fc + x % 8, 24 * (fs / 8) + 8 * fr + y % 8));
             }
+}
+
+TEST(MorviCli, AFolderImportKeepsTheChangedOneOfASharedPaletteAndWritesNothingWhenNothingChanged) {
+    TempDir dir;
+    const std::string rom = makeDemo(dir, "demo.smc", false);
+    const fs::path out = dir.file("out");
+    ASSERT_EQ(runCli(dir, {"export", rom, out.string(), "--format", "bin"}).status, 0);
+    const auto original = morvi::testing::readFile(rom);
+    // The export as it is changes nothing, so nothing is written (not even another layout of the
+    // same monster graphics).
+    CliRun run = runCli(dir, {"import", rom, out.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(morvi::testing::readFile(rom) == original);
+
+    // Two characters on one palette: new colours for the first in its pair; the second's pair,
+    // applied after it, still carries the old ones.
+    auto ws = Workspace::create();
+    ASSERT_TRUE(openRom(*ws, rom, HeaderChoice::Detect).ok);
+    int first = -1, second = -1;
+    for (int i = 0; i < kCharacterCount && second < 0; ++i)
+        for (int j = i + 1; j < kCharacterCount && second < 0; ++j)
+            if (charactersOf(*ws).characters[std::size_t(i)].paletteNumber == charactersOf(*ws).characters[std::size_t(j)].paletteNumber &&
+                !charactersOf(*ws).characters[std::size_t(i)].fixedPalette && !charactersOf(*ws).characters[std::size_t(j)].fixedPalette)
+                first = i, second = j;
+    ASSERT_GE(second, 0) << "the demo has characters that share a palette";
+    auto pairName = [&](int c) { return (out / "characters" / ((c < 10 ? "0" : "") + std::to_string(c) + ".pal")).string(); };
+    std::vector<PaletteColor> fresh(16), other(16);
+    for (int k = 0; k < 16; ++k) {
+        fresh[std::size_t(k)] = makeColor(std::uint8_t(8 * k), 80, 248);
+        other[std::size_t(k)] = makeColor(248, std::uint8_t(8 * k), 16);
+    }
+    morvi::testing::writeFile(pairName(first), encodeSnesColors(fresh));
+    run = runCli(dir, {"import", rom, out.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    auto after = Workspace::create();
+    ASSERT_TRUE(openRom(*after, rom, HeaderChoice::Detect).ok);
+    const int palette = charactersOf(*after).characters[std::size_t(second)].paletteNumber;
+    for (int k = 0; k < 16; ++k) EXPECT_EQ(charactersOf(*after).color(palette, k), fresh[std::size_t(k)]) << k;
+
+    // Both changed, differently: refused with both names, the ROM as it was.
+    morvi::testing::writeFile(pairName(second), encodeSnesColors(other));
+    fresh[3] = makeColor(0, 0, 0);
+    morvi::testing::writeFile(pairName(first), encodeSnesColors(fresh));
+    const auto saved = morvi::testing::readFile(rom);
+    run = runCli(dir, {"import", rom, out.string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(pairName(first)), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(pairName(second)), std::string::npos) << run.err;
+    EXPECT_TRUE(morvi::testing::readFile(rom) == saved);
 }
 
 TEST(MorviCli, RefusedImportsWriteNothingAndSayWhy) {
@@ -329,6 +388,7 @@ TEST(DemoRom, HoldsEverythingTheEditorCanMeet) {
     TempDir dir;
     const std::string rom = dir.file("demo.smc");
     ASSERT_TRUE(buildDemoRom().writeFile(rom, false));
+    EXPECT_TRUE(headerChecksumHolds(buildDemoRom().bytes)) << "emulators find the checksum true";
     auto ws = Workspace::create();
     ASSERT_TRUE(openRom(*ws, rom, HeaderChoice::Detect).ok);
     const MonsterGraphics& mg = monstersOf(*ws);
@@ -531,9 +591,11 @@ TEST(MorviCli, PaletteExportAndImportTouchOnlyThePaletteAndSayWhyTheyRefuse) {
     for (int k = 3; k < 16; ++k) EXPECT_EQ(portraitsOf(*after).color(n, k), portraitsOf(*before).color(n, k));
     const auto newBytes = morvi::testing::readFile(rom);
     std::size_t changed = 0;
-    for (std::size_t i = 0; i < newBytes.size(); ++i) changed += newBytes[i] != oldBytes[i];
+    const std::size_t pairAt = *headerChecksumOffset(newBytes.size());
+    for (std::size_t i = 0; i < newBytes.size(); ++i) changed += newBytes[i] != oldBytes[i] && (i < pairAt || i >= pairAt + 4);
     EXPECT_GT(changed, 0u);
-    EXPECT_LE(changed, 6u) << "three colour words of one palette";
+    EXPECT_LE(changed, 6u) << "three colour words of one palette, and the header checksum";
+    EXPECT_TRUE(headerChecksumHolds(newBytes));
     EXPECT_EQ(monstersOf(*after).palettes, monstersOf(*before).palettes);
 
     // Refusals change nothing.

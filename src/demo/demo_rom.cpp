@@ -3,6 +3,7 @@
 #include "app/families.h"
 #include "backgrounds/background_rom_builder.h"
 #include "fieldsprites/demo_field_sprites.h"
+#include "rom/rom_checksum.h"
 #include "rom/rom_state.h"
 
 namespace morvi {
@@ -14,6 +15,7 @@ RomImage buildDemoRom() {
     for (Family f : families()) f->addDemo(rom);
     demo::addDemoFieldSprites(rom); // after the characters, whose pose table and sheets it keeps
     demo::addDemoBackgrounds(rom);
+    setHeaderChecksum(rom.bytes); // last: it sums everything above
     return rom;
 }
 

@@ -25,11 +25,13 @@ bool PictureSource::makeTransparent(int k) {
     return true;
 }
 
-ImageLoadResult loadForImport(const std::string& path, const PictureLimits& limits, IndexedImage& out) {
+ImageLoadResult loadForImport(const std::string& path, const PictureLimits& limits, IndexedImage& out, bool* keptOrder) {
     IndexedImage image;
+    IndexOrder order{std::min(limits.colors, kImportColorLimit)};
     const ImageLoadResult result = loadImageFile(image, path, kImportColorLimit, std::max(limits.width, limits.exactWidth),
-                                                 std::max(limits.height, limits.exactHeight));
+                                                 std::max(limits.height, limits.exactHeight), &order);
     if (result != ImageLoadResult::Read) return result;
+    if (keptOrder) *keptOrder = order.kept;
     if (!fitsImport(image.width, image.height, limits.width, limits.height, limits.exactWidth, limits.exactHeight))
         return ImageLoadResult::TooLarge;
     out = std::move(image);

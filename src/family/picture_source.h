@@ -23,9 +23,15 @@ struct PictureLimits {
     // A larger size taken exactly as well (the full character sheet), or 0 x 0.
     int exactWidth = 0;
     int exactHeight = 0;
+    // The picture's colours (8 for a 3-bit monster): an indexed file whose every pixel's index
+    // is below this keeps its indices and palette order.
+    int colors = 16;
 };
-// Reads a picture file for an import: the colour limit, and the size limits above.
-ImageLoadResult loadForImport(const std::string& path, const PictureLimits& limits, IndexedImage& out);
+// Reads a picture file for an import: the colour limit, and the size limits above. keptOrder
+// (when given) says whether the file's indices and palette order were kept, or its colours
+// numbered in order of first use.
+ImageLoadResult loadForImport(const std::string& path, const PictureLimits& limits, IndexedImage& out,
+                              bool* keptOrder = nullptr);
 
 // Runs op and tells whether what `state` reads differs after it.
 template <class State, class Op> bool changes(State state, Op op) {

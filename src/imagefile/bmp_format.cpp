@@ -208,7 +208,7 @@ PaletteColor directColor(const BmpLayout& l, const std::uint8_t* p) {
 } // namespace
 
 ImageLoadResult loadBmp(IndexedImage& image, const std::string& path, int maxColors, int maxWidth,
-                        int maxHeight) {
+                        int maxHeight, IndexOrder* order) {
     std::vector<std::uint8_t> bytes;
     if (!filebytes::startDecoding(path, bytes, image)) return ImageLoadResult::CannotRead;
     std::span<const std::uint8_t> f = bytes;
@@ -243,31 +243,37 @@ ImageLoadResult loadBmp(IndexedImage& image, const std::string& path, int maxCol
     }
 
     if (image.allocateImage(image.width, image.height)) return ImageLoadResult::CannotRead;
-    image.colorCount = 0;
-    if (l.bpp == 4) {
-        for (int i = 0; i < l.paletteEntries; ++i) image.palette[i] = l.palette[i];
-        image.colorCount = l.paletteEntries;
-    }
     auto indexed = [&](int index) {
         return index < l.paletteEntries ? l.palette[index] : PaletteColor{};
     };
-    const int preset = l.bpp == 4 ? l.paletteEntries : 0;
+    auto rowAt = [&](std::size_t y) {
+        return rleIndices.empty() ? data.data() + (l.topDown ? y : h - 1 - y) * rowBytes : nullptr;
+    };
+    // The palette index of a pixel, or -1 for a picture of direct colours.
+    auto fileIndex = [&](const std::uint8_t* row, std::size_t x, std::size_t y) {
+        if (!rleIndices.empty()) return int(rleIndices[y * w + x]);
+        if (l.bpp > 8) return -1;
+        std::size_t bit = x * std::size_t(l.bpp);
+        int shift = 8 - l.bpp - int(bit % 8);
+        return (row[bit / 8] >> shift) & ((1 << l.bpp) - 1);
+    };
+    int preset = 0;
+    if (l.bpp == 4) {
+        preset = l.paletteEntries;
+    } else if (l.bpp <= 8) {
+        int highest = 0;
+        for (std::size_t y = 0; y < h; ++y)
+            for (std::size_t x = 0; x < w; ++x) highest = std::max(highest, fileIndex(rowAt(y), x, y));
+        preset = keptEntries(highest, l.paletteEntries, order);
+    }
+    for (int i = 0; i < preset; ++i) image.palette[i] = l.palette[i];
+    image.colorCount = preset;
+    if (order) order->kept = preset > 0;
     for (std::size_t y = 0; y < h; ++y) {
-        std::size_t fileRow = l.topDown ? y : h - 1 - y;
-        const std::uint8_t* row = rleIndices.empty() ? data.data() + fileRow * rowBytes : nullptr;
+        const std::uint8_t* row = rowAt(y);
         for (std::size_t x = 0; x < w; ++x) {
-            int index = -1;
-            PaletteColor color;
-            if (!rleIndices.empty()) {
-                index = rleIndices[y * w + x];
-            } else if (l.bpp <= 8) {
-                std::size_t bit = x * std::size_t(l.bpp);
-                int shift = 8 - l.bpp - int(bit % 8);
-                index = (row[bit / 8] >> shift) & ((1 << l.bpp) - 1);
-            } else {
-                color = directColor(l, row + x * std::size_t(l.bpp / 8));
-            }
-            if (index >= 0) color = indexed(index);
+            const int index = fileIndex(row, x, y);
+            PaletteColor color = index >= 0 ? indexed(index) : directColor(l, row + x * std::size_t(l.bpp / 8));
             if (placePixel(image, preset, index, color, int(x), int(y)) > maxColors)
                 return ImageLoadResult::TooManyColors;
         }

@@ -43,10 +43,10 @@ const PictureFormat* pictureFormatOf(ExportFileType type) {
 }
 
 ImageLoadResult loadImageFile(IndexedImage& image, const std::string& path, int maxColors,
-                              int maxWidth, int maxHeight) {
+                              int maxWidth, int maxHeight, IndexOrder* order) {
     const PictureFormat* format = pictureFormatForPath(path);
     if (!format) return ImageLoadResult::NotValid;
-    return format->load(image, path, maxColors, maxWidth, maxHeight);
+    return format->load(image, path, maxColors, maxWidth, maxHeight, order);
 }
 
 bool writePictureFile(const IndexedImage& image, const std::string& path, ExportFileType type, int width, int height) {

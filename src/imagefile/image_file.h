@@ -23,15 +23,26 @@ enum class ImageLoadResult : int {
 // Export file type index.
 enum class ExportFileType : int { Bmp = 0, Pcx = 1, Png = 2, Raw = 3 };
 
+// How the readers number the colours of an indexed picture. A 4-bit file always keeps its
+// indices and palette order. Other indexed files (1, 2 or 8 bits: what most painting programs
+// write, a 256-entry palette of which the first 16 are used) get their colours in order of
+// first use, unless keepBelow is set: then a picture whose every pixel's index is below
+// keepBelow (and below its palette's size) keeps its indices, its palette's first keepBelow
+// entries in order. Pictures of direct colours are always numbered by first use.
+struct IndexOrder {
+    int keepBelow = 0;
+    bool kept = false; // set by the reader: the file's indices and palette order were kept
+};
+
 ImageLoadResult loadBmp(IndexedImage& image, const std::string& path, int maxColors, int maxWidth,
-                        int maxHeight);
+                        int maxHeight, IndexOrder* order = nullptr);
 ImageLoadResult loadPcx(IndexedImage& image, const std::string& path, int maxColors, int maxWidth,
-                        int maxHeight);
+                        int maxHeight, IndexOrder* order = nullptr);
 ImageLoadResult loadPng(IndexedImage& image, const std::string& path, int maxColors, int maxWidth,
-                        int maxHeight);
+                        int maxHeight, IndexOrder* order = nullptr);
 // Picks the reader by the last four characters of the path, in any case: ".bmp", ".pcx", ".png".
 ImageLoadResult loadImageFile(IndexedImage& image, const std::string& path, int maxColors,
-                              int maxWidth, int maxHeight);
+                              int maxWidth, int maxHeight, IndexOrder* order = nullptr);
 
 // The writers store the width x height region at the top-left corner of the image.
 // 4 bits per pixel, the first 16 palette entries, bottom-up rows; width a multiple of 8.
@@ -54,7 +65,8 @@ struct PictureFormat {
     const char* extension; // lower case, without the dot
     ExportFileType type;
     const char* description; // "PNG image": a chooser's filter text
-    ImageLoadResult (*load)(IndexedImage& image, const std::string& path, int maxColors, int maxWidth, int maxHeight);
+    ImageLoadResult (*load)(IndexedImage& image, const std::string& path, int maxColors, int maxWidth, int maxHeight,
+                            IndexOrder* order);
     bool (*save)(const IndexedImage& image, const std::string& path, int width, int height);
 };
 std::span<const PictureFormat> pictureFormats();

@@ -27,7 +27,7 @@ IndexedImage patterned(int w, int h, int colors) {
     return image;
 }
 
-using Loader = ImageLoadResult (*)(IndexedImage&, const std::string&, int, int, int);
+using Loader = ImageLoadResult (*)(IndexedImage&, const std::string&, int, int, int, IndexOrder*);
 using Saver = bool (*)(const IndexedImage&, const std::string&, int, int);
 
 // Colours of every pixel, to compare pictures whatever their palette order.
@@ -64,7 +64,7 @@ TEST(ImageFiles, EveryWriterReadsBackWithTheSameIndicesPaletteOrderAndColourCoun
                 std::string path = dir.file(std::string("img.") + f.ext);
                 ASSERT_FALSE(f.save(image, path, w, h));
                 IndexedImage back;
-                ASSERT_EQ(f.load(back, path, 16, 128, 128), ImageLoadResult::Read);
+                ASSERT_EQ(f.load(back, path, 16, 128, 128, nullptr), ImageLoadResult::Read);
                 EXPECT_EQ(back.width, w);
                 EXPECT_EQ(back.height, h);
                 EXPECT_EQ(back.pixels, image.pixels);

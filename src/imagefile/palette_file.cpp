@@ -1,4 +1,5 @@
 #include "imagefile/palette_file.h"
+#include "imagefile/image_file.h"
 
 #include <algorithm>
 #include <cctype>
@@ -299,7 +300,28 @@ std::vector<std::uint8_t> writePalette(std::span<const PaletteColor> colors, Pal
     return std::vector<std::uint8_t>(text.begin(), text.end());
 }
 
+namespace {
+
+// An indexed picture's own palette, in index order (a 4-bit file's 16 entries, an 8-bit file's
+// whole table).
+PaletteRead pictureFilePalette(const std::string& path) {
+    constexpr int kAnySide = 16384;
+    IndexedImage image;
+    IndexOrder order{int(kMaxPaletteFileColors)};
+    const ImageLoadResult r = loadImageFile(image, path, int(kMaxPaletteFileColors), kAnySide, kAnySide, &order);
+    if (r == ImageLoadResult::CannotRead) return fail("The picture \"" + path + "\" could not be read.");
+    if (r != ImageLoadResult::Read) return fail("The picture \"" + path + "\" was not read: it is not a picture of its kind.");
+    if (!order.kept)
+        return fail("The picture \"" + path + "\" has no palette to take: it is not an indexed picture (or a pixel names a colour its palette lacks).");
+    PaletteRead out;
+    out.colors.assign(image.palette.begin(), image.palette.begin() + image.colorCount);
+    return out;
+}
+
+} // namespace
+
 PaletteRead loadPaletteFile(const std::string& path) {
+    if (pictureFormatForPath(path)) return pictureFilePalette(path);
     std::vector<std::uint8_t> bytes;
     std::error_code error;
     if (!readWholeFile(path, bytes, error)) return fail("The palette file \"" + path + "\" could not be read (" + describeError(error) + ").");

@@ -50,7 +50,7 @@ private:
 } // namespace
 
 ImageLoadResult loadPcx(IndexedImage& image, const std::string& path, int maxColors, int maxWidth,
-                        int maxHeight) {
+                        int maxHeight, IndexOrder* order) {
     std::vector<std::uint8_t> bytes;
     if (!filebytes::startDecoding(path, bytes, image)) return ImageLoadResult::CannotRead;
     std::span<const std::uint8_t> f = bytes;
@@ -88,13 +88,22 @@ ImageLoadResult loadPcx(IndexedImage& image, const std::string& path, int maxCol
     }
 
     if (image.allocateImage(width, height)) return ImageLoadResult::CannotRead;
-    image.colorCount = 0;
-    if (nibbles) {
-        for (int i = 0; i < 16; ++i) image.palette[i] = table[i];
-        image.colorCount = 16;
-    }
-    RleReader reader(encoded);
     std::vector<std::uint8_t> line(bytesPerLine * std::size_t(planes));
+    int preset = nibbles ? 16 : 0;
+    if (vga && order && order->keepBelow > 0) {
+        // The lines are decoded once to find the highest index, then again to place the pixels.
+        RleReader scan(encoded);
+        int highest = 0;
+        for (int y = 0; y < height; ++y) {
+            if (!scan.line(line.data(), bytesPerLine)) return ImageLoadResult::CannotRead;
+            highest = std::max<int>(highest, *std::max_element(line.begin(), line.begin() + width));
+        }
+        preset = keptEntries(highest, 256, order);
+    }
+    for (int i = 0; i < preset; ++i) image.palette[i] = table[std::size_t(i)];
+    image.colorCount = preset;
+    if (order) order->kept = preset > 0;
+    RleReader reader(encoded);
     for (int y = 0; y < height; ++y) {
         for (int p = 0; p < planes; ++p)
             if (!reader.line(line.data() + std::size_t(p) * bytesPerLine, bytesPerLine))
@@ -108,12 +117,14 @@ ImageLoadResult loadPcx(IndexedImage& image, const std::string& path, int maxCol
                 index = x % 2 ? line[std::size_t(x) / 2] & 15 : line[std::size_t(x) / 2] >> 4;
                 color = table[std::size_t(index)];
             }
-            else if (vga)
-                color = table[line[std::size_t(x)]];
+            else if (vga) {
+                index = line[std::size_t(x)];
+                color = table[std::size_t(index)];
+            }
             else if (rgb)
                 color = makeColor(line[std::size_t(x)], line[bytesPerLine + std::size_t(x)],
                                   line[2 * bytesPerLine + std::size_t(x)]);
-            if (placePixel(image, nibbles ? 16 : 0, index, color, x, y) > maxColors)
+            if (placePixel(image, preset, index, color, x, y) > maxColors)
                 return ImageLoadResult::TooManyColors;
         }
     }

@@ -162,7 +162,7 @@ int readPngGuarded(PngReadState& s, Decoded& d, IndexedImage& image, int maxWidt
 } // namespace
 
 ImageLoadResult loadPng(IndexedImage& image, const std::string& path, int maxColors, int maxWidth,
-                        int maxHeight) {
+                        int maxHeight, IndexOrder* order) {
     PngReadState s;
     if (filebytes::readFile(path, s.bytes, kMaxImageFileBytes) != filebytes::ReadStatus::Ok)
         return ImageLoadResult::CannotRead;
@@ -185,12 +185,18 @@ ImageLoadResult loadPng(IndexedImage& image, const std::string& path, int maxCol
     if (image.allocateImage(image.width, image.height)) return ImageLoadResult::CannotRead;
     image.colorCount = 0;
     int preset = 0;
+    const std::size_t w = d.width;
     if (d.palette && d.bitDepth == 4) {
         preset = std::min(d.paletteEntries, 16);
-        for (int i = 0; i < preset; ++i) image.palette[i] = d.table[i];
-        image.colorCount = preset;
+    } else if (d.palette) {
+        int highest = 0;
+        for (png_uint_32 y = 0; y < d.height; ++y)
+            highest = std::max<int>(highest, *std::max_element(s.rows[y], s.rows[y] + w));
+        preset = keptEntries(highest, d.paletteEntries, order);
     }
-    const std::size_t w = d.width;
+    for (int i = 0; i < preset; ++i) image.palette[i] = d.table[std::size_t(i)];
+    image.colorCount = preset;
+    if (order) order->kept = preset > 0;
     for (png_uint_32 y = 0; y < d.height; ++y) {
         const std::uint8_t* row = s.rows[y];
         for (std::size_t x = 0; x < w; ++x) {

@@ -206,7 +206,11 @@ bool MonsterSource::flip(bool vertical) {
     return changes([&] { return entry().image.pixels; }, [&] { flipEntry(monstersOf(m_ws), entry(), vertical ? 1 : 0); });
 }
 
-PictureLimits MonsterSource::importLimits() const { return {kMonsterImportSide, kMonsterImportSide, true}; }
+PictureLimits MonsterSource::importLimits() const {
+    PictureLimits limits{kMonsterImportSide, kMonsterImportSide, true};
+    limits.colors = entry().colorCount == 8 ? 8 : 16;
+    return limits;
+}
 
 std::string MonsterSource::importPicture(const IndexedImage& image) {
     importMonsterEntry(monstersOf(m_ws), m_index, image);

@@ -196,14 +196,38 @@ bool exportPortraitRaw(PortraitSet& set, int index, const std::string& tilePath,
     return ok;
 }
 
+namespace {
+
+// Reads a file of one pair that must have exactly `expected` bytes. A file of another size is
+// refused by its size before it is read, so a sprite sheet or a stray file taken for a portrait
+// never fills the portrait with the wrong bytes.
+bool readExactly(const std::string& path, std::size_t expected, const char* what, std::vector<std::uint8_t>& out,
+                 std::string& error) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(pathFromUtf8(path), ec);
+    if (!ec && size != expected) {
+        error = std::string("The ") + what + " has " + std::to_string(size) + " bytes; a portrait's has " +
+                std::to_string(expected) + (expected == kPortraitTileBytes ? " (25 tiles)" : " (16 colours)");
+        return false;
+    }
+    if (ec || !readWholeFile(path, out) || out.size() != expected) {
+        error = expected == kPortraitTileBytes ? kMsgImportOpenError : "Error opening the palette file";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool importPortraitRaw(PortraitSet& set, int index, const std::string& tilePath, Notifier& notifier) {
     std::vector<std::uint8_t> tiles, palette;
-    const bool hasTiles = readWholeFile(tilePath, tiles) && tiles.size() >= kPortraitTileBytes;
+    std::string error;
     // The palette file of the same name, in any letter case ("FACE.BIN" with "face.pal").
     const std::string palettePath = findBesideFile(tilePath, ".pal");
-    const bool hasPalette = !palettePath.empty() && readWholeFile(palettePath, palette);
-    if (!hasTiles || (hasPalette && palette.size() < kPortraitPaletteBytes)) {
-        notifier.notify(MessageKind::Error, kMsgImportOpenError);
+    const bool hasPalette = !palettePath.empty();
+    if (!readExactly(tilePath, kPortraitTileBytes, "portrait file", tiles, error) ||
+        (hasPalette && !readExactly(palettePath, kPortraitPaletteBytes, "palette file", palette, error))) {
+        notifier.notify(MessageKind::Error, error);
         return false;
     }
     auto& record = set.portraits[std::size_t(index)];

@@ -74,8 +74,10 @@ std::string portraitPalettePath(const std::string& tilePath);
 bool isRawPortraitPath(const std::string& path);
 // Writes the freshly encoded tiles and the palette; "Error saving portrait data" on failure.
 bool exportPortraitRaw(PortraitSet& set, int index, const std::string& tilePath, Notifier& notifier);
-// Reads the pair; a missing palette file leaves the palette as it is. A missing or short tile
-// file, or a short palette file, changes nothing and reports "Error opening file".
+// Reads the pair; a missing palette file leaves the palette as it is. The tile file must have
+// exactly 800 bytes and the palette file 32: a file of another size changes nothing and is
+// reported with the size found and the size expected; a tile file that cannot be read reports
+// "Error opening file".
 bool importPortraitRaw(PortraitSet& set, int index, const std::string& tilePath, Notifier& notifier);
 
 inline constexpr const char* kMsgPortraitSaveError = "Error saving portrait data";

@@ -174,17 +174,24 @@ TEST(Portraits, RawPairExportsFreshTilesAndImportsOnlyWholeFiles) {
     EXPECT_EQ(set.portraits[0].image.pixels, set.portraits[3].image.pixels);
     EXPECT_EQ(set.portraits[0].image.pixel(10, 10), 7);
 
-    // A short tile file or a short palette file changes nothing.
+    // A tile file or a palette file of any other size changes nothing and says what it found.
     auto pixels = set.portraits[1].image.pixels;
     auto palettes = set.palettes;
-    tiles.resize(799);
-    morvi::testing::writeFile(dir.file("cut.bin"), tiles);
-    EXPECT_FALSE(importPortraitRaw(set, 1, dir.file("cut.bin"), n));
+    for (const std::size_t size : {std::size_t(0), std::size_t(700), std::size_t(799), std::size_t(801), std::size_t(5792)}) {
+        tiles.resize(size, 3);
+        morvi::testing::writeFile(dir.file("odd.bin"), tiles);
+        EXPECT_FALSE(importPortraitRaw(set, 1, dir.file("odd.bin"), n));
+        EXPECT_EQ(n.lastText(), "The portrait file has " + std::to_string(size) + " bytes; a portrait's has 800 (25 tiles)");
+    }
+    EXPECT_FALSE(importPortraitRaw(set, 1, dir.file("missing.bin"), n));
     EXPECT_EQ(n.lastText(), kMsgImportOpenError);
     tiles.resize(800);
     morvi::testing::writeFile(dir.file("pal.bin"), tiles);
-    morvi::testing::writeFile(dir.file("pal.pal"), std::vector<std::uint8_t>(31, 0));
-    EXPECT_FALSE(importPortraitRaw(set, 1, dir.file("pal.bin"), n));
+    for (const std::size_t size : {std::size_t(31), std::size_t(33), std::size_t(512)}) {
+        morvi::testing::writeFile(dir.file("pal.pal"), std::vector<std::uint8_t>(size, 0));
+        EXPECT_FALSE(importPortraitRaw(set, 1, dir.file("pal.bin"), n));
+        EXPECT_EQ(n.lastText(), "The palette file has " + std::to_string(size) + " bytes; a portrait's has 32 (16 colours)");
+    }
     EXPECT_EQ(set.portraits[1].image.pixels, pixels);
     EXPECT_EQ(set.palettes, palettes);
     // Without a palette file only the tiles come in.

@@ -38,10 +38,15 @@ ImportFileDialog::ImportFileDialog(QWidget* parent, const ImportRequest& request
     m_size->setWordWrap(true);
     m_size->setFixedWidth(150);
     m_colors->setFixedWidth(150);
+    m_order = new QLabel(panel);
+    m_order->setWordWrap(true);
+    m_order->setFixedWidth(150);
+    m_order->setAccessibleName(QStringLiteral("Palette order"));
     column->addWidget(heading);
     column->addWidget(m_preview);
     column->addWidget(m_size);
     column->addWidget(m_colors);
+    column->addWidget(m_order);
     m_keep = new QCheckBox(QStringLiteral("Keep current palette"), panel);
     m_keep->setToolTip(QStringLiteral("Map the file's colours onto the picture's own palette, which other pictures "
                                       "may share, instead of replacing it"));
@@ -70,6 +75,7 @@ void ImportFileDialog::showPreview(const QString& path) {
     }
     m_size->setText(p.sizeText);
     m_colors->setText(p.colorsText);
+    m_order->setText(p.orderText);
     m_preview->update();
 }
 

@@ -21,6 +21,7 @@ public:
     SurfaceView* previewView() const { return m_preview; }
     QLabel* sizeLabel() const { return m_size; }
     QLabel* colorsLabel() const { return m_colors; }
+    QLabel* orderLabel() const { return m_order; }
     QCheckBox* keepPaletteBox() const { return m_keep; }
     // Updates the panel for a path (what the chooser does when the pointed-at file changes).
     void showPreview(const QString& path);
@@ -33,6 +34,7 @@ private:
     SurfaceView* m_preview = nullptr;
     QLabel* m_size = nullptr;
     QLabel* m_colors = nullptr;
+    QLabel* m_order = nullptr;
     QCheckBox* m_keep = nullptr;
     QString m_current;
 };

@@ -34,6 +34,7 @@ struct ImportPreview {
     morvi::Surface picture; // 128 x 128: the file over the small backdrop, or the backdrop alone
     QString sizeText;
     QString colorsText;
+    QString orderText; // whether the file's palette order was kept or its colours numbered by first use
 };
 
 struct ImportRequest {

@@ -72,7 +72,8 @@ ImportPreview Transfers::describeImportFile(const QString& path, bool keepPalett
     if (m_ownPreview)
         if (auto own = m_ownPreview(path)) return *own;
     morvi::IndexedImage image;
-    const auto result = morvi::loadForImport(path.toUtf8().toStdString(), limits, image);
+    bool keptOrder = false;
+    const auto result = morvi::loadForImport(path.toUtf8().toStdString(), limits, image, &keptOrder);
     if (result != morvi::ImageLoadResult::Read) {
         morvi::drawImage(backdrop, out.picture, nullptr, w, h);
         switch (result) {
@@ -92,10 +93,12 @@ ImportPreview Transfers::describeImportFile(const QString& path, bool keepPalett
         out.sizeText = QStringLiteral("%1x%2").arg(image.width).arg(image.height);
         out.colorsText = QStringLiteral("%1 colors").arg(image.colorCount);
     }
+    out.orderText = keptOrder ? QStringLiteral("palette order kept") : QStringLiteral("colours by first use");
     if (keepPalette) {
         // Show what the import will make of it: the file's colours in the picture's palette.
         image = morvi::remapToPalette(image, m_source.palette());
         out.colorsText = QStringLiteral("mapped to the current palette");
+        out.orderText.clear();
     }
     morvi::drawImage(image, out.picture, &backdrop, w, h);
     return out;
@@ -157,6 +160,8 @@ void Transfers::importPalette() {
         m_page->window(), FileRequest{QStringLiteral("Import Palette"),
                                       {fileFilter(QStringLiteral("Palette files (*.pal, *.gpl, *.act, *.hex, *.bin)"),
                                                   QStringLiteral("*.pal *.gpl *.act *.hex *.bin *.PAL *.GPL *.ACT *.HEX *.BIN")),
+                                       fileFilter(QStringLiteral("Indexed pictures (*.png, *.bmp, *.pcx)"),
+                                                  QStringLiteral("*.png *.bmp *.pcx *.PNG *.BMP *.PCX")),
                                        allFilesFilter()},
                                       QString(), QString()});
     if (path.isEmpty()) return;

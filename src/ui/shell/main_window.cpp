@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -132,6 +133,10 @@ void MainWindow::updateCommands() {
     action("redo")->setText(canRedo ? QStringLiteral("&Redo ") + QString::fromStdString(m_history.redoLabel()) : QStringLiteral("&Redo"));
     imageMenu()->setEnabled(page != nullptr);
     imageMenu()->menuAction()->setEnabled(page != nullptr);
+    // The title names the open ROM and marks unsaved changes, as desktop editors do.
+    const QString name = QFileInfo(QString::fromUtf8(m_ws.rom.romPath.c_str())).fileName();
+    setWindowTitle(name.isEmpty() ? kCaption : name + QStringLiteral("[*] - ") + kCaption);
+    setWindowModified(anyChanged());
 }
 
 bool MainWindow::canvasKey(Page* page, QKeyCombination key, bool claimOnly) {
@@ -140,6 +145,13 @@ bool MainWindow::canvasKey(Page* page, QKeyCombination key, bool claimOnly) {
         if (!claimOnly) c->run(*this, page);
         return true;
     }
+    // A selection's key that the window also has (Ctrl+X: Cut here, Exit elsewhere) stays the
+    // canvas's while it has the focus: with nothing selected it does nothing, rather than quit.
+    if (!c && canvasCommand(key, true))
+        for (const Command& w : commandTable())
+            if (w.scope == KeyScope::Window)
+                for (const QKeySequence& k : w.keys)
+                    if (k == QKeySequence(key)) return true;
     if (key.keyboardModifiers() != Qt::NoModifier) return false;
     for (const ToolInfo& t : toolTable()) {
         if (key.key() != t.key) continue;
@@ -153,6 +165,7 @@ void MainWindow::addPage(Page* page) {
     m_stack->addWidget(page);
     connect(page, &Page::exitRequested, this, &QWidget::close);
     connect(page, &Page::edited, this, &MainWindow::updateCommands);
+    connect(page, &Page::changedChanged, this, &MainWindow::updateCommands);
     connect(page, &Page::selectionShown, this, &MainWindow::updateCommands);
     connect(page, &Page::commandsChanged, this, &MainWindow::updateCommands);
     connect(page, &Page::pointerMoved, this, [this, page](QPoint p) {

@@ -26,6 +26,14 @@ namespace {
 
 constexpr QPoint kLoadingOffset(150, 100);
 constexpr QPoint kSavingOffset(150, 130);
+// The names ROM images go by: .sfc is today's usual one, .swc and .fig those of old copiers.
+const QString kRomFilter = QStringLiteral("ROM file (*.smc *.sfc *.swc *.fig)");
+
+bool isRomFileName(const QString& path) {
+    for (const char* ending : {".smc", ".sfc", ".swc", ".fig"})
+        if (path.endsWith(QLatin1String(ending), Qt::CaseInsensitive)) return true;
+    return false;
+}
 
 QString recentText(int index, const std::string& path) {
     // The path's own ampersands must not become mnemonics.
@@ -75,7 +83,7 @@ void MainWindow::openRom(int source) {
         path = QString::fromStdString(m_ws.settings.recentFiles[std::size_t(source)]);
     } else {
         path = m_prompts.openFile(this, FileRequest{QStringLiteral("Select location of Final Fantasy III ROM"),
-                                                    {QStringLiteral("ROM file (*.smc)"), QStringLiteral("All files (*.*)")},
+                                                    {kRomFilter, QStringLiteral("All files (*.*)")},
                                                     QString(),
                                                     QString()});
         if (path.isEmpty()) return;
@@ -199,7 +207,7 @@ void MainWindow::createPatch() {
     }
     const QString original = m_prompts.openFile(
         this, FileRequest{QStringLiteral("Select the original, unmodified ROM"),
-                          {QStringLiteral("ROM file (*.smc *.sfc)"), QStringLiteral("All files (*.*)")}, QString(), QString()});
+                          {kRomFilter, QStringLiteral("All files (*.*)")}, QString(), QString()});
     if (original.isEmpty()) return;
     QString suggested = QString::fromStdString(m_ws.rom.romPath);
     const int dot = suggested.lastIndexOf(QLatin1Char('.'));
@@ -238,7 +246,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     const QString path = url.toLocalFile();
     // A ROM opens (with the usual questions); a picture goes to the page as an import.
     Page* page = currentPage();
-    if (path.endsWith(QStringLiteral(".smc"), Qt::CaseInsensitive) || m_ws.rom.romPath.empty() || !page)
+    if (isRomFileName(path) || m_ws.rom.romPath.empty() || !page)
         openRomPath(path);
     else
         page->transfers().takeImportFile(path, false);

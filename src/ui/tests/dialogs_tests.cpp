@@ -19,6 +19,7 @@
 #include "ui/dialogs/import_dialog.h"
 #include "ui/shell/main_window.h"
 #include "ui/pages/monster_page.h"
+#include "ui/pages/portrait_page.h"
 #include "ui/tests/ui_test_support.h"
 #include "ui/widgets/canvas_view.h"
 #include "ui/widgets/colour_controls.h"
@@ -271,7 +272,27 @@ TEST(ImportFileDialog, ThePanelFollowsTheFileUnderThePointerAndARefusedFileKeeps
     ASSERT_FALSE(h.prompts.previews.empty());
     EXPECT_EQ(h.prompts.previews[0].sizeText, QStringLiteral("128x128"));
     EXPECT_EQ(h.prompts.previews[0].colorsText, QStringLiteral("16 colors"));
+    EXPECT_EQ(h.prompts.previews[0].orderText, QStringLiteral("palette order kept"));
     EXPECT_EQ(h.prompts.previews[0].picture.width, 128);
+
+    // An 8-bit file says which rule numbered its colours: kept while every index is below 16.
+    morvi::IndexedImage eight;
+    eight.allocateImage(40, 40);
+    for (int i = 0; i < 32; ++i) eight.setPaletteEntry(std::uint8_t(i), morvi::makeColor(std::uint8_t(7 * i), 90, 200));
+    eight.colorCount = 32;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) eight.setPixel(x, y, std::uint8_t(3 + x % 5));
+    ASSERT_FALSE(morvi::savePng8(eight, h.file("low.png"), 40, 40));
+    eight.setPixel(0, 0, 20);
+    ASSERT_FALSE(morvi::savePng8(eight, h.file("high.png"), 40, 40));
+    for (const char* name : {"low.png", "high.png"}) {
+        h.prompts.previews.clear();
+        h.prompts.importFiles = {QString::fromStdString(h.file(name))};
+        portraitPage(*h.window)->importImage();
+        ASSERT_EQ(h.prompts.previews.size(), 1u);
+        EXPECT_EQ(h.prompts.previews[0].orderText,
+                  std::string(name) == "low.png" ? QStringLiteral("palette order kept") : QStringLiteral("colours by first use"));
+    }
 }
 
 TEST(Prompts, AShortMessageLeavesRoomForTheWholeTitle) {

@@ -136,7 +136,7 @@ TEST_F(PortraitFixture, RawPairsImportWhateverTheCaseAndRefuseShortFiles) {
     EXPECT_EQ(portrait(4).image.pixels, portrait(2).image.pixels);
     EXPECT_EQ(portrait(4).image.palette, palette4);
 
-    // A tile file shorter than 800 bytes: "Error opening file", the chooser stays, nothing changes.
+    // A tile file of 799 bytes is refused with its size, the chooser stays, nothing changes.
     writeFile(h.file("cut.bin"), std::vector<std::uint8_t>(799, 0x11));
     writeFile(h.file("cut.pal"), std::vector<std::uint8_t>(32, 0x22));
     page->pictureList()->setCurrentIndex(5);
@@ -146,7 +146,7 @@ TEST_F(PortraitFixture, RawPairsImportWhateverTheCaseAndRefuseShortFiles) {
     h.prompts.log.clear();
     h.prompts.importFiles = {QString::fromStdString(h.file("cut.bin")), QString()};
     page->importImage();
-    EXPECT_EQ(h.prompts.texts(), QStringList{"Error opening file"});
+    EXPECT_EQ(h.prompts.texts(), QStringList{"The portrait file has 799 bytes; a portrait's has 800 (25 tiles)"});
     EXPECT_EQ(h.prompts.log[0].icon, Icon::Error);
     EXPECT_EQ(portrait(5).image.pixels, before.pixels);
     EXPECT_EQ(portraitsOf(*h.ws).palettes, table);

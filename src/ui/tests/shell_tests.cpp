@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QTabBar>
+#include <QFileInfo>
 #include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -82,7 +83,7 @@ TEST(MainWindow, StartsWithTheCaptionMenusAndNoTabs) {
     QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
     ASSERT_EQ(h.prompts.fileRequests.size(), 1u);
     EXPECT_EQ(h.prompts.fileRequests[0].title, QStringLiteral("Select location of Final Fantasy III ROM"));
-    EXPECT_TRUE(h.prompts.fileRequests[0].filters.first().startsWith(QStringLiteral("ROM file (*.smc)")));
+    EXPECT_EQ(h.prompts.fileRequests[0].filters.first(), QStringLiteral("ROM file (*.smc *.sfc *.swc *.fig)"));
     EXPECT_TRUE(h.ws->rom.romPath.empty());
 }
 
@@ -235,6 +236,38 @@ TEST(MainWindow, SaveWithoutChangesTouchesNothingAndAFailedSaveKeepsTheEditsUnsa
     // Closing now asks; Yes tries to save again, fails, and the window stays.
     h.prompts.answers = {Answer::Yes};
     EXPECT_FALSE(h.window->close());
+    EXPECT_TRUE(h.window->isVisible());
+}
+
+TEST(MainWindow, TheTitleNamesTheRomAndMarksUnsavedChanges) {
+    EditorHarness h;
+    h.openDemo();
+    const QString name = QFileInfo(QString::fromStdString(h.romPath())).fileName();
+    EXPECT_EQ(h.window->windowTitle(), name + QStringLiteral("[*] - Morvi V. 2.12"));
+    EXPECT_FALSE(h.window->isWindowModified());
+    paintOnePixel(h);
+    EXPECT_TRUE(h.window->isWindowModified());
+    QTest::keyClick(h.window.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(h.window->isWindowModified()) << "saved";
+    h.window->action("undo")->trigger();
+    EXPECT_TRUE(monsterPage(*h.window)->changed());
+    EXPECT_TRUE(h.window->isWindowModified()) << "undone past the save";
+}
+
+TEST(MainWindow, CtrlXOnTheCanvasIsCutOnlyAndExitElsewhere) {
+    EditorHarness h;
+    h.openDemo();
+    paintOnePixel(h);
+    Page* page = monsterPage(*h.window);
+    page->canvas()->setFocus();
+    h.prompts.log.clear();
+    QTest::keyClick(page->canvas(), Qt::Key_X, Qt::ControlModifier);
+    EXPECT_TRUE(h.prompts.log.empty()) << "nothing selected: nothing happens, no question about quitting";
+    EXPECT_TRUE(h.window->isVisible());
+    // Anywhere else Ctrl+X is Exit, which asks about the unsaved change (answered Cancel here).
+    page->pictureList()->setFocus();
+    QTest::keyClick(page->pictureList(), Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(h.prompts.texts(), QStringList{"Save changes to the ROM?"});
     EXPECT_TRUE(h.window->isVisible());
 }
 
