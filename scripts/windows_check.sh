@@ -19,7 +19,7 @@ for arg in "$@"; do
   esac
 done
 . ./scripts_common.sh
-morvi_install cmake make g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 dpkg-dev libgtest-dev
+morvi_install cmake make g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 dpkg-dev libgtest-dev fonts-dejavu-core
 here="$(pwd)"
 cache="${MORVI_WINDOWS_CACHE:-$HOME/.cache/morvi-windows}"
 prefix="$cache/prefix"
@@ -102,6 +102,8 @@ wineserver -w || true
 
 echo "windows: every test program under Wine"
 # The editor's tests run offscreen (their CTest entry says so); nothing here needs a display.
+# On Windows the offscreen platform reads its fonts from a folder: DejaVu, as on Linux.
+export QT_QPA_FONTDIR="Z:/usr/share/fonts/truetype/dejavu"
 (cd build-windows && ctest --output-on-failure)
 
 echo "windows: morvi-cli on non-ASCII file names under Wine"
