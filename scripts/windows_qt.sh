@@ -61,6 +61,13 @@ if [ -z "$src" ]; then
 fi
 
 build="$cache/build-qt-$key"
+# One build at a time: a second run waits for the first and then finds its Qt.
+exec 9>"$build.lock"
+if ! flock -n 9; then
+  echo "windows: another run is building this Qt; waiting for it" >&2
+  flock 9
+fi
+if [ -f "$prefix/.complete" ]; then echo "$prefix"; exit 0; fi
 log="$cache/build-qt-$key.log"
 echo "windows: building a static Qt $version for MinGW-w64 (log: $log)" >&2
 start=$(date +%s)
@@ -72,6 +79,6 @@ start=$(date +%s)
   cmake --install "$build"
 } >"$log" 2>&1 || { tail -n 40 "$log" >&2; echo "windows: the Qt build failed (log: $log)" >&2; exit 1; }
 touch "$prefix/.complete"
-rm -rf "$build"
+rm -rf "$build" "$build.lock"
 echo "windows: static Qt built in $(( ($(date +%s) - start) / 60 )) minutes" >&2
 echo "$prefix"
