@@ -52,6 +52,9 @@ QStringList argumentsSeen(EditorHarness& h) {
 } // namespace
 
 TEST(RunInEmulator, TheCopyIsWhatSaveWouldWriteAndTheRomAndTheSessionStayAsTheyAre) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the stand-in emulator is a POSIX shell script, which Windows cannot start";
+#endif
     EditorHarness h;
     h.openDemo();
     h.window->setTestCopyFolder(QString::fromStdString(h.file("copies ○")));
