@@ -32,16 +32,24 @@ std::optional<Family> familyNamed(std::string_view cliName) {
     return std::nullopt;
 }
 
-std::string targetNames() {
+namespace {
+
+// "a, b or c": what `name` says of each family, in the registry's order.
+template <class Name> std::string eachFamily(Name name) {
     std::string out;
     const auto list = families();
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        if (i > 0) out += i + 1 == list.size() ? " or " : ", ";
-        const int first = list[i]->firstNumber();
-        out += std::string(list[i]->cliName()) + ":N (" + std::to_string(first) + " to " +
-               std::to_string(first + list[i]->pictureCount() - 1) + ")";
-    }
+    for (std::size_t i = 0; i < list.size(); ++i)
+        out += std::string(i == 0 ? "" : i + 1 == list.size() ? " or " : ", ") + name(list[i]);
     return out;
+}
+
+} // namespace
+
+std::string targetNames() {
+    return eachFamily([](Family f) {
+        const int first = f->firstNumber();
+        return std::string(f->cliName()) + ":N (" + std::to_string(first) + " to " + std::to_string(first + f->pictureCount() - 1) + ")";
+    });
 }
 
 std::optional<PaletteTarget> parsePaletteTarget(const std::string& text, std::string& error) {
@@ -49,11 +57,7 @@ std::optional<PaletteTarget> parsePaletteTarget(const std::string& text, std::st
     const std::string kind = text.substr(0, colon), digits = colon == std::string::npos ? "" : text.substr(colon + 1);
     const std::optional<Family> family = familyNamed(kind);
     if (!family) {
-        std::string names;
-        const auto list = families();
-        for (std::size_t i = 0; i < list.size(); ++i)
-            names += std::string(i == 0 ? "" : i + 1 == list.size() ? " or " : ", ") + std::string(list[i]->cliName()) + ":N";
-        error = "a target is " + names;
+        error = "a target is " + eachFamily([](Family f) { return std::string(f->cliName()) + ":N"; });
         return std::nullopt;
     }
     const int first = (*family)->firstNumber(), last = first + (*family)->pictureCount() - 1;

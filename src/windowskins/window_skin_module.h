@@ -22,11 +22,7 @@ public:
     bool writePixels(std::span<const PixelWrite> writes) override {
         return setWindowPixels(windowSkinsOf(m_ws), m_index, writes) > 0;
     }
-    std::string refusePixels(std::span<const PixelWrite> writes) const override {
-        for (const PixelWrite& w : writes)
-            if (std::string why = windowColorRefusal(w.value); !why.empty()) return why;
-        return "";
-    }
+    std::string refusePixels(std::span<const PixelWrite> writes) const override { return windowWritesRefusal(writes); }
     bool clear() override;
     bool flip(bool vertical) override;
     PictureLimits importLimits() const override { return {kWindowPreviewSide, kWindowPreviewSide, false}; }

@@ -74,10 +74,15 @@ void rebuildWindows(WindowSkinSet& set) {
     for (int s = 0; s < kWindowSkinCount; ++s) rebuildWindow(set, s, set.skins[std::size_t(s)]);
 }
 
+std::string windowWritesRefusal(std::span<const PixelWrite> writes) {
+    for (const PixelWrite& w : writes)
+        if (std::string why = windowColorRefusal(w.value); !why.empty()) return why;
+    return "";
+}
+
 int setWindowPixels(WindowSkinSet& set, int skin, std::span<const PixelWrite> writes) {
     WindowSkin& s = set.skins[std::size_t(skin)];
-    for (const PixelWrite& w : writes)
-        if (!windowColorRefusal(w.value).empty()) return 0;
+    if (!windowWritesRefusal(writes).empty()) return 0;
     int changed = 0;
     for (const PixelWrite& w : writes) {
         if (!insideWindow(w.x, w.y)) continue;

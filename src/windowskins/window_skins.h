@@ -50,6 +50,8 @@ void rebuildWindows(WindowSkinSet& set);
 
 // Why a pixel of this value cannot be painted on a skin, or "".
 std::string windowColorRefusal(int value);
+// Why these writes cannot be made (the first value refused), or "".
+std::string windowWritesRefusal(std::span<const PixelWrite> writes);
 // Writes pixels of the window through its tiles; 0 when none changed or any is refused.
 int setWindowPixels(WindowSkinSet& set, int skin, std::span<const PixelWrite> writes);
 void clearWindowSkin(WindowSkinSet& set, int skin);
