@@ -45,7 +45,7 @@ fi
 apt="$cache/apt"
 opts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
       -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache")
-src=$(find "$apt/src" -maxdepth 1 -type d -name "qt6-base-$version*" 2>/dev/null | head -n 1)
+src=$(find "$apt/src" -maxdepth 1 -type d -name "qt6-base-$version*" 2>/dev/null | head -n 1 || true)
 if [ -z "$src" ]; then
   echo "windows: fetching Debian's qt6-base source ($version)" >&2
   if [ ! -f "$apt/sources.list" ]; then

@@ -6,12 +6,62 @@
 
 namespace morvi {
 
+AnimationPictures characterAnimationPictures(const CharacterSprites& ch, const std::vector<AnimationFrame>& frames) {
+    AnimationPictures out;
+    out.colours.assign(ch.sprites[0].palette.begin(), ch.sprites[0].palette.begin() + 16);
+    out.box = frameBoxOf(frames);
+    // The character's own colours: the GIF shows the field's look, no battle replacement.
+    out.render = [&ch, box = out.box](AnimationFrame f) { return renderFrame(ch, f, box, false); };
+    out.refuse = [&ch](AnimationFrame f) {
+        return ch.hasPose(f.pose) ? std::string() : "this character has no pose " + std::to_string(f.pose) + " (" + poseName(f.pose) + ")";
+    };
+    return out;
+}
+
+AnimationPictures fieldAnimationPictures(const FieldSpriteSet& set, int index, const std::vector<AnimationFrame>& frames) {
+    AnimationPictures out;
+    const FieldSheet& sheet = set.sheet(index);
+    const auto colours = set.palette(std::clamp(sheet.palette, 0, kFieldPaletteCount - 1));
+    out.colours.assign(colours.begin(), colours.end());
+    const int count = int(sheet.frames.size());
+    for (const AnimationFrame& f : frames)
+        if (f.pose >= 0 && f.pose < count) {
+            out.box.width = std::max(out.box.width, sheet.frames[std::size_t(f.pose)].width());
+            out.box.height = std::max(out.box.height, sheet.frames[std::size_t(f.pose)].height());
+        }
+    out.render = [&set, index, box = out.box](AnimationFrame f) {
+        IndexedImage frame;
+        frame.allocateImage(std::max(1, box.width), std::max(1, box.height));
+        const IndexedImage drawn = renderFieldAnimationFrame(set, index, f);
+        frame.palette = drawn.palette;
+        frame.colorCount = 16;
+        const int ox = (box.width - drawn.width) / 2, oy = box.height - drawn.height;
+        for (int y = 0; y < drawn.height; ++y)
+            for (int x = 0; x < drawn.width; ++x) frame.setPixel(ox + x, oy + y, drawn.pixel(x, y));
+        return frame;
+    };
+    out.refuse = [count, index](AnimationFrame f) {
+        return f.pose >= 0 && f.pose < count ? std::string()
+                                             : "sheet " + std::to_string(index) + " has frames 0 to " + std::to_string(count - 1);
+    };
+    return out;
+}
+
 GifAnimation buildAnimationGif(const CharacterSprites& ch, const AnimationExport& request) {
+    return buildAnimationGif(characterAnimationPictures(ch, request.frames), request);
+}
+
+bool exportAnimationGif(const CharacterSprites& ch, const AnimationExport& request, const std::string& path, std::string& error) {
+    return exportAnimationGif(characterAnimationPictures(ch, request.frames), request, path, error);
+}
+
+GifAnimation buildAnimationGif(const AnimationPictures& pictures, const AnimationExport& request) {
     GifAnimation gif;
     gif.scale = request.scale;
-    const FrameBox box = frameBoxOf(request.frames);
-    // With a backdrop, its colours follow the character's 16 (those it shares are not repeated).
-    std::vector<PaletteColor> colours(ch.sprites[0].palette.begin(), ch.sprites[0].palette.begin() + 16);
+    const FrameBox box = pictures.box;
+    // With a backdrop, its colours follow the picture's 16 (those it shares are not repeated).
+    std::vector<PaletteColor> colours = pictures.colours;
+    colours.resize(16);
     std::vector<std::uint8_t> backdropIndex;
     int bx = 0, by = 0;
     const IndexedImage* backdrop = request.backdrop && request.backdrop->hasPixels() ? request.backdrop : nullptr;
@@ -33,8 +83,7 @@ GifAnimation buildAnimationGif(const CharacterSprites& ch, const AnimationExport
     gif.colorCount = int(colours.size());
     gif.transparentIndex = backdrop ? -1 : 0;
     for (std::size_t k = 0; k < request.frames.size(); ++k) {
-        // The character's own colours: the GIF shows the field's look, no battle replacement.
-        IndexedImage frame = renderFrame(ch, request.frames[k], box, false);
+        IndexedImage frame = pictures.render(request.frames[k]);
         for (std::size_t c = 0; c < colours.size(); ++c) frame.palette[c] = colours[c];
         if (backdrop)
             for (int y = 0; y < box.height; ++y)
@@ -47,7 +96,7 @@ GifAnimation buildAnimationGif(const CharacterSprites& ch, const AnimationExport
     return gif;
 }
 
-bool exportAnimationGif(const CharacterSprites& ch, const AnimationExport& request, const std::string& path, std::string& error) {
+bool exportAnimationGif(const AnimationPictures& pictures, const AnimationExport& request, const std::string& path, std::string& error) {
     if (request.frames.empty()) {
         error = "the animation has no poses";
         return false;
@@ -61,11 +110,11 @@ bool exportAnimationGif(const CharacterSprites& ch, const AnimationExport& reque
         return false;
     }
     for (const AnimationFrame& f : request.frames)
-        if (!ch.hasPose(f.pose)) {
-            error = "this character has no pose " + std::to_string(f.pose) + " (" + poseName(f.pose) + ")";
+        if (std::string why = pictures.refuse(f); !why.empty()) {
+            error = why;
             return false;
         }
-    const std::vector<std::uint8_t> bytes = encodeAnimatedGif(buildAnimationGif(ch, request), error);
+    const std::vector<std::uint8_t> bytes = encodeAnimatedGif(buildAnimationGif(pictures, request), error);
     if (bytes.empty()) return false;
     if (!writeReplacing(path, [&](const std::string& temp) { return writeWholeFile(temp, bytes); })) {
         error = "cannot write the file";

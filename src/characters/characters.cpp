@@ -188,13 +188,16 @@ CharacterTiles encodeCharacterTiles(const CharacterSet& set) {
     return out;
 }
 
-bool saveCharacterSprites(CharacterSet& set, const CharacterTiles& tiles, RomBuffer& file, Notifier& notifier) {
+bool saveCharacterPalettes(const CharacterSet& set, RomBuffer& file) {
     const std::vector<std::uint8_t> palettes = encodeSnesColors(set.palettes);
     const std::vector<std::uint8_t> copy =
         encodeSnesColors(std::span<const PaletteColor>(set.palettes).first(kCopiedCharacterPalettes * 16));
+    return file.write(kCharacterPalettesOffset, palettes) && file.write(kCharacterPaletteCopyOffset, copy);
+}
+
+bool saveCharacterSprites(CharacterSet& set, const CharacterTiles& tiles, RomBuffer& file, Notifier& notifier) {
     bool ok = tiles.bytes.size() == std::size_t(kCharacterCount) * kCharacterTileBytes &&
-              tiles.shown.size() == std::size_t(kCharacterCount) * kTilesPerCharacter &&
-              file.write(kCharacterPalettesOffset, palettes) && file.write(kCharacterPaletteCopyOffset, copy);
+              tiles.shown.size() == std::size_t(kCharacterCount) * kTilesPerCharacter && saveCharacterPalettes(set, file);
     for (int n = 0; ok && n < kCharacterCount; ++n) {
         const auto& ch = set.characters[std::size_t(n)];
         const std::uint8_t* bytes = tiles.bytes.data() + std::size_t(n) * kCharacterTileBytes;

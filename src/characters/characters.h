@@ -96,6 +96,9 @@ struct CharacterTiles {
 };
 CharacterTiles encodeCharacterTiles(const CharacterSet& set);
 bool saveCharacterSprites(CharacterSet& set, const CharacterTiles& tiles, RomBuffer& file, Notifier& notifier);
+// The 32 sprite palettes (E6:8000) and the battle's copy of the first six: what the field
+// sprites' save writes of the table the two families share.
+bool saveCharacterPalettes(const CharacterSet& set, RomBuffer& file);
 // The same for a file on disk, replaced whole (see rewriteRomFile).
 bool saveCharacterSprites(CharacterSet& set, const std::string& path, const RomState& rom, Notifier& notifier);
 void rebuildSprites(CharacterSet& set, CharacterSprites& ch);

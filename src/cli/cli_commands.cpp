@@ -42,13 +42,17 @@ std::string usageText();
 
 // The index of a file named as export names them (digits, then .png, .bmp or .pcx in any case,
 // or .bin where the family has a raw form).
-int exportedIndex(const std::string& name, std::size_t digits, bool rawToo, bool& raw) {
-    if (name.size() != digits + 4 || name[digits] != '.') return -1;
-    std::string ext = name.substr(digits + 1);
+// The number a file of the folder stands for (as the user numbers the family's pictures), or -1
+// for a file the folder does not hold.
+int exportedIndex(const std::string& name, const FileFolder& folder, int firstNumber, bool rawToo, bool& raw) {
+    const std::size_t stem = folder.fileName.empty() ? std::size_t(folder.digits) : folder.fileName.size();
+    if (name.size() != stem + 4 || name[stem] != '.') return -1;
+    std::string ext = name.substr(stem + 1);
     for (auto& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
     raw = ext == "bin";
     if (ext != "png" && ext != "bmp" && ext != "pcx" && !(rawToo && raw)) return -1;
-    return digitsValue(name.substr(0, digits), digits);
+    if (!folder.fileName.empty()) return name.compare(0, stem, folder.fileName) == 0 ? folder.first + firstNumber : -1;
+    return digitsValue(name.substr(0, stem), stem);
 }
 
 std::string number(int value, int digits) {
@@ -116,7 +120,8 @@ int cmdExport(const Options& o, Streams& io) {
         const std::string fileExt = raw && !rawHere ? "png" : ext;
         for (const FileFolder& folder : f->fileFolders())
             for (int i = folder.first; i <= folder.last; ++i) {
-                const fs::path p = dir / folder.name / (number(i + f->firstNumber(), folder.digits) + "." + fileExt);
+                const std::string stem = folder.fileName.empty() ? number(i + f->firstNumber(), folder.digits) : folder.fileName;
+                const fs::path p = dir / folder.name / (stem + "." + fileExt);
                 if (!f->exportPicture(*ws, i, pathToUtf8(p), file).empty()) return fail(p);
             }
     }
@@ -160,7 +165,7 @@ int cmdImport(const Options& o, Streams& io) {
             for (const auto& p : names) {
                 const std::string name = p.filename().string();
                 bool raw = false;
-                const int numbered = exportedIndex(name, std::size_t(folder.digits), f->hasRawForm(), raw);
+                const int numbered = exportedIndex(name, folder, f->firstNumber(), f->hasRawForm(), raw);
                 if (numbered < 0) continue;
                 const int index = numbered - f->firstNumber();
                 if (index < folder.first || index > folder.last) {

@@ -2,7 +2,6 @@
 
 #include "app/families.h"
 #include "backgrounds/background_rom_builder.h"
-#include "fieldsprites/demo_field_sprites.h"
 #include "rom/rom_checksum.h"
 #include "rom/rom_state.h"
 
@@ -12,8 +11,8 @@ RomImage buildDemoRom() {
     RomImage rom(kDemoRomSize, 0);
     // The byte the header test looks for at ROM offset 0x20.
     rom.put8(kHeaderTestWithoutHeader, kHeaderTestByte);
+    // In the registry's order: the field sprites keep the characters' pose table entries and sheets.
     for (Family f : families()) f->addDemo(rom);
-    demo::addDemoFieldSprites(rom); // after the characters, whose pose table and sheets it keeps
     demo::addDemoBackgrounds(rom);
     setHeaderChecksum(rom.bytes); // last: it sums everything above
     return rom;

@@ -55,6 +55,16 @@ struct FileFolder {
     int digits = 2;
     int first = 0;
     int last = 0;
+    // A folder entry of one picture under a name of its own ("vehicles.png") instead of numbers.
+    std::string fileName = {};
+};
+
+// A name the command line takes for a picture beside "name:N": "vehicles", or "sprite:3" for a
+// picture another family holds (the characters' sheets are field sprite sheets 0 to 21).
+struct TargetAlias {
+    std::string name;
+    Family family = nullptr;
+    int picture = 0;
 };
 
 // How a picture goes to or comes from a file: as a picture, or in the family's raw form (the
@@ -84,6 +94,11 @@ public:
     // "window:1" is picture 0).
     virtual int pictureCount() const = 0;
     virtual int firstNumber() const { return 0; }
+    // How many pictures, from the first, the command line reaches by number; the rest have names.
+    virtual int numberedPictures() const { return pictureCount(); }
+    virtual std::vector<TargetAlias> targetAliases() const { return {}; }
+    // How the usage text names the family's targets; "" for "name:N (first to last)".
+    virtual std::string targetUsage() const { return ""; }
     virtual std::vector<FamilyTab> tabs() const = 0;
     virtual std::string pictureName(const Workspace& ws, int picture) const = 0;
 

@@ -90,8 +90,9 @@ TEST(WindowSkins, ASaveRoundTripsAndChangesNothingOutsideTheSkins) {
         const auto after = morvi::testing::readFile(path);
         ASSERT_EQ(after.size(), before.size());
         const std::size_t skip = header ? kCopierHeaderSize : 0;
-        for (std::size_t i = 0; i < after.size(); ++i)
+        for (std::size_t i = 0; i < after.size(); ++i) {
             if (i < skip || !insideSkins(i - skip)) ASSERT_EQ(after[i], before[i]) << "byte " << i;
+        }
 
         auto again = Workspace::create();
         ASSERT_TRUE(openRom(*again, path, HeaderChoice::Detect).ok);

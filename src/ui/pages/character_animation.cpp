@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QAbstractItemView>
@@ -25,7 +26,28 @@ QString itemText(const morvi::Animation& a) {
     return (a.battle ? QStringLiteral("Battle: ") : QStringLiteral("Field: ")) + QString::fromStdString(a.title);
 }
 
+void fillList(QComboBox* list, const std::vector<morvi::Animation>& animations) {
+    list->clear();
+    for (const morvi::Animation& a : animations) {
+        list->addItem(itemText(a));
+        list->setItemData(list->count() - 1,
+                          QStringLiteral("%1: poses %2").arg(QString::fromStdString(a.name), QString::fromStdString(morvi::formatPoseSequence(a.frames))),
+                          Qt::ToolTipRole);
+    }
+    list->addItem(QStringLiteral("Your sequence ..."));
+}
+
 } // namespace
+
+void AnimationPanel::setAnimations(std::vector<morvi::Animation> list, const QString& chosen) {
+    m_animations = std::move(list);
+    {
+        QSignalBlocker quiet(m_list);
+        fillList(m_list, m_animations);
+        m_list->setCurrentIndex(std::max(0, m_list->findText(chosen)));
+    }
+    chooseAnimation(m_list->currentIndex());
+}
 
 AnimationPanel::AnimationPanel(morvi::Workspace& ws, std::function<Showing()> showing, QWidget* parent)
     : QObject(parent), m_ws(ws), m_showing(std::move(showing)) {
@@ -39,13 +61,7 @@ AnimationPanel::AnimationPanel(morvi::Workspace& ws, std::function<Showing()> sh
     m_list->setMinimumContentsLength(12);
     m_list->setMaximumWidth(214);
     m_list->view()->setMinimumWidth(m_list->fontMetrics().horizontalAdvance(QStringLiteral("Battle: kneeling (critical, poisoned, asleep)")) + 30);
-    for (const morvi::Animation& a : morvi::gameAnimations()) {
-        m_list->addItem(itemText(a));
-        m_list->setItemData(m_list->count() - 1,
-                            QStringLiteral("%1: poses %2").arg(QString::fromStdString(a.name), QString::fromStdString(morvi::formatPoseSequence(a.frames))),
-                            Qt::ToolTipRole);
-    }
-    m_list->addItem(QStringLiteral("Your sequence ..."));
+    fillList(m_list, m_animations = morvi::gameAnimations());
     m_list->setToolTip(QStringLiteral("The game's animations, or a sequence of your own"));
 
     m_sequenceRow = new QWidget(parent);
@@ -140,12 +156,12 @@ AnimationPanel::AnimationPanel(morvi::Workspace& ws, std::function<Showing()> sh
 
 const morvi::Animation* AnimationPanel::animation() const {
     const int row = m_list->currentIndex();
-    const auto& all = morvi::gameAnimations();
+    const auto& all = m_animations;
     return row >= 0 && row < int(all.size()) ? &all[std::size_t(row)] : nullptr;
 }
 
 void AnimationPanel::chooseAnimation(int row) {
-    const auto& all = morvi::gameAnimations();
+    const auto& all = m_animations;
     const bool own = row < 0 || row >= int(all.size());
     m_sequenceRow->setVisible(own);
     if (own) {
@@ -237,28 +253,34 @@ void AnimationPanel::redraw() {
     for (int y = 0; y < kViewSide; ++y)
         for (int x = 0; x < kViewSide; ++x)
             s.set(x, y, backdrop.hasPixels() && backdrop.contains(bx + x, by + y) ? backdrop.colorAt(bx + x, by + y).toRgb32() : morvi::rgb32(0, 0, 0));
-    if (!now.character || m_player.frames().empty()) {
+    if ((!now.character && !now.pictures) || m_player.frames().empty()) {
         m_frame = {};
         m_view->update();
         return;
     }
     const morvi::AnimationFrame frame = m_player.current();
-    const morvi::FrameBox box = morvi::frameBoxOf(m_player.frames());
-    if (now.edited && frame.pose == now.editedPose) {
+    morvi::FrameBox box;
+    if (now.pictures) {
+        const morvi::AnimationPictures pictures = now.pictures(m_player.frames());
+        box = pictures.box;
+        m_frame = pictures.refuse(frame).empty() ? pictures.render(frame) : morvi::IndexedImage{};
+    } else if (box = morvi::frameBoxOf(m_player.frames()); now.edited && frame.pose == now.editedPose) {
         // The pose being drawn, as it looks with the stroke so far.
         m_frame = morvi::renderFrame(*now.edited, frame, box, m_battle);
     } else {
         m_frame = morvi::renderFrame(*now.character, frame, box, m_battle);
     }
-    const int ox = (kViewSide - kViewScale * box.width) / 2, oy = kViewSide - 4 - kViewScale * box.height;
+    // Larger pictures (32 x 32 frames) at the largest whole scale that fits.
+    const int scale = std::max(1, std::min({kViewScale, kViewSide / std::max(1, box.width), (kViewSide - 4) / std::max(1, box.height)}));
+    const int ox = (kViewSide - scale * box.width) / 2, oy = kViewSide - 4 - scale * box.height;
     for (int y = 0; y < m_frame.height; ++y)
         for (int x = 0; x < m_frame.width; ++x) {
             const std::uint8_t v = m_frame.pixel(x, y);
             if (v == 0) continue;
             const std::uint32_t c = m_frame.palette[v].toRgb32();
-            for (int dy = 0; dy < kViewScale; ++dy)
-                for (int dx = 0; dx < kViewScale; ++dx) {
-                    const int vx = ox + kViewScale * x + dx, vy = oy + kViewScale * y + dy;
+            for (int dy = 0; dy < scale; ++dy)
+                for (int dx = 0; dx < scale; ++dx) {
+                    const int vx = ox + scale * x + dx, vy = oy + scale * y + dy;
                     if (vx >= 0 && vy >= 0 && vx < kViewSide && vy < kViewSide) s.set(vx, vy, c);
                 }
         }
@@ -270,5 +292,42 @@ bool AnimationPanel::onionOn() const { return m_onion->isChecked(); }
 void AnimationPanel::setOnion(bool on) { m_onion->setChecked(on); }
 
 int AnimationPanel::onionOpacity() const { return m_onionOpacity->value(); }
+
+void layOutAnimationPanel(QVBoxLayout* column, QWidget* preview, AnimationPanel& panel, bool onion) {
+    const int at = column->indexOf(preview);
+    column->removeWidget(preview);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(6);
+    row->addWidget(preview, 0, Qt::AlignTop);
+    auto* viewColumn = new QVBoxLayout;
+    viewColumn->setSpacing(4);
+    viewColumn->addWidget(panel.view());
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(1);
+    buttons->addWidget(panel.backButton());
+    buttons->addWidget(panel.playButton());
+    buttons->addWidget(panel.forwardButton());
+    viewColumn->addLayout(buttons);
+    viewColumn->addStretch(1);
+    row->addLayout(viewColumn);
+    row->addStretch(1);
+    column->insertLayout(at, row);
+    column->addWidget(panel.list());
+    column->addWidget(panel.sequenceRow());
+    auto* speed = new QHBoxLayout;
+    speed->addWidget(panel.doubleButton());
+    speed->addWidget(panel.speedSlider(), 1);
+    speed->addWidget(panel.speedLabel());
+    column->addLayout(speed);
+    if (onion) {
+        auto* onionRow = new QHBoxLayout;
+        onionRow->addWidget(panel.onionBox());
+        onionRow->addWidget(panel.onionSlider(), 1);
+        column->addLayout(onionRow);
+    } else {
+        panel.onionBox()->hide();
+        panel.onionSlider()->hide();
+    }
+}
 
 } // namespace morvi::ui

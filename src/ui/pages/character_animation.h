@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "app/animation_export.h"
 #include "characters/animation_frames.h"
 
 class QCheckBox;
@@ -15,6 +16,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QSlider;
+class QVBoxLayout;
 class QWidget;
 
 namespace morvi {
@@ -33,6 +35,8 @@ public:
         const morvi::CharacterSprites* character = nullptr;
         int editedPose = -1;
         const morvi::IndexedImage* edited = nullptr;
+        // Another family's pictures (a field sheet's frames): how a sequence is drawn.
+        std::function<morvi::AnimationPictures(const std::vector<morvi::AnimationFrame>&)> pictures = {};
     };
     AnimationPanel(morvi::Workspace& ws, std::function<Showing()> showing, QWidget* parent);
 
@@ -51,6 +55,9 @@ public:
     QWidget* sequenceRow() const { return m_sequenceRow; }
 
     // --- what it plays ---
+    // The animations the list offers (the game's character animations at first), then "Your
+    // sequence ...". The first is chosen, or the one named `chosen` where it is there.
+    void setAnimations(std::vector<morvi::Animation> list, const QString& chosen = QString());
     // The game's animation chosen, or null for the user's own sequence.
     const morvi::Animation* animation() const;
     const std::vector<morvi::AnimationFrame>& frames() const { return m_player.frames(); }
@@ -86,6 +93,7 @@ private:
 
     morvi::Workspace& m_ws;
     std::function<Showing()> m_showing;
+    std::vector<morvi::Animation> m_animations;
     morvi::AnimationPlayer m_player;
     morvi::IndexedImage m_frame;
     QTimer m_timer;
@@ -107,5 +115,19 @@ private:
     QCheckBox* m_onion = nullptr;
     QSlider* m_onionOpacity = nullptr;
 };
+
+// A page with an animation panel: the Animation menu's commands act on it.
+class Animated {
+public:
+    virtual ~Animated() = default;
+    virtual AnimationPanel& animation() const = 0;
+    // "Export Animation ...": what the panel plays, as an animated GIF.
+    virtual void exportAnimation() = 0;
+};
+
+// Lays the panel out in a page's left column: its view beside the page's preview with the step
+// and play buttons under it, then under the lists the animation list, the sequence row and the
+// speed; with `onion`, the onion skin's row last.
+void layOutAnimationPanel(QVBoxLayout* column, QWidget* preview, AnimationPanel& panel, bool onion);
 
 } // namespace morvi::ui

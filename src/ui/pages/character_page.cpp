@@ -49,7 +49,7 @@ CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
             return AnimationPanel::Showing{&characters().character(), selectedSprite(), &editor().shown()};
         },
         this);
-    layOutAnimation();
+    layOutAnimationPanel(leftColumn(), preview(), *m_animation, true);
     leftColumn()->addStretch(1);
     connect(m_animation, &AnimationPanel::onionChanged, this, [this] {
         updateOnion();
@@ -88,40 +88,6 @@ CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
     connect(this, &Page::pointerMoved, this, [this](QPoint at) { showSharedTile(tileUnder(at)); });
     connect(this, &Page::pointerLeft, this, [this] { showSharedTile(-1); });
     selectCharacter(0);
-}
-
-void CharacterPage::layOutAnimation() {
-    // The animation beside the sheet: its view, and under it the step and play buttons.
-    const int at = leftColumn()->indexOf(preview());
-    leftColumn()->removeWidget(preview());
-    auto* row = new QHBoxLayout;
-    row->setSpacing(6);
-    row->addWidget(preview(), 0, Qt::AlignTop);
-    auto* column = new QVBoxLayout;
-    column->setSpacing(4);
-    column->addWidget(m_animation->view());
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(1);
-    buttons->addWidget(m_animation->backButton());
-    buttons->addWidget(m_animation->playButton());
-    buttons->addWidget(m_animation->forwardButton());
-    column->addLayout(buttons);
-    column->addStretch(1);
-    row->addLayout(column);
-    row->addStretch(1);
-    leftColumn()->insertLayout(at, row);
-    // Under the lists: which animation, its speed, the onion skin.
-    leftColumn()->addWidget(m_animation->list());
-    leftColumn()->addWidget(m_animation->sequenceRow());
-    auto* speed = new QHBoxLayout;
-    speed->addWidget(m_animation->doubleButton());
-    speed->addWidget(m_animation->speedSlider(), 1);
-    speed->addWidget(m_animation->speedLabel());
-    leftColumn()->addLayout(speed);
-    auto* onion = new QHBoxLayout;
-    onion->addWidget(m_animation->onionBox());
-    onion->addWidget(m_animation->onionSlider(), 1);
-    leftColumn()->addLayout(onion);
 }
 
 void CharacterPage::beforeRender() { updateOnion(); }

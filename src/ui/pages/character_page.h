@@ -19,7 +19,7 @@ namespace morvi::ui {
 // "7 Facing Left".
 QString poseTitle(int pose);
 
-class CharacterPage : public Page {
+class CharacterPage : public Page, public Animated {
     Q_OBJECT
 public:
     explicit CharacterPage(EditorContext& context, QWidget* parent = nullptr);
@@ -37,9 +37,8 @@ public:
     int tileUnder(QPoint picturePoint) const;
     int sharedTileShown() const { return m_sharedTile; }
     QLabel* battleNote() const { return m_battleNote; }
-    AnimationPanel& animation() const { return *m_animation; }
-    // "Export Animation ...": the chosen animation as an animated GIF.
-    void exportAnimation();
+    AnimationPanel& animation() const override { return *m_animation; }
+    void exportAnimation() override;
 
 protected:
     void paintOwn() override;
@@ -57,7 +56,6 @@ private:
     std::optional<bool> importTileFile(const QString& path);
     std::optional<ImportPreview> previewTileFile(const QString& path) const;
 
-    void layOutAnimation();
     // The onion skin's layers for the shown pose, from the animation's sequence.
     void updateOnion();
 

@@ -5,6 +5,7 @@
 #include "monsters/monster_module.h"
 #include "portraits/portrait_module.h"
 #include "ui/pages/character_page.h"
+#include "ui/pages/field_sprite_page.h"
 #include "ui/pages/monster_page.h"
 #include "ui/pages/portrait_page.h"
 
@@ -18,6 +19,9 @@ template <class Window> PortraitPage* portraitPage(const Window& w) {
 }
 template <class Window> CharacterPage* characterPage(const Window& w) {
     return dynamic_cast<CharacterPage*>(w.pageOf(morvi::characterFamily()));
+}
+template <class Window> FieldSpritePage* fieldSpritePage(const Window& w) {
+    return dynamic_cast<FieldSpritePage*>(w.pageOf(morvi::fieldSpriteFamily()));
 }
 
 } // namespace morvi::ui

@@ -3,9 +3,11 @@
 #include <array>
 
 #include "characters/character_module.h"
+#include "fieldsprites/field_sprite_module.h"
 #include "monsters/monster_module.h"
 #include "portraits/portrait_module.h"
 #include "ui/pages/character_page.h"
+#include "ui/pages/field_sprite_page.h"
 #include "ui/pages/monster_page.h"
 #include "ui/pages/portrait_page.h"
 #include "ui/pages/window_skin_page.h"
@@ -21,6 +23,7 @@ constexpr std::array kRows = {
     PageRow{morvi::monsterFamily, make<MonsterPage>},
     PageRow{morvi::portraitFamily, make<PortraitPage>},
     PageRow{morvi::characterFamily, make<CharacterPage>},
+    PageRow{morvi::fieldSpriteFamily, make<FieldSpritePage>},
     PageRow{morvi::windowSkinFamily, make<WindowSkinPage>},
 };
 

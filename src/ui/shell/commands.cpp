@@ -19,11 +19,10 @@ QKeySequence key(const char* text) { return QKeySequence(QString::fromLatin1(tex
 
 bool withSelection(const Page& p) { return p.hasSelection(); }
 
-// The animation commands act on the character page alone.
-CharacterPage* characters(Page* p) { return qobject_cast<CharacterPage*>(p); }
-bool onCharacters(const Page& p) { return qobject_cast<const CharacterPage*>(&p) != nullptr; }
-void withAnimation(Page* p, const std::function<void(CharacterPage&)>& run) {
-    if (CharacterPage* c = characters(p)) run(*c);
+// The animation commands act on the pages with an animation panel.
+bool onCharacters(const Page& p) { return dynamic_cast<const Animated*>(&p) != nullptr; }
+void withAnimation(Page* p, const std::function<void(Animated&)>& run) {
+    if (auto* a = dynamic_cast<Animated*>(p)) run(*a);
 }
 
 void copy(Page* page) {
@@ -108,19 +107,19 @@ std::vector<Command> makeTable() {
          [](MainWindow&, Page* p) { p->editor().actualSize(); }},
 
         {"play-animation", "&Animation", "&Play / Pause\tEnter", {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, S::Canvas,
-         false, false, false, onCharacters, [](MainWindow&, Page* p) { withAnimation(p, [](CharacterPage& c) { c.animation().togglePlaying(); }); }},
+         false, false, false, onCharacters, [](MainWindow&, Page* p) { withAnimation(p, [](Animated& c) { c.animation().togglePlaying(); }); }},
         {"previous-pose", "&Animation", "Pre&vious pose\t,", {key(",")}, S::Canvas, false, false, false, onCharacters,
-         [](MainWindow&, Page* p) { withAnimation(p, [](CharacterPage& c) { c.animation().step(-1); }); }},
+         [](MainWindow&, Page* p) { withAnimation(p, [](Animated& c) { c.animation().step(-1); }); }},
         {"next-pose", "&Animation", "&Next pose\t.", {key(".")}, S::Canvas, false, false, false, onCharacters,
-         [](MainWindow&, Page* p) { withAnimation(p, [](CharacterPage& c) { c.animation().step(1); }); }},
+         [](MainWindow&, Page* p) { withAnimation(p, [](Animated& c) { c.animation().step(1); }); }},
         {"onion-skin", "&Animation", "&Onion Skin\tF3", {key("F3")}, S::Window, false, true, false, onCharacters,
-         [](MainWindow&, Page* p) { withAnimation(p, [](CharacterPage& c) { c.animation().setOnion(!c.animation().onionOn()); }); },
+         [](MainWindow&, Page* p) { withAnimation(p, [](Animated& c) { c.animation().setOnion(!c.animation().onionOn()); }); },
          [](const Page& p) {
-             const auto* c = qobject_cast<const CharacterPage*>(&p);
+             const auto* c = dynamic_cast<const Animated*>(&p);
              return c && c->animation().onionOn();
          }},
         {"export-animation", "&Animation", "&Export Animation ...", {}, S::Window, false, true, false, onCharacters,
-         [](MainWindow&, Page* p) { withAnimation(p, [](CharacterPage& c) { c.exportAnimation(); }); }},
+         [](MainWindow&, Page* p) { withAnimation(p, [](Animated& c) { c.exportAnimation(); }); }},
 
         {"grid", "&Options", "&Grid settings", {}, S::Window, true, false, false, nullptr, [](MainWindow& w, Page*) { w.openGridSettings(); }},
         {"background", "&Options", "Change &Background ...", {}, S::Window, false, false, false, nullptr,

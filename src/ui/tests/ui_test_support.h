@@ -28,7 +28,7 @@ class QWidget;
 namespace morvi::ui {
 
 // The tabs of the four pages the tests drive, in their order on the tab bar.
-enum TabIndex : int { kMonstersTab = 0, kEspersTab = 1, kPortraitsTab = 2, kCharactersTab = 3 };
+enum TabIndex : int { kMonstersTab = 0, kEspersTab = 1, kPortraitsTab = 2, kCharactersTab = 3, kFieldSpritesTab = 4, kWindowsTab = 5 };
 
 class MainWindow;
 
