@@ -26,6 +26,7 @@
 #include <QToolButton>
 #include "ui/dialogs/prompts.h"
 #include "monsters/monster_module.h"
+#include "fieldsprites/field_sprite_module.h"
 
 namespace {
 
@@ -344,8 +345,70 @@ void animation_frame(benchmark::State& state) {
     if (changes == 0) state.SkipWithError("the animation never moved");
 }
 
+// The Field Sprites page brought up from another tab.
+void field_page_open(benchmark::State& state) {
+    Editor e(QSize(1280, 900));
+    FieldSpritePage* page = fieldSpritePage(*e.window);
+    const int tab = e.window->tabOf(morvi::fieldSpriteFamily());
+    int shown = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        e.window->selectTab(0);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        e.window->selectTab(tab);
+        page->repaint();
+        shown += page->isVisible();
+    }
+    if (shown == 0) state.SkipWithError("the page never showed");
+}
+
+// Sheet after sheet on the Field Sprites page: the list, the sheet, the canvas and the animation.
+void field_sheet_switch(benchmark::State& state) {
+    Editor e(QSize(1280, 900));
+    e.window->selectTab(e.window->tabOf(morvi::fieldSpriteFamily()));
+    FieldSpritePage* page = fieldSpritePage(*e.window);
+    int n = 1, moved = 0;
+    for (auto _ : state) {
+        const int before = page->currentSheet();
+        page->pictureList()->setCurrentIndex(n++ % morvi::kFieldSheetPictures);
+        page->repaint();
+        moved += page->currentSheet() != before;
+    }
+    if (moved == 0) state.SkipWithError("no other sheet showed");
+}
+
+// One mouse-move event of a draw stroke on a person's frame, up to the repainted canvas.
+void field_stroke_event(benchmark::State& state) {
+    Editor e(QSize(1280, 900));
+    e.window->selectTab(e.window->tabOf(morvi::fieldSpriteFamily()));
+    FieldSpritePage* page = fieldSpritePage(*e.window);
+    page->pictureList()->setCurrentIndex(29 - morvi::kFirstFieldSheet);
+    page->palette().setCurrent(5);
+    const std::vector<std::uint8_t> before = morvi::fieldSpritesOf(*e.ws).sheet(29).tiles;
+    QWidget* canvas = page->canvas();
+    const int m = page->magnification()->value();
+    auto at = [&](int x, int y) { return QPointF(page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2)); };
+    QMouseEvent press(QEvent::MouseButtonPress, at(1, 1), canvas->mapToGlobal(at(1, 1)), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas, &press);
+    int n = 0;
+    for (auto _ : state) {
+        const QPointF to = at(1 + n % 14, 1 + (n / 14) % 22);
+        ++n;
+        QMouseEvent move(QEvent::MouseMove, to, canvas->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(canvas, &move);
+        canvas->repaint();
+    }
+    QMouseEvent release(QEvent::MouseButtonRelease, at(1, 1), canvas->mapToGlobal(at(1, 1)), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas, &release);
+    if (morvi::fieldSpritesOf(*e.ws).sheet(29).tiles == before) state.SkipWithError("the stroke painted nothing");
+}
+
 } // namespace
 
+BENCHMARK(field_page_open)->Unit(benchmark::kMillisecond);
+BENCHMARK(field_sheet_switch)->Unit(benchmark::kMillisecond);
+BENCHMARK(field_stroke_event)->Unit(benchmark::kMillisecond);
 BENCHMARK(stroke_event_onion)->Args({685, 490})->Args({1280, 900})->Unit(benchmark::kMillisecond);
 BENCHMARK(animation_frame)->Unit(benchmark::kMillisecond);
 BENCHMARK(read_file)->Unit(benchmark::kMillisecond);

@@ -337,7 +337,7 @@ const std::vector<Verb>& verbs() {
          {"--header"}, {"--full"}, runPicture},
         {"animation",
          {"animation --list",
-          "animation ROM character:N NAME|SEQUENCE OUT.gif [--scale K] [--frames F] [--backdrop B] [--header yes|no]"},
+          "animation ROM character:N|sprite:N NAME|SEQUENCE OUT.gif [--scale K] [--frames F] [--backdrop B] [--header yes|no]"},
          {"--header", "--scale", "--frames", "--backdrop"}, {"--list"}, runAnimation},
     };
     return table;

@@ -23,6 +23,7 @@
 #include "monsters/monster_module.h"
 #include "portraits/portrait_module.h"
 #include "characters/character_module.h"
+#include "fieldsprites/field_sprites.h"
 
 using namespace morvi;
 using morvi::testing::TempDir;
@@ -154,6 +155,18 @@ TEST(MorviCli, PictureExportAndImportInEveryForm) {
     EXPECT_EQ(slurp(dir.file("p7.bin")), slurp(dir.file("p3.bin")));
     ASSERT_EQ(runCli(dir, {"picture", "export", rom, "monster:12", dir.file("m.bmp")}).status, 0);
     ASSERT_EQ(runCli(dir, {"picture", "import", other, "monster:12", dir.file("m.bmp")}).status, 0);
+    // A field sheet's pair and picture go into another sheet of the same size and come back the
+    // same; "sprite:5" is character 5's sheet, "vehicles" the vehicles.
+    ASSERT_EQ(runCli(dir, {"picture", "export", rom, "sprite:29", dir.file("s29.bin")}).status, 0);
+    ASSERT_EQ(runCli(dir, {"picture", "export", rom, "sprite:29", dir.file("s29.png")}).status, 0);
+    in = runCli(dir, {"picture", "import", other, "sprite:29", dir.file("s29.png")});
+    ASSERT_EQ(in.status, 0) << in.err;
+    ASSERT_EQ(runCli(dir, {"picture", "export", other, "sprite:29", dir.file("back29.bin")}).status, 0);
+    EXPECT_EQ(slurp(dir.file("back29.bin")), slurp(dir.file("s29.bin")));
+    ASSERT_EQ(runCli(dir, {"picture", "export", rom, "sprite:5", dir.file("s5.bin")}).status, 0);
+    EXPECT_EQ(slurp(dir.file("s5.bin")), slurp(dir.file("c5.bin")));
+    ASSERT_EQ(runCli(dir, {"picture", "export", rom, "vehicles", dir.file("v.bin")}).status, 0);
+    EXPECT_EQ(fs::file_size(pathFromUtf8(dir.file("v.bin"))), kVehicleGraphicsSize);
 
     const std::string before = slurp(other);
     morvi::testing::writeFile(dir.file("odd.bin"), std::vector<std::uint8_t>(1000, 1));
@@ -175,6 +188,9 @@ TEST(MorviCli, PictureExportAndImportInEveryForm) {
         {{"picture", "import", other, "portrait:2", dir.file("odd.bin")}, "1000 bytes; a portrait's has 800"},
         {{"picture", "import", other, "portrait:2", dir.file("short.bin")}, "700 bytes; a portrait's has 800"},
         {{"picture", "import", other, "portrait:2", dir.file("p3bad.bin")}, "The palette file has 33 bytes; a portrait's has 32"},
+        {{"picture", "import", other, "sprite:30", dir.file("odd.bin")}, "holds 1472 bytes; this one has 1000"},
+        {{"picture", "import", other, "sprite:87", dir.file("s29.png")}, "larger than 16x24"},
+        {{"picture", "import", other, "sprite:165", dir.file("s29.png")}, "0 to 164"},
     };
     for (const auto& [args, says] : refusals) {
         const CliRun run = runCli(dir, args);

@@ -16,7 +16,10 @@ Animation make(const char* name, const char* title, const std::string& sequence)
 // The frames in order: "0 1 2 3".
 std::string inOrder(std::size_t count) {
     std::string text;
-    for (std::size_t f = 0; f < count; ++f) text += (f ? " " : "") + std::to_string(f);
+    for (std::size_t f = 0; f < count; ++f) {
+        if (f) text += ' ';
+        text += std::to_string(f);
+    }
     return text;
 }
 

@@ -50,6 +50,7 @@ const FieldSheet& sheetOf(const Workspace& ws, int picture) { return fieldSprite
 
 std::vector<std::uint8_t> sheetChunk(const FieldSheet& sheet) {
     ChunkOut o;
+    o.bytes.reserve(8 + sheet.tiles.size() + sheet.tail.size());
     o.raw(sheet.tiles);
     o.raw(sheet.tail);
     return std::move(o.bytes);
