@@ -211,7 +211,7 @@ void selection_move(benchmark::State& state) {
     send(canvas, QEvent::MouseButtonPress, shift + QPoint(1, 1), Qt::LeftButton, Qt::LeftButton);
     send(canvas, QEvent::MouseMove, shift + QPoint(127, 127), Qt::NoButton, Qt::LeftButton);
     send(canvas, QEvent::MouseButtonRelease, shift + QPoint(127, 127), Qt::LeftButton, Qt::NoButton);
-    if (page->selectionRect().width != 64) state.SkipWithError("no 64 x 64 selection");
+    if (page->selecting().selectionRect().width != 64) state.SkipWithError("no 64 x 64 selection");
     send(canvas, QEvent::MouseButtonPress, shift + QPoint(60, 60), Qt::LeftButton, Qt::LeftButton);
     int n = 0;
     for (auto _ : state) {
@@ -219,24 +219,24 @@ void selection_move(benchmark::State& state) {
         send(canvas, QEvent::MouseMove, shift + QPoint(60 + n % 100, 60 + (n / 100) % 100), Qt::NoButton, Qt::LeftButton);
         canvas->repaint();
     }
-    if (!page->selectionLifted()) state.SkipWithError("not lifted");
+    if (!page->selecting().selectionLifted()) state.SkipWithError("not lifted");
 }
 
 // Ctrl+V of a 128 x 128 region copied in the editor, to the repainted canvas (then Esc).
 void paste_128(benchmark::State& state) {
     Editor e;
     MonsterPage* page = largeBlankMonster(e, 3);
-    page->selectAll();
+    page->selecting().selectAll();
     e.window->action("copy")->trigger();
-    page->deselect();
+    page->selecting().deselect();
     for (auto _ : state) {
         e.window->action("paste")->trigger();
         page->canvas()->repaint();
         state.PauseTiming();
-        page->cancelLift();
+        page->selecting().cancelLift();
         state.ResumeTiming();
     }
-    if (page->hasSelection()) state.SkipWithError("the paste stayed");
+    if (page->selecting().hasSelection()) state.SkipWithError("the paste stayed");
 }
 
 // Undo and redo of one draw step on a monster (each iteration does both).

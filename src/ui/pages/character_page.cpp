@@ -79,7 +79,7 @@ CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
         for (int n = 0; n < morvi::kCharacterPaletteCount; ++n) m_paletteList->addItem(QStringLiteral("Palette #%1").arg(n));
     }
     connect(pictureList(), &QComboBox::currentIndexChanged, this, [this](int index) {
-        deselect(); // the selection lives on the sprite that was shown
+        selecting().deselect(); // the selection lives on the sprite that was shown
         if (index >= 0) selectCharacter(index);
     });
     connect(preview(), &SurfaceView::pressed, this, &CharacterPage::sheetClicked);
@@ -145,7 +145,7 @@ void CharacterPage::sheetClicked(QPoint at) {
         emit noteShown(poseDescription(pose));
         return;
     }
-    deselect();
+    selecting().deselect();
     characters().showSprite(pose);
     redrawPage();
 }

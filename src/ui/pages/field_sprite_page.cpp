@@ -75,7 +75,7 @@ FieldSpritePage::FieldSpritePage(EditorContext& context, QWidget* parent)
     transfers().setOwnImport([this](const QString& path) { return importRaw(path); });
     fillLists();
     connect(pictureList(), &QComboBox::currentIndexChanged, this, [this](int index) {
-        deselect();
+        selecting().deselect();
         if (index >= 0) selectSheet(index);
     });
     connect(m_paletteList, &QComboBox::currentIndexChanged, this, [this](int n) {
@@ -148,7 +148,7 @@ void FieldSpritePage::sheetHovered(QPoint at) {
 void FieldSpritePage::sheetClicked(QPoint at) {
     const int frame = morvi::fieldFrameAtSheet(sprites().sheet(), at.x(), at.y());
     if (frame < 0 || frame == selectedFrame()) return;
-    deselect();
+    selecting().deselect();
     sprites().showFrame(frame);
     redrawPage();
 }

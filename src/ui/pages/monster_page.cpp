@@ -189,7 +189,7 @@ void MonsterPage::reloaded() {
 }
 
 void MonsterPage::select() {
-    deselect(); // the selection lives on the entry that was shown
+    selecting().deselect(); // the selection lives on the entry that was shown
     // Entries sharing the left entry's record or palette show its edit.
     source().show(entryAt(m_list, std::max(0, pictureList()->currentIndex())));
     palette().updateControls();

@@ -19,6 +19,10 @@ Page::Page(EditorContext& context, const PageSpec& spec, QWidget* parent)
                                 morvi::PageMagnification{spec.magnification, std::string(spec.family->cliName())}, this);
     m_palette = new PalettePanel(*m_source, *this, context.prompts, m_strip, m_colors, this);
     m_transfers = new Transfers(context, *m_source, *this, *m_palette, this);
+    m_selecting = std::make_unique<SelectionCommands>(
+        m_selection, *m_editor, *m_source, *this, context.prompts,
+        SelectionCommands::PageHooks{[this](Tool tool) { chooseTool(tool); }, [this](bool vertical) { flipImage(vertical ? 1 : 0); },
+                                     [this] { redrawPage(); }});
     m_mag->setValue(morvi::PageMagnification{spec.magnification, std::string(spec.family->cliName())}.get(context.ws.settings));
     connectParts();
 }
@@ -46,6 +50,8 @@ void Page::connectParts() {
 }
 
 QComboBox* Page::pictureList() const { return m_pictureList; }
+
+void Page::settle() { m_selecting->dropSelection(); }
 
 const morvi::IndexedImage* Page::editedPicture() const {
     const morvi::IndexedImage& p = m_source->picture();
@@ -91,7 +97,7 @@ void Page::showPicture(int index) {
 
 void Page::chooseTool(Tool tool) {
     // Another tool puts a lifted selection down; the rectangle stays for copy and paste.
-    if (tool != Tool::Select) dropSelection();
+    if (tool != Tool::Select) m_selecting->dropSelection();
     m_editor->setTool(tool);
     m_tools->setCurrent(tool);
     emit toolChanged();
@@ -111,7 +117,7 @@ void Page::describeSave(morvi::SaveRequest& request) const {
 
 void Page::clearImage() {
     if (m_selection.active()) {
-        deleteSelection();
+        m_selecting->deleteSelection();
         return;
     }
     if (m_context.prompts.ask(clearQuestion(), Buttons::OkCancel, Icon::None) != Answer::Ok) return;
@@ -120,7 +126,7 @@ void Page::clearImage() {
 
 void Page::flipImage(int vertical) {
     if (m_selection.active()) {
-        flipSelection(vertical != 0);
+        m_selecting->flipSelection(vertical != 0);
         return;
     }
     edit(vertical ? QStringLiteral("Flip vertical") : QStringLiteral("Flip horizontal"), [&] { return m_source->flip(vertical != 0); });
@@ -155,7 +161,7 @@ bool Page::runStep(const QString& label, std::vector<morvi::ChunkId> scope, cons
 
 bool Page::edit(const QString& label, const std::function<bool()>& change) {
     // Any other edit puts a lifted selection down first.
-    dropSelection();
+    m_selecting->dropSelection();
     const bool changed = runStep(label, {}, [&] {
         const bool c = change();
         if (c) m_source->edited();

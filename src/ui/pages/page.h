@@ -17,6 +17,7 @@
 #include "ui/editor/palette_panel.h"
 #include "ui/editor/selection.h"
 #include "ui/editor/transfers.h"
+#include "ui/pages/selection_commands.h"
 
 class QComboBox;
 class QMimeData;
@@ -101,7 +102,7 @@ public:
     virtual void showTab(int tab) { (void)tab; }
     virtual void afterSave() { redrawPage(); }
     // Before another command: a lifted selection is put down.
-    void settle() { dropSelection(); }
+    void settle();
 
     // --- tools and colours ---
     Tool currentTool() const { return m_editor->tool(); }
@@ -122,23 +123,8 @@ public:
         return {};
     }
 
-    // --- the selection's commands (page_selection.cpp) ---
-    bool hasSelection() const { return m_selection.active(); }
-    bool selectionLifted() const { return m_selection.lifted(); }
-    morvi::Rect selectionRect() const { return m_selection.rect(); }
-    void selectAll();
-    void deselect();
-    void dropSelection();
-    void cancelLift();
-    void moveSelection(int dx, int dy);
-    QMimeData* copySelection() const;
-    void cutSelection();
-    void deleteSelection();
-    bool pasteRegion(const QMimeData* data);
-    void flipSelection(bool vertical);
-    void rotateSelection(bool clockwise);
-    // Esc: drops a stroke, else takes a lifted selection back, else the selection.
-    void escape();
+    // --- the selection's commands ---
+    SelectionCommands& selecting() const { return *m_selecting; }
 
     // --- EditSink: every change of the family goes through here ---
     bool edit(const QString& label, const std::function<bool()>& change) override;
@@ -197,6 +183,7 @@ private:
     CanvasEditor* m_editor = nullptr;
     PalettePanel* m_palette = nullptr;
     Transfers* m_transfers = nullptr;
+    std::unique_ptr<SelectionCommands> m_selecting;
     bool m_changed = false;
     bool m_previewFollows = false;
     QSize m_previewSize;

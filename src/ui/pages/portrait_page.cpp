@@ -38,7 +38,7 @@ PortraitPage::PortraitPage(EditorContext& context, QWidget* parent)
     }
     connect(pictureList(), &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index < 0) return;
-        deselect(); // the selection lives on the portrait that was shown
+        selecting().deselect(); // the selection lives on the portrait that was shown
         source().show(index);
         redrawPage();
     });

@@ -30,7 +30,7 @@ WindowSkinPage::WindowSkinPage(EditorContext& context, QWidget* parent)
     }
     connect(pictureList(), &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index < 0) return;
-        deselect();
+        selecting().deselect();
         source().show(index);
         redrawPage();
     });

@@ -8,6 +8,7 @@
 #include "ui/pages/character_animation.h"
 #include "ui/pages/character_page.h"
 #include "ui/pages/page.h"
+#include "ui/shell/emulator_run.h"
 #include "ui/shell/main_window.h"
 #include "ui/widgets/tool_buttons.h"
 
@@ -17,7 +18,7 @@ namespace {
 
 QKeySequence key(const char* text) { return QKeySequence(QString::fromLatin1(text)); }
 
-bool withSelection(const Page& p) { return p.hasSelection(); }
+bool withSelection(const Page& p) { return p.selecting().hasSelection(); }
 
 // The animation commands act on the pages with an animation panel.
 bool onCharacters(const Page& p) { return dynamic_cast<const Animated*>(&p) != nullptr; }
@@ -27,14 +28,14 @@ void withAnimation(Page* p, const std::function<void(Animated&)>& run) {
 
 void copy(Page* page) {
     // With a selection, copy and paste take regions of the picture; without, the whole picture.
-    if (page->hasSelection()) QGuiApplication::clipboard()->setMimeData(page->copySelection());
+    if (page->selecting().hasSelection()) QGuiApplication::clipboard()->setMimeData(page->selecting().copySelection());
     else QGuiApplication::clipboard()->setImage(page->transfers().copyImage());
 }
 
 void paste(Page* page) {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     const bool region = data && data->hasFormat(QString::fromLatin1(kRegionMimeType));
-    if (region || (page->hasSelection() && data && data->hasImage())) page->pasteRegion(data);
+    if (region || (page->selecting().hasSelection() && data && data->hasImage())) page->selecting().pasteRegion(data);
     else page->transfers().pasteImage(QGuiApplication::clipboard()->image());
 }
 
@@ -52,7 +53,7 @@ std::vector<Command> arrows() {
             const int dx = w.dx * step, dy = w.dy * step;
             rows.push_back({w.id, nullptr, nullptr, {QKeySequence(step == 8 ? QKeyCombination(Qt::ShiftModifier, w.key) : QKeyCombination(w.key))},
                             KeyScope::CanvasWithSelection, false, false, false, withSelection,
-                            [dx, dy](MainWindow&, Page* p) { p->moveSelection(dx, dy); }});
+                            [dx, dy](MainWindow&, Page* p) { p->selecting().moveSelection(dx, dy); }});
         }
     return rows;
 }
@@ -78,12 +79,12 @@ std::vector<Command> makeTable() {
         {"copy", "&Edit", "&Copy picture", {key("Ctrl+C")}, S::Window, false, true, false, nullptr, [](MainWindow&, Page* p) { copy(p); }},
         {"paste", "&Edit", "&Paste picture", {key("Ctrl+V")}, S::Window, false, false, false, nullptr, [](MainWindow&, Page* p) { paste(p); }},
         {"cut", "&Edit", "Cu&t\tCtrl+X", {key("Ctrl+X")}, S::CanvasWithSelection, false, false, false, withSelection,
-         [](MainWindow&, Page* p) { p->cutSelection(); }},
+         [](MainWindow&, Page* p) { p->selecting().cutSelection(); }},
         {"delete", "&Edit", "&Delete", {QKeySequence(QKeySequence::Delete)}, S::Window, false, false, false, withSelection,
-         [](MainWindow&, Page* p) { p->deleteSelection(); }},
-        {"select-all", "&Edit", "Select &All", {key("Ctrl+A")}, S::Window, false, false, false, nullptr, [](MainWindow&, Page* p) { p->selectAll(); }},
+         [](MainWindow&, Page* p) { p->selecting().deleteSelection(); }},
+        {"select-all", "&Edit", "Select &All", {key("Ctrl+A")}, S::Window, false, false, false, nullptr, [](MainWindow&, Page* p) { p->selecting().selectAll(); }},
         {"deselect", "&Edit", "&Deselect", {key("Ctrl+D")}, S::Window, false, false, false, withSelection,
-         [](MainWindow&, Page* p) { p->deselect(); }},
+         [](MainWindow&, Page* p) { p->selecting().deselect(); }},
         {"zoom-in", "&Edit", "Zoom &in", {key("Ctrl++"), key("Ctrl+=")}, S::Window, false, true, false, nullptr,
          [](MainWindow&, Page* p) { p->editor().zoom(1); }},
         {"zoom-out", "&Edit", "Zoom &out", {key("Ctrl+-")}, S::Window, false, false, false, nullptr, [](MainWindow&, Page* p) { p->editor().zoom(-1); }},
@@ -94,9 +95,9 @@ std::vector<Command> makeTable() {
         {"flip-horizontal", "&Image", "Flip &horizontal", {}, S::Window, false, false, false, nullptr, [](MainWindow&, Page* p) { p->flipImage(0); }},
         {"flip-vertical", "&Image", "Flip &vertical", {}, S::Window, false, false, false, nullptr, [](MainWindow&, Page* p) { p->flipImage(1); }},
         {"rotate-clockwise", "&Image", "Rotate 90° clockwise", {}, S::Window, false, false, false, nullptr,
-         [](MainWindow&, Page* p) { p->rotateSelection(true); }},
+         [](MainWindow&, Page* p) { p->selecting().rotateSelection(true); }},
         {"rotate-anticlockwise", "&Image", "Rotate 90° anticlockwise", {}, S::Window, false, false, false, nullptr,
-         [](MainWindow&, Page* p) { p->rotateSelection(false); }},
+         [](MainWindow&, Page* p) { p->selecting().rotateSelection(false); }},
         {"import-palette", "&Image", "Import &Palette ...", {}, S::Window, false, true, false, nullptr,
          [](MainWindow&, Page* p) { p->transfers().importPalette(); }},
         {"export-palette", "&Image", "Export P&alette ...", {}, S::Window, false, false, false, nullptr,
@@ -125,14 +126,14 @@ std::vector<Command> makeTable() {
         {"background", "&Options", "Change &Background ...", {}, S::Window, false, false, false, nullptr,
          [](MainWindow& w, Page*) { w.openBackgroundChooser(); }},
         {"emulator", "&Options", "&Emulator ...", {}, S::Window, true, false, false, nullptr,
-         [](MainWindow& w, Page*) { w.chooseEmulator(); }},
+         [](MainWindow& w, Page*) { w.emulator().choose(); }},
 
         // Keys of the canvas alone.
-        {"escape", nullptr, nullptr, {key("Esc")}, S::Canvas, false, false, false, nullptr, [](MainWindow&, Page* p) { p->escape(); }},
+        {"escape", nullptr, nullptr, {key("Esc")}, S::Canvas, false, false, false, nullptr, [](MainWindow&, Page* p) { p->selecting().escape(); }},
         {"mirror", nullptr, nullptr, {key("Shift+M")}, S::Canvas, false, false, false, nullptr,
          [](MainWindow&, Page* p) { p->tools()->mirrorButton()->toggle(); }},
         {"put-down", nullptr, nullptr, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, S::CanvasWithSelection, false, false,
-         false, withSelection, [](MainWindow&, Page* p) { p->dropSelection(); }},
+         false, withSelection, [](MainWindow&, Page* p) { p->selecting().dropSelection(); }},
     };
     for (Command& c : arrows()) t.push_back(std::move(c));
     return t;

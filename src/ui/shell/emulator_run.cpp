@@ -1,6 +1,9 @@
 // "Run in Emulator": the work as it stands, written as a save would write it to a copy of the
 // ROM's own, started in the user's emulator; the ROM on disk and the session stay as they are.
+#include "ui/shell/emulator_run.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -10,27 +13,29 @@
 #include "family/workspace.h"
 #include "ui/dialogs/prompts.h"
 #include "ui/pages/page.h"
-#include "ui/pages/character_page.h"
-#include "ui/shell/main_window.h"
 
 namespace morvi::ui {
 
-QString MainWindow::testCopyPath() const {
-    QString folder = m_testCopyFolder;
+EmulatorRun::~EmulatorRun() {
+    for (const QString& copy : m_copies) QFile::remove(copy);
+}
+
+QString EmulatorRun::copyPath() const {
+    QString folder = m_copyFolder;
     if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + QStringLiteral("/test-roms");
     // One name per ROM, so the emulator's battery saves and save states for it last between runs.
     const QFileInfo rom(QString::fromStdString(m_ws.rom.romPath));
     return QDir(folder).filePath(rom.completeBaseName() + QStringLiteral("-test.smc"));
 }
 
-bool MainWindow::chooseEmulator() {
+bool EmulatorRun::choose() {
     QString current = QString::fromStdString(m_ws.settings.emulator);
     if (current.isEmpty()) current = QString::fromStdString(morvi::findEmulator());
     if (current.isEmpty())
         m_prompts.message(QStringLiteral("No emulator is set, and none was found on this machine (mednafen, retroarch with a "
                                          "SNES core, snes9x, bsnes). Name the one to use."),
                           Icon::Information);
-    const auto answer = m_prompts.askText(this, QStringLiteral("Emulator"),
+    const auto answer = m_prompts.askText(m_parent, QStringLiteral("Emulator"),
                                           QStringLiteral("The emulator and its arguments (%ROM% stands for the ROM; without it "
                                                          "the ROM comes last):"),
                                           current);
@@ -47,12 +52,10 @@ bool MainWindow::chooseEmulator() {
     return true;
 }
 
-void MainWindow::runInEmulator() {
+void EmulatorRun::run(const std::vector<Page*>& pages) {
     if (m_ws.rom.romPath.empty()) return;
-    // A lifted selection is put down first, as for a save.
-    settlePages();
-    if (m_ws.settings.emulator.empty() && !chooseEmulator()) return;
-    const QString copy = testCopyPath();
+    if (m_ws.settings.emulator.empty() && !choose()) return;
+    const QString copy = copyPath();
     const std::vector<std::string> command = morvi::emulatorCommand(m_ws.settings.emulator, copy.toUtf8().toStdString());
     if (command.empty()) {
         m_prompts.message(QStringLiteral("The emulator's command cannot be read; set it again with Options > Emulator ..."), Icon::Warning);
@@ -60,7 +63,7 @@ void MainWindow::runInEmulator() {
     }
     // Every unsaved change of every family, as Save would write it.
     morvi::SaveRequest request;
-    for (Page* page : m_pages)
+    for (Page* page : pages)
         if (page->changed()) page->describeSave(request);
     QDir().mkpath(QFileInfo(copy).absolutePath());
     PromptNotifier notifier(m_prompts);
@@ -71,7 +74,7 @@ void MainWindow::runInEmulator() {
             m_prompts.message(QStringLiteral("Nothing was started: ") + QString::fromStdString(written.error), Icon::Error);
         return;
     }
-    if (!m_testCopies.contains(copy)) m_testCopies << copy;
+    if (!m_copies.contains(copy)) m_copies << copy;
     QStringList arguments;
     for (std::size_t k = 1; k < command.size(); ++k) arguments << QString::fromStdString(command[k]);
     const QString program = QString::fromStdString(command.front());

@@ -28,6 +28,8 @@
 #include "ui/pages/page.h"
 #include "ui/pages/page_table.h"
 #include "ui/shell/commands.h"
+#include "ui/shell/emulator_run.h"
+#include "ui/shell/recent_menu.h"
 #include "ui/shell/status_bar.h"
 #include "ui/widgets/canvas_view.h"
 #include "ui/widgets/colour_controls.h"
@@ -83,13 +85,20 @@ MainWindow::MainWindow(morvi::Workspace& ws, Prompts& prompts, QWidget* parent)
     });
     m_status = std::make_unique<StatusTexts>(statusBar());
     buildMenus();
-    rebuildRecentMenu();
+    m_recent = std::make_unique<RecentMenu>(menu("File"), [this](int i) { openRom(i); });
+    m_recent->rebuild(m_ws.settings.recentFiles);
+    m_emulator = std::make_unique<EmulatorRun>(m_ws, m_prompts, this);
     sizeWindow();
 }
 
-MainWindow::~MainWindow() {
-    // The copies made for the emulator go with the program.
-    for (const QString& copy : m_testCopies) QFile::remove(copy);
+MainWindow::~MainWindow() = default;
+
+QList<QAction*> MainWindow::recentActions() const { return m_recent->actions(); }
+
+void MainWindow::runInEmulator() {
+    // A lifted selection is put down first, as for a save.
+    settlePages();
+    m_emulator->run(m_pages);
 }
 
 void MainWindow::buildMenus() {
@@ -140,7 +149,7 @@ void MainWindow::updateCommands() {
 }
 
 bool MainWindow::canvasKey(Page* page, QKeyCombination key, bool claimOnly) {
-    const Command* c = canvasCommand(key, page->hasSelection());
+    const Command* c = canvasCommand(key, page->selecting().hasSelection());
     if (c && (!c->enabled || c->enabled(*page))) {
         if (!claimOnly) c->run(*this, page);
         return true;
@@ -255,7 +264,7 @@ Page* MainWindow::currentPage() const {
 
 void MainWindow::selectTab(int index) {
     // Leaving a page (or switching monsters and espers) puts its selection down.
-    if (Page* old = currentPage()) old->deselect();
+    if (Page* old = currentPage()) old->selecting().deselect();
     m_ws.settings.tab = std::uint8_t(index);
     Page* page = currentPage();
     if (!page) return;

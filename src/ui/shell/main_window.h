@@ -29,8 +29,10 @@ struct Workspace;
 
 namespace morvi::ui {
 
+class EmulatorRun;
 class Page;
 class Prompts;
+class RecentMenu;
 class StatusTexts;
 
 class MainWindow : public QMainWindow {
@@ -55,14 +57,9 @@ public:
     void openBackgroundChooser();
     void undo();
     void redo();
-    // File > "Run in Emulator" (F5): the ROM as a save would write it now, in a copy of its own,
-    // started in the emulator. Options > "Emulator ...": which one; false when none was chosen.
+    // File > "Run in Emulator" (F5): the pages' selections put down, then the emulator run.
     void runInEmulator();
-    bool chooseEmulator();
-    // Where the copies for the emulator go (a folder of the program's own by default); they are
-    // removed when the window goes.
-    void setTestCopyFolder(const QString& folder) { m_testCopyFolder = folder; }
-    QString testCopyPath() const;
+    EmulatorRun& emulator() const { return *m_emulator; }
 
     // The page the current tab shows; null before the first open.
     Page* currentPage() const;
@@ -79,7 +76,7 @@ public:
     // The action a command of the table makes (see commands.h for the ids).
     QAction* action(const char* id) const;
     QMenu* menu(const char* title) const { return m_menus.at(title); }
-    QList<QAction*> recentActions() const { return m_recent; }
+    QList<QAction*> recentActions() const;
     const StatusTexts& statusTexts() const { return *m_status; }
     morvi::EditHistory& history() { return m_history; }
     // The dialog a tool command opened, while it is open.
@@ -106,7 +103,6 @@ private:
     void sizeWindow();
     // Puts every page's lifted selection down.
     void settlePages();
-    void rebuildRecentMenu();
     bool confirmDiscard();
     void loadRom(const QString& path);
     void firstRomLoaded(const morvi::RomBytes& rom);
@@ -133,11 +129,9 @@ private:
     std::map<std::string, QMenu*> m_menus;
     std::map<std::string, QAction*> m_actions;
     std::unique_ptr<StatusTexts> m_status;
-    QAction* m_recentSeparator = nullptr;
-    QList<QAction*> m_recent;
+    std::unique_ptr<RecentMenu> m_recent;
     QPointer<QDialog> m_toolDialog;
-    QString m_testCopyFolder;
-    QStringList m_testCopies;
+    std::unique_ptr<EmulatorRun> m_emulator;
     morvi::DiskSteps m_plainSteps;
     morvi::DiskSteps* m_diskSteps = &m_plainSteps;
 };

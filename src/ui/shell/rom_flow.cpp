@@ -19,6 +19,7 @@
 #include "ui/pages/page.h"
 #include "ui/pages/page_table.h"
 #include "ui/shell/main_window.h"
+#include "ui/shell/recent_menu.h"
 
 namespace morvi::ui {
 
@@ -35,36 +36,7 @@ bool isRomFileName(const QString& path) {
     return false;
 }
 
-QString recentText(int index, const std::string& path) {
-    // The path's own ampersands must not become mnemonics.
-    const std::string text = morvi::recentMenuText(index, path);
-    const std::size_t prefix = text.find(' ') + 1;
-    return QString::fromStdString(text.substr(0, prefix)) +
-           QString::fromStdString(text.substr(prefix)).replace(QLatin1Char('&'), QStringLiteral("&&"));
-}
-
 } // namespace
-
-void MainWindow::rebuildRecentMenu() {
-    const auto& files = m_ws.settings.recentFiles;
-    if (files.empty()) return;
-    for (QAction* a : m_recent) {
-        menu("File")->removeAction(a);
-        a->deleteLater();
-    }
-    m_recent.clear();
-    if (m_recentSeparator) {
-        menu("File")->removeAction(m_recentSeparator);
-        m_recentSeparator->deleteLater();
-    }
-    m_recentSeparator = menu("File")->addSeparator();
-    for (int i = 0; i < int(files.size()) && i < morvi::kRecentFileCount; ++i) {
-        QAction* a = menu("File")->addAction(recentText(i, files[std::size_t(i)]));
-        a->setToolTip(QString::fromStdString(files[std::size_t(i)]));
-        connect(a, &QAction::triggered, this, [this, i] { openRom(i); });
-        m_recent.push_back(a);
-    }
-}
 
 bool MainWindow::confirmDiscard() {
     if (!anyChanged()) return true;
@@ -132,7 +104,7 @@ void MainWindow::loadRom(const QString& path) {
     // What the file held when opened: a save tells another program's changes by it.
     m_ws.romOnDisk = std::move(bytes);
     m_ws.settings.addRecentFile(file);
-    rebuildRecentMenu();
+    m_recent->rebuild(m_ws.settings.recentFiles);
 }
 
 void MainWindow::firstRomLoaded(const morvi::RomBytes& rom) {

@@ -59,17 +59,17 @@ TEST(Commands, CutDeleteAndDeselectAreEnabledOnlyWithASelection) {
     for (const char* id : {"cut", "delete", "deselect"}) EXPECT_FALSE(h.window->action(id)->isEnabled()) << id;
     EXPECT_TRUE(h.window->action("select-all")->isEnabled());
     h.window->action("select-all")->trigger();
-    ASSERT_TRUE(page->hasSelection());
+    ASSERT_TRUE(page->selecting().hasSelection());
     for (const char* id : {"cut", "delete", "deselect"}) EXPECT_TRUE(h.window->action(id)->isEnabled()) << id;
     // Esc on the canvas drops the selection: the commands follow.
     page->canvas()->setFocus();
     QTest::keyClick(page->canvas(), Qt::Key_Escape);
-    EXPECT_FALSE(page->hasSelection());
+    EXPECT_FALSE(page->selecting().hasSelection());
     for (const char* id : {"cut", "delete", "deselect"}) EXPECT_FALSE(h.window->action(id)->isEnabled()) << id;
     // Another page has no selection of its own.
     h.window->action("select-all")->trigger();
     Page* characters = show(h, kCharactersTab);
-    EXPECT_FALSE(characters->hasSelection());
+    EXPECT_FALSE(characters->selecting().hasSelection());
     EXPECT_FALSE(h.window->action("cut")->isEnabled());
 }
 

@@ -19,6 +19,7 @@
 #include "app/emulator.h"
 #include "family/workspace.h"
 #include "ui/pages/portrait_page.h"
+#include "ui/shell/emulator_run.h"
 #include "ui/tests/ui_test_support.h"
 
 using namespace morvi::ui;
@@ -57,7 +58,7 @@ TEST(RunInEmulator, TheCopyIsWhatSaveWouldWriteAndTheRomAndTheSessionStayAsTheyA
 #endif
     EditorHarness h;
     h.openDemo();
-    h.window->setTestCopyFolder(QString::fromStdString(h.file("copies ○")));
+    h.window->emulator().setCopyFolder(QString::fromStdString(h.file("copies ○")));
     const std::string script = standIn(h);
     h.ws->settings.emulator = morvi::quoteWord(script) + " --fast \"%ROM%\"";
     h.window->tabBar()->setCurrentIndex(kPortraitsTab);
@@ -71,7 +72,7 @@ TEST(RunInEmulator, TheCopyIsWhatSaveWouldWriteAndTheRomAndTheSessionStayAsTheyA
 
     h.window->action("run-emulator")->trigger();
     const QStringList args = argumentsSeen(h);
-    const QString copy = h.window->testCopyPath();
+    const QString copy = h.window->emulator().copyPath();
     EXPECT_EQ(args, (QStringList{QStringLiteral("--fast"), copy}));
     EXPECT_TRUE(copy.endsWith(QStringLiteral("/demo-test.smc")));
     // The user's ROM, its changed flag and the outside-edit baseline are untouched.
@@ -91,21 +92,21 @@ TEST(RunInEmulator, TheCopyIsWhatSaveWouldWriteAndTheRomAndTheSessionStayAsTheyA
 TEST(RunInEmulator, TheEmulatorIsChosenOnceAndEveryFailureSaysWhy) {
     EditorHarness h;
     h.openDemo();
-    h.window->setTestCopyFolder(QString::fromStdString(h.file("copies")));
+    h.window->emulator().setCopyFolder(QString::fromStdString(h.file("copies")));
     const auto onDisk = morvi::testing::readFile(h.romPath());
     // None set: the dialog asks (offering what it found); cancelled, nothing starts.
     h.ws->settings.emulator.clear();
     h.window->runInEmulator();
     ASSERT_EQ(h.prompts.textOffered.size(), 1u);
-    EXPECT_FALSE(QFile::exists(h.window->testCopyPath()));
+    EXPECT_FALSE(QFile::exists(h.window->emulator().copyPath()));
     // A quote left open is refused, and nothing is kept.
     h.prompts.textAnswers.push_back(QStringLiteral("emu \"open"));
-    EXPECT_FALSE(h.window->chooseEmulator());
+    EXPECT_FALSE(h.window->emulator().choose());
     EXPECT_TRUE(h.prompts.lastText().contains(QStringLiteral("quote")));
     EXPECT_TRUE(h.ws->settings.emulator.empty());
     // A program that does not exist: said, with its name.
     h.prompts.textAnswers.push_back(QStringLiteral("/no/such/emulator -x"));
-    ASSERT_TRUE(h.window->chooseEmulator());
+    ASSERT_TRUE(h.window->emulator().choose());
     EXPECT_EQ(h.ws->settings.emulator, "/no/such/emulator -x");
     h.window->action("run-emulator")->trigger();
     EXPECT_TRUE(h.prompts.lastText().contains(QStringLiteral("\"/no/such/emulator\" could not be started"))) << h.prompts.lastText().toStdString();
@@ -122,10 +123,10 @@ TEST(RunInEmulator, ARealEmulatorStartsOnTheCopyAndStaysUp) {
     if (!emulator || !*emulator) GTEST_SKIP() << "MORVI_REAL_EMULATOR names no emulator";
     EditorHarness h;
     h.openDemo();
-    h.window->setTestCopyFolder(QString::fromStdString(h.file("copies")));
+    h.window->emulator().setCopyFolder(QString::fromStdString(h.file("copies")));
     h.ws->settings.emulator = morvi::quoteWord(emulator) + " -sound 0 %ROM%";
     h.window->action("run-emulator")->trigger();
-    const QString copy = h.window->testCopyPath();
+    const QString copy = h.window->emulator().copyPath();
     auto running = [&] { return QProcess::execute(QStringLiteral("pgrep"), {QStringLiteral("-f"), copy}) == 0; };
     bool started = false;
     for (int i = 0; i < 100 && !started; ++i) {

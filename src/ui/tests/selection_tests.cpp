@@ -71,20 +71,20 @@ protected:
 
 TEST_P(SelectionTest, DragSelectsAndDragInsideMovesInOneStep) {
     drag(page->canvas(), {at(2, 3), at(5, 5), at(7, 8)});
-    ASSERT_TRUE(page->hasSelection());
-    EXPECT_EQ(page->selectionRect(), (morvi::Rect{2, 3, 6, 6}));
+    ASSERT_TRUE(page->selecting().hasSelection());
+    EXPECT_EQ(page->selecting().selectionRect(), (morvi::Rect{2, 3, 6, 6}));
     EXPECT_FALSE(page->canvas()->outline().isEmpty()) << "the outline is shown";
     const auto before = picture().pixels;
     const auto moved = region(before, {2, 3, 6, 6});
     const std::size_t done = steps();
     // A fast drag inside, events far apart: the pixels follow, previewed, nothing written yet.
     drag(page->canvas(), {at(4, 4), at(7, 6), at(9, 7)});
-    EXPECT_TRUE(page->selectionLifted());
-    EXPECT_EQ(page->selectionRect(), (morvi::Rect{7, 6, 6, 6}));
+    EXPECT_TRUE(page->selecting().selectionLifted());
+    EXPECT_EQ(page->selecting().selectionRect(), (morvi::Rect{7, 6, 6, 6}));
     EXPECT_EQ(picture().pixels, before);
     EXPECT_EQ(steps(), done);
     key(Qt::Key_Return);
-    EXPECT_FALSE(page->selectionLifted());
+    EXPECT_FALSE(page->selecting().selectionLifted());
     EXPECT_EQ(steps(), done + 1);
     EXPECT_EQ(undoText(), QStringLiteral("&Undo Move"));
     EXPECT_EQ(region(picture().pixels, {7, 6, 6, 6}), moved);
@@ -95,7 +95,7 @@ TEST_P(SelectionTest, DragSelectsAndDragInsideMovesInOneStep) {
     EXPECT_EQ(region(picture().pixels, {7, 6, 6, 6}), moved);
     // A click outside drops the selection.
     click(page->canvas(), at(30, 30));
-    EXPECT_FALSE(page->hasSelection());
+    EXPECT_FALSE(page->selecting().hasSelection());
     EXPECT_TRUE(page->canvas()->outline().isEmpty());
 }
 
@@ -106,10 +106,10 @@ TEST_P(SelectionTest, ArrowsMoveByOneShiftByEightEscTakesItBack) {
     const std::size_t done = steps();
     key(Qt::Key_Right);
     key(Qt::Key_Down, Qt::ShiftModifier);
-    EXPECT_EQ(page->selectionRect(), (morvi::Rect{cx + 1, cy + 8, 4, 2}));
+    EXPECT_EQ(page->selecting().selectionRect(), (morvi::Rect{cx + 1, cy + 8, 4, 2}));
     key(Qt::Key_Escape);
-    EXPECT_FALSE(page->selectionLifted());
-    EXPECT_EQ(page->selectionRect(), (morvi::Rect{cx, cy, 4, 2})) << "back where it was";
+    EXPECT_FALSE(page->selecting().selectionLifted());
+    EXPECT_EQ(page->selecting().selectionRect(), (morvi::Rect{cx, cy, 4, 2})) << "back where it was";
     EXPECT_EQ(picture().pixels, before);
     EXPECT_EQ(steps(), done);
     key(Qt::Key_Left);
@@ -124,11 +124,11 @@ TEST_P(SelectionTest, ArrowsMoveByOneShiftByEightEscTakesItBack) {
     const auto beforeSecond = picture().pixels;
     key(Qt::Key_Down);
     h.window->undo();
-    EXPECT_FALSE(page->selectionLifted());
+    EXPECT_FALSE(page->selecting().selectionLifted());
     EXPECT_EQ(picture().pixels, beforeSecond);
     // Esc with a selection lying still drops it.
     key(Qt::Key_Escape);
-    EXPECT_FALSE(page->hasSelection());
+    EXPECT_FALSE(page->selecting().hasSelection());
 }
 
 TEST_P(SelectionTest, CopyIntoAnotherPictureKeepsTheIndicesAndCutDeleteClear) {
@@ -140,11 +140,11 @@ TEST_P(SelectionTest, CopyIntoAnotherPictureKeepsTheIndicesAndCutDeleteClear) {
     EXPECT_TRUE(data->hasImage()) << "an ordinary picture for other programs";
     // Another picture of the page (another palette where the page has one).
     page->pictureList()->setCurrentIndex(page->pictureList()->currentIndex() + 1);
-    EXPECT_FALSE(page->hasSelection()) << "a selection lives on its picture";
+    EXPECT_FALSE(page->selecting().hasSelection()) << "a selection lives on its picture";
     const std::size_t done = steps();
     h.window->action("paste")->trigger();
-    ASSERT_TRUE(page->selectionLifted());
-    EXPECT_EQ(page->selectionRect(), (morvi::Rect{3, 2, 6, 8})) << "where it was copied from";
+    ASSERT_TRUE(page->selecting().selectionLifted());
+    EXPECT_EQ(page->selecting().selectionRect(), (morvi::Rect{3, 2, 6, 8})) << "where it was copied from";
     key(Qt::Key_Right);
     key(Qt::Key_Return);
     EXPECT_EQ(steps(), done + 1);
@@ -175,9 +175,9 @@ TEST_P(SelectionTest, ForeignPicturesAreMappedOntoThePalette) {
     image.setPixel(1, 0, qRgb(palette[5].red, palette[5].green, palette[5].blue));
     image.setPixel(2, 0, qRgb(palette[2].red, palette[2].green, palette[2].blue));
     QApplication::clipboard()->setImage(image);
-    page->selectAll();
+    page->selecting().selectAll();
     h.window->action("paste")->trigger();
-    ASSERT_TRUE(page->selectionLifted());
+    ASSERT_TRUE(page->selecting().selectionLifted());
     key(Qt::Key_Return);
     EXPECT_EQ(picture().pixel(0, 0), 0);
     const morvi::PaletteColor got = picture().palette[picture().pixel(1, 0)];
@@ -197,9 +197,9 @@ TEST_P(SelectionTest, FlipAndRotateActOnTheSelectionOnly) {
     EXPECT_EQ(picture().pixel(cx + 4, cy), old(cx + 4, cy)) << "outside stays";
     h.window->undo();
     // A quarter turn about the centre leaves it lifted; the drop is one step.
-    page->rotateSelection(true);
-    EXPECT_TRUE(page->selectionLifted());
-    EXPECT_EQ(page->selectionRect(), (morvi::Rect{cx + 1, cy - 1, 2, 4}));
+    page->selecting().rotateSelection(true);
+    EXPECT_TRUE(page->selecting().selectionLifted());
+    EXPECT_EQ(page->selecting().selectionRect(), (morvi::Rect{cx + 1, cy - 1, 2, 4}));
     key(Qt::Key_Return);
     EXPECT_EQ(undoText(), QStringLiteral("&Undo Rotate"));
     // Old top-left is now the top-right of the turned block, old bottom-left its top-left.
@@ -238,7 +238,7 @@ TEST(CharacterSelection, APoseCopiedOverAnotherReachesEverySpriteSharingItsTiles
     CharacterPage* page = characterPage(*h.window);
     page->pictureList()->setCurrentIndex(2);
     page->chooseTool(Tool::Select);
-    page->selectAll();
+    page->selecting().selectAll();
     h.window->action("copy")->trigger();
     const auto pose = page->editedPicture()->pixels;
     // Another sprite of the same character: the one at sheet cell (3, 1).
