@@ -1,8 +1,14 @@
 #include "ui/pages/character_animation.h"
+#include "ui/dialogs/animation_export_dialog.h"
+#include "ui/dialogs/prompts.h"
+#include "ui/editor/edit_sink.h"
+#include "ui/editor/transfers.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QDir>
+#include <QFileInfo>
 #include <QVBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -292,6 +298,34 @@ bool AnimationPanel::onionOn() const { return m_onion->isChecked(); }
 void AnimationPanel::setOnion(bool on) { m_onion->setChecked(on); }
 
 int AnimationPanel::onionOpacity() const { return m_onionOpacity->value(); }
+
+void exportPanelAnimation(const AnimationPanel& panel, QWidget* window, Transfers& transfers, EditorContext& context,
+                          const QString& subject, const QString& fileStem, AnimationPicturesOf pictures) {
+    if (panel.frames().empty()) return;
+    const morvi::Animation* chosen = panel.animation();
+    const QString name = chosen ? QString::fromStdString(chosen->name) : QStringLiteral("sequence");
+    const QString what = chosen ? QStringLiteral("%1, %2").arg(subject, QString::fromStdString(chosen->title))
+                                : QStringLiteral("%1, poses %2").arg(subject, QString::fromStdString(morvi::formatPoseSequence(panel.frames())));
+    const QString rom = QString::fromStdString(context.ws.rom.romPath);
+    const QString file = QStringLiteral("%1-%2.gif").arg(fileStem, name);
+    auto* dialog = new AnimationExportDialog(window, context.prompts, what, rom.isEmpty() ? file : QFileInfo(rom).absoluteDir().filePath(file));
+    QObject::connect(dialog, &QDialog::accepted, dialog, [&panel, &context, dialog, pictures = std::move(pictures)] {
+        morvi::AnimationExport request;
+        request.frames = panel.frames();
+        request.framesPerPose = panel.framesPerPose();
+        request.scale = dialog->scale();
+        // The page's backdrop, as the canvas shows it.
+        if (dialog->withBackdrop()) request.backdrop = &context.ws.backgrounds.smallBackdrop;
+        const QString path = dialog->path();
+        if (path.isEmpty()) return;
+        std::string why;
+        if (!morvi::exportAnimationGif(pictures(request.frames), request, path.toUtf8().toStdString(), why))
+            context.prompts.message(QStringLiteral("Error writing the file \"%1\": %2; nothing was exported.")
+                                        .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)),
+                                    Icon::Warning);
+    });
+    transfers.showDialog(dialog);
+}
 
 void layOutAnimationPanel(QVBoxLayout* column, QWidget* preview, AnimationPanel& panel, bool onion) {
     const int at = column->indexOf(preview);

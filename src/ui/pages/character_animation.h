@@ -26,6 +26,8 @@ struct Workspace;
 namespace morvi::ui {
 
 class SurfaceView;
+class Transfers;
+struct EditorContext;
 
 class AnimationPanel : public QObject {
     Q_OBJECT
@@ -124,6 +126,13 @@ public:
     // "Export Animation ...": what the panel plays, as an animated GIF.
     virtual void exportAnimation() = 0;
 };
+
+// "Export Animation ...": asks where and how large, then writes what the panel plays as an
+// animated GIF, drawn by `pictures`; `subject` names the sprite ("Terra", "Sheet 29") in the
+// dialog, `fileStem` begins the file's name.
+using AnimationPicturesOf = std::function<morvi::AnimationPictures(const std::vector<morvi::AnimationFrame>&)>;
+void exportPanelAnimation(const AnimationPanel& panel, QWidget* window, Transfers& transfers, EditorContext& context,
+                          const QString& subject, const QString& fileStem, AnimationPicturesOf pictures);
 
 // Lays the panel out in a page's left column: its view beside the page's preview with the step
 // and play buttons under it, then under the lists the animation list, the sequence row and the

@@ -298,32 +298,9 @@ void CharacterPage::exportImage() {
 }
 
 void CharacterPage::exportAnimation() {
-    const morvi::Animation* chosen = m_animation->animation();
-    const QString name = chosen ? QString::fromStdString(chosen->name) : QStringLiteral("sequence");
-    const QString what = chosen ? QStringLiteral("%1, %2").arg(characterName(currentCharacter()), QString::fromStdString(chosen->title))
-                                : QStringLiteral("%1, poses %2").arg(characterName(currentCharacter()),
-                                                                     QString::fromStdString(morvi::formatPoseSequence(m_animation->frames())));
-    const QString rom = QString::fromStdString(m_context.ws.rom.romPath);
-    const QString file = QStringLiteral("%1-%2.gif").arg(characterName(currentCharacter()), name);
-    auto* dialog = new AnimationExportDialog(window(), m_context.prompts, what,
-                                             rom.isEmpty() ? file : QFileInfo(rom).absoluteDir().filePath(file));
-    connect(dialog, &QDialog::accepted, this, [this, dialog] {
-        morvi::AnimationExport request;
-        request.frames = m_animation->frames();
-        request.framesPerPose = m_animation->framesPerPose();
-        request.scale = dialog->scale();
-        // The page's backdrop, as the canvas shows it.
-        if (dialog->withBackdrop()) request.backdrop = &m_context.ws.backgrounds.smallBackdrop;
-        std::string why;
-        const QString path = dialog->path();
-        if (path.isEmpty()) return;
-        if (!morvi::exportAnimationGif(characters().character(), request, path.toUtf8().toStdString(), why))
-            m_context.prompts.message(QStringLiteral("Error writing the file \"%1\": %2; nothing was exported.")
-                                          .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)),
-                                      Icon::Warning);
-    });
-    transfers().showDialog(dialog);
+    const morvi::CharacterSprites& ch = characters().character();
+    exportPanelAnimation(*m_animation, window(), transfers(), m_context, characterName(currentCharacter()), characterName(currentCharacter()),
+                         [&ch](const std::vector<morvi::AnimationFrame>& frames) { return morvi::characterAnimationPictures(ch, frames); });
 }
-
 
 } // namespace morvi::ui

@@ -257,31 +257,11 @@ void FieldSpritePage::exportImage() {
 }
 
 void FieldSpritePage::exportAnimation() {
-    const morvi::Animation* chosen = m_animation->animation();
-    if (m_animation->frames().empty()) return;
-    const QString name = chosen ? QString::fromStdString(chosen->name) : QStringLiteral("sequence");
-    const QString what = QStringLiteral("%1, %2").arg(sheetTitle(), chosen ? QString::fromStdString(chosen->title)
-                                                                           : QStringLiteral("frames %1").arg(QString::fromStdString(
-                                                                                 morvi::formatPoseSequence(m_animation->frames()))));
-    const QString rom = QString::fromStdString(m_context.ws.rom.romPath);
-    const QString file = QStringLiteral("sprite-%1-%2.gif").arg(currentSheet()).arg(name);
-    auto* dialog = new AnimationExportDialog(window(), m_context.prompts, what, rom.isEmpty() ? file : QFileInfo(rom).absoluteDir().filePath(file));
-    connect(dialog, &QDialog::accepted, this, [this, dialog] {
-        morvi::AnimationExport request;
-        request.frames = m_animation->frames();
-        request.framesPerPose = m_animation->framesPerPose();
-        request.scale = dialog->scale();
-        if (dialog->withBackdrop()) request.backdrop = &m_context.ws.backgrounds.smallBackdrop;
-        const QString path = dialog->path();
-        if (path.isEmpty()) return;
-        std::string why;
-        const auto pictures = morvi::fieldAnimationPictures(morvi::fieldSpritesInColour(m_context.ws), currentSheet(), request.frames);
-        if (!morvi::exportAnimationGif(pictures, request, path.toUtf8().toStdString(), why))
-            m_context.prompts.message(QStringLiteral("Error writing the file \"%1\": %2; nothing was exported.")
-                                          .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)),
-                                      Icon::Warning);
-    });
-    transfers().showDialog(dialog);
+    const int sheet = currentSheet();
+    exportPanelAnimation(*m_animation, window(), transfers(), m_context, sheetTitle(), QStringLiteral("sprite-%1").arg(sheet),
+                         [this, sheet](const std::vector<morvi::AnimationFrame>& frames) {
+                             return morvi::fieldAnimationPictures(morvi::fieldSpritesInColour(m_context.ws), sheet, frames);
+                         });
 }
 
 } // namespace morvi::ui

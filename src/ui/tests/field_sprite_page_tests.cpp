@@ -2,6 +2,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
@@ -12,6 +14,7 @@
 #include "fieldsprites/field_files.h"
 #include "fieldsprites/field_sprite_module.h"
 #include "testing/fixtures.h"
+#include "ui/dialogs/animation_export_dialog.h"
 #include "ui/pages/family_pages.h"
 #include "ui/shell/main_window.h"
 #include "ui/tests/ui_test_support.h"
@@ -91,6 +94,20 @@ TEST_F(FieldFixture, AStrokeIsOneStepReachesTheAnimationAndIsSavedInsideTheSheet
     ASSERT_NE(page->animation().animation(), nullptr);
     EXPECT_EQ(page->animation().animation()->name, "walk-up");
     EXPECT_GT(page->animation().frameShown().width, 0);
+    // The Animation menu works here as on the character page: the walk as a GIF of 16 x 24 frames.
+    ASSERT_TRUE(h.window->action("export-animation")->isEnabled());
+    h.window->action("export-animation")->trigger();
+    auto* d = qobject_cast<AnimationExportDialog*>(page->transfers().openDialog());
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->pathEdit()->text().endsWith(QStringLiteral("sprite-29-walk-up.gif"))) << d->pathEdit()->text().toStdString();
+    const std::string gif = h.file("walk.gif");
+    d->pathEdit()->setText(QString::fromStdString(gif));
+    d->scaleBox()->setValue(1);
+    d->okButton()->click();
+    const auto bytes = morvi::testing::readFile(gif);
+    ASSERT_GT(bytes.size(), 13u);
+    EXPECT_EQ(bytes[6] | (bytes[7] << 8), 16);
+    EXPECT_EQ(bytes[8] | (bytes[9] << 8), 24);
 
     ASSERT_TRUE(h.window->saveRom());
     EXPECT_FALSE(page->changed());
