@@ -16,6 +16,8 @@ struct CharacterSprites;
 
 namespace morvi::ui {
 
+class CharacterPaletteBox;
+
 // "7 Facing Left".
 QString poseTitle(int pose);
 
@@ -44,6 +46,7 @@ public:
 protected:
     void paintOwn() override;
     void beforeRender() override;
+    void resizeEvent(QResizeEvent* event) override;
     QString clearQuestion() const override;
 
 private:
@@ -58,10 +61,13 @@ private:
     std::optional<ImportPreview> previewTileFile(const QString& path) const;
 
     void layOutAnimation();
+    // The sheet's and the animation's scale for the page's size, and the column's width.
+    void fitLeftColumn();
     // The onion skin's layers for the shown pose, from the animation's sequence.
     void updateOnion();
 
     QLabel* m_battleNote = nullptr;
+    CharacterPaletteBox* m_paletteBox = nullptr;
     int m_sharedTile = -1;
     AnimationPanel* m_animation = nullptr;
     std::array<morvi::IndexedImage, 2> m_onionImages;
