@@ -33,7 +33,9 @@ void CharacterPaletteBox::show() {
         return;
     }
     QStringList sharing;
-    for (int n : morvi::charactersSharingPalette(set, index)) sharing << QString::fromLatin1(morvi::kCharacterNames[std::size_t(n)]);
+    for (int n : morvi::charactersSharingPalette(set, index))
+        if (!set.characters[std::size_t(n)].fixedPalette) // shown in her own colours whatever the table says
+            sharing << QString::fromLatin1(morvi::kCharacterNames[std::size_t(n)]);
     QString tip = QStringLiteral("The battle and menu palette %1 uses").arg(name);
     if (number >= m_list->count()) tip += QStringLiteral(": the ROM holds %1, which is none of the 8").arg(number);
     tip += sharing.isEmpty() ? QStringLiteral("; no other character uses it")
