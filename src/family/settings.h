@@ -49,6 +49,12 @@ struct Settings {
 
     std::vector<Sequence> recentSequences;
 
+    // Where the file choosers open: the import chooser's folder and filter (its shown text, "All
+    // supported files"), and the folder of the last export. Empty: none kept yet.
+    std::string importFolder;
+    std::string importFilter;
+    std::string exportFolder;
+
     // Puts path at the top of the list; an equal entry (byte for byte) moves up instead of
     // appearing twice, and the fifth entry falls off.
     void addRecentFile(const std::string& path);

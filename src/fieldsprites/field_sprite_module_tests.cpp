@@ -73,7 +73,9 @@ TEST(FieldSpriteFamily, AStrokeAndAPaletteEditAreSavedInsideTheSheetAndTheTableA
     };
     int changedInSheet = 0;
     for (std::size_t i = 0; i < after.size(); ++i) {
-        if (!inside(i)) ASSERT_EQ(after[i], before[i]) << "byte " << i;
+        if (!inside(i)) {
+            ASSERT_EQ(after[i], before[i]) << "byte " << i;
+        }
         changedInSheet += after[i] != before[i] && i >= sheet.offset && i < sheet.offset + sheet.size;
     }
     EXPECT_GT(changedInSheet, 0);

@@ -217,13 +217,16 @@ void drawPaletteStrip(Surface& surface, std::span<const PaletteColor> colors, in
     if (swatchWidth < 3) return;
     const std::uint32_t white = rgb32(255, 255, 255), black = rgb32(0, 0, 0);
     for (int c = 0; c < int(colors.size()) && (c + 1) * swatchWidth <= kStripWidth; ++c) {
-        const std::uint32_t border = c == current ? white : black;
+        const bool chosen = c == current;
         const std::uint32_t inside = colors[std::size_t(c)].toRgb32();
         const int left = c * swatchWidth, right = left + swatchWidth - 1;
+        // The current swatch's white border has two black rings inside it, so that it stands out
+        // on a light colour as well as on a dark one.
+        const int rings = chosen && swatchWidth >= 9 ? 3 : 1;
         for (int y = 0; y < kStripHeight; ++y)
             for (int x = left; x <= right; ++x) {
-                const bool edge = x == left || x == right || y == 0 || y == kStripHeight - 1;
-                surface.set(x, y, edge ? border : inside);
+                const int ring = std::min({x - left, right - x, y, kStripHeight - 1 - y});
+                surface.set(x, y, ring >= rings ? inside : ring > 0 ? black : chosen ? white : black);
             }
         if (c < 32 && (unused >> c & 1u)) {
             const PaletteColor& k = colors[std::size_t(c)];

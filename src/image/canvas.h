@@ -58,8 +58,8 @@ void drawCanvasGrid(Surface& surface, GridMode mode, int minMagnification, int m
 constexpr int kStripWidth = 288;
 constexpr int kStripHeight = 30;
 // The palette strip: one swatch per colour, swatchWidth pixels wide and the strip's height, with
-// a one-pixel border (white around the current colour, black around the others) and the colour
-// inside. The surface becomes kStripWidth x kStripHeight; what the swatches leave is black.
+// a one-pixel border (black around the others; white around the current colour, with two black
+// rings inside it when the swatch is at least 9 pixels wide) and the colour inside. The surface becomes kStripWidth x kStripHeight; what the swatches leave is black.
 // A swatch whose bit is set in `unused` carries a small triangle in its lower right corner, in
 // black or white, whichever stands out from the colour.
 void drawPaletteStrip(Surface& surface, std::span<const PaletteColor> colors, int swatchWidth, int current,

@@ -213,6 +213,19 @@ TEST(PaletteStrip, FramesTheCurrentSwatchInWhiteAndFillsEachWithItsColour) {
     EXPECT_EQ(strip.at(35, 10), black);
     EXPECT_EQ(strip.at(1, 1), colours[0].toRgb32());
     EXPECT_EQ(strip.at(287, 29), black) << "last swatch's border";
+    // The current swatch's mark: white, then two black rings, on a light colour and a dark one.
+    for (const PaletteColor light : {makeColor(248, 248, 248), makeColor(0, 0, 0)}) {
+        colours[2] = light;
+        drawPaletteStrip(strip, colours, 36, 2);
+        EXPECT_EQ(strip.at(72, 15), white);
+        EXPECT_EQ(strip.at(73, 15), black);
+        EXPECT_EQ(strip.at(74, 15), black);
+        EXPECT_EQ(strip.at(75, 15), light.toRgb32());
+        EXPECT_EQ(strip.at(90, 2), black);
+        EXPECT_EQ(strip.at(105, 27), black);
+        EXPECT_EQ(strip.at(104, 26), light.toRgb32());
+        EXPECT_EQ(strip.at(37, 1), colours[1].toRgb32()) << "the others keep one ring";
+    }
 
     // Sixteen colours in 18-pixel swatches fill the same width.
     std::array<PaletteColor, 16> sixteen{};

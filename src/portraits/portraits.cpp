@@ -1,9 +1,9 @@
 #include "portraits/portraits.h"
 
-#include <filesystem>
-
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "rom/rom_bytes.h"
@@ -219,21 +219,54 @@ bool readExactly(const std::string& path, std::size_t expected, const char* what
 
 } // namespace
 
+namespace {
+
+// Reads the pair without changing anything: the tiles, the palette when a palette file is beside
+// them, or why they are refused.
+bool readPortraitPair(const std::string& tilePath, std::vector<std::uint8_t>& tiles, std::vector<std::uint8_t>& palette,
+                      bool& hasPalette, std::string& error) {
+    // The palette file of the same name, in any letter case ("FACE.BIN" with "face.pal").
+    const std::string palettePath = findBesideFile(tilePath, ".pal");
+    hasPalette = !palettePath.empty();
+    return readExactly(tilePath, kPortraitTileBytes, "portrait file", tiles, error) &&
+           (!hasPalette || readExactly(palettePath, kPortraitPaletteBytes, "palette file", palette, error));
+}
+
+void applyPortraitPair(PortraitSet& set, PortraitRecord& record, const std::vector<std::uint8_t>& tiles,
+                       const std::vector<std::uint8_t>& palette, bool hasPalette) {
+    if (hasPalette) decodeSnesColors(palette, paletteOf(set, record.paletteNumber));
+    decodePortrait(set, record, std::span<const std::uint8_t, kPortraitTileBytes>(tiles.data(), kPortraitTileBytes));
+}
+
+} // namespace
+
 bool importPortraitRaw(PortraitSet& set, int index, const std::string& tilePath, Notifier& notifier) {
     std::vector<std::uint8_t> tiles, palette;
     std::string error;
-    // The palette file of the same name, in any letter case ("FACE.BIN" with "face.pal").
-    const std::string palettePath = findBesideFile(tilePath, ".pal");
-    const bool hasPalette = !palettePath.empty();
-    if (!readExactly(tilePath, kPortraitTileBytes, "portrait file", tiles, error) ||
-        (hasPalette && !readExactly(palettePath, kPortraitPaletteBytes, "palette file", palette, error))) {
+    bool hasPalette = false;
+    if (!readPortraitPair(tilePath, tiles, palette, hasPalette, error)) {
         notifier.notify(MessageKind::Error, error);
         return false;
     }
-    auto& record = set.portraits[std::size_t(index)];
-    if (hasPalette) decodeSnesColors(palette, paletteOf(set, record.paletteNumber));
-    decodePortrait(set, record, std::span<const std::uint8_t, kPortraitTileBytes>(tiles.data(), kPortraitTileBytes));
+    applyPortraitPair(set, set.portraits[std::size_t(index)], tiles, palette, hasPalette);
     return true;
+}
+
+PortraitPairPreview previewPortraitRaw(const PortraitSet& set, int index, const std::string& tilePath) {
+    PortraitPairPreview out;
+    std::vector<std::uint8_t> tiles, palette;
+    if (index < 0 || index >= kPortraitCount) {
+        out.error = kMsgImportOpenError;
+        return out;
+    }
+    if (!readPortraitPair(tilePath, tiles, palette, out.hasPalette, out.error)) return out;
+    // The import on a copy: the preview is exactly what the import will show.
+    auto copy = std::make_unique<PortraitSet>(set);
+    PortraitRecord& record = copy->portraits[std::size_t(index)];
+    applyPortraitPair(*copy, record, tiles, palette, out.hasPalette);
+    out.picture = record.image;
+    out.ok = true;
+    return out;
 }
 
 std::vector<int> portraitsSharingPalette(const PortraitSet& set, int index) {

@@ -79,6 +79,15 @@ bool exportPortraitRaw(PortraitSet& set, int index, const std::string& tilePath,
 // reported with the size found and the size expected; a tile file that cannot be read reports
 // "Error opening file".
 bool importPortraitRaw(PortraitSet& set, int index, const std::string& tilePath, Notifier& notifier);
+// What importPortraitRaw would make of a pair, read without changing the set: the portrait as
+// it would show, or the reason the pair is refused (the same text the import reports).
+struct PortraitPairPreview {
+    bool ok = false;
+    bool hasPalette = false; // a palette file was found beside the tiles
+    IndexedImage picture;
+    std::string error;
+};
+PortraitPairPreview previewPortraitRaw(const PortraitSet& set, int index, const std::string& tilePath);
 
 inline constexpr const char* kMsgPortraitSaveError = "Error saving portrait data";
 inline constexpr const char* kMsgImportOpenError = "Error opening file";

@@ -91,7 +91,9 @@ TEST(WindowSkins, ASaveRoundTripsAndChangesNothingOutsideTheSkins) {
         ASSERT_EQ(after.size(), before.size());
         const std::size_t skip = header ? kCopierHeaderSize : 0;
         for (std::size_t i = 0; i < after.size(); ++i) {
-            if (i < skip || !insideSkins(i - skip)) ASSERT_EQ(after[i], before[i]) << "byte " << i;
+            if (i < skip || !insideSkins(i - skip)) {
+                ASSERT_EQ(after[i], before[i]) << "byte " << i;
+            }
         }
 
         auto again = Workspace::create();

@@ -1,5 +1,7 @@
 #include "ui/dialogs/dialogs.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -191,13 +193,9 @@ void BackgroundChooser::showPreviews() {
 }
 
 QString exportExtension(morvi::ExportFileType type) {
-    switch (type) {
-    case morvi::ExportFileType::Bmp: return QStringLiteral("bmp");
-    case morvi::ExportFileType::Pcx: return QStringLiteral("pcx");
-    case morvi::ExportFileType::Png: return QStringLiteral("png");
-    case morvi::ExportFileType::Raw: return QStringLiteral("bin");
-    }
-    return QStringLiteral("png");
+    if (type == morvi::ExportFileType::Raw) return QStringLiteral("bin"); // a page's own raw form
+    const morvi::PictureFormat* format = morvi::pictureFormatOf(type);
+    return QString::fromLatin1(format ? format->extension : "png");
 }
 
 QString renameForType(const QString& name, morvi::ExportFileType type) {
@@ -230,11 +228,18 @@ ExportDialog::ExportDialog(QWidget* mainWindow, Prompts& prompts, const QString&
     m_browse = new QPushButton(QStringLiteral("Browse ..."), this);
     auto* typeLabel = new QLabel(QStringLiteral("File type:"), this);
     m_types = new QComboBox(this);
-    m_types->addItems({QStringLiteral(".BMP"), QStringLiteral(".PCX"), QStringLiteral(".PNG")});
-    if (allowRaw) m_types->addItem(QStringLiteral(".BIN"));
+    // The picture formats in the order of their type numbers (".BMP", ".PCX", ".PNG"), then the
+    // page's raw form where it has one; each entry holds its type.
+    std::vector<morvi::ExportFileType> types;
+    for (const morvi::PictureFormat& f : morvi::pictureFormats()) types.push_back(f.type);
+    std::sort(types.begin(), types.end());
+    if (allowRaw) types.push_back(morvi::ExportFileType::Raw);
+    for (morvi::ExportFileType t : types) m_types->addItem(QLatin1Char('.') + exportExtension(t).toUpper(), int(t));
     m_types->setAccessibleName(QStringLiteral("File type:"));
     typeLabel->setBuddy(m_types);
-    m_types->setCurrentIndex(int(type) < m_types->count() ? int(type) : 2);
+    const int start = m_types->findData(int(type));
+    m_types->setCurrentIndex(start >= 0 ? start : m_types->findData(int(morvi::ExportFileType::Png)));
+    m_type = morvi::ExportFileType(m_types->currentData().toInt());
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
     m_ok->setDefault(true);
@@ -265,14 +270,15 @@ void ExportDialog::addOption(const QString& text) {
     m_grid->addWidget(m_option, 2, 1, 1, 2);
     m_option->setEnabled(m_type != morvi::ExportFileType::Raw);
     connect(m_types, &QComboBox::currentIndexChanged, m_option, [this](int index) {
-        m_option->setEnabled(index != int(morvi::ExportFileType::Raw));
+        m_option->setEnabled(m_types->itemData(index).toInt() != int(morvi::ExportFileType::Raw));
     });
 }
 
 bool ExportDialog::optionChosen() const { return m_option && m_option->isEnabled() && m_option->isChecked(); }
 
 void ExportDialog::typeChosen(int index) {
-    m_type = morvi::ExportFileType(index);
+    if (index < 0) return;
+    m_type = morvi::ExportFileType(m_types->itemData(index).toInt());
     m_edit->setText(renameForType(m_edit->text(), m_type));
 }
 
@@ -281,15 +287,11 @@ void ExportDialog::browse() {
     const QString chosen = m_prompts.saveFile(this, request);
     if (chosen.isEmpty()) return;
     m_edit->setText(chosen);
-    if (chosen.size() >= 4 && chosen[chosen.size() - 4] == QLatin1Char('.')) {
-        const QString ending = chosen.right(3).toLower();
-        if (ending == QLatin1String("bmp")) m_type = morvi::ExportFileType::Bmp;
-        else if (ending == QLatin1String("pcx")) m_type = morvi::ExportFileType::Pcx;
-        else if (ending == QLatin1String("png")) m_type = morvi::ExportFileType::Png;
-        // A ".bin" name selects the raw type only where the page can write it.
-        else if (ending == QLatin1String("bin") && m_allowRaw) m_type = morvi::ExportFileType::Raw;
-        m_types->setCurrentIndex(int(m_type));
-    }
+    const std::string file = chosen.toUtf8().toStdString();
+    if (const morvi::PictureFormat* format = morvi::pictureFormatForPath(file)) m_type = format->type;
+    // A ".bin" name selects the raw type only where the page can write it.
+    else if (morvi::lowerExtension(file) == "bin" && m_allowRaw) m_type = morvi::ExportFileType::Raw;
+    m_types->setCurrentIndex(m_types->findData(int(m_type)));
 }
 
 CopyListDialog::CopyListDialog(QWidget* mainWindow, const QString& title, const QStringList& names)

@@ -21,6 +21,10 @@ ImportFileDialog::ImportFileDialog(QWidget* parent, const ImportRequest& request
     setFileMode(QFileDialog::ExistingFile);
     setAcceptMode(QFileDialog::AcceptOpen);
     setWindowModality(Qt::WindowModal);
+    // A filter shows its text ("All supported files (*.png, ...)"), not its patterns again.
+    setOption(QFileDialog::HideNameFilterDetails, true);
+    if (!request.folder.isEmpty()) setDirectory(request.folder);
+    if (!request.filter.isEmpty()) selectNameFilter(request.filter);
 
     auto* panel = new QWidget(this);
     auto* column = new QVBoxLayout(panel);
@@ -87,7 +91,9 @@ void ImportFileDialog::accept() {
         QFileDialog::accept(); // lets the dialog enter the folder
         return;
     }
-    if (!m_request.accept || m_request.accept(chosen.first(), m_keep->isChecked())) QFileDialog::accept();
+    if (m_request.accept && !m_request.accept(chosen.first(), m_keep->isChecked())) return;
+    if (m_request.remember) m_request.remember(info.absolutePath(), selectedNameFilter());
+    QFileDialog::accept();
 }
 
 } // namespace morvi::ui

@@ -48,6 +48,12 @@ struct ImportRequest {
     // Called when the user confirms a file: true takes it and closes the chooser, false (after
     // the caller showed why) keeps the chooser open for another choice.
     std::function<bool(const QString& path, bool keepPalette)> accept;
+    // Where the chooser opens (empty: where the platform chooses) and the filter it starts on
+    // (one of filters; empty: the first).
+    QString folder;
+    QString filter;
+    // Told the folder and filter of a file that was taken, for the next time.
+    std::function<void(const QString& folder, const QString& filter)> remember;
 };
 
 class Prompts {

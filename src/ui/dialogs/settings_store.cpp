@@ -57,6 +57,14 @@ morvi::Settings loadSettings() {
     readByte(store, "onionSkin", s.onionSkin);
     readByte(store, "onionOpacity", s.onionOpacity);
     s.onionOpacity = std::uint8_t(std::clamp(int(s.onionOpacity), 10, 90));
+    // Paths and a filter's text; anything longer than a path can be is not one.
+    auto readText = [&](const char* name, std::string& field) {
+        const QString value = store.value(QLatin1String(name)).toString();
+        if (value.size() <= 4096) field = value.toStdString();
+    };
+    readText("importFolder", s.importFolder);
+    readText("importFilter", s.importFilter);
+    readText("exportFolder", s.exportFolder);
     store.endGroup();
     // Each sequence as "poses|frames", the poses checked again when they are played.
     store.beginGroup(QStringLiteral("Recent Sequences"));
@@ -98,6 +106,9 @@ void saveSettings(const morvi::Settings& s, QPoint windowPosition) {
     store.setValue(QStringLiteral("width"), int(s.width));
     store.setValue(QStringLiteral("height"), int(s.height));
     store.setValue(QStringLiteral("maximized"), int(s.maximized));
+    store.setValue(QStringLiteral("importFolder"), QString::fromStdString(s.importFolder));
+    store.setValue(QStringLiteral("importFilter"), QString::fromStdString(s.importFilter));
+    store.setValue(QStringLiteral("exportFolder"), QString::fromStdString(s.exportFolder));
     store.endGroup();
     store.beginGroup(QStringLiteral("Recent Sequences"));
     store.remove(QString());

@@ -20,11 +20,55 @@ QString fileFilter(const QString& shown, const QString& patterns) {
     return shown + QStringLiteral(" (") + patterns + QLatin1Char(')');
 }
 
+namespace {
+
+// "*.png", ... in the table's order, and the same in upper case after them.
+QStringList picturePatterns() {
+    QStringList lower, upper;
+    for (const morvi::PictureFormat& f : morvi::pictureFormats()) {
+        lower << QStringLiteral("*.") + QString::fromLatin1(f.extension);
+        upper << lower.back().toUpper();
+    }
+    return lower + upper;
+}
+
+// "*.png, *.bmp, *.pcx": what a filter of the pictures shows.
+QString pictureExtensionsText() {
+    QStringList shown;
+    for (const morvi::PictureFormat& f : morvi::pictureFormats()) shown << QStringLiteral("*.") + QString::fromLatin1(f.extension);
+    return shown.join(QStringLiteral(", "));
+}
+
+// The patterns of a filter: the part in its last parentheses.
+QStringList patternsOf(const QString& filter) {
+    const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+    if (open < 0 || !filter.endsWith(QLatin1Char(')'))) return {};
+    return filter.mid(open + 1, filter.size() - open - 2).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
 QString imageFilesFilter() {
-    return fileFilter(QStringLiteral("Supported images formats (*.png, *.bmp, *.pcx)"), QStringLiteral("*.png *.bmp *.pcx *.PNG *.BMP *.PCX"));
+    return fileFilter(QStringLiteral("Supported images formats (%1)").arg(pictureExtensionsText()), picturePatterns().join(QLatin1Char(' ')));
 }
 
 QString allFilesFilter() { return fileFilter(QStringLiteral("All files (*.*)"), QStringLiteral("*")); }
+
+QString allSupportedFilter(const QStringList& filters) {
+    QStringList patterns, shown;
+    for (const QString& filter : filters)
+        for (const QString& pattern : patternsOf(filter)) {
+            if (pattern == QLatin1String("*") || pattern == QLatin1String("*.*") || patterns.contains(pattern)) continue;
+            patterns << pattern;
+            if (!shown.contains(pattern, Qt::CaseInsensitive)) shown << pattern.toLower();
+        }
+    return fileFilter(QStringLiteral("All supported files (%1)").arg(shown.join(QStringLiteral(", "))), patterns.join(QLatin1Char(' ')));
+}
+
+QString filterText(const QString& filter) {
+    const qsizetype open = filter.lastIndexOf(QStringLiteral(" ("));
+    return open < 0 ? filter : filter.left(open);
+}
 
 std::vector<std::uint32_t> argbOf(const QImage& source) {
     const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
@@ -127,10 +171,29 @@ bool Transfers::takeImportFile(const QString& path, bool keepPalette) {
 void Transfers::importImage() {
     ImportRequest request;
     request.title = m_title ? m_title() : QStringLiteral("Import");
-    request.filters = m_filters;
+    request.filters = QStringList{allSupportedFilter(m_filters)} + m_filters;
+    request.folder = importFolder();
+    const QString kept = QString::fromStdString(m_context.ws.settings.importFilter);
+    for (const QString& filter : request.filters)
+        if (!kept.isEmpty() && filterText(filter) == kept) request.filter = filter;
     request.preview = [this](const QString& path, bool keep) { return describeImportFile(path, keep); };
     request.accept = [this](const QString& path, bool keep) { return takeImportFile(path, keep); };
+    request.remember = [this](const QString& folder, const QString& filter) { rememberImport(folder, filter); };
     m_context.prompts.importFile(m_page->window(), request);
+}
+
+QString Transfers::importFolder() const {
+    const QString folder = QString::fromStdString(m_context.ws.settings.importFolder);
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+}
+
+void Transfers::rememberImport(const QString& folder, const QString& filter) {
+    m_context.ws.settings.importFolder = folder.toStdString();
+    if (!filter.isEmpty()) m_context.ws.settings.importFilter = filterText(filter).toStdString();
+}
+
+void Transfers::rememberExport(const QString& path) {
+    m_context.ws.settings.exportFolder = QFileInfo(path).absolutePath().toStdString();
 }
 
 bool Transfers::pasteImage(const QImage& source) {
@@ -156,15 +219,16 @@ QImage Transfers::copyImage() const {
 }
 
 void Transfers::importPalette() {
-    const QString path = m_context.prompts.openFile(
-        m_page->window(), FileRequest{QStringLiteral("Import Palette"),
-                                      {fileFilter(QStringLiteral("Palette files (*.pal, *.gpl, *.act, *.hex, *.bin)"),
-                                                  QStringLiteral("*.pal *.gpl *.act *.hex *.bin *.PAL *.GPL *.ACT *.HEX *.BIN")),
-                                       fileFilter(QStringLiteral("Indexed pictures (*.png, *.bmp, *.pcx)"),
-                                                  QStringLiteral("*.png *.bmp *.pcx *.PNG *.BMP *.PCX")),
-                                       allFilesFilter()},
-                                      QString(), QString()});
+    QStringList filters{fileFilter(QStringLiteral("Palette files (*.pal, *.gpl, *.act, *.hex, *.bin)"),
+                                   QStringLiteral("*.pal *.gpl *.act *.hex *.bin *.PAL *.GPL *.ACT *.HEX *.BIN")),
+                        fileFilter(QStringLiteral("Indexed pictures (%1)").arg(pictureExtensionsText()),
+                                   picturePatterns().join(QLatin1Char(' '))),
+                        allFilesFilter()};
+    filters.prepend(allSupportedFilter(filters));
+    const QString path =
+        m_context.prompts.openFile(m_page->window(), FileRequest{QStringLiteral("Import Palette"), filters, importFolder(), QString()});
     if (path.isEmpty()) return;
+    rememberImport(QFileInfo(path).absolutePath(), QString());
     const morvi::PaletteRead read = morvi::loadPaletteFile(path.toUtf8().toStdString());
     if (!read.ok()) {
         m_context.prompts.message(QString::fromStdString(read.error), Icon::Warning);
@@ -193,10 +257,14 @@ void Transfers::exportPalette() {
     if (!morvi::savePaletteFile(file, m_source.palette(), *format))
         m_context.prompts.message(QStringLiteral("Error writing the file \"%1\"; nothing was exported.").arg(QDir::toNativeSeparators(path)),
                                   Icon::Warning);
+    else rememberExport(path);
 }
 
 QString Transfers::defaultExportPath(const QString& name) const {
     const QString file = QStringLiteral("%1.png").arg(name);
+    // The folder of the last export while it is there, else the ROM's.
+    const QString kept = QString::fromStdString(m_context.ws.settings.exportFolder);
+    if (!kept.isEmpty() && QFileInfo(kept).isDir()) return QDir(kept).filePath(file);
     const QString rom = QString::fromStdString(m_context.ws.rom.romPath);
     if (rom.isEmpty()) return file;
     return QFileInfo(rom).absoluteDir().filePath(file);
@@ -226,6 +294,7 @@ void Transfers::runExport(const QString& title, const QString& name, bool allowR
         if (!write(path.toUtf8().toStdString(), type, dialog->optionChosen()))
             m_context.prompts.message(QStringLiteral("Error writing the file \"%1\"; nothing was exported.").arg(QDir::toNativeSeparators(path)),
                                       Icon::Warning);
+        else rememberExport(path);
     });
     showDialog(dialog);
 }

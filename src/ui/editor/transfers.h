@@ -30,9 +30,15 @@ inline constexpr const char* kRegionMimeType = "application/x-morvi-region";
 
 // Filters of the file choosers: the text the user reads, then the patterns that match.
 QString fileFilter(const QString& shown, const QString& patterns);
-// The import chooser's filters: the picture files every page takes, and any file.
+// The import chooser's filters: the picture files every page takes (from the table of picture
+// formats), and any file.
 QString imageFilesFilter();
 QString allFilesFilter();
+// "All supported files": every pattern of the filters but the any-file one, which a chooser
+// shows first so that nothing it takes is hidden.
+QString allSupportedFilter(const QStringList& filters);
+// What a filter shows: its text without the patterns.
+QString filterText(const QString& filter);
 // A picture's ARGB words row by row, and back: QImage's ARGB32 is the same word per pixel.
 std::vector<std::uint32_t> argbOf(const QImage& source);
 QImage imageOfArgb(const std::vector<std::uint32_t>& pixels, int width, int height);
@@ -78,6 +84,11 @@ private:
     bool loadImportFile(const QString& path, bool keepPalette, morvi::IndexedImage& out);
     void importPicture(const morvi::IndexedImage& image);
     QString defaultExportPath(const QString& name) const;
+    // The import chooser's folder as kept in the settings ("" when none or gone), and keeping
+    // the folder of a file imported or exported.
+    QString importFolder() const;
+    void rememberImport(const QString& folder, const QString& filter);
+    void rememberExport(const QString& path);
 
     EditorContext& m_context;
     morvi::PictureSource& m_source;

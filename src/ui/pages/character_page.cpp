@@ -15,6 +15,7 @@
 #include "app/animation_export.h"
 #include "ui/dialogs/animation_export_dialog.h"
 #include "ui/dialogs/dialogs.h"
+#include "ui/pages/character_palette_box.h"
 #include "ui/widgets/palette_strip.h"
 #include "ui/widgets/views.h"
 #include "characters/character_module.h"
@@ -24,6 +25,9 @@ namespace morvi::ui {
 namespace {
 
 QString characterName(int n) { return QString::fromLatin1(morvi::kCharacterNames[std::size_t(n)]); }
+
+// The width of the lists at the top of the column, and of the column at least.
+constexpr int kListColumnWidth = 214;
 
 } // namespace
 
@@ -35,10 +39,14 @@ CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
            parent) {
     editor().setGridClip(morvi::GridClip::SpriteExtent);
     m_paletteList = addList(QStringLiteral("Palette"), QStringLiteral("Palette number"));
-    m_paletteList->setEnabled(false);
-    m_paletteList->setToolTip(QStringLiteral("The character's palette number"));
+    m_paletteBox = new CharacterPaletteBox(m_paletteList, context.ws, *this, [this] { return currentCharacter(); });
+    // Others on the new palette, and this one, show its colours.
+    connect(m_paletteBox, &CharacterPaletteBox::chosen, this, [this] { palette().updateControls(); });
     m_battleNote = new QLabel(this);
     m_battleNote->setWordWrap(true);
+    m_battleNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Four lines are kept for it whatever it says, so that the controls under it stay put.
+    m_battleNote->setFixedHeight(4 * m_battleNote->fontMetrics().lineSpacing());
     m_battleNote->setAccessibleName(QStringLiteral("Battle colours"));
     m_battleNote->setToolTip(QStringLiteral("In battle the game shows only colours 0 to 11 of a character's palette; "
                                             "colours 12 to 15 take the battle's own colours there"));
@@ -51,6 +59,7 @@ CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
         this);
     layOutAnimationPanel(leftColumn(), preview(), *m_animation, true);
     leftColumn()->addStretch(1);
+    fitLeftColumn();
     connect(m_animation, &AnimationPanel::onionChanged, this, [this] {
         updateOnion();
         editor().render();
@@ -73,10 +82,9 @@ CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
     transfers().setOwnImport([this](const QString& path) { return importTileFile(path); });
     transfers().setOwnPreview([this](const QString& path) { return previewTileFile(path); });
     {
-        QSignalBlocker a(pictureList()), b(m_paletteList);
+        QSignalBlocker a(pictureList());
         for (const char* name : morvi::kCharacterNames) pictureList()->addItem(QString::fromLatin1(name));
         pictureList()->setCurrentIndex(0);
-        for (int n = 0; n < morvi::kCharacterPaletteCount; ++n) m_paletteList->addItem(QStringLiteral("Palette #%1").arg(n));
     }
     connect(pictureList(), &QComboBox::currentIndexChanged, this, [this](int index) {
         selecting().deselect(); // the selection lives on the sprite that was shown
@@ -88,6 +96,28 @@ CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
     connect(this, &Page::pointerMoved, this, [this](QPoint at) { showSharedTile(tileUnder(at)); });
     connect(this, &Page::pointerLeft, this, [this] { showSharedTile(-1); });
     selectCharacter(0);
+}
+
+void CharacterPage::resizeEvent(QResizeEvent* event) {
+    Page::resizeEvent(event);
+    fitLeftColumn();
+}
+
+void CharacterPage::fitLeftColumn() {
+    // The sheet and the animation grow together by whole steps, while the canvas keeps at least
+    // the room they take and the column fits the page's height. The column's width follows the
+    // scale only, never what its texts say.
+    const int side = m_animation->view()->surface().width;
+    auto columnWidth = [&](int scale) { return std::max(kListColumnWidth, (morvi::kSheetWidth + side) * scale + 6); };
+    const int others = leftColumn()->minimumSize().height() - preview()->height();
+    int scale = 1;
+    while (scale < 4 && 2 * columnWidth(scale + 1) <= width() - 200 && others + morvi::kFullSheetHeight * (scale + 1) <= height() - 16)
+        ++scale;
+    if (scale != preview()->scale()) {
+        preview()->setScale(scale);
+        m_animation->view()->setScale(scale);
+    }
+    m_battleNote->setFixedWidth(columnWidth(scale));
 }
 
 void CharacterPage::beforeRender() { updateOnion(); }
@@ -196,8 +226,7 @@ void CharacterPage::paintOwn() {
         }
         preview()->update();
     }
-    QSignalBlocker quiet(m_paletteList);
-    m_paletteList->setCurrentIndex(ch.paletteNumber);
+    m_paletteBox->show();
     showBattleColours();
     m_animation->redraw();
 }

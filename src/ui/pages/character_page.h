@@ -16,6 +16,8 @@ struct CharacterSprites;
 
 namespace morvi::ui {
 
+class CharacterPaletteBox;
+
 // "7 Facing Left".
 QString poseTitle(int pose);
 
@@ -43,6 +45,7 @@ public:
 protected:
     void paintOwn() override;
     void beforeRender() override;
+    void resizeEvent(QResizeEvent* event) override;
     QString clearQuestion() const override;
 
 private:
@@ -56,10 +59,13 @@ private:
     std::optional<bool> importTileFile(const QString& path);
     std::optional<ImportPreview> previewTileFile(const QString& path) const;
 
+    // The sheet's and the animation's scale for the page's size, and the column's width.
+    void fitLeftColumn();
     // The onion skin's layers for the shown pose, from the animation's sequence.
     void updateOnion();
 
     QLabel* m_battleNote = nullptr;
+    CharacterPaletteBox* m_paletteBox = nullptr;
     int m_sharedTile = -1;
     AnimationPanel* m_animation = nullptr;
     std::array<morvi::IndexedImage, 2> m_onionImages;

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "family/workspace.h"
+#include "image/canvas.h"
 #include "ui/widgets/views.h"
 #include "portraits/portrait_module.h"
 
@@ -30,6 +31,7 @@ PortraitPage::PortraitPage(EditorContext& context, QWidget* parent)
     transfers().setImportFilters({imageFilesFilter(), fileFilter(QStringLiteral("*.bin+*.pal"), QStringLiteral("*.bin *.BIN")),
                                   allFilesFilter()});
     transfers().setOwnImport([this](const QString& path) { return importRaw(path); });
+    transfers().setOwnPreview([this](const QString& path) { return previewRaw(path); });
     {
         QSignalBlocker a(pictureList()), b(m_paletteList);
         for (const char* name : morvi::kPortraitNames) pictureList()->addItem(QString::fromLatin1(name));
@@ -96,6 +98,27 @@ std::optional<bool> PortraitPage::importRaw(const QString& path) {
         return read;
     });
     return read;
+}
+
+std::optional<ImportPreview> PortraitPage::previewRaw(const QString& path) const {
+    const std::string file = path.toUtf8().toStdString();
+    if (!morvi::isRawPortraitPath(file)) return std::nullopt;
+    const morvi::PortraitPairPreview read = morvi::previewPortraitRaw(portraitsOf(m_context.ws), currentPortrait(), file);
+    const morvi::IndexedImage& backdrop = m_context.ws.backgrounds.smallBackdrop;
+    // As large as the chooser's preview of a picture file (the small backdrop), the portrait in
+    // its corner as a picture file of it would show.
+    constexpr int side = 128;
+    ImportPreview out;
+    out.picture.resize(side, side);
+    if (!read.ok) {
+        morvi::drawImage(backdrop, out.picture, nullptr, side, side);
+        out.sizeText = QString::fromStdString(read.error);
+        return out;
+    }
+    morvi::drawImage(read.picture, out.picture, &backdrop, side, side);
+    out.sizeText = QStringLiteral("Portrait file, %1x%1").arg(morvi::kPortraitSide);
+    out.colorsText = read.hasPalette ? QStringLiteral("16 colors from its .pal file") : QStringLiteral("no .pal file: the current colours");
+    return out;
 }
 
 void PortraitPage::exportImage() {

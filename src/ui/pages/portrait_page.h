@@ -28,6 +28,8 @@ private:
     void openCopyDialog();
     // A raw .bin/.pal pair, which the page reads itself; nullopt for any other file.
     std::optional<bool> importRaw(const QString& path);
+    // The chooser's preview of such a pair: the portrait as the import would make it.
+    std::optional<ImportPreview> previewRaw(const QString& path) const;
 
     QLabel* m_sharing = nullptr;
 };

@@ -1,4 +1,6 @@
 // The Characters page on the demo ROM, through its real widgets.
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -32,8 +34,6 @@ using namespace morvi::ui;
 
 TEST_F(CharacterFixture, TheSheetSelectsSpritesAndFramesTheChosenOne) {
     EXPECT_EQ(page->pictureList()->count(), 22);
-    EXPECT_FALSE(page->paletteList()->isEnabled());
-    EXPECT_EQ(page->paletteList()->count(), 32);
     EXPECT_EQ(page->selectedSprite(), 0);
     click(page->preview(), QPoint(16 * 3 + 5, 24 * 2 + 7));
     EXPECT_EQ(page->selectedSprite(), 19);
@@ -113,6 +113,83 @@ TEST_F(CharacterFixture, EsperTerraKeepsTheSlidersOffAndScrollBarsFollowTheMagni
     EXPECT_EQ(bars(20), (std::pair{4, 12}));
 }
 
+TEST_F(CharacterFixture, APaletteOfItsOwnIsOneStepLeavesTheSharersAloneAndIsSaved) {
+    QComboBox* box = page->paletteList();
+    ASSERT_EQ(box->count(), 8);
+    EXPECT_EQ(box->itemText(7), QStringLiteral("Palette #7"));
+    EXPECT_TRUE(box->isEnabled());
+    // Character 0 shares its palette with another; move it to another one.
+    const auto& set = charactersOf(*h.ws);
+    const int before = character(0).storedNumber;
+    EXPECT_EQ(box->currentIndex(), before);
+    int sharer = -1, own = -1;
+    for (int c = 1; c < morvi::kCharacterCount; ++c)
+        if (sharer < 0 && character(c).paletteNumber == character(0).paletteNumber) sharer = c;
+    for (int n = 0; n < 8 && own < 0; ++n)
+        if (n != before && !std::equal(set.palettes.begin() + n * 16, set.palettes.begin() + n * 16 + 16, set.palettes.begin() + before * 16))
+            own = n;
+    ASSERT_GE(sharer, 0);
+    ASSERT_GE(own, 0);
+    auto stripShows = [&](int number) {
+        for (int k = 0; k < 16; ++k)
+            if (page->strip()->surface().at(18 * k + 9, 15) != set.palettes[std::size_t(number * 16 + k)].toRgb32()) return false;
+        return true;
+    };
+    auto canvasShows = [&](int number) {
+        const morvi::IndexedImage& sprite = character(0).sprites[std::size_t(page->selectedSprite())];
+        const int m = page->magnification()->value();
+        int seen = 0;
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 16; ++x)
+                if (const int k = sprite.pixel(x, y); k != 0) {
+                    const QPoint at = page->pictureShift() + QPoint(x * m + 1, y * m + 1);
+                    if (page->canvas()->surface().at(at.x(), at.y()) != set.palettes[std::size_t(number * 16 + k)].toRgb32()) return false;
+                    ++seen;
+                }
+        return seen > 0;
+    };
+    ASSERT_TRUE(stripShows(before));
+
+    box->setCurrentIndex(own);
+    EXPECT_EQ(character(0).storedNumber, own);
+    EXPECT_TRUE(stripShows(own));
+    EXPECT_TRUE(canvasShows(own));
+    EXPECT_TRUE(page->changed());
+    EXPECT_EQ(h.window->action("undo")->text(), QStringLiteral("&Undo Palette"));
+    // A colour changed now is the character's own: the one it shared with keeps its colours.
+    const morvi::PaletteColor sharerColour = character(sharer).sprites[0].palette[1];
+    click(page->strip(), QPoint(18 * 1 + 9, 15));
+    page->colorControls()->slider(0)->setValue(page->colorControls()->slider(0)->value() == 31 ? 0 : 31);
+    EXPECT_EQ(character(0).sprites[0].palette[1], set.palettes[std::size_t(own * 16 + 1)]);
+    EXPECT_EQ(character(sharer).sprites[0].palette[1], sharerColour);
+
+    // One step back (the colour), one more (the palette): the old number, colours and box.
+    QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(character(0).storedNumber, before);
+    EXPECT_EQ(box->currentIndex(), before);
+    EXPECT_TRUE(stripShows(before));
+    EXPECT_TRUE(canvasShows(before));
+    QTest::keyClick(h.window.get(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(box->currentIndex(), own);
+
+    // Saved with the characters, and read back so.
+    h.prompts.log.clear();
+    QTest::keyClick(h.window.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(h.prompts.texts(), QStringList{"ROM saved"});
+    const auto reopened = saved();
+    EXPECT_EQ(reopened->characters[0].storedNumber, own);
+    for (int k = 0; k < 16; ++k) EXPECT_EQ(reopened->characters[0].sprites[1].palette[std::size_t(k)], set.palettes[std::size_t(own * 16 + k)]) << k;
+    EXPECT_EQ(reopened->characters[std::size_t(sharer)].storedNumber, character(sharer).storedNumber);
+
+    // Esper Terra's is fixed: the box is off and says why.
+    page->pictureList()->setCurrentIndex(morvi::kEsperTerra);
+    EXPECT_FALSE(box->isEnabled());
+    EXPECT_TRUE(box->toolTip().contains(QStringLiteral("fixed"))) << box->toolTip().toStdString();
+    page->pictureList()->setCurrentIndex(1);
+    EXPECT_TRUE(box->isEnabled());
+}
+
 TEST_F(CharacterFixture, CopyingAllSpritesTakesTheSourcesPaletteNumber) {
     int source = -1;
     for (int c = 1; c < morvi::kCharacterCount && source < 0; ++c)
@@ -132,7 +209,7 @@ TEST_F(CharacterFixture, CopyingAllSpritesTakesTheSourcesPaletteNumber) {
     list->list()->setCurrentRow(source);
     list->copyButton()->click();
     EXPECT_EQ(character(0).paletteNumber, character(source).paletteNumber);
-    EXPECT_EQ(page->paletteList()->currentIndex(), character(source).paletteNumber);
+    EXPECT_EQ(page->paletteList()->currentIndex(), character(source).storedNumber);
     for (int s = 0; s < 40; ++s) ASSERT_EQ(character(0).sprites[std::size_t(s)].pixels, character(source).sprites[std::size_t(s)].pixels);
     EXPECT_TRUE(page->changed());
 

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,6 +18,7 @@
 
 #include "image/canvas.h"
 #include "ui/dialogs/dialogs.h"
+#include "ui/editor/transfers.h"
 #include "ui/shell/main_window.h"
 #include "ui/pages/portrait_page.h"
 #include "ui/tests/ui_test_support.h"
@@ -148,9 +150,84 @@ TEST_F(PortraitFixture, RawPairsImportWhateverTheCaseAndRefuseShortFiles) {
     page->importImage();
     EXPECT_EQ(h.prompts.texts(), QStringList{"The portrait file has 799 bytes; a portrait's has 800 (25 tiles)"});
     EXPECT_EQ(h.prompts.log[0].icon, Icon::Error);
+    EXPECT_EQ(h.prompts.previews.back().sizeText, h.prompts.texts().front()) << "the preview gives the same reason";
     EXPECT_EQ(portrait(5).image.pixels, before.pixels);
     EXPECT_EQ(portraitsOf(*h.ws).palettes, table);
     EXPECT_FALSE(page->changed());
+}
+
+TEST_F(PortraitFixture, TheChoosersOfferEverythingTheyTakePreviewPairsAndRememberTheirFolders) {
+    // Export portrait 2 as a pair into a folder of its own; the next export starts there.
+    const QString pairs = QString::fromStdString(h.file("pairs"));
+    ASSERT_TRUE(QDir().mkpath(pairs));
+    page->pictureList()->setCurrentIndex(2);
+    page->exportImage();
+    auto* d = qobject_cast<ExportDialog*>(page->transfers().openDialog());
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(QFileInfo(d->pathEdit()->text()).absolutePath(), QString::fromStdString(h.dir.path().string())) << "beside the ROM at first";
+    d->typeList()->setCurrentIndex(3);
+    emit d->typeList()->activated(3);
+    const QString tiles = pairs + QStringLiteral("/face.bin");
+    d->pathEdit()->setText(tiles);
+    d->okButton()->click();
+    ASSERT_TRUE(QFileInfo::exists(tiles));
+    page->pictureList()->setCurrentIndex(7);
+    page->exportImage();
+    d = qobject_cast<ExportDialog*>(page->transfers().openDialog());
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->pathEdit()->text(), pairs + QStringLiteral("/Strago.png"));
+    d->reject();
+
+    // The first filter takes the pictures and the pairs; the pair previews as the portrait the
+    // import then makes, not as a refused picture.
+    page->pictureList()->setCurrentIndex(0);
+    h.prompts.importFiles = {tiles};
+    page->importImage();
+    ASSERT_EQ(h.prompts.importRequests.size(), 1u);
+    const QStringList filters = h.prompts.importRequests[0].filters;
+    EXPECT_TRUE(filters.first().startsWith(QStringLiteral("All supported files"))) << filters.first().toStdString();
+    for (const char* pattern : {"*.png", "*.bmp", "*.pcx", "*.bin"}) EXPECT_TRUE(filters.first().contains(QLatin1String(pattern))) << pattern;
+    EXPECT_EQ(filters.mid(1), (QStringList{imageFilesFilter(), fileFilter(QStringLiteral("*.bin+*.pal"), QStringLiteral("*.bin *.BIN")), allFilesFilter()}));
+    EXPECT_TRUE(h.prompts.importRequests[0].folder.isEmpty());
+    ASSERT_EQ(h.prompts.previews.size(), 1u);
+    const ImportPreview& shown = h.prompts.previews[0];
+    EXPECT_TRUE(shown.sizeText.startsWith(QStringLiteral("Portrait file"))) << shown.sizeText.toStdString();
+    ASSERT_EQ(portrait(0).image.pixels, portrait(2).image.pixels) << "imported";
+    morvi::Surface expected(128, 128);
+    morvi::drawImage(portrait(0).image, expected, &h.ws->backgrounds.smallBackdrop, 128, 128);
+    EXPECT_EQ(shown.picture.pixels, expected.pixels);
+
+    // The next import opens in that folder on that filter; a picture chosen from another folder
+    // under the picture filter moves both.
+    const std::string elsewhere = h.file("other");
+    std::filesystem::create_directory(elsewhere);
+    page->pictureList()->setCurrentIndex(1);
+    page->exportImage();
+    d = qobject_cast<ExportDialog*>(page->transfers().openDialog());
+    ASSERT_NE(d, nullptr);
+    const QString png = QString::fromStdString(elsewhere + "/locke.png");
+    d->pathEdit()->setText(png);
+    d->okButton()->click();
+    h.prompts.importFiles = {png};
+    h.prompts.importFilter = imageFilesFilter();
+    page->importImage();
+    ASSERT_EQ(h.prompts.importRequests.size(), 2u);
+    EXPECT_EQ(h.prompts.importRequests[1].folder, pairs);
+    EXPECT_EQ(h.prompts.importRequests[1].filter, filters.first());
+    h.prompts.importFilter.clear();
+    h.prompts.importFiles = {QString()};
+    page->importImage();
+    EXPECT_EQ(h.prompts.importRequests[2].folder, QString::fromStdString(elsewhere));
+    EXPECT_EQ(h.prompts.importRequests[2].filter, imageFilesFilter());
+
+    // The character page takes sprite pairs, the monster page none.
+    h.prompts.importFiles = {QString()};
+    characterPage(*h.window)->importImage();
+    EXPECT_TRUE(h.prompts.importRequests.back().filters.first().contains(QLatin1String("*.bin")));
+    h.prompts.importFiles = {QString()};
+    monsterPage(*h.window)->importImage();
+    EXPECT_TRUE(h.prompts.importRequests.back().filters.first().startsWith(QStringLiteral("All supported files")));
+    EXPECT_FALSE(h.prompts.importRequests.back().filters.first().contains(QLatin1String("*.bin")));
 }
 
 TEST_F(PortraitFixture, ARawExportWhosePaletteCannotBeWrittenLeavesNoTileFile) {

@@ -347,9 +347,15 @@ TEST(Settings, DefaultsLowBitsSkippedEntriesAndWindowPlace) {
 
     // What is written comes back, and a slot the list no longer fills is removed.
     ws->settings.recentFiles = {"/only.smc"};
+    ws->settings.importFolder = "/pictures/fÃ©";
+    ws->settings.importFilter = "Supported images formats (*.png, *.bmp, *.pcx)";
+    ws->settings.exportFolder = "/out";
     saveSettings(ws->settings, QPoint(70, 90));
     s = loadSettings();
     EXPECT_EQ(s.recentFiles, std::vector<std::string>{"/only.smc"});
+    EXPECT_EQ(s.importFolder, ws->settings.importFolder);
+    EXPECT_EQ(s.importFilter, ws->settings.importFilter);
+    EXPECT_EQ(s.exportFolder, "/out");
     EXPECT_EQ(s.xPos, 70);
     EXPECT_EQ(s.yPos, 90);
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 #include <QMouseEvent>
@@ -59,12 +60,16 @@ std::optional<QString> ScriptedPrompts::askText(QWidget*, const QString& title, 
 
 bool ScriptedPrompts::importFile(QWidget*, const ImportRequest& request) {
     lastImportTitle = request.title;
+    importRequests.push_back(request);
     while (!importFiles.empty()) {
         const QString path = importFiles.front();
         importFiles.pop_front();
         if (path.isEmpty()) return false;
         if (request.preview) previews.push_back(request.preview(path, importKeepPalette));
-        if (!request.accept || request.accept(path, importKeepPalette)) return true;
+        if (request.accept && !request.accept(path, importKeepPalette)) continue;
+        const QString filter = !importFilter.isEmpty() ? importFilter : !request.filter.isEmpty() ? request.filter : request.filters.value(0);
+        if (request.remember) request.remember(QFileInfo(path).absolutePath(), filter);
+        return true;
     }
     return false;
 }

@@ -63,6 +63,8 @@ public:
     std::vector<FileRequest> fileRequests;
     std::vector<ImportPreview> previews; // the import panel for each file tried
     QString lastImportTitle;
+    std::vector<ImportRequest> importRequests; // every import chooser opened
+    QString importFilter; // the filter picked in the import chooser; "" keeps the one it opened on
     std::deque<std::optional<QColor>> colors;
     std::vector<QColor> colorDialogInitial; // the colour each colour dialog started from
     std::deque<std::optional<QString>> textAnswers;

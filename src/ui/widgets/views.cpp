@@ -61,7 +61,7 @@ void FittingComboBox::updateToolTip() {
 }
 
 SurfaceView::SurfaceView(int width, int height, const QString& name, QWidget* parent)
-    : QWidget(parent), m_surface(width, height) {
+    : QWidget(parent), m_surface(width, height), m_size(width, height) {
     setFixedSize(width, height);
     setAccessibleName(name);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -78,19 +78,33 @@ void SurfaceView::paintEvent(QPaintEvent*) {
     // The surface's 0xFFRRGGBB words are exactly QImage's RGB32 layout: wrap, do not copy.
     const QImage image(reinterpret_cast<const uchar*>(m_surface.pixels.data()), m_surface.width,
                        m_surface.height, m_surface.width * 4, QImage::Format_RGB32);
-    painter.drawImage(0, 0, image);
-    if (m_surface.width < width() || m_surface.height < height()) {
-        painter.fillRect(m_surface.width, 0, width() - m_surface.width, height(), Qt::black);
-        painter.fillRect(0, m_surface.height, m_surface.width, height() - m_surface.height, Qt::black);
+    const int shownWidth = m_surface.width * m_scale, shownHeight = m_surface.height * m_scale;
+    if (m_scale == 1) painter.drawImage(0, 0, image);
+    else painter.drawImage(QRect(0, 0, shownWidth, shownHeight), image); // blocks, not smoothed
+    if (shownWidth < width() || shownHeight < height()) {
+        painter.fillRect(shownWidth, 0, width() - shownWidth, height(), Qt::black);
+        painter.fillRect(0, shownHeight, shownWidth, height() - shownHeight, Qt::black);
     }
 }
 
+void SurfaceView::setScale(int scale) {
+    scale = std::max(1, scale);
+    if (scale == m_scale) return;
+    m_scale = scale;
+    setFixedSize(m_size * scale);
+    update();
+}
+
 void SurfaceView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) emit pressed(event->position().toPoint());
+    if (event->button() == Qt::LeftButton) {
+        const QPoint at = event->position().toPoint();
+        emit pressed(QPoint(at.x() / m_scale, at.y() / m_scale));
+    }
 }
 
 void SurfaceView::mouseMoveEvent(QMouseEvent* event) {
-    emit hovered(event->position().toPoint());
+    const QPoint at = event->position().toPoint();
+    emit hovered(QPoint(at.x() / m_scale, at.y() / m_scale));
     QWidget::mouseMoveEvent(event);
 }
 

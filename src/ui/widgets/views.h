@@ -28,15 +28,20 @@ private:
     QString m_baseTip;
 };
 
-// Shows a Surface 1:1, without copying it, at a fixed size.
+// Shows a Surface without copying it, at a fixed size: 1:1, or each pixel as a square block of
+// a whole number of screen pixels.
 class SurfaceView : public QWidget {
     Q_OBJECT
 public:
     SurfaceView(int width, int height, const QString& name, QWidget* parent = nullptr);
     morvi::Surface& surface() { return m_surface; }
     const morvi::Surface& surface() const { return m_surface; }
+    // The view becomes scale times its size; the points it reports stay surface points.
+    void setScale(int scale);
+    int scale() const { return m_scale; }
 
 signals:
+    // Surface points, whatever the scale.
     void pressed(QPoint at);
     // The pointer over the view (with mouse tracking on), and away from it.
     void hovered(QPoint at);
@@ -50,6 +55,8 @@ protected:
 
 private:
     morvi::Surface m_surface;
+    QSize m_size; // at scale 1
+    int m_scale = 1;
 };
 
 // "magnification: xN" with a spin box from 1 to 20 and the "Zoom to fit" button.
