@@ -8,12 +8,14 @@
 namespace morvi {
 
 constexpr int kBattlePaletteCount = 8;
+constexpr int kEsperTerraBattlePalette = 6;
 
 // The number the character's table byte holds.
 int characterBattlePalette(const CharacterSet& set, int index);
 // Makes character `index` use battle and menu palette `number` (0 to 7) from the next save on,
-// and shows the character in it. "" when done; otherwise why not (Esper Terra's palette is
-// fixed, a number past 7, no such character), and nothing changes.
+// and shows the character in it (palette 7 is a slot of its own, no field palette's). "" when
+// done; otherwise why not (Esper Terra's palette, or hers, 6, is fixed; a number past 7; no such
+// character), and nothing changes.
 std::string setCharacterBattlePalette(CharacterSet& set, int index, int number);
 
 } // namespace morvi

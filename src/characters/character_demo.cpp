@@ -265,7 +265,9 @@ void addDemoCharacters(RomImage& rom) {
             steppedColor(96, 56, 32),     steppedColor(248, 248, 248), steppedColor(200, 160, 48), steppedColor(hb, hr, hg)};
         const std::vector<std::uint8_t> words = encodeSnesColors(colours);
         rom.put(kCharacterPalettesOffset + std::uint32_t(32 * palette), words);
-        if (palette < kCopiedCharacterPalettes) rom.put(kCharacterPaletteCopyOffset + std::uint32_t(32 * palette), words);
+        // The battle copy: palettes 0 to 5, and 7, the one no character uses.
+        if (palette < kCopiedCharacterPalettes || palette == kOwnBattlePalette)
+            rom.put(kCharacterPaletteCopyOffset + std::uint32_t(32 * palette), words);
     }
     // Characters with the riding tiles first, then the short blocks one after another.
     std::uint32_t offset = 0;

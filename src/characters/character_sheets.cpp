@@ -122,7 +122,8 @@ TileFileRead setCharacterFromTileFile(CharacterSet& set, int index, std::span<co
             reloadCharacterPalette(set, set.characters[std::size_t(n)]);
         }
         if (!sharing.empty())
-            result.notes.push_back("Palette #" + std::to_string(ch.paletteNumber) + " is shared: " + sharing + " changed colour too");
+            result.notes.push_back("Palette #" + std::to_string(ch.paletteNumber == kOwnBattlePaletteSlot ? kOwnBattlePalette : ch.paletteNumber) +
+                                   " is shared: " + sharing + " changed colour too");
         if (ch.fixedPalette) result.notes.push_back(name + " is shown in the game's fixed colours; the palette file went to palette #" +
                                                     std::to_string(ch.paletteNumber));
     }

@@ -85,7 +85,7 @@ namespace {
 
 // Everything the loader takes from the file, read and checked before the set changes.
 struct CharacterTables {
-    std::span<const std::uint8_t> palettes, block, numbers;
+    std::span<const std::uint8_t> palettes, ownBattle, block, numbers;
     std::array<std::uint16_t, kSpriteTileEntries> tileTable{};
     std::array<std::uint32_t, kCharacterCount> tileAddresses{};
     std::array<int, kCharacterCount> tileCounts{};
@@ -111,6 +111,7 @@ bool readCharacterTables(const RomBytes& file, CharacterTables& t) {
     bool ok = true;
     auto table = file.view(kSpriteTileTableOffset, kSpriteTileEntries * 2, &ok);
     t.palettes = file.view(kCharacterPalettesOffset, kCharacterPaletteCount * 32, &ok);
+    t.ownBattle = file.view(kCharacterPaletteCopyOffset + kOwnBattlePalette * 32, 32, &ok);
     t.block = file.view(kSpriteGraphicsOffset, kSpriteGraphicsSize, &ok);
     t.numbers = file.view(kCharacterPaletteNumbersOffset, kCharacterCount, &ok);
     auto addresses = file.view(kCharacterTileAddressOffset, kCharacterCount * 2, &ok);
@@ -149,12 +150,15 @@ bool loadCharacterSprites(CharacterSet& target, const RomBytes& file) {
 
     CharacterSet& set = target;
     set.tileTable = t.tileTable;
-    decodeSnesColors(t.palettes, set.palettes);
+    decodeSnesColors(t.palettes, fieldPalettesOf(set));
+    decodeSnesColors(t.ownBattle, std::span(set.palettes).subspan(std::size_t(kOwnBattlePaletteSlot) * 16, 16));
     for (int n = 0; n < kCharacterCount; ++n) {
         auto& ch = set.characters[std::size_t(n)];
         ch.fixedPalette = n == kEsperTerra;
         ch.storedNumber = t.numbers[std::size_t(n)];
-        ch.paletteNumber = ch.storedNumber > kLargestShownPaletteNumber ? 0 : ch.storedNumber;
+        ch.paletteNumber = ch.storedNumber == kOwnBattlePalette ? std::uint8_t(kOwnBattlePaletteSlot)
+                           : ch.storedNumber > kLargestShownPaletteNumber ? 0
+                                                                          : ch.storedNumber;
         ch.tileAddress = t.tileAddresses[std::size_t(n)];
         ch.tileCount = t.tileCounts[std::size_t(n)];
         for (int pose = 0; pose < kPoseCount; ++pose) {
@@ -189,10 +193,13 @@ CharacterTiles encodeCharacterTiles(const CharacterSet& set) {
 }
 
 bool saveCharacterPalettes(const CharacterSet& set, RomBuffer& file) {
-    const std::vector<std::uint8_t> palettes = encodeSnesColors(set.palettes);
+    const std::vector<std::uint8_t> palettes = encodeSnesColors(fieldPalettesOf(set));
     const std::vector<std::uint8_t> copy =
         encodeSnesColors(std::span<const PaletteColor>(set.palettes).first(kCopiedCharacterPalettes * 16));
-    return file.write(kCharacterPalettesOffset, palettes) && file.write(kCharacterPaletteCopyOffset, copy);
+    const std::vector<std::uint8_t> own =
+        encodeSnesColors(std::span<const PaletteColor>(set.palettes).subspan(std::size_t(kOwnBattlePaletteSlot) * 16, 16));
+    return file.write(kCharacterPalettesOffset, palettes) && file.write(kCharacterPaletteCopyOffset, copy) &&
+           file.write(kCharacterPaletteCopyOffset + kOwnBattlePalette * 32, own);
 }
 
 bool saveCharacterSprites(CharacterSet& set, const CharacterTiles& tiles, RomBuffer& file, Notifier& notifier) {

@@ -39,11 +39,19 @@ constexpr int kSpriteTileEntries = kSpritesPerCharacter * 6;
 constexpr int kCharacterPaletteCount = 32;
 constexpr int kCopiedCharacterPalettes = 6;
 constexpr int kLargestShownPaletteNumber = 8;
+// Battle and menu palette 7, which no character of the game uses: a palette a character can have
+// to itself. It lives only in the battle copy (ED:6300), so the set keeps it after the 32 field
+// sprite palettes, and a character on it shows and edits that slot.
+constexpr int kOwnBattlePalette = 7;
+constexpr int kOwnBattlePaletteSlot = kCharacterPaletteCount;
 constexpr int kEsperTerra = 18;
 constexpr int kSheetSide = kSheetWidth;
 
 extern const std::array<const char*, kCharacterCount> kCharacterNames;
 extern const std::array<PaletteColor, 16> kEsperTerraPalette;
+
+// The field sprite palettes of a set (E6:8000), without the battle palette kept after them.
+template <class Set> auto fieldPalettesOf(Set& set) { return std::span(set.palettes).first(std::size_t(kCharacterPaletteCount) * 16); }
 
 // The loader fills every field of these two in place: a field added here must be set there.
 struct CharacterSprites {
@@ -67,7 +75,7 @@ struct CharacterSprites {
 
 struct CharacterSet {
     std::array<CharacterSprites, kCharacterCount> characters;
-    std::array<PaletteColor, kCharacterPaletteCount * 16> palettes{};
+    std::array<PaletteColor, (kCharacterPaletteCount + 1) * 16> palettes{}; // the 32 field sprite palettes, then battle palette 7
     std::array<std::uint16_t, kSpriteTileEntries> tileTable{};
 
     PaletteColor& color(int palette, int index) { return palettes[std::size_t(palette * 16 + index)]; }

@@ -32,7 +32,8 @@ const FieldSpriteData& dataOf(const Workspace& ws);
 // anything draws or writes colours from it.
 FieldSpriteSet& synced(Workspace& ws) {
     FieldSpriteSet& set = fieldSpritesOf(ws);
-    set.palettes = charactersOf(ws).palettes;
+    const auto table = fieldPalettesOf(charactersOf(ws));
+    std::copy(table.begin(), table.end(), set.palettes.begin());
     return set;
 }
 
@@ -208,7 +209,7 @@ public:
         FieldSpriteSet& set = synced(ws);
         const int index = fieldSheetOfPicture(picture);
         // Both files are checked before either is taken.
-        auto palettes = set.palettes;
+        FieldSpriteSet::Palettes palettes = set.palettes;
         if (!palPath.empty()) {
             FieldSpriteSet trial;
             trial.palettes = palettes;
@@ -218,7 +219,7 @@ public:
         }
         const std::string why = setFieldSheetFromBytes(set, index, tiles);
         if (!why.empty()) return notifier.notify(MessageKind::Error, why), false;
-        charactersOf(ws).palettes = palettes;
+        std::copy(palettes.begin(), palettes.end(), charactersOf(ws).palettes.begin());
         palettesChanged(ws);
         return true;
     }

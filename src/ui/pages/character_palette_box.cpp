@@ -1,6 +1,7 @@
 #include "ui/pages/character_palette_box.h"
 
 #include <QComboBox>
+#include <QStandardItemModel>
 #include <QSignalBlocker>
 #include <QStringList>
 
@@ -15,6 +16,12 @@ CharacterPaletteBox::CharacterPaletteBox(QComboBox* list, morvi::Workspace& ws, 
     {
         QSignalBlocker quiet(m_list);
         for (int n = 0; n < morvi::kBattlePaletteCount; ++n) m_list->addItem(QStringLiteral("Palette #%1").arg(n));
+        m_list->setItemData(morvi::kEsperTerraBattlePalette, QStringLiteral("Esper Terra's: the game shows it in fixed colours"), Qt::ToolTipRole);
+        m_list->setItemData(morvi::kOwnBattlePalette, QStringLiteral("No other character's: colours of its own, kept in the battle palettes only"),
+                            Qt::ToolTipRole);
+        // Esper Terra's palette is not one another character can take.
+        if (auto* model = qobject_cast<QStandardItemModel*>(m_list->model()))
+            if (QStandardItem* item = model->item(morvi::kEsperTerraBattlePalette)) item->setEnabled(false);
     }
     connect(m_list, &QComboBox::currentIndexChanged, this, &CharacterPaletteBox::choose);
 }
