@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # morvi.exe under Wine in a real X server (Xvfb, with openbox as the window manager), driven
 # with xdotool as a user would: it opens the demo ROM under a non-ASCII name given on the
-# command line, shows its window, each of the four pages in turn, paints one pixel, saves
+# command line, shows its window, each of its six tabs in turn, paints one pixel, saves
 # (Ctrl+S, then Enter on "ROM saved") and quits from File > Exit. The ROM must have changed on
 # disk, the program must end by itself with status 0, and its settings must be in the registry
 # under HKEY_CURRENT_USER\Software\Quarnsby\morvi. Screenshots of each step are left in
@@ -58,14 +58,18 @@ tabs_y=$((Y + ${MORVI_WINE_TABS_Y:-34}))
 xdotool mousemove "$((X + 30))" "$tabs_y" click 1
 sleep 1
 shot 2-page1
-for page in 2 3 4; do
+tabs=6  # monsters, espers, portraits, characters, field sprites, windows
+for page in $(seq 2 "$tabs"); do
   xdotool mousemove "$((X + 30))" "$tabs_y" click 5
   sleep 1
   shot "2-page$page"
 done
-for page in 2 3 4; do
-  cmp -s "$shots/2-page$((page - 1)).png" "$shots/2-page$page.png" && fail "page $page looks like the one before it"
+for page in $(seq 2 "$tabs"); do
+  cmp -s "$shots/2-page$((page - 1)).png" "$shots/2-page$page.png" && fail "tab $page looks like the one before it"
 done
+# Back to the monsters for the edit below.
+for _ in $(seq 2 "$tabs"); do xdotool mousemove "$((X + 30))" "$tabs_y" click 4; done
+sleep 1
 
 # One pixel painted in the middle of the canvas, then Ctrl+S and Enter on "ROM saved".
 xdotool mousemove "$((X + WIDTH / 2))" "$((Y + HEIGHT / 2))" click 1
@@ -88,4 +92,4 @@ wait "$morvi" || fail "morvi.exe ended with status $?"
 settings=$("$wine" reg query 'HKCU\Software\Quarnsby\morvi\Settings' 2>/dev/null | tr -d '\r') ||
   fail "no settings under HKEY_CURRENT_USER\\Software\\Quarnsby\\morvi\\Settings"
 grep -qi 'width' <<<"$settings" || fail "the window's size is not among the settings: $settings"
-echo "windows editor: morvi.exe opened \"$(basename "$rom")\", showed four pages, saved an edit and quit from File > Exit; settings in the registry (screenshots: $shots)"
+echo "windows editor: morvi.exe opened \"$(basename "$rom")\", showed its $tabs tabs, saved an edit and quit from File > Exit; settings in the registry (screenshots: $shots)"

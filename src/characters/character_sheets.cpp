@@ -118,8 +118,9 @@ TileFileRead setCharacterFromTileFile(CharacterSet& set, int index, std::span<co
         std::copy(colours.begin(), colours.end(), set.palettes.begin() + std::ptrdiff_t(ch.paletteNumber) * 16);
         std::string sharing;
         for (int n : charactersSharingPalette(set, index)) {
-            sharing += (sharing.empty() ? "" : ", ") + std::string(kCharacterNames[std::size_t(n)]);
             reloadCharacterPalette(set, set.characters[std::size_t(n)]);
+            // Esper Terra keeps her fixed colours whatever her palette holds.
+            if (!set.characters[std::size_t(n)].fixedPalette) sharing += (sharing.empty() ? "" : ", ") + std::string(kCharacterNames[std::size_t(n)]);
         }
         if (!sharing.empty())
             result.notes.push_back("Palette #" + std::to_string(ch.paletteNumber == kOwnBattlePaletteSlot ? kOwnBattlePalette : ch.paletteNumber) +

@@ -79,16 +79,18 @@ public:
     // The export dialog or copy list while one is open.
     QDialog* openDialog() const { return m_dialog; }
     void showDialog(QDialog* dialog);
+    // Where an export of `name` is proposed (the last export's folder while it is there, else
+    // the ROM's), and keeping the folder of a file exported.
+    QString defaultExportPath(const QString& name) const;
+    void rememberExport(const QString& path);
 
 private:
     bool loadImportFile(const QString& path, bool keepPalette, morvi::IndexedImage& out);
     void importPicture(const morvi::IndexedImage& image);
-    QString defaultExportPath(const QString& name) const;
     // The import chooser's folder as kept in the settings ("" when none or gone), and keeping
-    // the folder of a file imported or exported.
+    // the folder of a file imported.
     QString importFolder() const;
     void rememberImport(const QString& folder, const QString& filter);
-    void rememberExport(const QString& path);
 
     EditorContext& m_context;
     morvi::PictureSource& m_source;

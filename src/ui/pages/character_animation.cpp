@@ -306,10 +306,11 @@ void exportPanelAnimation(const AnimationPanel& panel, QWidget* window, Transfer
     const QString name = chosen ? QString::fromStdString(chosen->name) : QStringLiteral("sequence");
     const QString what = chosen ? QStringLiteral("%1, %2").arg(subject, QString::fromStdString(chosen->title))
                                 : QStringLiteral("%1, poses %2").arg(subject, QString::fromStdString(morvi::formatPoseSequence(panel.frames())));
-    const QString rom = QString::fromStdString(context.ws.rom.romPath);
+    // Where the picture exports go: the last export's folder, else the ROM's.
     const QString file = QStringLiteral("%1-%2.gif").arg(fileStem, name);
-    auto* dialog = new AnimationExportDialog(window, context.prompts, what, rom.isEmpty() ? file : QFileInfo(rom).absoluteDir().filePath(file));
-    QObject::connect(dialog, &QDialog::accepted, dialog, [&panel, &context, dialog, pictures = std::move(pictures)] {
+    const QString proposed = QFileInfo(transfers.defaultExportPath(file)).absoluteDir().filePath(file);
+    auto* dialog = new AnimationExportDialog(window, context.prompts, what, proposed);
+    QObject::connect(dialog, &QDialog::accepted, dialog, [&panel, &context, &transfers, dialog, pictures = std::move(pictures)] {
         morvi::AnimationExport request;
         request.frames = panel.frames();
         request.framesPerPose = panel.framesPerPose();
@@ -319,7 +320,9 @@ void exportPanelAnimation(const AnimationPanel& panel, QWidget* window, Transfer
         const QString path = dialog->path();
         if (path.isEmpty()) return;
         std::string why;
-        if (!morvi::exportAnimationGif(pictures(request.frames), request, path.toUtf8().toStdString(), why))
+        if (morvi::exportAnimationGif(pictures(request.frames), request, path.toUtf8().toStdString(), why))
+            transfers.rememberExport(path);
+        else
             context.prompts.message(QStringLiteral("Error writing the file \"%1\": %2; nothing was exported.")
                                         .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)),
                                     Icon::Warning);
