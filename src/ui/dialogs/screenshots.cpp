@@ -42,12 +42,15 @@ bool grabScreenshots(morvi::Workspace& ws, Prompts& prompts, const QString& romP
     window.show();
     window.openRomPath(romPath);
     if (ws.rom.romPath.empty()) return false;
-    const char* names[4] = {"monsters", "espers", "portraits", "characters"};
+    // Every tab, named by its title ("Field Sprites" gives field-sprites.png).
+    auto fileOfTab = [&](int i, const QString& suffix) {
+        return QDir(dir).filePath(window.tabBar()->tabText(i).toLower().replace(QLatin1Char(' '), QLatin1Char('-')) + suffix + QStringLiteral(".png"));
+    };
     bool ok = true;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < window.tabBar()->count(); ++i) {
         window.tabBar()->setCurrentIndex(i);
         QApplication::processEvents();
-        ok = window.grab().save(QDir(dir).filePath(QStringLiteral("%1.png").arg(QLatin1String(names[i])))) && ok;
+        ok = window.grab().save(fileOfTab(i, QString())) && ok;
     }
     window.tabBar()->setCurrentIndex(0);
     QApplication::processEvents();
@@ -69,6 +72,15 @@ bool grabScreenshots(morvi::Workspace& ws, Prompts& prompts, const QString& romP
     monsterPage(window)->editor().zoomToFit();
     QApplication::processEvents();
     ok = window.grab().save(QDir(dir).filePath(QStringLiteral("window-1280x900.png"))) && ok;
+    // The pages that grow their sheets with the window, at that size.
+    for (int i = 0; i < window.tabBar()->count(); ++i) {
+        const QString title = window.tabBar()->tabText(i);
+        if (title != QStringLiteral("Characters") && title != QStringLiteral("Field Sprites")) continue;
+        window.tabBar()->setCurrentIndex(i);
+        QApplication::processEvents();
+        ok = window.grab().save(fileOfTab(i, QStringLiteral("-1280x900"))) && ok;
+    }
+    window.tabBar()->setCurrentIndex(0);
     return ok;
 }
 

@@ -39,13 +39,14 @@ FieldSpritePage::FieldSpritePage(EditorContext& context, QWidget* parent)
     m_refusal->hide();
     leftColumn()->insertWidget(0, m_refusal);
     m_paletteList = addList(QStringLiteral("Palette"), QStringLiteral("Field palette"));
-    m_paletteList->setToolTip(QStringLiteral("The field sprite palette the sheet is shown in; the game chooses it for each "
-                                             "appearance of the sprite, so this changes only what the page shows"));
+    static_cast<FittingComboBox*>(m_paletteList)
+        ->setBaseToolTip(QStringLiteral("The field sprite palette the sheet is shown in; the game chooses it for each "
+                                        "appearance of the sprite, so this changes only what the page shows"));
     m_sharing = new QLabel(this);
     m_sharing->setWordWrap(true);
     m_sharing->setAccessibleName(QStringLiteral("Sharing"));
-    // Two lines whatever the text, so the controls below never move from one sheet to the next.
-    m_sharing->setMinimumHeight(2 * m_sharing->fontMetrics().lineSpacing());
+    // Three lines whatever the text, so the controls below never move from one sheet to the next.
+    m_sharing->setFixedHeight(3 * m_sharing->fontMetrics().lineSpacing());
     m_sharing->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     leftColumn()->addWidget(m_sharing);
     m_animation = new AnimationPanel(
