@@ -108,7 +108,7 @@ void stroke_event(benchmark::State& state) {
 // The canvas point of picture pixel (x, y): the picture sits in the middle of the canvas.
 QPoint pixelPoint(MonsterPage* page, int x, int y) {
     const int m = page->widgets().magnification->value();
-    return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
+    return page->editor().pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
 }
 
 // One draw stroke of a few pixels on the canvas, pressed and released: one history step.
@@ -207,7 +207,7 @@ void selection_move(benchmark::State& state) {
     page->widgets().magnification->setValue(2);
     page->chooseTool(Tool::Select);
     QWidget* canvas = page->widgets().canvas;
-    const QPoint shift = page->pictureShift();
+    const QPoint shift = page->editor().pictureShift();
     send(canvas, QEvent::MouseButtonPress, shift + QPoint(1, 1), Qt::LeftButton, Qt::LeftButton);
     send(canvas, QEvent::MouseMove, shift + QPoint(127, 127), Qt::NoButton, Qt::LeftButton);
     send(canvas, QEvent::MouseButtonRelease, shift + QPoint(127, 127), Qt::LeftButton, Qt::NoButton);
@@ -312,7 +312,7 @@ void stroke_event_onion(benchmark::State& state) {
     QWidget* canvas = page->widgets().canvas;
     const auto before = page->source().picture().pixels;
     const int m = page->widgets().magnification->value();
-    auto at = [&](int n) { return QPointF(page->pictureShift() + QPoint((n % 16) * m + m / 2, ((n / 16) % 24) * m + m / 2)); };
+    auto at = [&](int n) { return QPointF(page->editor().pictureShift() + QPoint((n % 16) * m + m / 2, ((n / 16) % 24) * m + m / 2)); };
     QMouseEvent press(QEvent::MouseButtonPress, at(0), canvas->mapToGlobal(at(0)), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(canvas, &press);
     int n = 0;
@@ -388,7 +388,7 @@ void field_stroke_event(benchmark::State& state) {
     const std::vector<std::uint8_t> before = morvi::fieldSpritesOf(*e.ws).sheet(29).tiles;
     QWidget* canvas = page->widgets().canvas;
     const int m = page->widgets().magnification->value();
-    auto at = [&](int x, int y) { return QPointF(page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2)); };
+    auto at = [&](int x, int y) { return QPointF(page->editor().pictureShift() + QPoint(x * m + m / 2, y * m + m / 2)); };
     QMouseEvent press(QEvent::MouseButtonPress, at(1, 1), canvas->mapToGlobal(at(1, 1)), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(canvas, &press);
     int n = 0;

@@ -79,12 +79,8 @@ public:
     // Before another command: a lifted selection is put down.
     void settle();
 
-    // --- tools and colours ---
-    Tool currentTool() const { return m_editor->tool(); }
+    // --- the tool, and what the status bar tells ---
     void chooseTool(Tool tool);
-    int currentColor() const { return m_palette->current(); }
-    QPoint pictureShift() const { return m_editor->pictureShift(); }
-    QPoint pictureAt(QPoint canvasPoint) const { return m_editor->pictureAt(canvasPoint); }
     // What the status bar tells of a picture pixel.
     struct PixelInfo {
         bool inside = false;

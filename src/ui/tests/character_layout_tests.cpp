@@ -83,7 +83,7 @@ TEST_F(CharacterFixture, TheColumnHoldsStillAcrossCharactersAndTheSheetGrowsWith
 
 TEST_F(CharacterFixture, TheCurrentSwatchIsMarkedOnALightColourAndOnADarkOne) {
     click(page->widgets().strip, QPoint(18 * 5 + 9, 15));
-    ASSERT_EQ(page->currentColor(), 5);
+    ASSERT_EQ(page->palette().current(), 5);
     const QRgb white = qRgb(255, 255, 255), black = qRgb(0, 0, 0);
     for (const int level : {31, 0}) {
         for (int channel = 0; channel < 3; ++channel) page->widgets().colorControls->slider(channel)->setValue(level);

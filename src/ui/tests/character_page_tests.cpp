@@ -46,7 +46,7 @@ TEST_F(CharacterFixture, TheSheetSelectsSpritesAndFramesTheChosenOne) {
     for (int y = 0; y < 24; y += 5)
         for (int x = 0; x < 16; x += 3) {
             if (sprite.pixel(x, y) == 0) continue;
-            const QPoint at = page->pictureShift() + QPoint(x * m + 1, y * m + 1);
+            const QPoint at = page->editor().pictureShift() + QPoint(x * m + 1, y * m + 1);
             ASSERT_EQ(page->widgets().canvas->surface().at(at.x(), at.y()), sprite.palette[sprite.pixel(x, y)].toRgb32());
         }
     // Beside the riding and lying poses there is none: the selection stays.
@@ -92,7 +92,7 @@ TEST_F(CharacterFixture, APixelShowsInEverySpriteSharingItsTile) {
 TEST_F(CharacterFixture, EsperTerraKeepsTheSlidersOffAndScrollBarsFollowTheMagnification) {
     page->widgets().pictureList->setCurrentIndex(morvi::kEsperTerra);
     click(page->widgets().strip, QPoint(18 * 4 + 5, 10));
-    EXPECT_EQ(page->currentColor(), 4);
+    EXPECT_EQ(page->palette().current(), 4);
     EXPECT_FALSE(page->widgets().colorControls->slider(0)->isEnabled());
     EXPECT_FALSE(page->widgets().colorControls->transparentBox()->isEnabled());
     page->widgets().pictureList->setCurrentIndex(1);
@@ -142,7 +142,7 @@ TEST_F(CharacterFixture, APaletteOfItsOwnIsOneStepLeavesTheSharersAloneAndIsSave
         for (int y = 0; y < 24; ++y)
             for (int x = 0; x < 16; ++x)
                 if (const int k = sprite.pixel(x, y); k != 0) {
-                    const QPoint at = page->pictureShift() + QPoint(x * m + 1, y * m + 1);
+                    const QPoint at = page->editor().pictureShift() + QPoint(x * m + 1, y * m + 1);
                     if (page->widgets().canvas->surface().at(at.x(), at.y()) != set.palettes[std::size_t(number * 16 + k)].toRgb32()) return false;
                     ++seen;
                 }
@@ -394,7 +394,7 @@ TEST_F(CharacterFixture, FieldOnlyColoursAreMarkedAndCounted) {
     click(page->widgets().preview, QPoint(3, 3));
     EXPECT_EQ(page->battleNote()->text(), QStringLiteral("Battle poses: colours 0 to 11 only"));
     click(page->widgets().strip, QPoint(18 * 13 + 5, 10));
-    ASSERT_EQ(page->currentColor(), 13);
+    ASSERT_EQ(page->palette().current(), 13);
     drag(page->widgets().canvas, {canvasPointOf(1, 1)});
     // Tile 00 shows in poses 0, 1, 2, 19 and 20, all of them battle poses.
     EXPECT_EQ(page->battleNote()->text(), QStringLiteral("Colours 12-15 in battle poses: 5 pixels, in poses 0 (1), 1 (1), 2 (1), 19 (1), 20 (1)"));

@@ -134,7 +134,7 @@ TEST(ColourEntry, DoubleClickOpensTheColourDialogForThatSwatch) {
         ASSERT_FALSE(h.prompts.colorDialogInitial.empty());
         EXPECT_EQ(h.prompts.colorDialogInitial.back(), QColor(old.red, old.green, old.blue));
         EXPECT_EQ(colour(page, 2), morvi::makeColor(16, 32, 248));
-        EXPECT_EQ(page->currentColor(), 2);
+        EXPECT_EQ(page->palette().current(), 2);
         // Cancelled: nothing changes.
         const std::size_t steps = h.window->history().position();
         h.prompts.colors = {std::nullopt};
@@ -220,7 +220,7 @@ TEST(ColourEntry, DraggingASwatchReordersThePaletteAndEverySharerKeepsItsLook) {
         drag(page->widgets().strip, {swatchCentre(page, 1), swatchCentre(page, 3), swatchCentre(page, 5)});
         EXPECT_EQ(colour(page, 5), one);
         EXPECT_EQ(colour(page, 1), five);
-        EXPECT_EQ(page->currentColor(), 5) << "the dragged colour stays current";
+        EXPECT_EQ(page->palette().current(), 5) << "the dragged colour stays current";
         EXPECT_EQ(h.window->action("undo")->text(), QStringLiteral("&Undo Swap Colours"));
         std::size_t i = 0;
         for (auto* image : sharers()) EXPECT_EQ(look(*image), looks[i++]);

@@ -196,11 +196,11 @@ TEST(Comforts, ZoomToolKeysAndTheClipboard) {
 
     page->widgets().canvas->setFocus();
     QTest::keyClick(page->widgets().canvas, Qt::Key_E);
-    EXPECT_EQ(page->currentTool(), Tool::Erase);
+    EXPECT_EQ(page->editor().tool(), Tool::Erase);
     QTest::keyClick(page->widgets().canvas, Qt::Key_I);
-    EXPECT_EQ(page->currentTool(), Tool::Pick);
+    EXPECT_EQ(page->editor().tool(), Tool::Pick);
     QTest::keyClick(page->widgets().canvas, Qt::Key_B);
-    EXPECT_EQ(page->currentTool(), Tool::Draw);
+    EXPECT_EQ(page->editor().tool(), Tool::Draw);
 
     // Ctrl+C puts the picture on the clipboard with colour 0 transparent; Ctrl+V on another
     // entry imports it.

@@ -82,10 +82,10 @@ TEST(Commands, DitherPaintsACheckerboardOnEveryPageAsOneStepAndTheRightButtonEra
         page->widgets().magnification->spinBox()->setValue(4);
         page->widgets().canvas->setFocus();
         QTest::keyClick(page->widgets().canvas, Qt::Key_D);
-        ASSERT_EQ(page->currentTool(), Tool::Dither);
+        ASSERT_EQ(page->editor().tool(), Tool::Dither);
         EXPECT_TRUE(page->widgets().tools->button(Tool::Dither)->isChecked());
         click(page->widgets().strip, QPoint(page->widgets().strip->width() * 3 / (page->source().colorCount() == 8 ? 8 : 16) + 3, 10));
-        const int colour = page->currentColor();
+        const int colour = page->palette().current();
         ASSERT_GT(colour, 0);
         const std::size_t steps = h.window->history().size();
         drag(page->widgets().canvas, {canvasPixel(page, 1, 1), canvasPixel(page, 9, 1), canvasPixel(page, 9, 6)});

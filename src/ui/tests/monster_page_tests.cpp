@@ -50,7 +50,7 @@ struct MonsterFixture : ::testing::Test {
 
 TEST_F(MonsterFixture, EspersShareThePageAndKeepColourToolAndMagnification) {
     click(page->widgets().strip, QPoint(3 * page->widgets().strip->width() / 16 + 2, 10));
-    const int colour = page->currentColor();
+    const int colour = page->palette().current();
     ASSERT_GT(colour, 0);
     page->widgets().tools->button(Tool::Erase)->click();
     page->widgets().magnification->spinBox()->setValue(6);
@@ -63,12 +63,12 @@ TEST_F(MonsterFixture, EspersShareThePageAndKeepColourToolAndMagnification) {
     EXPECT_EQ(page->widgets().pictureList->itemText(16), QString::fromStdString(monstersOf(*h.ws).entries[401].name));
     for (int i = 26; i < 30; ++i) EXPECT_TRUE(page->widgets().pictureList->itemText(i).isEmpty()) << i;
     for (int i = 0; i < 30; ++i) EXPECT_NE(MonsterPage::entryAt(MonsterList::Espers, i), 400);
-    EXPECT_EQ(page->currentTool(), Tool::Erase);
+    EXPECT_EQ(page->editor().tool(), Tool::Erase);
     EXPECT_EQ(page->widgets().magnification->value(), 6);
     EXPECT_EQ(page->widgets().magnification->label()->text(), QStringLiteral("magnification: x6"));
     EXPECT_EQ(h.ws->settings.tab1Mag, 6);
     if (entry().colorCount == 16) {
-        EXPECT_EQ(page->currentColor(), colour);
+        EXPECT_EQ(page->palette().current(), colour);
     }
 
     // The copy list offers monsters and espers alike, on either page.
@@ -82,13 +82,13 @@ TEST_F(MonsterFixture, EspersShareThePageAndKeepColourToolAndMagnification) {
 }
 
 TEST_F(MonsterFixture, SlidersEditTheColourAndColourZeroIsTransparent) {
-    ASSERT_EQ(page->currentColor(), 0);
+    ASSERT_EQ(page->palette().current(), 0);
     EXPECT_FALSE(page->widgets().colorControls->slider(0)->isEnabled());
     EXPECT_TRUE(page->widgets().colorControls->transparentBox()->isChecked());
     EXPECT_FALSE(page->widgets().colorControls->transparentBox()->isEnabled());
 
     click(page->widgets().strip, QPoint(2 * 18 + 3, 5));
-    const int c = page->currentColor();
+    const int c = page->palette().current();
     ASSERT_GT(c, 0);
     EXPECT_TRUE(page->widgets().colorControls->slider(0)->isEnabled());
     EXPECT_FALSE(page->widgets().colorControls->transparentBox()->isChecked());
@@ -110,7 +110,7 @@ TEST_F(MonsterFixture, SlidersEditTheColourAndColourZeroIsTransparent) {
             if (entry().image.pixel(x, y) == 0) clear = QPoint(x, y);
     ASSERT_GE(clear.x(), 0);
     click(page->widgets().canvas, canvasPointOf(clear.x(), clear.y()));
-    EXPECT_EQ(page->currentColor(), 0);
+    EXPECT_EQ(page->palette().current(), 0);
     EXPECT_FALSE(page->widgets().colorControls->slider(2)->isEnabled());
     EXPECT_TRUE(page->widgets().colorControls->transparentBox()->isChecked());
 }
@@ -118,11 +118,11 @@ TEST_F(MonsterFixture, SlidersEditTheColourAndColourZeroIsTransparent) {
 TEST_F(MonsterFixture, TransparentSwapsTheColourAndPaletteListsChangeTheEntry) {
     const int e = page->currentEntry();
     click(page->widgets().strip, QPoint(18 * 4 + 3, 5));
-    const int k = page->currentColor();
+    const int k = page->palette().current();
     ASSERT_GT(k, 0);
     const auto colourK = monstersOf(*h.ws).paletteColor(std::int64_t(entry().paletteNumber) * 8 + k);
     page->widgets().colorControls->transparentBox()->click();
-    EXPECT_EQ(page->currentColor(), 0);
+    EXPECT_EQ(page->palette().current(), 0);
     EXPECT_EQ(monstersOf(*h.ws).paletteColor(std::int64_t(entry().paletteNumber) * 8), colourK);
     EXPECT_TRUE(page->changed());
 
@@ -164,7 +164,7 @@ TEST_F(MonsterFixture, MagnificationSetsTheScrollRanges) {
 
 TEST_F(MonsterFixture, ADragPaintsThePixelsAndCtrlSWritesThem) {
     click(page->widgets().strip, QPoint(18 * 2 + 4, 4));
-    const int colour = page->currentColor();
+    const int colour = page->palette().current();
     ASSERT_GT(colour, 0);
     const int e = page->currentEntry();
     std::vector<QPoint> stroke;

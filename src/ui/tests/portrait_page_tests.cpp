@@ -55,7 +55,7 @@ TEST_F(PortraitFixture, PortraitsSharingAPaletteChangeTogether) {
     EXPECT_TRUE(page->changed());
     page->widgets().pictureList->setCurrentIndex(0);
     click(page->widgets().strip, QPoint(18 * 5 + 4, 10));
-    ASSERT_EQ(page->currentColor(), 5);
+    ASSERT_EQ(page->palette().current(), 5);
     page->widgets().colorControls->slider(1)->setValue(31);
     EXPECT_EQ(portraitsOf(*h.ws).color(portrait(0).paletteNumber, 5).green, 248);
     EXPECT_EQ(portrait(0).image.palette[5].green, 248);
@@ -70,7 +70,7 @@ TEST_F(PortraitFixture, TransparentSwapsPixelsAndPaletteEntries) {
     const auto colour0 = before.palette[0], colourK = before.palette[k];
     page->widgets().colorControls->transparentBox()->click();
     const auto& after = portrait(0).image;
-    EXPECT_EQ(page->currentColor(), 0);
+    EXPECT_EQ(page->palette().current(), 0);
     EXPECT_FALSE(page->widgets().colorControls->slider(0)->isEnabled());
     EXPECT_EQ(after.palette[0], colourK);
     EXPECT_EQ(after.palette[k], colour0);

@@ -35,13 +35,13 @@ protected:
         page->widgets().magnification->spinBox()->setValue(GetParam() == kMonstersTab ? 2 : 4);
         page->widgets().canvas->setFocus();
         QTest::keyClick(page->widgets().canvas, Qt::Key_M);
-        ASSERT_EQ(page->currentTool(), Tool::Select);
+        ASSERT_EQ(page->editor().tool(), Tool::Select);
     }
     const morvi::IndexedImage& picture() const { return *page->editedPicture(); }
     // The canvas point in the middle of picture pixel (x, y).
     QPoint at(int x, int y) const {
         const int m = page->widgets().magnification->value();
-        return page->pictureShift() + QPoint((x - page->widgets().horizontalScroll->value()) * m + m / 2,
+        return page->editor().pictureShift() + QPoint((x - page->widgets().horizontalScroll->value()) * m + m / 2,
                                              (y - page->widgets().verticalScroll->value()) * m + m / 2);
     }
     void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(page->widgets().canvas, k, mods); }

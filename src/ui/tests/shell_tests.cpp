@@ -44,7 +44,7 @@ void paintOnePixel(EditorHarness& h) {
     MonsterPage* page = monsterPage(*h.window);
     page->widgets().colorControls; // the draw tool and colour 0 are current after a load: pick a colour
     click(page->widgets().strip, QPoint(18 * 3 + 5, 10));
-    drag(page->widgets().canvas, {page->pictureShift() + QPoint(2, 2)});
+    drag(page->widgets().canvas, {page->editor().pictureShift() + QPoint(2, 2)});
     ASSERT_TRUE(page->changed());
 }
 

@@ -50,7 +50,7 @@ struct ToolsTest : ::testing::TestWithParam<int> {
         h.window->history().clear();
         h.markSaved(page);
         click(page->widgets().strip, QPoint(page->widgets().strip->width() * 3 / (GetParam() == kMonstersTab ? colors() : 16) + 3, 10));
-        ASSERT_EQ(page->currentColor(), 3);
+        ASSERT_EQ(page->palette().current(), 3);
         page->widgets().canvas->setFocus();
     }
     int colors() const {
@@ -60,7 +60,7 @@ struct ToolsTest : ::testing::TestWithParam<int> {
     const morvi::IndexedImage& picture() const { return *page->editedPicture(); }
     int width() const { return picture().width; }
     int height() const { return picture().height; }
-    QPoint at(int x, int y) const { return page->pictureShift() + QPoint(x * 4 + 2, y * 4 + 2); }
+    QPoint at(int x, int y) const { return page->editor().pictureShift() + QPoint(x * 4 + 2, y * 4 + 2); }
     std::set<std::pair<int, int>> painted(std::uint8_t value) const {
         std::set<std::pair<int, int>> out;
         for (int y = 0; y < height(); ++y)
@@ -92,7 +92,7 @@ TEST_P(ToolsTest, AFastStrokeLeavesNoGapAndIsOneStep) {
     gesture(page->widgets().canvas, points);
     std::set<std::pair<int, int>> expected;
     for (std::size_t i = 1; i < points.size(); ++i) {
-        const QPoint a = page->pictureAt(points[i - 1]), b = page->pictureAt(points[i]);
+        const QPoint a = page->editor().pictureAt(points[i - 1]), b = page->editor().pictureAt(points[i]);
         for (auto p : setOf(morvi::linePoints({a.x(), a.y()}, {b.x(), b.y()}))) expected.insert(p);
     }
     EXPECT_EQ(painted(3), expected);
@@ -116,7 +116,7 @@ TEST_P(ToolsTest, AFastStrokeLeavesNoGapAndIsOneStep) {
 
 TEST_P(ToolsTest, LineRectangleAndEllipseArePreviewedAndDrawnOnRelease) {
     key(Qt::Key_L);
-    EXPECT_EQ(page->currentTool(), Tool::Line);
+    EXPECT_EQ(page->editor().tool(), Tool::Line);
     // Shift keeps the line horizontal; while dragging only the preview shows it.
     QTest::mousePress(page->widgets().canvas, Qt::LeftButton, Qt::NoModifier, at(1, 2));
     QMouseEvent move(QEvent::MouseMove, QPointF(at(12, 4)), page->widgets().canvas->mapToGlobal(QPointF(at(12, 4))), Qt::NoButton,
@@ -142,7 +142,7 @@ TEST_P(ToolsTest, LineRectangleAndEllipseArePreviewedAndDrawnOnRelease) {
     EXPECT_EQ(painted(3).size(), setOf(morvi::linePoints({1, 2}, {12, 2})).size() + 64u);
 
     key(Qt::Key_O);
-    EXPECT_EQ(page->currentTool(), Tool::Ellipse);
+    EXPECT_EQ(page->editor().tool(), Tool::Ellipse);
     page->widgets().tools->filledButton()->click(); // outline again
     const std::size_t before = painted(3).size();
     // Shift makes a circle: the box becomes 10 x 10.
@@ -174,7 +174,7 @@ TEST_P(ToolsTest, FillStaysInsideItsAreaAndShiftReplacesTheColourEverywhere) {
     QTest::mouseClick(page->widgets().canvas, Qt::LeftButton, Qt::NoModifier, at(12, 12));
     click(page->widgets().strip, QPoint(page->widgets().strip->width() * 5 / colors() + 3, 10));
     key(Qt::Key_G);
-    EXPECT_EQ(page->currentTool(), Tool::Fill);
+    EXPECT_EQ(page->editor().tool(), Tool::Fill);
     QTest::mouseClick(page->widgets().canvas, Qt::LeftButton, Qt::NoModifier, at(5, 5));
     EXPECT_EQ(painted(5).size(), 25u) << "the inside of the box, not past its outline";
     EXPECT_EQ(undoText(), QStringLiteral("&Undo Fill"));
@@ -192,8 +192,8 @@ TEST_P(ToolsTest, FillStaysInsideItsAreaAndShiftReplacesTheColourEverywhere) {
     EXPECT_EQ(painted(3).size(), 25u);
     // Ctrl+click picks with any tool.
     QTest::mouseClick(page->widgets().canvas, Qt::LeftButton, Qt::ControlModifier, at(2, 2));
-    EXPECT_EQ(page->currentColor(), 3);
-    EXPECT_EQ(page->currentTool(), Tool::Fill);
+    EXPECT_EQ(page->palette().current(), 3);
+    EXPECT_EQ(page->editor().tool(), Tool::Fill);
 }
 
 TEST_P(ToolsTest, MirrorReflectsStrokesAndShapesAboutTheCentreLine) {
@@ -256,7 +256,7 @@ TEST(CharacterTools, AFillIsComputedOnTheSpriteAsShownAndReachesEverySpriteShari
     const morvi::IndexedImage before = set.characters[0].sprites[std::size_t(sprite)];
     const int m = page->widgets().magnification->value();
     const int cx = 8 * (cell % 2) + 3, cy = 8 * (cell / 2) + 3;
-    QTest::mouseClick(page->widgets().canvas, Qt::LeftButton, Qt::NoModifier, page->pictureShift() + QPoint(cx * m + 1, cy * m + 1));
+    QTest::mouseClick(page->widgets().canvas, Qt::LeftButton, Qt::NoModifier, page->editor().pictureShift() + QPoint(cx * m + 1, cy * m + 1));
     const auto area = morvi::floodFillPoints(before, {cx, cy});
     const morvi::IndexedImage& after = set.characters[0].sprites[std::size_t(sprite)];
     for (auto p : area) EXPECT_EQ(after.pixel(p.x, p.y), 7);

@@ -146,7 +146,7 @@ void click(QWidget* widget, QPoint at) { QTest::mouseClick(widget, Qt::LeftButto
 
 QPoint canvasPixel(const Page* page, int x, int y) {
     const int m = page->widgets().magnification->value();
-    return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
+    return page->editor().pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
 }
 
 void drag(QWidget* widget, const std::vector<QPoint>& points) {

@@ -50,7 +50,7 @@ std::vector<std::uint8_t> savedBytes(EditorHarness& h, int currentEntry) {
 
 QPoint pixelPoint(Page* page, int x, int y) {
     const int m = page->widgets().magnification->value();
-    return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
+    return page->editor().pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
 }
 
 // A small picture file to import.

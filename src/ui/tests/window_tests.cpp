@@ -67,13 +67,13 @@ TEST(Window, ResizingGrowsTheCanvasAndKeepsTheColumns) {
     // A 128 x 128 picture at x4 now fits: no scroll bars, and the picture sits in the middle.
     page->widgets().magnification->spinBox()->setValue(4);
     EXPECT_FALSE(page->widgets().horizontalScroll->isVisible());
-    EXPECT_EQ(page->pictureShift().x(), (big.width() - 512) / 2);
-    EXPECT_EQ(page->pictureAt(page->pictureShift()), QPoint(0, 0));
-    EXPECT_EQ(page->pictureAt(page->pictureShift() + QPoint(-1, 0)).x(), -1);
+    EXPECT_EQ(page->editor().pictureShift().x(), (big.width() - 512) / 2);
+    EXPECT_EQ(page->editor().pictureAt(page->editor().pictureShift()), QPoint(0, 0));
+    EXPECT_EQ(page->editor().pictureAt(page->editor().pictureShift() + QPoint(-1, 0)).x(), -1);
     // Drawing at the corner lands on pixel (0, 0) and the canvas shows it there.
     page->chooseTool(Tool::Draw);
     click(page->widgets().strip, QPoint(18 * 3 + 4, 10));
-    click(page->widgets().canvas, page->pictureShift() + QPoint(1, 1));
+    click(page->widgets().canvas, page->editor().pictureShift() + QPoint(1, 1));
     EXPECT_EQ(page->editedPicture()->pixel(0, 0), 3);
     // The window never gets smaller than the original one.
     h.window->resize(300, 200);
@@ -153,8 +153,8 @@ TEST(Window, ZoomToFitShowsTheWholePictureOnEveryPage) {
         EXPECT_FALSE(page->widgets().horizontalScroll->isVisible());
         EXPECT_FALSE(page->widgets().verticalScroll->isVisible());
         // Every picture pixel is on the canvas: the corners map back.
-        EXPECT_EQ(page->pictureAt(page->pictureShift()), QPoint(0, 0));
-        EXPECT_EQ(page->pictureAt(page->pictureShift() + QPoint(m * picture.width() - 1, m * picture.height() - 1)),
+        EXPECT_EQ(page->editor().pictureAt(page->editor().pictureShift()), QPoint(0, 0));
+        EXPECT_EQ(page->editor().pictureAt(page->editor().pictureShift() + QPoint(m * picture.width() - 1, m * picture.height() - 1)),
                   QPoint(picture.width() - 1, picture.height() - 1));
         h.window->action("actual-size")->trigger();
         EXPECT_EQ(page->widgets().magnification->value(), 1);
@@ -183,16 +183,16 @@ TEST(Window, CtrlWheelZoomsAroundThePointer) {
     Page* page = show(h, kMonstersTab);
     page->widgets().magnification->spinBox()->setValue(4);
     for (QPoint at : {QPoint(200, 180), QPoint(30, 240), QPoint(130, 10)}) {
-        const QPoint before = page->pictureAt(at);
+        const QPoint before = page->editor().pictureAt(at);
         ctrlWheel(page->widgets().canvas, at, 120);
         EXPECT_EQ(page->widgets().magnification->value(), 5);
-        EXPECT_EQ(page->pictureAt(at), before) << at.x() << "," << at.y();
+        EXPECT_EQ(page->editor().pictureAt(at), before) << at.x() << "," << at.y();
         if (at.x() == 200) {
             EXPECT_GT(page->widgets().horizontalScroll->value(), 0) << "the view moved to keep the pixel";
         }
         ctrlWheel(page->widgets().canvas, at, -120);
         EXPECT_EQ(page->widgets().magnification->value(), 4);
-        EXPECT_EQ(page->pictureAt(at), before);
+        EXPECT_EQ(page->editor().pictureAt(at), before);
     }
 }
 
@@ -205,9 +205,9 @@ TEST(Window, TheStatusBarReadsThePointer) {
     Page* page = show(h, kMonstersTab);
     EXPECT_EQ(status.hint->text(), QString::fromLatin1(toolInfo(Tool::Draw).hint));
     const int m = page->widgets().magnification->value();
-    const QPoint at = page->pictureShift() + QPoint(13 * m + 1, 9 * m + 1);
+    const QPoint at = page->editor().pictureShift() + QPoint(13 * m + 1, 9 * m + 1);
     hover(page->widgets().canvas, at);
-    const QPoint p = page->pictureAt(at);
+    const QPoint p = page->editor().pictureAt(at);
     EXPECT_EQ(status.position->text(), QStringLiteral("%1, %2").arg(p.x()).arg(p.y()));
     EXPECT_EQ(status.tile->text(), QStringLiteral("tile %1, %2").arg(p.x() / 8).arg(p.y() / 8));
     const int index = page->editedPicture()->pixel(p.x(), p.y());
@@ -226,21 +226,21 @@ TEST(Window, TheStatusBarReadsThePointer) {
     Page* portraits = show(h, kPortraitsTab);
     click(portraits->widgets().strip, QPoint(18 * 4 + 4, 10));
     portraits->palette().setColor(4, morvi::makeColor(255, 255, 255), QStringLiteral("Palette colour"));
-    click(portraits->widgets().canvas, portraits->pictureShift() + QPoint(2, 2));
-    hover(portraits->widgets().canvas, portraits->pictureShift() + QPoint(3, 3));
+    click(portraits->widgets().canvas, portraits->editor().pictureShift() + QPoint(2, 2));
+    hover(portraits->widgets().canvas, portraits->editor().pictureShift() + QPoint(3, 3));
     EXPECT_EQ(status.position->text(), QStringLiteral("0, 0"));
     EXPECT_EQ(status.color->text(), QStringLiteral("#f8f8f8  $7FFF"));
     // While a rectangle is dragged: its size.
     portraits->chooseTool(Tool::Rectangle);
     const int pm = portraits->widgets().magnification->value();
-    QTest::mousePress(portraits->widgets().canvas, Qt::LeftButton, Qt::NoModifier, portraits->pictureShift() + QPoint(2, 2));
-    QMouseEvent move(QEvent::MouseMove, QPointF(portraits->pictureShift() + QPoint(5 * pm + 2, 2 * pm + 2)),
-                     portraits->widgets().canvas->mapToGlobal(QPointF(portraits->pictureShift() + QPoint(5 * pm + 2, 2 * pm + 2))),
+    QTest::mousePress(portraits->widgets().canvas, Qt::LeftButton, Qt::NoModifier, portraits->editor().pictureShift() + QPoint(2, 2));
+    QMouseEvent move(QEvent::MouseMove, QPointF(portraits->editor().pictureShift() + QPoint(5 * pm + 2, 2 * pm + 2)),
+                     portraits->widgets().canvas->mapToGlobal(QPointF(portraits->editor().pictureShift() + QPoint(5 * pm + 2, 2 * pm + 2))),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(portraits->widgets().canvas, &move);
     EXPECT_EQ(status.size->text(), QStringLiteral("6 x 3"));
     EXPECT_EQ(status.size->accessibleName(), QStringLiteral("Shape size 6 x 3"));
-    QTest::mouseRelease(portraits->widgets().canvas, Qt::LeftButton, Qt::NoModifier, portraits->pictureShift() + QPoint(5 * pm + 2, 2 * pm + 2));
+    QTest::mouseRelease(portraits->widgets().canvas, Qt::LeftButton, Qt::NoModifier, portraits->editor().pictureShift() + QPoint(5 * pm + 2, 2 * pm + 2));
     EXPECT_TRUE(status.size->text().isEmpty());
     // Off the canvas: the tool's hint.
     QEvent leave(QEvent::Leave);
