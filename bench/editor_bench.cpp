@@ -80,7 +80,7 @@ void page_paint(benchmark::State& state) {
     e.ws->settings.grid = 1;
     e.ws->settings.gridMinMag = 4;
     MonsterPage* page = monsterPage(*e.window);
-    page->magnification()->setValue(4);
+    page->widgets().magnification->setValue(4);
     for (auto _ : state) {
         page->redrawPage();
         page->repaint();
@@ -90,8 +90,8 @@ void page_paint(benchmark::State& state) {
 void stroke_event(benchmark::State& state) {
     Editor e(QSize(int(state.range(0)), int(state.range(1))));
     MonsterPage* page = monsterPage(*e.window);
-    page->magnification()->setValue(4);
-    QWidget* canvas = page->canvas();
+    page->widgets().magnification->setValue(4);
+    QWidget* canvas = page->widgets().canvas;
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(10, 10), canvas->mapToGlobal(QPointF(10, 10)), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(canvas, &press);
@@ -107,13 +107,13 @@ void stroke_event(benchmark::State& state) {
 
 // The canvas point of picture pixel (x, y): the picture sits in the middle of the canvas.
 QPoint pixelPoint(MonsterPage* page, int x, int y) {
-    const int m = page->magnification()->value();
-    return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
+    const int m = page->widgets().magnification->value();
+    return page->editor().pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
 }
 
 // One draw stroke of a few pixels on the canvas, pressed and released: one history step.
 void strokeOnce(MonsterPage* page, int n) {
-    QWidget* canvas = page->canvas();
+    QWidget* canvas = page->widgets().canvas;
     auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
         QMouseEvent e(type, QPointF(at), canvas->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
         QApplication::sendEvent(canvas, &e);
@@ -137,15 +137,15 @@ MonsterPage* largeBlankMonster(Editor& e, int colour) {
     for (int n = 0; n < morvi::kMonsterCount; ++n) {
         const auto& entry = monstersOf(*e.ws).entries[std::size_t(n)];
         if (entry.large && entry.colorCount == 16) {
-            page->pictureList()->setCurrentIndex(n);
+            page->widgets().pictureList->setCurrentIndex(n);
             break;
         }
     }
-    page->magnification()->setValue(2);
+    page->widgets().magnification->setValue(2);
     auto& entry = monstersOf(*e.ws).entries[std::size_t(page->currentEntry())];
     morvi::blankEntry(monstersOf(*e.ws), entry);
     page->dataRestored();
-    send(page->strip(), QEvent::MouseButtonPress, QPoint(18 * colour + 4, 5), Qt::LeftButton, Qt::LeftButton);
+    send(page->widgets().strip, QEvent::MouseButtonPress, QPoint(18 * colour + 4, 5), Qt::LeftButton, Qt::LeftButton);
     return page;
 }
 
@@ -156,7 +156,7 @@ void fill_event(benchmark::State& state) {
     Editor e;
     MonsterPage* page = largeBlankMonster(e, 3);
     page->chooseTool(Tool::Fill);
-    QWidget* canvas = page->canvas();
+    QWidget* canvas = page->widgets().canvas;
     int n = 0;
     for (auto _ : state) {
         // The left button fills with colour 3, the right one with colour 0.
@@ -174,7 +174,7 @@ void line_event(benchmark::State& state) {
     Editor e;
     MonsterPage* page = largeBlankMonster(e, 3);
     page->chooseTool(Tool::Line);
-    QWidget* canvas = page->canvas();
+    QWidget* canvas = page->widgets().canvas;
     int n = 0;
     for (auto _ : state) {
         const Qt::MouseButton button = n++ % 2 ? Qt::RightButton : Qt::LeftButton;
@@ -189,8 +189,8 @@ void rectangle_move(benchmark::State& state) {
     Editor e;
     MonsterPage* page = largeBlankMonster(e, 3);
     page->chooseTool(Tool::Rectangle);
-    page->tools()->filledButton()->setChecked(true);
-    QWidget* canvas = page->canvas();
+    page->widgets().tools->filledButton()->setChecked(true);
+    QWidget* canvas = page->widgets().canvas;
     send(canvas, QEvent::MouseButtonPress, QPoint(1, 1), Qt::LeftButton, Qt::LeftButton);
     int n = 0;
     for (auto _ : state) {
@@ -204,10 +204,10 @@ void rectangle_move(benchmark::State& state) {
 void selection_move(benchmark::State& state) {
     Editor e;
     MonsterPage* page = monsterPage(*e.window);
-    page->magnification()->setValue(2);
+    page->widgets().magnification->setValue(2);
     page->chooseTool(Tool::Select);
-    QWidget* canvas = page->canvas();
-    const QPoint shift = page->pictureShift();
+    QWidget* canvas = page->widgets().canvas;
+    const QPoint shift = page->editor().pictureShift();
     send(canvas, QEvent::MouseButtonPress, shift + QPoint(1, 1), Qt::LeftButton, Qt::LeftButton);
     send(canvas, QEvent::MouseMove, shift + QPoint(127, 127), Qt::NoButton, Qt::LeftButton);
     send(canvas, QEvent::MouseButtonRelease, shift + QPoint(127, 127), Qt::LeftButton, Qt::NoButton);
@@ -231,7 +231,7 @@ void paste_128(benchmark::State& state) {
     page->selecting().deselect();
     for (auto _ : state) {
         e.window->action("paste")->trigger();
-        page->canvas()->repaint();
+        page->widgets().canvas->repaint();
         state.PauseTiming();
         page->selecting().cancelLift();
         state.ResumeTiming();
@@ -243,11 +243,11 @@ void paste_128(benchmark::State& state) {
 void undo_redo(benchmark::State& state) {
     Editor e;
     MonsterPage* page = monsterPage(*e.window);
-    page->magnification()->setValue(2);
+    page->widgets().magnification->setValue(2);
     for (int n = 0; n < 20; ++n) {
-        QMouseEvent pick(QEvent::MouseButtonPress, QPointF(18 * 3 + 4, 5), page->strip()->mapToGlobal(QPointF(18 * 3 + 4, 5)),
+        QMouseEvent pick(QEvent::MouseButtonPress, QPointF(18 * 3 + 4, 5), page->widgets().strip->mapToGlobal(QPointF(18 * 3 + 4, 5)),
                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(page->strip(), &pick);
+        QApplication::sendEvent(page->widgets().strip, &pick);
         strokeOnce(page, n * 7);
     }
     if (e.window->history().size() != 20) {
@@ -265,18 +265,18 @@ void history_1000_steps(benchmark::State& state) {
     for (auto _ : state) {
         Editor e;
         MonsterPage* page = monsterPage(*e.window);
-        page->magnification()->setValue(2);
+        page->widgets().magnification->setValue(2);
         for (int n = 0; n < 1000; ++n) {
-            if (n % 10 == 0) page->pictureList()->setCurrentIndex(n / 10);
+            if (n % 10 == 0) page->widgets().pictureList->setCurrentIndex(n / 10);
             // A colour the stroke's first pixel does not have, so that every stroke changes it.
             const int x = 2 + n % 50, y = 2 + (n / 50) % 50;
             const int colours = page->source().colorCount();
             const int under = page->editedPicture()->pixel(x, y);
             const int colour = 1 + (under % (colours - 1));
             const QPointF at((colours == 8 ? 36 : 18) * colour + 4, 5);
-            QMouseEvent pick(QEvent::MouseButtonPress, at, page->strip()->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+            QMouseEvent pick(QEvent::MouseButtonPress, at, page->widgets().strip->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
                              Qt::NoModifier);
-            QApplication::sendEvent(page->strip(), &pick);
+            QApplication::sendEvent(page->widgets().strip, &pick);
             strokeOnce(page, n);
         }
         char label[64];
@@ -307,12 +307,12 @@ void stroke_event_onion(benchmark::State& state) {
     page->sheetClicked(QPoint(16 * 2 + 3, 3));
     page->animation().setOnion(true);
     if (page->editor().onion().size() != 2) state.SkipWithError("the onion skin has no layers");
-    page->magnification()->setValue(10);
+    page->widgets().magnification->setValue(10);
     page->palette().setCurrent(9);
-    QWidget* canvas = page->canvas();
+    QWidget* canvas = page->widgets().canvas;
     const auto before = page->source().picture().pixels;
-    const int m = page->magnification()->value();
-    auto at = [&](int n) { return QPointF(page->pictureShift() + QPoint((n % 16) * m + m / 2, ((n / 16) % 24) * m + m / 2)); };
+    const int m = page->widgets().magnification->value();
+    auto at = [&](int n) { return QPointF(page->editor().pictureShift() + QPoint((n % 16) * m + m / 2, ((n / 16) % 24) * m + m / 2)); };
     QMouseEvent press(QEvent::MouseButtonPress, at(0), canvas->mapToGlobal(at(0)), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(canvas, &press);
     int n = 0;
@@ -371,7 +371,7 @@ void field_sheet_switch(benchmark::State& state) {
     int n = 1, moved = 0;
     for (auto _ : state) {
         const int before = page->currentSheet();
-        page->pictureList()->setCurrentIndex(n++ % morvi::kFieldSheetPictures);
+        page->widgets().pictureList->setCurrentIndex(n++ % morvi::kFieldSheetPictures);
         page->repaint();
         moved += page->currentSheet() != before;
     }
@@ -383,12 +383,12 @@ void field_stroke_event(benchmark::State& state) {
     Editor e(QSize(1280, 900));
     e.window->selectTab(e.window->tabOf(morvi::fieldSpriteFamily()));
     FieldSpritePage* page = fieldSpritePage(*e.window);
-    page->pictureList()->setCurrentIndex(29 - morvi::kFirstFieldSheet);
+    page->widgets().pictureList->setCurrentIndex(29 - morvi::kFirstFieldSheet);
     page->palette().setCurrent(5);
     const std::vector<std::uint8_t> before = morvi::fieldSpritesOf(*e.ws).sheet(29).tiles;
-    QWidget* canvas = page->canvas();
-    const int m = page->magnification()->value();
-    auto at = [&](int x, int y) { return QPointF(page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2)); };
+    QWidget* canvas = page->widgets().canvas;
+    const int m = page->widgets().magnification->value();
+    auto at = [&](int x, int y) { return QPointF(page->editor().pictureShift() + QPoint(x * m + m / 2, y * m + m / 2)); };
     QMouseEvent press(QEvent::MouseButtonPress, at(1, 1), canvas->mapToGlobal(at(1, 1)), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(canvas, &press);
     int n = 0;

@@ -38,8 +38,8 @@ CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
                      &morvi::Settings::tab4Mag},
            parent) {
     editor().setGridClip(morvi::GridClip::SpriteExtent);
-    m_paletteList = addList(QStringLiteral("Palette"), QStringLiteral("Palette number"));
-    m_paletteBox = new CharacterPaletteBox(m_paletteList, context.ws, *this, [this] { return currentCharacter(); });
+    m_widgets.paletteList = columns().addList(QStringLiteral("Palette"), QStringLiteral("Palette number"));
+    m_paletteBox = new CharacterPaletteBox(m_widgets.paletteList, context.ws, *this, [this] { return currentCharacter(); });
     // Others on the new palette, and this one, show its colours.
     connect(m_paletteBox, &CharacterPaletteBox::chosen, this, [this] { palette().updateControls(); });
     m_battleNote = new QLabel(this);
@@ -50,15 +50,15 @@ CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
     m_battleNote->setAccessibleName(QStringLiteral("Battle colours"));
     m_battleNote->setToolTip(QStringLiteral("In battle the game shows only colours 0 to 11 of a character's palette; "
                                             "colours 12 to 15 take the battle's own colours there"));
-    leftColumn()->addWidget(m_battleNote);
+    columns().left()->addWidget(m_battleNote);
     m_animation = new AnimationPanel(
         context.ws,
         [this] {
             return AnimationPanel::Showing{&characters().character(), selectedSprite(), &editor().shown()};
         },
         this);
-    layOutAnimationPanel(leftColumn(), preview(), *m_animation, true);
-    leftColumn()->addStretch(1);
+    layOutAnimationPanel(columns().left(), m_widgets.preview, *m_animation, true);
+    columns().left()->addStretch(1);
     fitLeftColumn();
     connect(m_animation, &AnimationPanel::onionChanged, this, [this] {
         updateOnion();
@@ -67,32 +67,32 @@ CharacterPage::CharacterPage(EditorContext& context, QWidget* parent)
     });
     // A stroke shows in the animation as it is drawn.
     connect(&editor(), &CanvasEditor::previewChanged, m_animation, &AnimationPanel::redraw);
-    preview()->setCursor(Qt::PointingHandCursor);
-    preview()->setMouseTracking(true);
-    preview()->setToolTip(QStringLiteral("Click a pose to edit it"));
-    strip()->setBand(morvi::kFirstFieldOnlyColor, 15, QStringLiteral("field only"),
+    m_widgets.preview->setCursor(Qt::PointingHandCursor);
+    m_widgets.preview->setMouseTracking(true);
+    m_widgets.preview->setToolTip(QStringLiteral("Click a pose to edit it"));
+    m_widgets.strip->setBand(morvi::kFirstFieldOnlyColor, 15, QStringLiteral("field only"),
                      QStringLiteral("Colours 12 to 15 show on the field map only: in battle the game puts its own "
                                     "colours there, so a battle pose drawn with them looks wrong"));
-    m_importButton = addButton(QStringLiteral("Import Sprites"), [this] { importImage(); });
-    m_copyButton = addButton(QStringLiteral("Copy Sprite"), [this] { startCopy(); });
-    m_clearButton = addButton(QStringLiteral("Clear Sprite"), [this] { clearImage(); });
+    m_widgets.importButton = columns().addButton(QStringLiteral("Import Sprites"), [this] { importImage(); });
+    m_widgets.copyButton = columns().addButton(QStringLiteral("Copy Sprite"), [this] { startCopy(); });
+    m_widgets.clearButton = columns().addButton(QStringLiteral("Clear Sprite"), [this] { clearImage(); });
     transfers().setImportTitle([] { return QStringLiteral("Import Character sprites"); });
     transfers().setImportFilters({imageFilesFilter(), fileFilter(QStringLiteral("Sprite files (*.bin+*.pal)"), QStringLiteral("*.bin *.BIN")),
                                   allFilesFilter()});
     transfers().setOwnImport([this](const QString& path) { return importTileFile(path); });
     transfers().setOwnPreview([this](const QString& path) { return previewTileFile(path); });
     {
-        QSignalBlocker a(pictureList());
-        for (const char* name : morvi::kCharacterNames) pictureList()->addItem(QString::fromLatin1(name));
-        pictureList()->setCurrentIndex(0);
+        QSignalBlocker a(m_widgets.pictureList);
+        for (const char* name : morvi::kCharacterNames) m_widgets.pictureList->addItem(QString::fromLatin1(name));
+        m_widgets.pictureList->setCurrentIndex(0);
     }
-    connect(pictureList(), &QComboBox::currentIndexChanged, this, [this](int index) {
+    connect(m_widgets.pictureList, &QComboBox::currentIndexChanged, this, [this](int index) {
         selecting().deselect(); // the selection lives on the sprite that was shown
         if (index >= 0) selectCharacter(index);
     });
-    connect(preview(), &SurfaceView::pressed, this, &CharacterPage::sheetClicked);
-    connect(preview(), &SurfaceView::hovered, this, &CharacterPage::sheetHovered);
-    connect(preview(), &SurfaceView::left, this, [this] { emit noteShown(QString()); });
+    connect(m_widgets.preview, &SurfaceView::pressed, this, &CharacterPage::sheetClicked);
+    connect(m_widgets.preview, &SurfaceView::hovered, this, &CharacterPage::sheetHovered);
+    connect(m_widgets.preview, &SurfaceView::left, this, [this] { emit noteShown(QString()); });
     connect(this, &Page::pointerMoved, this, [this](QPoint at) { showSharedTile(tileUnder(at)); });
     connect(this, &Page::pointerLeft, this, [this] { showSharedTile(-1); });
     selectCharacter(0);
@@ -109,12 +109,12 @@ void CharacterPage::fitLeftColumn() {
     // scale only, never what its texts say.
     const int side = m_animation->view()->surface().width;
     auto columnWidth = [&](int scale) { return std::max(kListColumnWidth, (morvi::kSheetWidth + side) * scale + 6); };
-    const int others = leftColumn()->minimumSize().height() - preview()->height();
+    const int others = columns().left()->minimumSize().height() - m_widgets.preview->height();
     int scale = 1;
     while (scale < 4 && 2 * columnWidth(scale + 1) <= width() - 200 && others + morvi::kFullSheetHeight * (scale + 1) <= height() - 16)
         ++scale;
-    if (scale != preview()->scale()) {
-        preview()->setScale(scale);
+    if (scale != m_widgets.preview->scale()) {
+        m_widgets.preview->setScale(scale);
         m_animation->view()->setScale(scale);
     }
     m_battleNote->setFixedWidth(columnWidth(scale));
@@ -163,7 +163,7 @@ QString CharacterPage::poseDescription(int pose) const {
 void CharacterPage::sheetHovered(QPoint at) {
     const int pose = morvi::poseAtSheet(at.x(), at.y());
     const QString text = pose < 0 ? QStringLiteral("Click a pose to edit it") : poseDescription(pose);
-    preview()->setToolTip(text);
+    m_widgets.preview->setToolTip(text);
     emit noteShown(pose < 0 ? QString() : text);
 }
 
@@ -210,7 +210,7 @@ void CharacterPage::paintOwn() {
     // Every pose that shows the tile under the pointer, outlined: a pixel painted there changes
     // all of them.
     if (m_sharedTile >= 0) {
-        morvi::Surface& s = preview()->surface();
+        morvi::Surface& s = m_widgets.preview->surface();
         const std::uint32_t mark = morvi::rgb32(255, 208, 0);
         for (int pose : charactersOf(m_context.ws).posesUsingTile(ch, m_sharedTile)) {
             const morvi::SheetSpot at = morvi::sheetSpot(pose);
@@ -224,7 +224,7 @@ void CharacterPage::paintOwn() {
                 s.set(at.x + size.width - 1, y, mark);
             }
         }
-        preview()->update();
+        m_widgets.preview->update();
     }
     m_paletteBox->show();
     showBattleColours();

@@ -37,9 +37,9 @@ FieldSpritePage::FieldSpritePage(EditorContext& context, QWidget* parent)
     m_refusal->setAccessibleName(QStringLiteral("Field sprites refused"));
     m_refusal->setStyleSheet(QStringLiteral("color: #b00000"));
     m_refusal->hide();
-    leftColumn()->insertWidget(0, m_refusal);
-    m_paletteList = addList(QStringLiteral("Palette"), QStringLiteral("Field palette"));
-    static_cast<FittingComboBox*>(m_paletteList)
+    columns().left()->insertWidget(0, m_refusal);
+    m_widgets.paletteList = columns().addList(QStringLiteral("Palette"), QStringLiteral("Field palette"));
+    static_cast<FittingComboBox*>(m_widgets.paletteList)
         ->setBaseToolTip(QStringLiteral("The field sprite palette the sheet is shown in; the game chooses it for each "
                                         "appearance of the sprite, so this changes only what the page shows"));
     m_sharing = new QLabel(this);
@@ -48,7 +48,7 @@ FieldSpritePage::FieldSpritePage(EditorContext& context, QWidget* parent)
     // Three lines whatever the text, so the controls below never move from one sheet to the next.
     m_sharing->setFixedHeight(3 * m_sharing->fontMetrics().lineSpacing());
     m_sharing->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    leftColumn()->addWidget(m_sharing);
+    columns().left()->addWidget(m_sharing);
     m_animation = new AnimationPanel(
         context.ws,
         [this] {
@@ -61,32 +61,32 @@ FieldSpritePage::FieldSpritePage(EditorContext& context, QWidget* parent)
             return now;
         },
         this);
-    layOutAnimationPanel(leftColumn(), preview(), *m_animation, false);
-    leftColumn()->addStretch(1);
+    layOutAnimationPanel(columns().left(), m_widgets.preview, *m_animation, false);
+    columns().left()->addStretch(1);
     // A stroke shows in the animation once it is written.
     connect(this, &Page::edited, m_animation, &AnimationPanel::redraw);
-    preview()->setCursor(Qt::PointingHandCursor);
-    preview()->setMouseTracking(true);
-    preview()->setToolTip(QStringLiteral("Click a frame to edit it"));
-    m_importButton = addButton(QStringLiteral("Import Sheet"), [this] { importImage(); });
-    m_clearButton = addButton(QStringLiteral("Clear Sheet"), [this] { clearImage(); });
+    m_widgets.preview->setCursor(Qt::PointingHandCursor);
+    m_widgets.preview->setMouseTracking(true);
+    m_widgets.preview->setToolTip(QStringLiteral("Click a frame to edit it"));
+    m_widgets.importButton = columns().addButton(QStringLiteral("Import Sheet"), [this] { importImage(); });
+    m_widgets.clearButton = columns().addButton(QStringLiteral("Clear Sheet"), [this] { clearImage(); });
     transfers().setImportTitle([] { return QStringLiteral("Import Field sprite sheet"); });
     transfers().setImportFilters({imageFilesFilter(), fileFilter(QStringLiteral("Sheet files (*.bin+*.pal)"), QStringLiteral("*.bin *.BIN")),
                                   allFilesFilter()});
     transfers().setOwnImport([this](const QString& path) { return importRaw(path); });
     fillLists();
-    connect(pictureList(), &QComboBox::currentIndexChanged, this, [this](int index) {
+    connect(m_widgets.pictureList, &QComboBox::currentIndexChanged, this, [this](int index) {
         selecting().deselect();
         if (index >= 0) selectSheet(index);
     });
-    connect(m_paletteList, &QComboBox::currentIndexChanged, this, [this](int n) {
+    connect(m_widgets.paletteList, &QComboBox::currentIndexChanged, this, [this](int n) {
         if (n < 0 || !morvi::showFieldSheetInPalette(m_context.ws, source().index(), n)) return;
         palette().updateControls();
         redrawPage();
     });
-    connect(preview(), &SurfaceView::pressed, this, &FieldSpritePage::sheetClicked);
-    connect(preview(), &SurfaceView::hovered, this, &FieldSpritePage::sheetHovered);
-    connect(preview(), &SurfaceView::left, this, [this] { emit noteShown(QString()); });
+    connect(m_widgets.preview, &SurfaceView::pressed, this, &FieldSpritePage::sheetClicked);
+    connect(m_widgets.preview, &SurfaceView::hovered, this, &FieldSpritePage::sheetHovered);
+    connect(m_widgets.preview, &SurfaceView::left, this, [this] { emit noteShown(QString()); });
     connect(this, &Page::pointerMoved, this, [this](QPoint at) {
         const int tile = tileUnder(at);
         if (tile == m_sharedTile) return;
@@ -102,14 +102,14 @@ FieldSpritePage::FieldSpritePage(EditorContext& context, QWidget* parent)
 }
 
 void FieldSpritePage::fillLists() {
-    QSignalBlocker a(pictureList()), b(m_paletteList);
-    const int shown = std::max(0, pictureList()->currentIndex());
-    pictureList()->clear();
+    QSignalBlocker a(m_widgets.pictureList), b(m_widgets.paletteList);
+    const int shown = std::max(0, m_widgets.pictureList->currentIndex());
+    m_widgets.pictureList->clear();
     for (int p = 0; p < morvi::kFieldSheetPictures; ++p)
-        pictureList()->addItem(QString::fromStdString(morvi::fieldSpriteFamily()->pictureName(m_context.ws, p)));
-    pictureList()->setCurrentIndex(shown);
-    if (m_paletteList->count() == 0)
-        for (int n = 0; n < morvi::kFieldPaletteCount; ++n) m_paletteList->addItem(paletteTitle(n));
+        m_widgets.pictureList->addItem(QString::fromStdString(morvi::fieldSpriteFamily()->pictureName(m_context.ws, p)));
+    m_widgets.pictureList->setCurrentIndex(shown);
+    if (m_widgets.paletteList->count() == 0)
+        for (int n = 0; n < morvi::kFieldPaletteCount; ++n) m_widgets.paletteList->addItem(paletteTitle(n));
     const std::string& refusal = morvi::fieldSpritesRefusal(m_context.ws);
     m_refusal->setText(QString::fromStdString(refusal));
     m_refusal->setVisible(!refusal.empty());
@@ -117,7 +117,7 @@ void FieldSpritePage::fillLists() {
 
 void FieldSpritePage::reloaded() {
     fillLists();
-    selectSheet(std::max(0, pictureList()->currentIndex()));
+    selectSheet(std::max(0, m_widgets.pictureList->currentIndex()));
 }
 
 void FieldSpritePage::dataRestored() {
@@ -142,7 +142,7 @@ void FieldSpritePage::sheetHovered(QPoint at) {
     const int frame = morvi::fieldFrameAtSheet(sprites().sheet(), at.x(), at.y());
     const QString text = frame < 0 ? QStringLiteral("Click a frame to edit it")
                                    : QStringLiteral("%1 %2").arg(frame).arg(QString::fromStdString(sprites().sheet().frames[std::size_t(frame)].name));
-    preview()->setToolTip(text);
+    m_widgets.preview->setToolTip(text);
     emit noteShown(frame < 0 ? QString() : text);
 }
 
@@ -179,7 +179,7 @@ void FieldSpritePage::paintOwn() {
     // The frame on the canvas, and every frame that shows the tile under the pointer: a pixel
     // painted there changes all of them.
     if (!sheet.frames.empty()) {
-        morvi::Surface& s = preview()->surface();
+        morvi::Surface& s = m_widgets.preview->surface();
         const morvi::FieldSheetLayout layout = morvi::fieldSheetLayout(sheet);
         auto mark = [&s](int x, int y, std::uint32_t colour) {
             if (s.contains(x, y)) s.set(x, y, colour);
@@ -199,12 +199,12 @@ void FieldSpritePage::paintOwn() {
         if (sheet.frames.size() > 1) outline(std::clamp(selectedFrame(), 0, int(sheet.frames.size()) - 1), morvi::rgb32(255, 255, 255));
         if (m_sharedTile >= 0)
             for (int f : morvi::fieldFramesUsingTile(sheet, m_sharedTile)) outline(f, morvi::rgb32(255, 208, 0));
-        preview()->update();
+        m_widgets.preview->update();
     }
     {
-        QSignalBlocker quiet(m_paletteList);
-        m_paletteList->setCurrentIndex(sheet.palette);
-        m_paletteList->setEnabled(!sheet.frames.empty());
+        QSignalBlocker quiet(m_widgets.paletteList);
+        m_widgets.paletteList->setCurrentIndex(sheet.palette);
+        m_widgets.paletteList->setEnabled(!sheet.frames.empty());
     }
     showSharing();
     m_animation->redraw();

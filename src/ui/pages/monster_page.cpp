@@ -31,8 +31,8 @@ MonsterPage::MonsterPage(EditorContext& context, QWidget* parent)
         return m_list == MonsterList::Espers ? QStringLiteral("Import Esper") : QStringLiteral("Import Monster");
     });
     {
-        QSignalBlocker a(m_paletteList), b(m_sizeList), c(m_colorList);
-        for (int n = 0; n < morvi::kMonsterPaletteCount; ++n) m_paletteList->addItem(QStringLiteral("Palette #%1").arg(n));
+        QSignalBlocker a(m_widgets.paletteList), b(m_sizeList), c(m_colorList);
+        for (int n = 0; n < morvi::kMonsterPaletteCount; ++n) m_widgets.paletteList->addItem(QStringLiteral("Palette #%1").arg(n));
         m_sizeList->addItems({QStringLiteral("64x64"), QStringLiteral("128x128")});
         m_colorList->addItems({QStringLiteral("8 Colors"), QStringLiteral("16 Colors")});
     }
@@ -42,26 +42,26 @@ MonsterPage::MonsterPage(EditorContext& context, QWidget* parent)
 }
 
 void MonsterPage::buildControls() {
-    m_recordList = addList(QStringLiteral("Record"), QStringLiteral("Graphics record"));
+    m_recordList = columns().addList(QStringLiteral("Record"), QStringLiteral("Graphics record"));
     m_recordList->setBaseToolTip(QStringLiteral("The graphics record (tile data) this entry draws"));
-    m_paletteList = addList(QStringLiteral("Palette"), QStringLiteral("Palette number"));
-    m_sizeList = addList(QStringLiteral("Size"), QStringLiteral("Size"));
-    m_colorList = addList(QStringLiteral("Colours"), QStringLiteral("Colours"));
+    m_widgets.paletteList = columns().addList(QStringLiteral("Palette"), QStringLiteral("Palette number"));
+    m_sizeList = columns().addList(QStringLiteral("Size"), QStringLiteral("Size"));
+    m_colorList = columns().addList(QStringLiteral("Colours"), QStringLiteral("Colours"));
     m_sharing = new QLabel(this);
     m_sharing->setWordWrap(true);
     m_sharing->setAccessibleName(QStringLiteral("Sharing"));
-    leftColumn()->addWidget(m_sharing);
-    leftColumn()->addStretch(1);
+    columns().left()->addWidget(m_sharing);
+    columns().left()->addStretch(1);
 
     m_mold = new QLabel(QStringLiteral("Mold: 0"), this);
-    infoColumn()->addWidget(m_mold);
+    columns().info()->addWidget(m_mold);
     auto* space = new QHBoxLayout;
     m_spaceIcon = new QLabel(this);
     m_spaceIcon->setFixedSize(20, 20);
     m_freeSpace = new QLabel(QStringLiteral("Free Space:"), this);
     space->addWidget(m_spaceIcon);
     space->addWidget(m_freeSpace, 1);
-    infoColumn()->addLayout(space);
+    columns().info()->addLayout(space);
     auto meter = [this](const QString& label, const QString& name) {
         auto* row = new QHBoxLayout;
         auto* text = new QLabel(label, this);
@@ -72,24 +72,24 @@ void MonsterPage::buildControls() {
         bar->setAccessibleName(name);
         row->addWidget(text);
         row->addWidget(bar, 1);
-        infoColumn()->addLayout(row);
+        columns().info()->addLayout(row);
         return bar;
     };
     m_graphicsMeter = meter(QStringLiteral("Graphics"), QStringLiteral("Graphics space"));
     m_moldMeter = meter(QStringLiteral("Molds"), QStringLiteral("Mold space"));
 
-    m_importButton = addButton(QStringLiteral("Import Image"), [this] { importImage(); });
-    m_copyButton = addButton(QStringLiteral("Copy Image"), [this] { openCopyDialog(); });
-    m_clearButton = addButton(QStringLiteral("Clear Image"), [this] { clearImage(); });
-    m_newImage = addButton(QStringLiteral("New Image"), [this] { newImage(); });
+    m_widgets.importButton = columns().addButton(QStringLiteral("Import Image"), [this] { importImage(); });
+    m_widgets.copyButton = columns().addButton(QStringLiteral("Copy Image"), [this] { openCopyDialog(); });
+    m_widgets.clearButton = columns().addButton(QStringLiteral("Clear Image"), [this] { clearImage(); });
+    m_newImage = columns().addButton(QStringLiteral("New Image"), [this] { newImage(); });
 
-    connect(pictureList(), &QComboBox::currentIndexChanged, this, [this] { select(); });
+    connect(m_widgets.pictureList, &QComboBox::currentIndexChanged, this, [this] { select(); });
     connect(m_recordList, &QComboBox::currentIndexChanged, this, [this](int slot) {
         edit(QStringLiteral("Graphics record"), [&] { return morvi::useRecord(monstersOf(m_context.ws), entry(), slot); });
         refillRecordList();
         redrawPage();
     });
-    connect(m_paletteList, &QComboBox::currentIndexChanged, this, [this](int n) {
+    connect(m_widgets.paletteList, &QComboBox::currentIndexChanged, this, [this](int n) {
         edit(QStringLiteral("Palette"), [&] {
             if (n < 0 || n == entry().paletteNumber) return false;
             morvi::setEntryPalette(monstersOf(m_context.ws), entry(), n);
@@ -139,21 +139,21 @@ void MonsterPage::dataRestored() {
 void MonsterPage::showPicture(int e) {
     const int position = positionOf(m_list, e);
     if (position < 0) return;
-    if (pictureList()->currentIndex() == position) {
+    if (m_widgets.pictureList->currentIndex() == position) {
         source().show(e);
         redrawPage();
     } else {
-        pictureList()->setCurrentIndex(position);
+        m_widgets.pictureList->setCurrentIndex(position);
     }
 }
 
 void MonsterPage::refillEntryList() {
-    QSignalBlocker quiet(pictureList());
-    pictureList()->clear();
+    QSignalBlocker quiet(m_widgets.pictureList);
+    m_widgets.pictureList->clear();
     const int count = m_list == MonsterList::Monsters ? morvi::kMonsterCount : kEsperListLength;
     for (int i = 0; i < count; ++i)
-        pictureList()->addItem(QString::fromStdString(monstersOf(m_context.ws).entries[std::size_t(entryAt(m_list, i))].name));
-    pictureList()->setCurrentIndex(0);
+        m_widgets.pictureList->addItem(QString::fromStdString(monstersOf(m_context.ws).entries[std::size_t(entryAt(m_list, i))].name));
+    m_widgets.pictureList->setCurrentIndex(0);
 }
 
 void MonsterPage::refillRecordList() {
@@ -191,7 +191,7 @@ void MonsterPage::reloaded() {
 void MonsterPage::select() {
     selecting().deselect(); // the selection lives on the entry that was shown
     // Entries sharing the left entry's record or palette show its edit.
-    source().show(entryAt(m_list, std::max(0, pictureList()->currentIndex())));
+    source().show(entryAt(m_list, std::max(0, m_widgets.pictureList->currentIndex())));
     palette().updateControls();
     redrawPage();
 }
@@ -205,10 +205,10 @@ void MonsterPage::updateTexts() {
     const morvi::MonsterEntry& e = entry();
     m_mold->setText(QStringLiteral("Mold: %1").arg(e.moldNumber));
     {
-        QSignalBlocker a(m_sizeList), b(m_colorList), p(m_paletteList), r(m_recordList);
+        QSignalBlocker a(m_sizeList), b(m_colorList), p(m_widgets.paletteList), r(m_recordList);
         m_sizeList->setCurrentIndex(e.large ? 1 : 0);
         m_colorList->setCurrentIndex(e.colorCount == 16 ? 1 : 0);
-        m_paletteList->setCurrentIndex(e.paletteNumber);
+        m_widgets.paletteList->setCurrentIndex(e.paletteNumber);
         m_recordList->setCurrentIndex(e.recordIndex);
     }
     const int free = morvi::freeSpace(monstersOf(m_context.ws));

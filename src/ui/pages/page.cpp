@@ -1,6 +1,7 @@
 #include "ui/pages/page.h"
 
 #include <QComboBox>
+#include <QPushButton>
 
 #include "family/workspace.h"
 #include "ui/dialogs/prompts.h"
@@ -12,24 +13,26 @@
 namespace morvi::ui {
 
 Page::Page(EditorContext& context, const PageSpec& spec, QWidget* parent)
-    : QWidget(parent), m_context(context), m_source(morvi::makePictureSource(context.ws, spec.family)) {
-    buildLayout(spec);
+    : QWidget(parent), m_context(context), m_source(morvi::makePictureSource(context.ws, spec.family)),
+      m_columns(*this, spec.previewSize, spec.previewName, m_widgets), m_previewSize(spec.previewSize) {
+    const PageWidgets& w = m_widgets;
     m_editor = new CanvasEditor(context.ws, *m_source, m_selection,
-                                {m_canvas, m_hScroll, m_vScroll, m_mag, m_tools},
+                                {w.canvas, w.horizontalScroll, w.verticalScroll, w.magnification, w.tools},
                                 morvi::PageMagnification{spec.magnification, std::string(spec.family->cliName())}, this);
-    m_palette = new PalettePanel(*m_source, *this, context.prompts, m_strip, m_colors, this);
+    m_palette = new PalettePanel(*m_source, *this, context.prompts, w.strip, w.colorControls, this);
     m_transfers = new Transfers(context, *m_source, *this, *m_palette, this);
     m_selecting = std::make_unique<SelectionCommands>(
         m_selection, *m_editor, *m_source, *this, context.prompts,
         SelectionCommands::PageHooks{[this](Tool tool) { chooseTool(tool); }, [this](bool vertical) { flipImage(vertical ? 1 : 0); },
                                      [this] { redrawPage(); }});
-    m_mag->setValue(morvi::PageMagnification{spec.magnification, std::string(spec.family->cliName())}.get(context.ws.settings));
+    w.magnification->setValue(morvi::PageMagnification{spec.magnification, std::string(spec.family->cliName())}.get(context.ws.settings));
     connectParts();
 }
 
 Page::~Page() = default;
 
 void Page::connectParts() {
+    connect(m_widgets.exitButton, &QPushButton::clicked, this, &Page::exitRequested);
     m_editor->setColorSource([this] { return m_palette->current(); });
     connect(m_editor, &CanvasEditor::writesReady, this, &Page::commitWrites);
     connect(m_editor, &CanvasEditor::picked, this, [this](QPoint at) {
@@ -44,12 +47,10 @@ void Page::connectParts() {
     connect(m_editor, &CanvasEditor::previewChanged, this, [this] {
         if (m_previewFollows) renderPreview(m_editor->shown(), m_previewSize);
     });
-    connect(m_canvas, &CanvasView::left, this, &Page::pointerLeft);
-    connect(m_tools, &ToolButtons::toolChosen, this, &Page::chooseTool);
+    connect(m_widgets.canvas, &CanvasView::left, this, &Page::pointerLeft);
+    connect(m_widgets.tools, &ToolButtons::toolChosen, this, &Page::chooseTool);
     connect(m_palette, &PalettePanel::reorderStarting, m_editor, &CanvasEditor::cancelGesture);
 }
-
-QComboBox* Page::pictureList() const { return m_pictureList; }
 
 void Page::settle() { m_selecting->dropSelection(); }
 
@@ -77,8 +78,8 @@ void Page::redrawPage() {
 }
 
 void Page::renderPreview(const morvi::IndexedImage& image, QSize size) {
-    morvi::drawImage(image, m_preview->surface(), &m_context.ws.backgrounds.smallBackdrop, size.width(), size.height());
-    m_preview->update();
+    morvi::drawImage(image, m_widgets.preview->surface(), &m_context.ws.backgrounds.smallBackdrop, size.width(), size.height());
+    m_widgets.preview->update();
 }
 
 void Page::dataRestored() {
@@ -90,16 +91,17 @@ void Page::dataRestored() {
 }
 
 void Page::showPicture(int index) {
-    if (index < 0 || index >= m_pictureList->count()) return;
-    if (m_pictureList->currentIndex() == index) redrawPage();
-    else m_pictureList->setCurrentIndex(index);
+    QComboBox* list = m_widgets.pictureList;
+    if (index < 0 || index >= list->count()) return;
+    if (list->currentIndex() == index) redrawPage();
+    else list->setCurrentIndex(index);
 }
 
 void Page::chooseTool(Tool tool) {
     // Another tool puts a lifted selection down; the rectangle stays for copy and paste.
     if (tool != Tool::Select) m_selecting->dropSelection();
     m_editor->setTool(tool);
-    m_tools->setCurrent(tool);
+    m_widgets.tools->setCurrent(tool);
     emit toolChanged();
     redrawPage();
 }

@@ -17,22 +17,10 @@
 #include "ui/editor/palette_panel.h"
 #include "ui/editor/selection.h"
 #include "ui/editor/transfers.h"
+#include "ui/pages/page_layout.h"
 #include "ui/pages/selection_commands.h"
 
-class QComboBox;
-class QMimeData;
-class QPushButton;
-class QScrollBar;
-class QVBoxLayout;
-
 namespace morvi::ui {
-
-class FittingComboBox;
-class MagnificationControl;
-class PaletteStrip;
-class ColorControls;
-class SurfaceView;
-class ToolButtons;
 
 // What a page is made with.
 struct PageSpec {
@@ -57,20 +45,7 @@ public:
     Transfers& transfers() const { return *m_transfers; }
 
     // --- the widgets it lays out ---
-    CanvasView* canvas() const { return m_canvas; }
-    SurfaceView* preview() const { return m_preview; }
-    PaletteStrip* strip() const { return m_strip; }
-    ColorControls* colorControls() const { return m_colors; }
-    ToolButtons* tools() const { return m_tools; }
-    MagnificationControl* magnification() const { return m_mag; }
-    QScrollBar* horizontalScroll() const { return m_hScroll; }
-    QScrollBar* verticalScroll() const { return m_vScroll; }
-    QComboBox* pictureList() const;
-    QComboBox* paletteList() const { return m_paletteList; }
-    QPushButton* exitButton() const { return m_exit; }
-    QPushButton* importButton() const { return m_importButton; }
-    QPushButton* copyButton() const { return m_copyButton; }
-    QPushButton* clearButton() const { return m_clearButton; }
+    const PageWidgets& widgets() const { return m_widgets; }
 
     // --- what every page does ---
     morvi::Family family() const { return m_source->family(); }
@@ -104,12 +79,8 @@ public:
     // Before another command: a lifted selection is put down.
     void settle();
 
-    // --- tools and colours ---
-    Tool currentTool() const { return m_editor->tool(); }
+    // --- the tool, and what the status bar tells ---
     void chooseTool(Tool tool);
-    int currentColor() const { return m_palette->current(); }
-    QPoint pictureShift() const { return m_editor->pictureShift(); }
-    QPoint pictureAt(QPoint canvasPoint) const { return m_editor->pictureAt(canvasPoint); }
     // What the status bar tells of a picture pixel.
     struct PixelInfo {
         bool inside = false;
@@ -158,27 +129,19 @@ protected:
     void renderPreview(const morvi::IndexedImage& image, QSize size);
     // The preview view shows the edited picture (it follows strokes as they are drawn).
     void setPreviewFollowsPicture(bool follows) { m_previewFollows = follows; }
-    // --- layout helpers (page_layout.cpp) ---
-    QVBoxLayout* leftColumn() const { return m_left; }
-    QVBoxLayout* infoColumn() const { return m_info; }
-    QPushButton* addButton(const QString& text, const std::function<void()>& action);
-    // A drop-down list in the left column, with its label beside it.
-    FittingComboBox* addList(const QString& label, const QString& accessibleName);
+    // The columns, for a page of one family to add its lists, buttons and notes to.
+    PageColumns& columns() { return m_columns; }
     EditorContext& m_context;
-    QComboBox* m_paletteList = nullptr;
-    QPushButton* m_importButton = nullptr;
-    QPushButton* m_copyButton = nullptr;
-    QPushButton* m_clearButton = nullptr;
+    // A page of one family sets the palette list and the buttons it has.
+    PageWidgets m_widgets;
 
 private:
-    void buildLayout(const PageSpec& spec);
     // Runs change as one step of the history (or inside the open group), kept to the chunks of
     // `scope` when it names any; the page's changed flag follows. Returns what change returned.
     bool runStep(const QString& label, std::vector<morvi::ChunkId> scope, const std::function<bool()>& change);
     void connectParts();
-    // The page's picture list as the shell and the tests see it.
-    FittingComboBox* m_pictureList = nullptr;
     std::unique_ptr<morvi::PictureSource> m_source;
+    PageColumns m_columns;
     SelectionModel m_selection;
     CanvasEditor* m_editor = nullptr;
     PalettePanel* m_palette = nullptr;
@@ -187,18 +150,6 @@ private:
     bool m_changed = false;
     bool m_previewFollows = false;
     QSize m_previewSize;
-    SurfaceView* m_preview = nullptr;
-    CanvasView* m_canvas = nullptr;
-    PaletteStrip* m_strip = nullptr;
-    ColorControls* m_colors = nullptr;
-    ToolButtons* m_tools = nullptr;
-    MagnificationControl* m_mag = nullptr;
-    QScrollBar* m_hScroll = nullptr;
-    QScrollBar* m_vScroll = nullptr;
-    QPushButton* m_exit = nullptr;
-    QVBoxLayout* m_left = nullptr;
-    QVBoxLayout* m_buttons = nullptr;
-    QVBoxLayout* m_info = nullptr;
 };
 
 } // namespace morvi::ui

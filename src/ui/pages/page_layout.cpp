@@ -1,6 +1,5 @@
-// The page's layout: the list column (picture list, preview, the page's own lists), the canvas
-// with its scroll bars, magnification, palette strip and shape bar, and the tool column (tools,
-// colour controls, buttons, the page's notes, "Exit").
+#include "ui/pages/page_layout.h"
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "image/canvas.h"
-#include "ui/pages/page.h"
+#include "ui/widgets/canvas_view.h"
 #include "ui/widgets/colour_controls.h"
 #include "ui/widgets/palette_strip.h"
 #include "ui/widgets/tool_buttons.h"
@@ -17,66 +16,66 @@
 
 namespace morvi::ui {
 
-void Page::buildLayout(const PageSpec& spec) {
-    auto* page = new QHBoxLayout(this);
-    page->setContentsMargins(8, 8, 8, 8);
-    page->setSpacing(8);
+PageColumns::PageColumns(QWidget& page, QSize previewSize, const QString& previewName, PageWidgets& widgets)
+    : m_page(page) {
+    auto* columns = new QHBoxLayout(&page);
+    columns->setContentsMargins(8, 8, 8, 8);
+    columns->setSpacing(8);
 
     m_left = new QVBoxLayout;
     m_left->setSpacing(6);
-    m_pictureList = new FittingComboBox(this);
-    m_pictureList->setAccessibleName(QStringLiteral("Picture list"));
-    m_pictureList->setMaxVisibleItems(24);
-    m_pictureList->setMinimumWidth(214);
-    m_pictureList->setMaximumWidth(214);
+    auto* pictureList = new FittingComboBox(&page);
+    pictureList->setAccessibleName(QStringLiteral("Picture list"));
+    pictureList->setMaxVisibleItems(24);
+    pictureList->setMinimumWidth(214);
+    pictureList->setMaximumWidth(214);
     // Its width is fixed: without this, every layout pass would measure all of its names. It
     // shows no icons, and a size of none keeps it as tall as its text.
-    m_pictureList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_pictureList->setIconSize(QSize(0, 0));
-    m_previewSize = spec.previewSize;
-    m_preview = new SurfaceView(spec.previewSize.width(), spec.previewSize.height(), spec.previewName, this);
-    m_left->addWidget(m_pictureList);
+    pictureList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    pictureList->setIconSize(QSize(0, 0));
+    auto* preview = new SurfaceView(previewSize.width(), previewSize.height(), previewName, &page);
+    m_left->addWidget(pictureList);
     m_left->addSpacing(4);
-    m_left->addWidget(m_preview, 0, Qt::AlignHCenter);
+    m_left->addWidget(preview, 0, Qt::AlignHCenter);
     m_left->addSpacing(4);
 
     auto* middle = new QVBoxLayout;
     middle->setSpacing(6);
     auto* canvasGrid = new QGridLayout;
     canvasGrid->setSpacing(0);
-    m_canvas = new CanvasView(this);
-    m_hScroll = new QScrollBar(Qt::Horizontal, this);
-    m_vScroll = new QScrollBar(Qt::Vertical, this);
-    m_hScroll->setAccessibleName(QStringLiteral("Scroll across"));
-    m_vScroll->setAccessibleName(QStringLiteral("Scroll down"));
+    auto* canvas = new CanvasView(&page);
+    auto* hScroll = new QScrollBar(Qt::Horizontal, &page);
+    auto* vScroll = new QScrollBar(Qt::Vertical, &page);
+    hScroll->setAccessibleName(QStringLiteral("Scroll across"));
+    vScroll->setAccessibleName(QStringLiteral("Scroll down"));
     // Hidden scroll bars keep their room, so the canvas does not move when they come and go.
-    for (QScrollBar* bar : {m_hScroll, m_vScroll}) {
+    for (QScrollBar* bar : {hScroll, vScroll}) {
         bar->setPageStep(10);
         QSizePolicy keep = bar->sizePolicy();
         keep.setRetainSizeWhenHidden(true);
         bar->setSizePolicy(keep);
     }
-    canvasGrid->addWidget(m_canvas, 0, 0);
-    canvasGrid->addWidget(m_vScroll, 0, 1);
-    canvasGrid->addWidget(m_hScroll, 1, 0);
+    canvasGrid->addWidget(canvas, 0, 0);
+    canvasGrid->addWidget(vScroll, 0, 1);
+    canvasGrid->addWidget(hScroll, 1, 0);
     middle->addLayout(canvasGrid, 1);
-    m_mag = new MagnificationControl(this);
-    middle->addWidget(m_mag);
-    m_strip = new PaletteStrip(morvi::kStripWidth, morvi::kStripHeight, this);
-    middle->addWidget(m_strip);
+    auto* magnification = new MagnificationControl(&page);
+    middle->addWidget(magnification);
+    auto* strip = new PaletteStrip(morvi::kStripWidth, morvi::kStripHeight, &page);
+    middle->addWidget(strip);
 
     // The tool column keeps its width however wide the window grows.
-    auto* rightColumn = new QWidget(this);
+    auto* rightColumn = new QWidget(&page);
     rightColumn->setFixedWidth(151);
     auto* right = new QVBoxLayout(rightColumn);
     right->setContentsMargins(0, 0, 0, 0);
     right->setSpacing(6);
-    m_tools = new ToolButtons(rightColumn);
-    right->addWidget(m_tools);
-    m_tools->shapeBar()->setParent(this);
-    middle->addWidget(m_tools->shapeBar());
-    m_colors = new ColorControls(rightColumn);
-    right->addWidget(m_colors);
+    auto* tools = new ToolButtons(rightColumn);
+    right->addWidget(tools);
+    tools->shapeBar()->setParent(&page);
+    middle->addWidget(tools->shapeBar());
+    auto* colors = new ColorControls(rightColumn);
+    right->addWidget(colors);
     right->addSpacing(6);
     m_buttons = new QVBoxLayout;
     m_buttons->setSpacing(4);
@@ -88,24 +87,34 @@ void Page::buildLayout(const PageSpec& spec) {
     right->addStretch(1);
     m_exit = new QPushButton(QStringLiteral("Exit"), rightColumn);
     m_buttons->addWidget(m_exit);
-    connect(m_exit, &QPushButton::clicked, this, &Page::exitRequested);
 
-    page->addLayout(m_left);
-    page->addLayout(middle, 1);
-    page->addWidget(rightColumn);
+    columns->addLayout(m_left);
+    columns->addLayout(middle, 1);
+    columns->addWidget(rightColumn);
+
+    widgets.canvas = canvas;
+    widgets.preview = preview;
+    widgets.strip = strip;
+    widgets.colorControls = colors;
+    widgets.tools = tools;
+    widgets.magnification = magnification;
+    widgets.horizontalScroll = hScroll;
+    widgets.verticalScroll = vScroll;
+    widgets.pictureList = pictureList;
+    widgets.exitButton = m_exit;
 }
 
-QPushButton* Page::addButton(const QString& text, const std::function<void()>& action) {
-    auto* b = new QPushButton(text, this);
+QPushButton* PageColumns::addButton(const QString& text, const std::function<void()>& action) {
+    auto* b = new QPushButton(text, &m_page);
     m_buttons->insertWidget(m_buttons->indexOf(m_exit), b);
-    connect(b, &QPushButton::clicked, this, [action] { action(); });
+    QObject::connect(b, &QPushButton::clicked, &m_page, [action] { action(); });
     return b;
 }
 
-FittingComboBox* Page::addList(const QString& label, const QString& accessibleName) {
+FittingComboBox* PageColumns::addList(const QString& label, const QString& accessibleName) {
     auto* row = new QHBoxLayout;
-    auto* text = new QLabel(label, this);
-    auto* list = new FittingComboBox(this);
+    auto* text = new QLabel(label, &m_page);
+    auto* list = new FittingComboBox(&m_page);
     list->setAccessibleName(accessibleName);
     list->setMaxVisibleItems(24);
     text->setBuddy(list);

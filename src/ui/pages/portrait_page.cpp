@@ -17,34 +17,34 @@ PortraitPage::PortraitPage(EditorContext& context, QWidget* parent)
                      &morvi::Settings::tab3Mag},
            parent) {
     setPreviewFollowsPicture(true);
-    m_paletteList = addList(QStringLiteral("Palette"), QStringLiteral("Palette number"));
-    m_paletteList->setToolTip(QStringLiteral("Portraits with the same palette number share their colours"));
+    m_widgets.paletteList = columns().addList(QStringLiteral("Palette"), QStringLiteral("Palette number"));
+    m_widgets.paletteList->setToolTip(QStringLiteral("Portraits with the same palette number share their colours"));
     m_sharing = new QLabel(this);
     m_sharing->setWordWrap(true);
     m_sharing->setAccessibleName(QStringLiteral("Sharing"));
-    leftColumn()->addWidget(m_sharing);
-    leftColumn()->addStretch(1);
-    m_importButton = addButton(QStringLiteral("Import Image"), [this] { importImage(); });
-    m_copyButton = addButton(QStringLiteral("Copy Image"), [this] { openCopyDialog(); });
-    m_clearButton = addButton(QStringLiteral("Clear Image"), [this] { clearImage(); });
+    columns().left()->addWidget(m_sharing);
+    columns().left()->addStretch(1);
+    m_widgets.importButton = columns().addButton(QStringLiteral("Import Image"), [this] { importImage(); });
+    m_widgets.copyButton = columns().addButton(QStringLiteral("Copy Image"), [this] { openCopyDialog(); });
+    m_widgets.clearButton = columns().addButton(QStringLiteral("Clear Image"), [this] { clearImage(); });
     transfers().setImportTitle([] { return QStringLiteral("Import Portrait"); });
     transfers().setImportFilters({imageFilesFilter(), fileFilter(QStringLiteral("*.bin+*.pal"), QStringLiteral("*.bin *.BIN")),
                                   allFilesFilter()});
     transfers().setOwnImport([this](const QString& path) { return importRaw(path); });
     transfers().setOwnPreview([this](const QString& path) { return previewRaw(path); });
     {
-        QSignalBlocker a(pictureList()), b(m_paletteList);
-        for (const char* name : morvi::kPortraitNames) pictureList()->addItem(QString::fromLatin1(name));
-        pictureList()->setCurrentIndex(0);
-        for (int n = 0; n < morvi::kPortraitCount; ++n) m_paletteList->addItem(QStringLiteral("Palette #%1").arg(n));
+        QSignalBlocker a(m_widgets.pictureList), b(m_widgets.paletteList);
+        for (const char* name : morvi::kPortraitNames) m_widgets.pictureList->addItem(QString::fromLatin1(name));
+        m_widgets.pictureList->setCurrentIndex(0);
+        for (int n = 0; n < morvi::kPortraitCount; ++n) m_widgets.paletteList->addItem(QStringLiteral("Palette #%1").arg(n));
     }
-    connect(pictureList(), &QComboBox::currentIndexChanged, this, [this](int index) {
+    connect(m_widgets.pictureList, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index < 0) return;
         selecting().deselect(); // the selection lives on the portrait that was shown
         source().show(index);
         redrawPage();
     });
-    connect(m_paletteList, &QComboBox::currentIndexChanged, this, [this](int n) {
+    connect(m_widgets.paletteList, &QComboBox::currentIndexChanged, this, [this](int n) {
         edit(QStringLiteral("Palette"), [&] {
             if (n < 0 || n == portrait().paletteNumber) return false;
             morvi::setPortraitPalette(portraitsOf(m_context.ws), portrait(), n);
@@ -62,8 +62,8 @@ morvi::PortraitRecord& PortraitPage::portrait() const {
 void PortraitPage::paintOwn() {
     const morvi::PortraitRecord& p = portrait();
     renderPreview(editor().shown(), QSize(morvi::kPortraitSide, morvi::kPortraitSide));
-    QSignalBlocker quiet(m_paletteList);
-    m_paletteList->setCurrentIndex(p.paletteNumber);
+    QSignalBlocker quiet(m_widgets.paletteList);
+    m_widgets.paletteList->setCurrentIndex(p.paletteNumber);
     const auto sharing = morvi::portraitsSharingPalette(portraitsOf(m_context.ws), currentPortrait());
     QStringList names;
     for (int i : sharing) names << QString::fromLatin1(morvi::kPortraitNames[std::size_t(i)]);

@@ -18,17 +18,17 @@ WindowSkinPage::WindowSkinPage(EditorContext& context, QWidget* parent)
                         this);
     m_note->setWordWrap(true);
     m_note->setAccessibleName(QStringLiteral("Saved games"));
-    leftColumn()->addWidget(m_note);
-    leftColumn()->addStretch(1);
-    m_importButton = addButton(QStringLiteral("Import Image"), [this] { importImage(); });
-    m_clearButton = addButton(QStringLiteral("Clear Image"), [this] { clearImage(); });
+    columns().left()->addWidget(m_note);
+    columns().left()->addStretch(1);
+    m_widgets.importButton = columns().addButton(QStringLiteral("Import Image"), [this] { importImage(); });
+    m_widgets.clearButton = columns().addButton(QStringLiteral("Clear Image"), [this] { clearImage(); });
     transfers().setImportTitle([] { return QStringLiteral("Import Window"); });
     {
-        QSignalBlocker quiet(pictureList());
-        for (int n = 0; n < morvi::kWindowSkinCount; ++n) pictureList()->addItem(QStringLiteral("Window %1").arg(n + 1));
-        pictureList()->setCurrentIndex(0);
+        QSignalBlocker quiet(m_widgets.pictureList);
+        for (int n = 0; n < morvi::kWindowSkinCount; ++n) m_widgets.pictureList->addItem(QStringLiteral("Window %1").arg(n + 1));
+        m_widgets.pictureList->setCurrentIndex(0);
     }
-    connect(pictureList(), &QComboBox::currentIndexChanged, this, [this](int index) {
+    connect(m_widgets.pictureList, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index < 0) return;
         selecting().deselect();
         source().show(index);

@@ -131,7 +131,7 @@ std::vector<Command> makeTable() {
         // Keys of the canvas alone.
         {"escape", nullptr, nullptr, {key("Esc")}, S::Canvas, false, false, false, nullptr, [](MainWindow&, Page* p) { p->selecting().escape(); }},
         {"mirror", nullptr, nullptr, {key("Shift+M")}, S::Canvas, false, false, false, nullptr,
-         [](MainWindow&, Page* p) { p->tools()->mirrorButton()->toggle(); }},
+         [](MainWindow&, Page* p) { p->widgets().tools->mirrorButton()->toggle(); }},
         {"put-down", nullptr, nullptr, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, S::CanvasWithSelection, false, false,
          false, withSelection, [](MainWindow&, Page* p) { p->selecting().dropSelection(); }},
     };

@@ -190,8 +190,8 @@ void MainWindow::addPage(Page* page) {
     connect(page, &Page::noteShown, this, [this, page](const QString& text) {
         if (page == currentPage()) m_status->showPageNote(*page, text);
     });
-    page->canvas()->setKeys([this, page](QKeyCombination key, bool claimOnly) { return canvasKey(page, key, claimOnly); });
-    page->colorControls()->setPassedKeys(commandOverFields);
+    page->widgets().canvas->setKeys([this, page](QKeyCombination key, bool claimOnly) { return canvasKey(page, key, claimOnly); });
+    page->widgets().colorControls->setPassedKeys(commandOverFields);
 }
 
 void MainWindow::sizeWindow() {

@@ -42,7 +42,7 @@ void StatusTexts::showPointer(const Page& page, std::optional<QPoint> at) {
             put(l, QString(), QString());
             l->hide();
         }
-        const QString tip = QString::fromLatin1(toolInfo(page.currentTool()).hint);
+        const QString tip = QString::fromLatin1(toolInfo(page.editor().tool()).hint);
         put(hint, tip, tip);
         return;
     }
@@ -62,7 +62,7 @@ void StatusTexts::showPointer(const Page& page, std::optional<QPoint> at) {
 }
 
 void StatusTexts::showPageNote(const Page& page, const QString& text) {
-    const QString shown = text.isEmpty() ? QString::fromLatin1(toolInfo(page.currentTool()).hint) : text;
+    const QString shown = text.isEmpty() ? QString::fromLatin1(toolInfo(page.editor().tool()).hint) : text;
     hint->setText(shown);
     hint->setAccessibleName(shown);
 }

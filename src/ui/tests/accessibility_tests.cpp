@@ -81,21 +81,21 @@ TEST(Accessibility, EveryControlOfTheWindowItsPagesAndDialogsHasAName) {
     // The names the pages share.
     for (Page* page : {static_cast<Page*>(monsterPage(*h.window)), static_cast<Page*>(portraitPage(*h.window)),
                              static_cast<Page*>(characterPage(*h.window))}) {
-        EXPECT_EQ(page->canvas()->accessibleName(), QStringLiteral("Canvas"));
-        EXPECT_EQ(page->strip()->accessibleName(), QStringLiteral("Palette"));
-        EXPECT_EQ(page->pictureList()->accessibleName(), QStringLiteral("Picture list"));
-        EXPECT_EQ(page->paletteList()->accessibleName(), QStringLiteral("Palette number"));
-        EXPECT_EQ(page->magnification()->spinBox()->accessibleName(), QStringLiteral("Magnification"));
-        EXPECT_EQ(page->colorControls()->slider(0)->accessibleName(), QStringLiteral("Red"));
-        EXPECT_EQ(page->colorControls()->slider(1)->accessibleName(), QStringLiteral("Green"));
-        EXPECT_EQ(page->colorControls()->slider(2)->accessibleName(), QStringLiteral("Blue"));
-        EXPECT_EQ(page->tools()->button(Tool::Draw)->accessibleName(), QStringLiteral("Draw"));
-        EXPECT_EQ(page->tools()->button(Tool::Erase)->accessibleName(), QStringLiteral("Erase"));
-        EXPECT_EQ(page->tools()->button(Tool::Pick)->accessibleName(), QStringLiteral("Pick"));
+        EXPECT_EQ(page->widgets().canvas->accessibleName(), QStringLiteral("Canvas"));
+        EXPECT_EQ(page->widgets().strip->accessibleName(), QStringLiteral("Palette"));
+        EXPECT_EQ(page->widgets().pictureList->accessibleName(), QStringLiteral("Picture list"));
+        EXPECT_EQ(page->widgets().paletteList->accessibleName(), QStringLiteral("Palette number"));
+        EXPECT_EQ(page->widgets().magnification->spinBox()->accessibleName(), QStringLiteral("Magnification"));
+        EXPECT_EQ(page->widgets().colorControls->slider(0)->accessibleName(), QStringLiteral("Red"));
+        EXPECT_EQ(page->widgets().colorControls->slider(1)->accessibleName(), QStringLiteral("Green"));
+        EXPECT_EQ(page->widgets().colorControls->slider(2)->accessibleName(), QStringLiteral("Blue"));
+        EXPECT_EQ(page->widgets().tools->button(Tool::Draw)->accessibleName(), QStringLiteral("Draw"));
+        EXPECT_EQ(page->widgets().tools->button(Tool::Erase)->accessibleName(), QStringLiteral("Erase"));
+        EXPECT_EQ(page->widgets().tools->button(Tool::Pick)->accessibleName(), QStringLiteral("Pick"));
     }
-    EXPECT_EQ(monsterPage(*h.window)->preview()->accessibleName(), QStringLiteral("Preview"));
-    EXPECT_EQ(portraitPage(*h.window)->preview()->accessibleName(), QStringLiteral("Preview"));
-    EXPECT_EQ(characterPage(*h.window)->preview()->accessibleName(), QStringLiteral("Sprite sheet"));
+    EXPECT_EQ(monsterPage(*h.window)->widgets().preview->accessibleName(), QStringLiteral("Preview"));
+    EXPECT_EQ(portraitPage(*h.window)->widgets().preview->accessibleName(), QStringLiteral("Preview"));
+    EXPECT_EQ(characterPage(*h.window)->widgets().preview->accessibleName(), QStringLiteral("Sprite sheet"));
     EXPECT_EQ(monsterPage(*h.window)->recordList()->accessibleName(), QStringLiteral("Graphics record"));
     EXPECT_EQ(monsterPage(*h.window)->sizeList()->accessibleName(), QStringLiteral("Size"));
     EXPECT_EQ(monsterPage(*h.window)->colorList()->accessibleName(), QStringLiteral("Colours"));

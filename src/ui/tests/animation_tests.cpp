@@ -65,10 +65,10 @@ TEST_F(AnimationFixture, TheGamesAnimationsPlayAtTheirSpeed) {
     // Play and pause: the button and Enter on the canvas (with no selection showing).
     panel().playButton()->click();
     EXPECT_TRUE(panel().playing());
-    page->canvas()->setFocus();
-    QTest::keyClick(page->canvas(), Qt::Key_Return);
+    page->widgets().canvas->setFocus();
+    QTest::keyClick(page->widgets().canvas, Qt::Key_Return);
     EXPECT_FALSE(panel().playing());
-    QTest::keyClick(page->canvas(), Qt::Key_Period);
+    QTest::keyClick(page->widgets().canvas, Qt::Key_Period);
     EXPECT_EQ(panel().player().index(), 0) << "the last of four, then round to the first";
     // Playing for real: the clock moves the poses on.
     panel().speedSlider()->setValue(1);
@@ -81,7 +81,7 @@ TEST_F(AnimationFixture, TheGamesAnimationsPlayAtTheirSpeed) {
 
 // Battle animations show colours 12 to 15 as the battle replaces them; field ones do not.
 TEST_F(AnimationFixture, BattleAnimationsMarkTheFieldOnlyColours) {
-    click(page->preview(), QPoint(16 * 4 + 3, 24 * 2 + 3)); // pose 20, winking: tile 00 is pose 1's too
+    click(page->widgets().preview, QPoint(16 * 4 + 3, 24 * 2 + 3)); // pose 20, winking: tile 00 is pose 1's too
     const morvi::PixelWrite w{1, 1, 14};
     page->commitWrites(QStringLiteral("Draw"), {w});
     choose(QStringLiteral("Battle: blinking"));
@@ -94,14 +94,14 @@ TEST_F(AnimationFixture, BattleAnimationsMarkTheFieldOnlyColours) {
 // A stroke on the pose shown shows in the preview while it is drawn, before the release.
 TEST_F(AnimationFixture, AnEditShowsInTheNextFrame) {
     choose(QStringLiteral("Field: walk left"));
-    click(page->preview(), QPoint(16 * 7 + 3, 3)); // pose 7, the animation's first frame
+    click(page->widgets().preview, QPoint(16 * 7 + 3, 3)); // pose 7, the animation's first frame
     ASSERT_EQ(panel().player().current().pose, 7);
-    click(page->strip(), QPoint(18 * 9 + 5, 10));
+    click(page->widgets().strip, QPoint(18 * 9 + 5, 10));
     const int before = panel().frameShown().pixel(2, 2);
     ASSERT_NE(before, 9);
-    QTest::mousePress(page->canvas(), Qt::LeftButton, Qt::NoModifier, canvasPointOf(2, 2));
+    QTest::mousePress(page->widgets().canvas, Qt::LeftButton, Qt::NoModifier, canvasPointOf(2, 2));
     EXPECT_EQ(panel().frameShown().pixel(2, 2), 9) << "shown while the button is still down";
-    QTest::mouseRelease(page->canvas(), Qt::LeftButton, Qt::NoModifier, canvasPointOf(2, 2));
+    QTest::mouseRelease(page->widgets().canvas, Qt::LeftButton, Qt::NoModifier, canvasPointOf(2, 2));
     EXPECT_EQ(panel().frameShown().pixel(2, 2), 9);
 }
 
@@ -126,9 +126,9 @@ TEST_F(AnimationFixture, YourOwnSequencePlaysAndIsKept) {
 // tinted where the pose is transparent, and nothing of it reaches the picture or the ROM.
 TEST_F(AnimationFixture, OnionSkinIsDrawnButNeverWritten) {
     choose(QStringLiteral("Field: walk down"));
-    click(page->preview(), QPoint(16 * 2 + 3, 3)); // pose 2: 1 before it, 1 after it
+    click(page->widgets().preview, QPoint(16 * 2 + 3, 3)); // pose 2: 1 before it, 1 after it
     const auto picture = page->source().picture().pixels;
-    const morvi::Surface plain = page->canvas()->surface();
+    const morvi::Surface plain = page->widgets().canvas->surface();
     QAction* onion = h.window->action("onion-skin");
     ASSERT_NE(onion, nullptr);
     EXPECT_FALSE(onion->isChecked());
@@ -137,7 +137,7 @@ TEST_F(AnimationFixture, OnionSkinIsDrawnButNeverWritten) {
     EXPECT_TRUE(onion->isChecked());
     ASSERT_EQ(page->editor().onion().size(), 2u) << "pose 1 before pose 2 and after it";
     // Somewhere the pose is transparent and its neighbour is not, the canvas changed.
-    const morvi::Surface& onionShown = page->canvas()->surface();
+    const morvi::Surface& onionShown = page->widgets().canvas->surface();
     int tinted = 0;
     const morvi::IndexedImage& pose = page->source().picture();
     const morvi::IndexedImage neighbour = morvi::renderPose(character(0), {1, false}, false);
@@ -152,8 +152,8 @@ TEST_F(AnimationFixture, OnionSkinIsDrawnButNeverWritten) {
     EXPECT_EQ(page->source().picture().pixels, picture);
     // A pixel drawn with the onion on is the only change a save makes.
     const auto romBefore = morvi::testing::readFile(h.romPath());
-    click(page->strip(), QPoint(18 * 9 + 5, 10));
-    drag(page->canvas(), {canvasPointOf(0, 0)});
+    click(page->widgets().strip, QPoint(18 * 9 + 5, 10));
+    drag(page->widgets().canvas, {canvasPointOf(0, 0)});
     QTest::keyClick(h.window.get(), Qt::Key_S, Qt::ControlModifier);
     const auto romAfter = morvi::testing::readFile(h.romPath());
     ASSERT_EQ(romAfter.size(), romBefore.size());

@@ -31,12 +31,12 @@ Page* openPage(EditorHarness& h, int tab) {
     h.window->tabBar()->setCurrentIndex(tab);
     auto* page = qobject_cast<Page*>(h.window->currentPage());
     // Characters: one whose palette may change (Esper Terra's is fixed).
-    if (page && tab == kCharactersTab) page->pictureList()->setCurrentIndex(1);
+    if (page && tab == kCharactersTab) page->widgets().pictureList->setCurrentIndex(1);
     return page;
 }
 
 QPoint swatchCentre(Page* page, int k) {
-    const int width = page->strip()->swatchAt(QPoint(20, 5)) == 1 ? 18 : 36;
+    const int width = page->widgets().strip->swatchAt(QPoint(20, 5)) == 1 ? 18 : 36;
     return QPoint(k * width + width / 2, 15);
 }
 
@@ -52,8 +52,8 @@ void typeInto(QLineEdit* field, const QString& text) {
 // The menu the right button opens on a swatch, and one of its items.
 QAction* swatchAction(Page* page, int k, const QString& text) {
     const QPoint at = swatchCentre(page, k);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, page->strip()->mapToGlobal(at));
-    QApplication::sendEvent(page->strip(), &event);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, page->widgets().strip->mapToGlobal(at));
+    QApplication::sendEvent(page->widgets().strip, &event);
     QMenu* menu = page->palette().swatchMenu();
     if (!menu || !menu->isVisible()) return nullptr;
     for (QAction* a : menu->actions())
@@ -72,11 +72,11 @@ TEST(ColourEntry, HexAndSnesFieldsSetTheColourInOneStepAndRefuseBadValues) {
         SCOPED_TRACE(tab);
         Page* page = openPage(h, tab);
         ASSERT_TRUE(page);
-        QLineEdit* hex = page->colorControls()->field(0);
-        QLineEdit* snes = page->colorControls()->field(1);
-        click(page->strip(), swatchCentre(page, 0));
+        QLineEdit* hex = page->widgets().colorControls->field(0);
+        QLineEdit* snes = page->widgets().colorControls->field(1);
+        click(page->widgets().strip, swatchCentre(page, 0));
         EXPECT_FALSE(hex->isEnabled()) << "colour 0 is edited as the sliders allow: not at all";
-        click(page->strip(), swatchCentre(page, 3));
+        click(page->widgets().strip, swatchCentre(page, 3));
         ASSERT_TRUE(hex->isEnabled());
         EXPECT_EQ(hex->text(), QString::fromStdString(morvi::hexColorText(colour(page, 3))));
         const morvi::PaletteColor old = colour(page, 3);
@@ -85,7 +85,7 @@ TEST(ColourEntry, HexAndSnesFieldsSetTheColourInOneStepAndRefuseBadValues) {
         typeInto(hex, QStringLiteral("#f8f8f8"));
         EXPECT_EQ(colour(page, 3), morvi::makeColor(248, 248, 248));
         EXPECT_EQ(snes->text(), QStringLiteral("7FFF")) << "the other field follows";
-        EXPECT_EQ(page->colorControls()->slider(0)->value(), 31) << "and the sliders";
+        EXPECT_EQ(page->widgets().colorControls->slider(0)->value(), 31) << "and the sliders";
         EXPECT_EQ(h.window->history().position(), before + 1);
         EXPECT_EQ(h.window->action("undo")->text(), QStringLiteral("&Undo Palette colour"));
 
@@ -98,14 +98,14 @@ TEST(ColourEntry, HexAndSnesFieldsSetTheColourInOneStepAndRefuseBadValues) {
 
         const std::size_t steps = h.window->history().position();
         typeInto(hex, QStringLiteral("#12345z"));
-        EXPECT_TRUE(page->colorControls()->fieldInvalid(0));
+        EXPECT_TRUE(page->widgets().colorControls->fieldInvalid(0));
         EXPECT_FALSE(hex->accessibleDescription().isEmpty());
         typeInto(snes, QStringLiteral("8000"));
-        EXPECT_TRUE(page->colorControls()->fieldInvalid(1)) << "bit 15 is not part of a colour";
+        EXPECT_TRUE(page->widgets().colorControls->fieldInvalid(1)) << "bit 15 is not part of a colour";
         EXPECT_EQ(colour(page, 3), morvi::makeColor(8, 8, 8));
         EXPECT_EQ(h.window->history().position(), steps);
         typeInto(snes, QStringLiteral("$001f"));
-        EXPECT_FALSE(page->colorControls()->fieldInvalid(1));
+        EXPECT_FALSE(page->widgets().colorControls->fieldInvalid(1));
         EXPECT_EQ(colour(page, 3), morvi::makeColor(248, 0, 0));
 
         // Ctrl+Z in the field undoes the editor's step, not the field's typing.
@@ -130,15 +130,15 @@ TEST(ColourEntry, DoubleClickOpensTheColourDialogForThatSwatch) {
         Page* page = openPage(h, tab);
         const morvi::PaletteColor old = colour(page, 2);
         h.prompts.colors = {QColor(16, 33, 250)};
-        QTest::mouseDClick(page->strip(), Qt::LeftButton, Qt::NoModifier, swatchCentre(page, 2));
+        QTest::mouseDClick(page->widgets().strip, Qt::LeftButton, Qt::NoModifier, swatchCentre(page, 2));
         ASSERT_FALSE(h.prompts.colorDialogInitial.empty());
         EXPECT_EQ(h.prompts.colorDialogInitial.back(), QColor(old.red, old.green, old.blue));
         EXPECT_EQ(colour(page, 2), morvi::makeColor(16, 32, 248));
-        EXPECT_EQ(page->currentColor(), 2);
+        EXPECT_EQ(page->palette().current(), 2);
         // Cancelled: nothing changes.
         const std::size_t steps = h.window->history().position();
         h.prompts.colors = {std::nullopt};
-        QTest::mouseDClick(page->strip(), Qt::LeftButton, Qt::NoModifier, swatchCentre(page, 2));
+        QTest::mouseDClick(page->widgets().strip, Qt::LeftButton, Qt::NoModifier, swatchCentre(page, 2));
         EXPECT_EQ(h.window->history().position(), steps);
         h.window->undo();
         EXPECT_EQ(colour(page, 2), old);
@@ -217,10 +217,10 @@ TEST(ColourEntry, DraggingASwatchReordersThePaletteAndEverySharerKeepsItsLook) {
         const auto pixels = page->editedPicture()->pixels;
         const morvi::PaletteColor one = colour(page, 1), five = colour(page, 5);
 
-        drag(page->strip(), {swatchCentre(page, 1), swatchCentre(page, 3), swatchCentre(page, 5)});
+        drag(page->widgets().strip, {swatchCentre(page, 1), swatchCentre(page, 3), swatchCentre(page, 5)});
         EXPECT_EQ(colour(page, 5), one);
         EXPECT_EQ(colour(page, 1), five);
-        EXPECT_EQ(page->currentColor(), 5) << "the dragged colour stays current";
+        EXPECT_EQ(page->palette().current(), 5) << "the dragged colour stays current";
         EXPECT_EQ(h.window->action("undo")->text(), QStringLiteral("&Undo Swap Colours"));
         std::size_t i = 0;
         for (auto* image : sharers()) EXPECT_EQ(look(*image), looks[i++]);
@@ -228,11 +228,11 @@ TEST(ColourEntry, DraggingASwatchReordersThePaletteAndEverySharerKeepsItsLook) {
 
         // Ctrl at the drop moves the colour there and shifts the ones between.
         const auto palette = morvi::targetPalette(*h.ws, {page->family(), page->place().picture});
-        QTest::mousePress(page->strip(), Qt::LeftButton, Qt::NoModifier, swatchCentre(page, 6));
-        QMouseEvent move(QEvent::MouseMove, QPointF(swatchCentre(page, 4)), page->strip()->mapToGlobal(QPointF(swatchCentre(page, 4))),
+        QTest::mousePress(page->widgets().strip, Qt::LeftButton, Qt::NoModifier, swatchCentre(page, 6));
+        QMouseEvent move(QEvent::MouseMove, QPointF(swatchCentre(page, 4)), page->widgets().strip->mapToGlobal(QPointF(swatchCentre(page, 4))),
                          Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(page->strip(), &move);
-        QTest::mouseRelease(page->strip(), Qt::LeftButton, Qt::ControlModifier, swatchCentre(page, 2));
+        QApplication::sendEvent(page->widgets().strip, &move);
+        QTest::mouseRelease(page->widgets().strip, Qt::LeftButton, Qt::ControlModifier, swatchCentre(page, 2));
         const auto moved = morvi::targetPalette(*h.ws, {page->family(), page->place().picture});
         EXPECT_EQ(moved[2], palette[6]);
         EXPECT_EQ(moved[3], palette[2]);
@@ -248,7 +248,7 @@ TEST(ColourEntry, DraggingASwatchReordersThePaletteAndEverySharerKeepsItsLook) {
         EXPECT_EQ(colour(page, 1), one);
         // A drag back onto the same swatch is only a click.
         const std::size_t steps = h.window->history().position();
-        drag(page->strip(), {swatchCentre(page, 2), swatchCentre(page, 3), swatchCentre(page, 2)});
+        drag(page->widgets().strip, {swatchCentre(page, 2), swatchCentre(page, 3), swatchCentre(page, 2)});
         EXPECT_EQ(h.window->history().position(), steps);
     }
 }
@@ -260,10 +260,10 @@ TEST(ColourEntry, TheStripMarksColoursThePictureDoesNotUse) {
     h.prompts.answers = {Answer::Ok};
     page->clearImage();
     page->chooseTool(Tool::Draw);
-    page->strip();
-    click(page->strip(), swatchCentre(page, 9));
-    click(page->canvas(), QPoint(10, 10));
-    const morvi::Surface& s = page->strip()->surface();
+    page->widgets().strip;
+    click(page->widgets().strip, swatchCentre(page, 9));
+    click(page->widgets().canvas, QPoint(10, 10));
+    const morvi::Surface& s = page->widgets().strip->surface();
     auto marked = [&](int k) {
         // A pixel of the corner mark clear of the current swatch's rings.
         const std::uint32_t corner = s.at(k * 18 + 14, 26), inside = s.at(k * 18 + 9, 15);
@@ -281,9 +281,9 @@ TEST(ColourEntry, ATypedColourAndASwapSurviveSaveAndReopen) {
     std::vector<std::pair<std::vector<std::uint32_t>, std::vector<morvi::PaletteColor>>> expected;
     for (int tab : kPages) {
         Page* page = openPage(h, tab);
-        click(page->strip(), swatchCentre(page, 2));
-        typeInto(page->colorControls()->field(1), QStringLiteral("03E0"));
-        drag(page->strip(), {swatchCentre(page, 2), swatchCentre(page, 7)});
+        click(page->widgets().strip, swatchCentre(page, 2));
+        typeInto(page->widgets().colorControls->field(1), QStringLiteral("03E0"));
+        drag(page->widgets().strip, {swatchCentre(page, 2), swatchCentre(page, 7)});
         expected.push_back({look(*page->editedPicture()), morvi::targetPalette(*h.ws, {page->family(), page->place().picture})});
         EXPECT_EQ(expected.back().second[7], morvi::makeColor(0, 248, 0));
     }

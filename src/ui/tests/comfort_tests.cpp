@@ -76,15 +76,15 @@ TEST(Comforts, PagesSayWhoElseUsesThePaletteAndTheRecord) {
     for (int e = 0; e < morvi::kMonsterCount && shared < 0; ++e)
         if (!morvi::entriesSharingRecord(monstersOf(*h.ws), e).empty()) shared = e;
     ASSERT_GE(shared, 0);
-    page->pictureList()->setCurrentIndex(shared);
+    page->widgets().pictureList->setCurrentIndex(shared);
     const auto others = morvi::entriesSharingRecord(monstersOf(*h.ws), shared);
     EXPECT_TRUE(page->sharingLabel()->text().contains(QStringLiteral("Record: shared with")));
     EXPECT_TRUE(page->sharingLabel()->toolTip().contains(QString::fromStdString(monstersOf(*h.ws).entries[std::size_t(others[0])].name)));
 
     h.window->tabBar()->setCurrentIndex(2);
     PortraitPage* portraits = portraitPage(*h.window);
-    portraits->pictureList()->setCurrentIndex(1);
-    portraits->paletteList()->setCurrentIndex(portraitsOf(*h.ws).portraits[0].paletteNumber);
+    portraits->widgets().pictureList->setCurrentIndex(1);
+    portraits->widgets().paletteList->setCurrentIndex(portraitsOf(*h.ws).portraits[0].paletteNumber);
     EXPECT_TRUE(portraits->sharingLabel()->text().startsWith(QStringLiteral("Palette: shared with")));
     EXPECT_TRUE(portraits->sharingLabel()->toolTip().contains(QString::fromLatin1(morvi::kPortraitNames[0])));
 }
@@ -179,28 +179,28 @@ TEST(Comforts, ZoomToolKeysAndTheClipboard) {
     EditorHarness h;
     h.openDemo();
     MonsterPage* page = monsterPage(*h.window);
-    const int start = page->magnification()->value();
-    QWheelEvent up(QPointF(20, 20), page->canvas()->mapToGlobal(QPointF(20, 20)), QPoint(), QPoint(0, 120), Qt::NoButton,
+    const int start = page->widgets().magnification->value();
+    QWheelEvent up(QPointF(20, 20), page->widgets().canvas->mapToGlobal(QPointF(20, 20)), QPoint(), QPoint(0, 120), Qt::NoButton,
                    Qt::ControlModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(page->canvas(), &up);
-    EXPECT_EQ(page->magnification()->value(), start + 1);
-    QWheelEvent plain(QPointF(20, 20), page->canvas()->mapToGlobal(QPointF(20, 20)), QPoint(), QPoint(0, 120), Qt::NoButton,
+    QApplication::sendEvent(page->widgets().canvas, &up);
+    EXPECT_EQ(page->widgets().magnification->value(), start + 1);
+    QWheelEvent plain(QPointF(20, 20), page->widgets().canvas->mapToGlobal(QPointF(20, 20)), QPoint(), QPoint(0, 120), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(page->canvas(), &plain);
-    EXPECT_EQ(page->magnification()->value(), start + 1) << "the wheel alone does not zoom";
+    QApplication::sendEvent(page->widgets().canvas, &plain);
+    EXPECT_EQ(page->widgets().magnification->value(), start + 1) << "the wheel alone does not zoom";
     QTest::keyClick(h.window.get(), Qt::Key_Minus, Qt::ControlModifier);
     QTest::keyClick(h.window.get(), Qt::Key_Minus, Qt::ControlModifier);
-    EXPECT_EQ(page->magnification()->value(), start - 1);
+    EXPECT_EQ(page->widgets().magnification->value(), start - 1);
     QTest::keyClick(h.window.get(), Qt::Key_Equal, Qt::ControlModifier);
-    EXPECT_EQ(page->magnification()->value(), start);
+    EXPECT_EQ(page->widgets().magnification->value(), start);
 
-    page->canvas()->setFocus();
-    QTest::keyClick(page->canvas(), Qt::Key_E);
-    EXPECT_EQ(page->currentTool(), Tool::Erase);
-    QTest::keyClick(page->canvas(), Qt::Key_I);
-    EXPECT_EQ(page->currentTool(), Tool::Pick);
-    QTest::keyClick(page->canvas(), Qt::Key_B);
-    EXPECT_EQ(page->currentTool(), Tool::Draw);
+    page->widgets().canvas->setFocus();
+    QTest::keyClick(page->widgets().canvas, Qt::Key_E);
+    EXPECT_EQ(page->editor().tool(), Tool::Erase);
+    QTest::keyClick(page->widgets().canvas, Qt::Key_I);
+    EXPECT_EQ(page->editor().tool(), Tool::Pick);
+    QTest::keyClick(page->widgets().canvas, Qt::Key_B);
+    EXPECT_EQ(page->editor().tool(), Tool::Draw);
 
     // Ctrl+C puts the picture on the clipboard with colour 0 transparent; Ctrl+V on another
     // entry imports it.
@@ -222,7 +222,7 @@ TEST(Comforts, ZoomToolKeysAndTheClipboard) {
             }
         }
     const int from = page->currentEntry();
-    page->pictureList()->setCurrentIndex(from + 9);
+    page->widgets().pictureList->setCurrentIndex(from + 9);
     h.activate();
     QTest::keyClick(h.window.get(), Qt::Key_V, Qt::ControlModifier);
     const auto& target = monstersOf(*h.ws).entries[std::size_t(page->currentEntry())];

@@ -62,8 +62,8 @@ TEST(Commands, CutDeleteAndDeselectAreEnabledOnlyWithASelection) {
     ASSERT_TRUE(page->selecting().hasSelection());
     for (const char* id : {"cut", "delete", "deselect"}) EXPECT_TRUE(h.window->action(id)->isEnabled()) << id;
     // Esc on the canvas drops the selection: the commands follow.
-    page->canvas()->setFocus();
-    QTest::keyClick(page->canvas(), Qt::Key_Escape);
+    page->widgets().canvas->setFocus();
+    QTest::keyClick(page->widgets().canvas, Qt::Key_Escape);
     EXPECT_FALSE(page->selecting().hasSelection());
     for (const char* id : {"cut", "delete", "deselect"}) EXPECT_FALSE(h.window->action(id)->isEnabled()) << id;
     // Another page has no selection of its own.
@@ -79,16 +79,16 @@ TEST(Commands, DitherPaintsACheckerboardOnEveryPageAsOneStepAndTheRightButtonEra
         EditorHarness h;
         h.openDemo();
         Page* page = show(h, tab);
-        page->magnification()->spinBox()->setValue(4);
-        page->canvas()->setFocus();
-        QTest::keyClick(page->canvas(), Qt::Key_D);
-        ASSERT_EQ(page->currentTool(), Tool::Dither);
-        EXPECT_TRUE(page->tools()->button(Tool::Dither)->isChecked());
-        click(page->strip(), QPoint(page->strip()->width() * 3 / (page->source().colorCount() == 8 ? 8 : 16) + 3, 10));
-        const int colour = page->currentColor();
+        page->widgets().magnification->spinBox()->setValue(4);
+        page->widgets().canvas->setFocus();
+        QTest::keyClick(page->widgets().canvas, Qt::Key_D);
+        ASSERT_EQ(page->editor().tool(), Tool::Dither);
+        EXPECT_TRUE(page->widgets().tools->button(Tool::Dither)->isChecked());
+        click(page->widgets().strip, QPoint(page->widgets().strip->width() * 3 / (page->source().colorCount() == 8 ? 8 : 16) + 3, 10));
+        const int colour = page->palette().current();
         ASSERT_GT(colour, 0);
         const std::size_t steps = h.window->history().size();
-        drag(page->canvas(), {canvasPixel(page, 1, 1), canvasPixel(page, 9, 1), canvasPixel(page, 9, 6)});
+        drag(page->widgets().canvas, {canvasPixel(page, 1, 1), canvasPixel(page, 9, 1), canvasPixel(page, 9, 6)});
         EXPECT_EQ(h.window->history().size(), steps + 1) << "one stroke, one step";
         const morvi::IndexedImage& p = *page->editedPicture();
         for (int x = 1; x <= 9; ++x) {
@@ -96,8 +96,8 @@ TEST(Commands, DitherPaintsACheckerboardOnEveryPageAsOneStepAndTheRightButtonEra
             else EXPECT_NE(p.pixel(x, 1), colour) << x;
         }
         // The right button takes the pattern back to colour 0, on the pattern's pixels only.
-        QTest::mousePress(page->canvas(), Qt::RightButton, Qt::NoModifier, canvasPixel(page, 3, 1));
-        QTest::mouseRelease(page->canvas(), Qt::RightButton, Qt::NoModifier, canvasPixel(page, 3, 1));
+        QTest::mousePress(page->widgets().canvas, Qt::RightButton, Qt::NoModifier, canvasPixel(page, 3, 1));
+        QTest::mouseRelease(page->widgets().canvas, Qt::RightButton, Qt::NoModifier, canvasPixel(page, 3, 1));
         EXPECT_EQ(p.pixel(3, 1), 0);
         h.window->undo();
         h.window->undo();

@@ -129,13 +129,13 @@ TEST(BackgroundChooser, OpensAtTheChosenRowFramesItAndOnlyOkChangesTheBackdrops)
     // The page shows the new backdrop under the canvas at once, where the picture is transparent.
     MonsterPage* page = monsterPage(*h.window);
     const morvi::IndexedImage& image = monstersOf(*h.ws).entries[std::size_t(page->currentEntry())].image;
-    const int mag = page->magnification()->value();
+    const int mag = page->widgets().magnification->value();
     QPoint clear(-1, -1);
     for (int y = 0; y < 256 / mag && clear.x() < 0; ++y)
         for (int x = 0; x < 256 / mag && clear.x() < 0; ++x)
             if (image.pixel(x, y) == 0) clear = QPoint(x * mag, y * mag);
     ASSERT_GE(clear.x(), 0);
-    EXPECT_EQ(page->canvas()->surface().at(clear.x(), clear.y()), morvi::rgb32(30, 60, 240));
+    EXPECT_EQ(page->widgets().canvas->surface().at(clear.x(), clear.y()), morvi::rgb32(30, 60, 240));
 }
 
 TEST(ExportDialog, TypeListRenamesAndBrowseSetsTheTypeItCanWrite) {

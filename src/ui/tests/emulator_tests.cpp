@@ -63,9 +63,9 @@ TEST(RunInEmulator, TheCopyIsWhatSaveWouldWriteAndTheRomAndTheSessionStayAsTheyA
     h.ws->settings.emulator = morvi::quoteWord(script) + " --fast \"%ROM%\"";
     h.window->tabBar()->setCurrentIndex(kPortraitsTab);
     Page* page = h.window->currentPage();
-    page->magnification()->spinBox()->setValue(4);
-    click(page->strip(), QPoint(18 * 3 + 4, 10));
-    drag(page->canvas(), {page->pictureShift() + QPoint(2, 2), page->pictureShift() + QPoint(60, 30)});
+    page->widgets().magnification->spinBox()->setValue(4);
+    click(page->widgets().strip, QPoint(18 * 3 + 4, 10));
+    drag(page->widgets().canvas, {page->editor().pictureShift() + QPoint(2, 2), page->editor().pictureShift() + QPoint(60, 30)});
     ASSERT_TRUE(page->changed());
     const auto onDisk = morvi::testing::readFile(h.romPath());
     const auto baseline = h.ws->romOnDisk;

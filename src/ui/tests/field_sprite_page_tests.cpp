@@ -31,7 +31,7 @@ struct FieldFixture : ::testing::Test {
         page = fieldSpritePage(*h.window);
         ASSERT_TRUE(page->isVisible());
     }
-    void showSheet(int sheet) { page->pictureList()->setCurrentIndex(sheet == morvi::kVehicleSheet ? morvi::kVehiclePicture : sheet - 22); }
+    void showSheet(int sheet) { page->widgets().pictureList->setCurrentIndex(sheet == morvi::kVehicleSheet ? morvi::kVehiclePicture : sheet - 22); }
     const morvi::FieldSheet& sheet(int n) const { return morvi::fieldSpritesOf(*h.ws).sheet(n); }
     EditorHarness h;
     FieldSpritePage* page = nullptr;
@@ -41,17 +41,17 @@ struct FieldFixture : ::testing::Test {
 
 TEST_F(FieldFixture, EverySheetIsListedByKindAndTheSheetChoosesTheFrameOnTheCanvas) {
     EXPECT_EQ(h.window->tabBar()->tabText(kFieldSpritesTab), QStringLiteral("Field Sprites"));
-    ASSERT_EQ(page->pictureList()->count(), 144);
-    EXPECT_TRUE(page->pictureList()->itemText(29 - 22).startsWith(QStringLiteral("29 · person"))) << page->pictureList()->itemText(7).toStdString();
-    EXPECT_EQ(page->pictureList()->itemText(morvi::kVehiclePicture), QStringLiteral("vehicles"));
+    ASSERT_EQ(page->widgets().pictureList->count(), 144);
+    EXPECT_TRUE(page->widgets().pictureList->itemText(29 - 22).startsWith(QStringLiteral("29 · person"))) << page->widgets().pictureList->itemText(7).toStdString();
+    EXPECT_EQ(page->widgets().pictureList->itemText(morvi::kVehiclePicture), QStringLiteral("vehicles"));
 
     showSheet(29);
     EXPECT_EQ(page->currentSheet(), 29);
     const morvi::FieldSheetLayout layout = morvi::fieldSheetLayout(sheet(29));
     const auto spot = layout.spots[2];
-    click(page->preview(), QPoint(spot.x + 5, spot.y + 7));
+    click(page->widgets().preview, QPoint(spot.x + 5, spot.y + 7));
     EXPECT_EQ(page->selectedFrame(), 2);
-    EXPECT_EQ(page->preview()->surface().at(spot.x, spot.y), morvi::rgb32(255, 255, 255)) << "the chosen frame is outlined";
+    EXPECT_EQ(page->widgets().preview->surface().at(spot.x, spot.y), morvi::rgb32(255, 255, 255)) << "the chosen frame is outlined";
     // The canvas shows frame 2 in the sheet's palette.
     const morvi::IndexedImage frame = morvi::renderFieldFrame(morvi::fieldSpritesInColour(*h.ws), 29, 2);
     const auto colours = page->source().palette();
@@ -60,19 +60,19 @@ TEST_F(FieldFixture, EverySheetIsListedByKindAndTheSheetChoosesTheFrameOnTheCanv
         for (int x = 0; x < frame.width; x += 3) {
             if (frame.pixel(x, y) == 0) continue;
             const QPoint at = canvasPixel(page, x, y);
-            ASSERT_EQ(page->canvas()->surface().at(at.x(), at.y()), colours[frame.pixel(x, y)].toRgb32()) << x << "," << y;
+            ASSERT_EQ(page->widgets().canvas->surface().at(at.x(), at.y()), colours[frame.pixel(x, y)].toRgb32()) << x << "," << y;
             ++compared;
         }
     EXPECT_GT(compared, 10);
     // The frame's name shows over the sheet; every kind has frames to show.
     page->sheetHovered(QPoint(spot.x + 5, spot.y + 7));
-    EXPECT_EQ(page->preview()->toolTip(), QStringLiteral("2 ") + QString::fromStdString(sheet(29).frames[2].name));
+    EXPECT_EQ(page->widgets().preview->toolTip(), QStringLiteral("2 ") + QString::fromStdString(sheet(29).frames[2].name));
     for (int picture = 0; picture < morvi::kFieldSheetPictures; ++picture) {
-        page->pictureList()->setCurrentIndex(picture);
+        page->widgets().pictureList->setCurrentIndex(picture);
         ASSERT_GT(page->source().picture().width, 0);
         ASSERT_FALSE(sheet(page->currentSheet()).frames.empty()) << page->currentSheet();
         const morvi::FieldSheetLayout whole = morvi::fieldSheetLayout(sheet(page->currentSheet()));
-        ASSERT_LE(whole.height, page->preview()->surface().height) << "sheet " << page->currentSheet() << " fits the view";
+        ASSERT_LE(whole.height, page->widgets().preview->surface().height) << "sheet " << page->currentSheet() << " fits the view";
     }
 }
 
@@ -81,7 +81,7 @@ TEST_F(FieldFixture, AStrokeIsOneStepReachesTheAnimationAndIsSavedInsideTheSheet
     const std::vector<std::uint8_t> tiles = sheet(29).tiles;
     page->chooseTool(Tool::Draw);
     page->palette().setCurrent(9);
-    drag(page->canvas(), {canvasPixel(page, 2, 2), canvasPixel(page, 12, 2), canvasPixel(page, 12, 20)});
+    drag(page->widgets().canvas, {canvasPixel(page, 2, 2), canvasPixel(page, 12, 2), canvasPixel(page, 12, 20)});
     ASSERT_NE(sheet(29).tiles, tiles);
     EXPECT_TRUE(page->changed());
     EXPECT_EQ(h.window->action("undo")->text(), QStringLiteral("&Undo Draw"));
@@ -119,15 +119,15 @@ TEST_F(FieldFixture, AStrokeIsOneStepReachesTheAnimationAndIsSavedInsideTheSheet
 TEST_F(FieldFixture, ThePaletteBoxShowsTheSheetInAnyPaletteAndTheNoteSaysWhoAColourEditReaches) {
     showSheet(29);
     const int opened = sheet(29).palette;
-    EXPECT_EQ(page->paletteList()->currentIndex(), opened);
+    EXPECT_EQ(page->widgets().paletteList->currentIndex(), opened);
     EXPECT_TRUE(page->sharingNote()->text().contains(QStringLiteral("changes"))) << page->sharingNote()->text().toStdString();
     const int other = opened == 10 ? 11 : 10;
-    page->paletteList()->setCurrentIndex(other);
+    page->widgets().paletteList->setCurrentIndex(other);
     EXPECT_EQ(sheet(29).palette, other);
     EXPECT_EQ(page->source().palette()[3], morvi::charactersOf(*h.ws).palettes[std::size_t(other * 16 + 3)]);
     EXPECT_TRUE(page->sharingNote()->text().startsWith(QStringLiteral("Palette %1").arg(other)));
     EXPECT_FALSE(page->changed()) << "showing a sheet in another palette is not an edit";
     // Another sheet keeps the palette it opened in.
     showSheet(30);
-    EXPECT_EQ(page->paletteList()->currentIndex(), sheet(30).palette);
+    EXPECT_EQ(page->widgets().paletteList->currentIndex(), sheet(30).palette);
 }

@@ -34,7 +34,7 @@ struct MonsterFixture : ::testing::Test {
         ASSERT_TRUE(page->isVisible());
     }
     morvi::MonsterEntry& entry() { return monstersOf(*h.ws).entries[std::size_t(page->currentEntry())]; }
-    void showEntry(int e) { page->pictureList()->setCurrentIndex(e); }
+    void showEntry(int e) { page->widgets().pictureList->setCurrentIndex(e); }
     // The first list entry whose picture has the given side.
     int firstOfSide(int side) {
         for (int e = 0; e < morvi::kMonsterCount; ++e)
@@ -49,30 +49,30 @@ struct MonsterFixture : ::testing::Test {
 } // namespace
 
 TEST_F(MonsterFixture, EspersShareThePageAndKeepColourToolAndMagnification) {
-    click(page->strip(), QPoint(3 * page->strip()->width() / 16 + 2, 10));
-    const int colour = page->currentColor();
+    click(page->widgets().strip, QPoint(3 * page->widgets().strip->width() / 16 + 2, 10));
+    const int colour = page->palette().current();
     ASSERT_GT(colour, 0);
-    page->tools()->button(Tool::Erase)->click();
-    page->magnification()->spinBox()->setValue(6);
+    page->widgets().tools->button(Tool::Erase)->click();
+    page->widgets().magnification->spinBox()->setValue(6);
 
     h.window->tabBar()->setCurrentIndex(1);
     EXPECT_EQ(h.window->currentPage(), page);
     EXPECT_EQ(page->currentEntry(), 384);
-    ASSERT_EQ(page->pictureList()->count(), 30);
+    ASSERT_EQ(page->widgets().pictureList->count(), 30);
     EXPECT_EQ(MonsterPage::entryAt(MonsterList::Espers, 16), 401);
-    EXPECT_EQ(page->pictureList()->itemText(16), QString::fromStdString(monstersOf(*h.ws).entries[401].name));
-    for (int i = 26; i < 30; ++i) EXPECT_TRUE(page->pictureList()->itemText(i).isEmpty()) << i;
+    EXPECT_EQ(page->widgets().pictureList->itemText(16), QString::fromStdString(monstersOf(*h.ws).entries[401].name));
+    for (int i = 26; i < 30; ++i) EXPECT_TRUE(page->widgets().pictureList->itemText(i).isEmpty()) << i;
     for (int i = 0; i < 30; ++i) EXPECT_NE(MonsterPage::entryAt(MonsterList::Espers, i), 400);
-    EXPECT_EQ(page->currentTool(), Tool::Erase);
-    EXPECT_EQ(page->magnification()->value(), 6);
-    EXPECT_EQ(page->magnification()->label()->text(), QStringLiteral("magnification: x6"));
+    EXPECT_EQ(page->editor().tool(), Tool::Erase);
+    EXPECT_EQ(page->widgets().magnification->value(), 6);
+    EXPECT_EQ(page->widgets().magnification->label()->text(), QStringLiteral("magnification: x6"));
     EXPECT_EQ(h.ws->settings.tab1Mag, 6);
     if (entry().colorCount == 16) {
-        EXPECT_EQ(page->currentColor(), colour);
+        EXPECT_EQ(page->palette().current(), colour);
     }
 
     // The copy list offers monsters and espers alike, on either page.
-    page->copyButton()->click();
+    page->widgets().copyButton->click();
     auto* copy = qobject_cast<CopyListDialog*>(page->transfers().openDialog());
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->windowTitle(), QStringLiteral("Copy monster image"));
@@ -82,51 +82,51 @@ TEST_F(MonsterFixture, EspersShareThePageAndKeepColourToolAndMagnification) {
 }
 
 TEST_F(MonsterFixture, SlidersEditTheColourAndColourZeroIsTransparent) {
-    ASSERT_EQ(page->currentColor(), 0);
-    EXPECT_FALSE(page->colorControls()->slider(0)->isEnabled());
-    EXPECT_TRUE(page->colorControls()->transparentBox()->isChecked());
-    EXPECT_FALSE(page->colorControls()->transparentBox()->isEnabled());
+    ASSERT_EQ(page->palette().current(), 0);
+    EXPECT_FALSE(page->widgets().colorControls->slider(0)->isEnabled());
+    EXPECT_TRUE(page->widgets().colorControls->transparentBox()->isChecked());
+    EXPECT_FALSE(page->widgets().colorControls->transparentBox()->isEnabled());
 
-    click(page->strip(), QPoint(2 * 18 + 3, 5));
-    const int c = page->currentColor();
+    click(page->widgets().strip, QPoint(2 * 18 + 3, 5));
+    const int c = page->palette().current();
     ASSERT_GT(c, 0);
-    EXPECT_TRUE(page->colorControls()->slider(0)->isEnabled());
-    EXPECT_FALSE(page->colorControls()->transparentBox()->isChecked());
-    QSlider* red = page->colorControls()->slider(0);
+    EXPECT_TRUE(page->widgets().colorControls->slider(0)->isEnabled());
+    EXPECT_FALSE(page->widgets().colorControls->transparentBox()->isChecked());
+    QSlider* red = page->widgets().colorControls->slider(0);
     red->setFocus();
     QTest::keyClick(red, Qt::Key_End);
     EXPECT_EQ(red->value(), 31);
     const std::size_t k = std::size_t(entry().paletteNumber * 8 + c);
     EXPECT_EQ(monstersOf(*h.ws).palettes[k].red, 248);
     EXPECT_EQ(entry().image.palette[std::size_t(c)].red, 248);
-    EXPECT_EQ(page->colorControls()->valueLabel(0)->text(), QStringLiteral("31"));
+    EXPECT_EQ(page->widgets().colorControls->valueLabel(0)->text(), QStringLiteral("31"));
     EXPECT_TRUE(page->changed());
 
     // The pick tool on a transparent pixel brings colour 0 back, with the sliders off.
-    page->tools()->button(Tool::Pick)->click();
+    page->widgets().tools->button(Tool::Pick)->click();
     QPoint clear(-1, -1);
     for (int y = 0; y < 32 && clear.x() < 0; ++y)
         for (int x = 0; x < 32 && clear.x() < 0; ++x)
             if (entry().image.pixel(x, y) == 0) clear = QPoint(x, y);
     ASSERT_GE(clear.x(), 0);
-    click(page->canvas(), canvasPointOf(clear.x(), clear.y()));
-    EXPECT_EQ(page->currentColor(), 0);
-    EXPECT_FALSE(page->colorControls()->slider(2)->isEnabled());
-    EXPECT_TRUE(page->colorControls()->transparentBox()->isChecked());
+    click(page->widgets().canvas, canvasPointOf(clear.x(), clear.y()));
+    EXPECT_EQ(page->palette().current(), 0);
+    EXPECT_FALSE(page->widgets().colorControls->slider(2)->isEnabled());
+    EXPECT_TRUE(page->widgets().colorControls->transparentBox()->isChecked());
 }
 
 TEST_F(MonsterFixture, TransparentSwapsTheColourAndPaletteListsChangeTheEntry) {
     const int e = page->currentEntry();
-    click(page->strip(), QPoint(18 * 4 + 3, 5));
-    const int k = page->currentColor();
+    click(page->widgets().strip, QPoint(18 * 4 + 3, 5));
+    const int k = page->palette().current();
     ASSERT_GT(k, 0);
     const auto colourK = monstersOf(*h.ws).paletteColor(std::int64_t(entry().paletteNumber) * 8 + k);
-    page->colorControls()->transparentBox()->click();
-    EXPECT_EQ(page->currentColor(), 0);
+    page->widgets().colorControls->transparentBox()->click();
+    EXPECT_EQ(page->palette().current(), 0);
     EXPECT_EQ(monstersOf(*h.ws).paletteColor(std::int64_t(entry().paletteNumber) * 8), colourK);
     EXPECT_TRUE(page->changed());
 
-    page->paletteList()->setCurrentIndex(77);
+    page->widgets().paletteList->setCurrentIndex(77);
     EXPECT_EQ(entry().paletteNumber, 77);
     EXPECT_EQ(entry().image.palette[1], monstersOf(*h.ws).palettes[77 * 8 + 1]);
     const int otherSize = entry().large ? 0 : 1;
@@ -135,41 +135,41 @@ TEST_F(MonsterFixture, TransparentSwapsTheColourAndPaletteListsChangeTheEntry) {
     EXPECT_EQ(page->currentEntry(), e);
     page->colorList()->setCurrentIndex(0);
     EXPECT_EQ(entry().colorCount, 8);
-    EXPECT_EQ(page->strip()->surface().at(36, 0), morvi::rgb32(0, 0, 0)) << "8 colours: 36-pixel swatches";
+    EXPECT_EQ(page->widgets().strip->surface().at(36, 0), morvi::rgb32(0, 0, 0)) << "8 colours: 36-pixel swatches";
 }
 
 TEST_F(MonsterFixture, MagnificationSetsTheScrollRanges) {
     const int large = firstOfSide(128);
     ASSERT_GE(large, 0);
     showEntry(large);
-    page->magnification()->spinBox()->setValue(2);
-    EXPECT_FALSE(page->horizontalScroll()->isVisible());
-    EXPECT_FALSE(page->verticalScroll()->isVisible());
-    page->magnification()->spinBox()->setValue(4);
-    EXPECT_TRUE(page->horizontalScroll()->isVisible());
-    EXPECT_EQ(page->horizontalScroll()->minimum(), 0);
-    EXPECT_EQ(page->horizontalScroll()->maximum(), 64);
-    EXPECT_EQ(page->verticalScroll()->maximum(), 64);
+    page->widgets().magnification->spinBox()->setValue(2);
+    EXPECT_FALSE(page->widgets().horizontalScroll->isVisible());
+    EXPECT_FALSE(page->widgets().verticalScroll->isVisible());
+    page->widgets().magnification->spinBox()->setValue(4);
+    EXPECT_TRUE(page->widgets().horizontalScroll->isVisible());
+    EXPECT_EQ(page->widgets().horizontalScroll->minimum(), 0);
+    EXPECT_EQ(page->widgets().horizontalScroll->maximum(), 64);
+    EXPECT_EQ(page->widgets().verticalScroll->maximum(), 64);
     // Scrolled by 10, the canvas's top-left shows image pixel (10, 0).
-    page->horizontalScroll()->setValue(10);
+    page->widgets().horizontalScroll->setValue(10);
     const auto& image = entry().image;
-    EXPECT_EQ(page->canvas()->surface().at(1, 1) == image.palette[image.pixel(10, 0)].toRgb32(),
+    EXPECT_EQ(page->widgets().canvas->surface().at(1, 1) == image.palette[image.pixel(10, 0)].toRgb32(),
               image.pixel(10, 0) != 0);
     // The control runs from 1 ("Actual size") to 20.
-    page->magnification()->spinBox()->setValue(0);
-    EXPECT_EQ(page->magnification()->value(), 1);
-    page->magnification()->spinBox()->setValue(21);
-    EXPECT_EQ(page->magnification()->value(), 20);
+    page->widgets().magnification->spinBox()->setValue(0);
+    EXPECT_EQ(page->widgets().magnification->value(), 1);
+    page->widgets().magnification->spinBox()->setValue(21);
+    EXPECT_EQ(page->widgets().magnification->value(), 20);
 }
 
 TEST_F(MonsterFixture, ADragPaintsThePixelsAndCtrlSWritesThem) {
-    click(page->strip(), QPoint(18 * 2 + 4, 4));
-    const int colour = page->currentColor();
+    click(page->widgets().strip, QPoint(18 * 2 + 4, 4));
+    const int colour = page->palette().current();
     ASSERT_GT(colour, 0);
     const int e = page->currentEntry();
     std::vector<QPoint> stroke;
     for (int x = 3; x < 12; ++x) stroke.push_back(canvasPointOf(x, 20));
-    drag(page->canvas(), stroke);
+    drag(page->widgets().canvas, stroke);
     for (int x = 3; x < 12; ++x) EXPECT_EQ(entry().image.pixel(x, 20), colour) << x;
     EXPECT_TRUE(page->changed());
 
@@ -189,8 +189,8 @@ TEST_F(MonsterFixture, NegativeFreeSpaceShowsTheWarningIconAndTheSaveIsRefused) 
     EXPECT_TRUE(page->freeSpaceLabel()->text().startsWith(QStringLiteral("Free Space: ")));
     const auto before = readFile(h.romPath());
     monstersOf(*h.ws).spaceLimit = 1000; // far less than the demo's pictures take
-    click(page->strip(), QPoint(18 + 4, 4));
-    drag(page->canvas(), {canvasPointOf(5, 5)});
+    click(page->widgets().strip, QPoint(18 + 4, 4));
+    drag(page->widgets().canvas, {canvasPointOf(5, 5)});
     EXPECT_TRUE(page->overSpace());
     EXPECT_EQ(page->freeSpaceLabel()->text(), QStringLiteral("Free Space: %1").arg(morvi::freeSpace(monstersOf(*h.ws))));
     EXPECT_LT(morvi::freeSpace(monstersOf(*h.ws)), 0);
@@ -205,9 +205,9 @@ TEST_F(MonsterFixture, ExportWritesTheUsedExtentAndReportsAFileItCannotWrite) {
     h.prompts.answers = {Answer::Ok};
     page->clearImage();
     EXPECT_EQ(h.prompts.log.back().text, QStringLiteral("This will erase the current monster's picture"));
-    click(page->strip(), QPoint(18 + 4, 4));
-    page->magnification()->spinBox()->setValue(2);
-    drag(page->canvas(), {canvasPointOf(44, 28)});
+    click(page->widgets().strip, QPoint(18 + 4, 4));
+    page->widgets().magnification->spinBox()->setValue(2);
+    drag(page->widgets().canvas, {canvasPointOf(44, 28)});
     page->exportImage();
     auto* d = qobject_cast<ExportDialog*>(page->transfers().openDialog());
     ASSERT_NE(d, nullptr);
@@ -249,7 +249,7 @@ TEST_F(MonsterFixture, ImportTakesPicturesWithinThePanelsLimitsAndKeepsTheChoose
     ASSERT_FALSE(morvi::savePng8(big, h.file("big.png"), 200, 200));
     h.prompts.importFiles = {QString::fromStdString(h.file("bad.png")), QString::fromStdString(h.file("many.png")),
                              QString::fromStdString(h.file("big.png")), QString()};
-    page->importButton()->click();
+    page->widgets().importButton->click();
     EXPECT_EQ(h.prompts.lastImportTitle, QStringLiteral("Import Monster"));
     EXPECT_EQ(h.prompts.texts(), (QStringList{"File does not appear to be a valid image file", "Image has more than 16 colors",
                                               "Image is larger than 128x128"}));
@@ -284,10 +284,10 @@ TEST_F(MonsterFixture, OnlyRealChangesMarkThePage) {
     const int small = firstOfSide(64);
     ASSERT_GE(small, 0);
     showEntry(small);
-    page->magnification()->spinBox()->setValue(2);
-    click(page->strip(), QPoint(18 + 4, 4));
+    page->widgets().magnification->spinBox()->setValue(2);
+    click(page->widgets().strip, QPoint(18 + 4, 4));
     // Outside the 64 x 64 picture, on the canvas's lower right.
-    drag(page->canvas(), {QPoint(200, 200), QPoint(220, 230)});
+    drag(page->widgets().canvas, {QPoint(200, 200), QPoint(220, 230)});
     EXPECT_FALSE(page->changed());
     h.prompts.importFiles = {QString()};
     page->importImage();
@@ -322,7 +322,7 @@ TEST_F(MonsterFixture, OnlyRealChangesMarkThePage) {
 
 TEST_F(MonsterFixture, CopyTakesAnotherEntrysPictureAndClearNeedsOk) {
     const int source = page->currentEntry() + 5;
-    page->copyButton()->click();
+    page->widgets().copyButton->click();
     auto* copy = qobject_cast<CopyListDialog*>(page->transfers().openDialog());
     ASSERT_NE(copy, nullptr);
     copy->copyButton()->click();
@@ -339,11 +339,11 @@ TEST_F(MonsterFixture, CopyTakesAnotherEntrysPictureAndClearNeedsOk) {
     h.markSaved(page);
     const auto pixels = entry().image.pixels;
     h.prompts.answers = {Answer::Cancel};
-    page->clearButton()->click();
+    page->widgets().clearButton->click();
     EXPECT_EQ(entry().image.pixels, pixels);
     EXPECT_FALSE(page->changed());
     h.prompts.answers = {Answer::Ok};
-    page->clearButton()->click();
+    page->widgets().clearButton->click();
     EXPECT_EQ(std::count(entry().image.pixels.begin(), entry().image.pixels.end(), 0), std::ptrdiff_t(entry().image.pixels.size()));
     EXPECT_TRUE(page->changed());
 }

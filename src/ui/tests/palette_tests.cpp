@@ -40,7 +40,7 @@ TEST(PaletteMenu, ExportAndImportOnEveryPageAreOneStepAndReachEverySharer) {
         w.tabBar()->setCurrentIndex(tab);
         auto* page = qobject_cast<Page*>(w.currentPage());
         ASSERT_TRUE(page);
-        if (tab == kCharactersTab) page->pictureList()->setCurrentIndex(1); // not Esper Terra's fixed palette
+        if (tab == kCharactersTab) page->widgets().pictureList->setCurrentIndex(1); // not Esper Terra's fixed palette
         const std::string out = h.file("page" + std::to_string(tab) + ".gpl");
         h.prompts.files = {QString::fromStdString(out)};
         exportAction->trigger();
@@ -49,8 +49,8 @@ TEST(PaletteMenu, ExportAndImportOnEveryPageAreOneStepAndReachEverySharer) {
         const std::size_t count = exported.colors.size();
         EXPECT_TRUE(count == 8 || count == 16);
         // The strip shows the exported colours: the middle of swatch 1.
-        const int swatch = page->strip()->width() / int(count) > 18 ? 36 : 18;
-        EXPECT_EQ(page->strip()->surface().at(swatch + swatch / 2, 15), exported.colors[1].toRgb32());
+        const int swatch = page->widgets().strip->width() / int(count) > 18 ? 36 : 18;
+        EXPECT_EQ(page->widgets().strip->surface().at(swatch + swatch / 2, 15), exported.colors[1].toRgb32());
 
         const std::size_t done = w.history().position();
         h.prompts.files = {QString::fromStdString(h.file("in.pal"))};
@@ -93,7 +93,7 @@ TEST(PaletteMenu, AnImportedMonsterPaletteReachesEveryEntryUsingIt) {
                 break;
             }
     ASSERT_GE(shown, 0) << "the demo shares monster palettes";
-    page->pictureList()->setCurrentIndex(shown);
+    page->widgets().pictureList->setCurrentIndex(shown);
     const int number = mg.entries[std::size_t(shown)].paletteNumber;
     {
         std::ofstream f(h.file("in.hex"), std::ios::binary);

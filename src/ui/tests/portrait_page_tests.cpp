@@ -45,33 +45,33 @@ struct PortraitFixture : ::testing::Test {
 } // namespace
 
 TEST_F(PortraitFixture, PortraitsSharingAPaletteChangeTogether) {
-    EXPECT_EQ(page->pictureList()->count(), 19);
-    EXPECT_EQ(page->paletteList()->count(), 19);
-    EXPECT_EQ(page->paletteList()->itemText(18), QStringLiteral("Palette #18"));
+    EXPECT_EQ(page->widgets().pictureList->count(), 19);
+    EXPECT_EQ(page->widgets().paletteList->count(), 19);
+    EXPECT_EQ(page->widgets().paletteList->itemText(18), QStringLiteral("Palette #18"));
     // Portrait 1 takes portrait 0's palette through the list.
-    page->pictureList()->setCurrentIndex(1);
-    page->paletteList()->setCurrentIndex(portrait(0).paletteNumber);
+    page->widgets().pictureList->setCurrentIndex(1);
+    page->widgets().paletteList->setCurrentIndex(portrait(0).paletteNumber);
     EXPECT_EQ(portrait(1).paletteNumber, portrait(0).paletteNumber);
     EXPECT_TRUE(page->changed());
-    page->pictureList()->setCurrentIndex(0);
-    click(page->strip(), QPoint(18 * 5 + 4, 10));
-    ASSERT_EQ(page->currentColor(), 5);
-    page->colorControls()->slider(1)->setValue(31);
+    page->widgets().pictureList->setCurrentIndex(0);
+    click(page->widgets().strip, QPoint(18 * 5 + 4, 10));
+    ASSERT_EQ(page->palette().current(), 5);
+    page->widgets().colorControls->slider(1)->setValue(31);
     EXPECT_EQ(portraitsOf(*h.ws).color(portrait(0).paletteNumber, 5).green, 248);
     EXPECT_EQ(portrait(0).image.palette[5].green, 248);
     EXPECT_EQ(portrait(1).image.palette[5].green, 248) << "the other portrait shows the change at once";
-    EXPECT_EQ(page->colorControls()->valueLabel(1)->text(), QStringLiteral("31"));
+    EXPECT_EQ(page->widgets().colorControls->valueLabel(1)->text(), QStringLiteral("31"));
 }
 
 TEST_F(PortraitFixture, TransparentSwapsPixelsAndPaletteEntries) {
-    click(page->strip(), QPoint(18 * 3 + 4, 10));
+    click(page->widgets().strip, QPoint(18 * 3 + 4, 10));
     const int k = 3;
     const auto before = portrait(0).image;
     const auto colour0 = before.palette[0], colourK = before.palette[k];
-    page->colorControls()->transparentBox()->click();
+    page->widgets().colorControls->transparentBox()->click();
     const auto& after = portrait(0).image;
-    EXPECT_EQ(page->currentColor(), 0);
-    EXPECT_FALSE(page->colorControls()->slider(0)->isEnabled());
+    EXPECT_EQ(page->palette().current(), 0);
+    EXPECT_FALSE(page->widgets().colorControls->slider(0)->isEnabled());
     EXPECT_EQ(after.palette[0], colourK);
     EXPECT_EQ(after.palette[k], colour0);
     for (std::size_t i = 0; i < after.pixels.size(); ++i) {
@@ -82,21 +82,21 @@ TEST_F(PortraitFixture, TransparentSwapsPixelsAndPaletteEntries) {
 }
 
 TEST_F(PortraitFixture, ScrollBarsFollowTheMagnificationAndTheTileGridStaysOnTileBorders) {
-    page->magnification()->spinBox()->setValue(6);
-    EXPECT_FALSE(page->horizontalScroll()->isVisible());
-    EXPECT_FALSE(page->verticalScroll()->isVisible());
-    page->magnification()->spinBox()->setValue(7);
-    EXPECT_TRUE(page->horizontalScroll()->isVisible());
-    EXPECT_EQ(page->horizontalScroll()->maximum(), 4);
-    page->magnification()->spinBox()->setValue(20);
-    EXPECT_EQ(page->verticalScroll()->maximum(), 28);
+    page->widgets().magnification->spinBox()->setValue(6);
+    EXPECT_FALSE(page->widgets().horizontalScroll->isVisible());
+    EXPECT_FALSE(page->widgets().verticalScroll->isVisible());
+    page->widgets().magnification->spinBox()->setValue(7);
+    EXPECT_TRUE(page->widgets().horizontalScroll->isVisible());
+    EXPECT_EQ(page->widgets().horizontalScroll->maximum(), 4);
+    page->widgets().magnification->spinBox()->setValue(20);
+    EXPECT_EQ(page->widgets().verticalScroll->maximum(), 28);
 
     h.ws->settings.grid = 2;
     h.ws->settings.gridMinMag = 5;
-    page->magnification()->spinBox()->setValue(8);
+    page->widgets().magnification->spinBox()->setValue(8);
     for (int scroll : {0, 3, 5}) {
-        page->horizontalScroll()->setValue(scroll);
-        const morvi::Surface& s = page->canvas()->surface();
+        page->widgets().horizontalScroll->setValue(scroll);
+        const morvi::Surface& s = page->widgets().canvas->surface();
         // Image column 8 (a tile border) sits at canvas x = 8 * (8 - scroll).
         EXPECT_EQ(s.at(8 * (8 - scroll), 100), morvi::kGridColor) << scroll;
         if (scroll) {
@@ -107,7 +107,7 @@ TEST_F(PortraitFixture, ScrollBarsFollowTheMagnificationAndTheTileGridStaysOnTil
 
 TEST_F(PortraitFixture, RawPairsImportWhateverTheCaseAndRefuseShortFiles) {
     // Export portrait 2 as a raw pair with a capital ending.
-    page->pictureList()->setCurrentIndex(2);
+    page->widgets().pictureList->setCurrentIndex(2);
     page->exportImage();
     auto* d = qobject_cast<ExportDialog*>(page->transfers().openDialog());
     ASSERT_NE(d, nullptr);
@@ -120,7 +120,7 @@ TEST_F(PortraitFixture, RawPairsImportWhateverTheCaseAndRefuseShortFiles) {
     ASSERT_TRUE(std::filesystem::exists(tiles));
     ASSERT_TRUE(std::filesystem::exists(h.file("FACE.pal")));
 
-    page->pictureList()->setCurrentIndex(0);
+    page->widgets().pictureList->setCurrentIndex(0);
     h.prompts.importFiles = {QString::fromStdString(tiles)};
     page->importImage();
     EXPECT_EQ(h.prompts.lastImportTitle, QStringLiteral("Import Portrait"));
@@ -131,7 +131,7 @@ TEST_F(PortraitFixture, RawPairsImportWhateverTheCaseAndRefuseShortFiles) {
 
     // Without its palette file only the tiles come in.
     std::filesystem::remove(h.file("FACE.pal"));
-    page->pictureList()->setCurrentIndex(4);
+    page->widgets().pictureList->setCurrentIndex(4);
     const auto palette4 = portrait(4).image.palette;
     h.prompts.importFiles = {QString::fromStdString(tiles)};
     page->importImage();
@@ -141,7 +141,7 @@ TEST_F(PortraitFixture, RawPairsImportWhateverTheCaseAndRefuseShortFiles) {
     // A tile file of 799 bytes is refused with its size, the chooser stays, nothing changes.
     writeFile(h.file("cut.bin"), std::vector<std::uint8_t>(799, 0x11));
     writeFile(h.file("cut.pal"), std::vector<std::uint8_t>(32, 0x22));
-    page->pictureList()->setCurrentIndex(5);
+    page->widgets().pictureList->setCurrentIndex(5);
     const auto before = portrait(5).image;
     const auto table = portraitsOf(*h.ws).palettes;
     h.markSaved(page);
@@ -160,7 +160,7 @@ TEST_F(PortraitFixture, TheChoosersOfferEverythingTheyTakePreviewPairsAndRemembe
     // Export portrait 2 as a pair into a folder of its own; the next export starts there.
     const QString pairs = QString::fromStdString(h.file("pairs"));
     ASSERT_TRUE(QDir().mkpath(pairs));
-    page->pictureList()->setCurrentIndex(2);
+    page->widgets().pictureList->setCurrentIndex(2);
     page->exportImage();
     auto* d = qobject_cast<ExportDialog*>(page->transfers().openDialog());
     ASSERT_NE(d, nullptr);
@@ -171,7 +171,7 @@ TEST_F(PortraitFixture, TheChoosersOfferEverythingTheyTakePreviewPairsAndRemembe
     d->pathEdit()->setText(tiles);
     d->okButton()->click();
     ASSERT_TRUE(QFileInfo::exists(tiles));
-    page->pictureList()->setCurrentIndex(7);
+    page->widgets().pictureList->setCurrentIndex(7);
     page->exportImage();
     d = qobject_cast<ExportDialog*>(page->transfers().openDialog());
     ASSERT_NE(d, nullptr);
@@ -180,7 +180,7 @@ TEST_F(PortraitFixture, TheChoosersOfferEverythingTheyTakePreviewPairsAndRemembe
 
     // The first filter takes the pictures and the pairs; the pair previews as the portrait the
     // import then makes, not as a refused picture.
-    page->pictureList()->setCurrentIndex(0);
+    page->widgets().pictureList->setCurrentIndex(0);
     h.prompts.importFiles = {tiles};
     page->importImage();
     ASSERT_EQ(h.prompts.importRequests.size(), 1u);
@@ -201,7 +201,7 @@ TEST_F(PortraitFixture, TheChoosersOfferEverythingTheyTakePreviewPairsAndRemembe
     // under the picture filter moves both.
     const std::string elsewhere = h.file("other");
     std::filesystem::create_directory(elsewhere);
-    page->pictureList()->setCurrentIndex(1);
+    page->widgets().pictureList->setCurrentIndex(1);
     page->exportImage();
     d = qobject_cast<ExportDialog*>(page->transfers().openDialog());
     ASSERT_NE(d, nullptr);
@@ -249,28 +249,28 @@ TEST_F(PortraitFixture, ARawExportWhosePaletteCannotBeWrittenLeavesNoTileFile) {
 }
 
 TEST_F(PortraitFixture, DrawingCopyFlipAndSaveThroughCtrlS) {
-    click(page->strip(), QPoint(18 * 7 + 4, 10));
-    page->magnification()->spinBox()->setValue(6);
-    drag(page->canvas(), {canvasPointOf(10, 10), canvasPointOf(11, 10), canvasPointOf(12, 10)});
+    click(page->widgets().strip, QPoint(18 * 7 + 4, 10));
+    page->widgets().magnification->spinBox()->setValue(6);
+    drag(page->widgets().canvas, {canvasPointOf(10, 10), canvasPointOf(11, 10), canvasPointOf(12, 10)});
     for (int x = 10; x <= 12; ++x) EXPECT_EQ(portrait(0).image.pixel(x, 10), 7);
     // Outside the portrait (the canvas is 256 wide, the portrait 240 at x6): nothing changes.
     h.markSaved(page);
-    drag(page->canvas(), {QPoint(250, 250)});
+    drag(page->widgets().canvas, {QPoint(250, 250)});
     EXPECT_FALSE(page->changed());
     page->flipImage(1);
     EXPECT_TRUE(page->changed()) << "a flip is a change";
     EXPECT_EQ(portrait(0).image.pixel(10, 29), 7);
 
-    page->copyButton()->click();
+    page->widgets().copyButton->click();
     auto* copy = qobject_cast<CopyListDialog*>(page->transfers().openDialog());
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->windowTitle(), QStringLiteral("Copy portrait image"));
     EXPECT_EQ(copy->list()->count(), 19);
     copy->list()->setCurrentRow(0);
     copy->copyButton()->click(); // from itself: nothing to do
-    page->pictureList()->setCurrentIndex(3);
+    page->widgets().pictureList->setCurrentIndex(3);
     h.markSaved(page);
-    page->copyButton()->click();
+    page->widgets().copyButton->click();
     copy = qobject_cast<CopyListDialog*>(page->transfers().openDialog());
     ASSERT_NE(copy, nullptr);
     copy->list()->setCurrentRow(0);

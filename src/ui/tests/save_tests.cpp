@@ -25,8 +25,8 @@ void editEveryPage(EditorHarness& h, int colour = 2) {
         h.window->tabBar()->setCurrentIndex(tab);
         auto* page = qobject_cast<Page*>(h.window->currentPage());
         ASSERT_TRUE(page);
-        click(page->strip(), QPoint(18 * colour + 5, 10));
-        drag(page->canvas(), {page->pictureShift() + QPoint(3, 3), page->pictureShift() + QPoint(30, 20)});
+        click(page->widgets().strip, QPoint(18 * colour + 5, 10));
+        drag(page->widgets().canvas, {page->editor().pictureShift() + QPoint(3, 3), page->editor().pictureShift() + QPoint(30, 20)});
     }
     for (Page* page : {static_cast<Page*>(monsterPage(*h.window)), static_cast<Page*>(portraitPage(*h.window)),
                       static_cast<Page*>(characterPage(*h.window))})

@@ -31,20 +31,20 @@ protected:
         h.window->tabBar()->setCurrentIndex(GetParam());
         page = qobject_cast<Page*>(h.window->currentPage());
         ASSERT_TRUE(page);
-        if (GetParam() == kCharactersTab) page->pictureList()->setCurrentIndex(1);
-        page->magnification()->spinBox()->setValue(GetParam() == kMonstersTab ? 2 : 4);
-        page->canvas()->setFocus();
-        QTest::keyClick(page->canvas(), Qt::Key_M);
-        ASSERT_EQ(page->currentTool(), Tool::Select);
+        if (GetParam() == kCharactersTab) page->widgets().pictureList->setCurrentIndex(1);
+        page->widgets().magnification->spinBox()->setValue(GetParam() == kMonstersTab ? 2 : 4);
+        page->widgets().canvas->setFocus();
+        QTest::keyClick(page->widgets().canvas, Qt::Key_M);
+        ASSERT_EQ(page->editor().tool(), Tool::Select);
     }
     const morvi::IndexedImage& picture() const { return *page->editedPicture(); }
     // The canvas point in the middle of picture pixel (x, y).
     QPoint at(int x, int y) const {
-        const int m = page->magnification()->value();
-        return page->pictureShift() + QPoint((x - page->horizontalScroll()->value()) * m + m / 2,
-                                             (y - page->verticalScroll()->value()) * m + m / 2);
+        const int m = page->widgets().magnification->value();
+        return page->editor().pictureShift() + QPoint((x - page->widgets().horizontalScroll->value()) * m + m / 2,
+                                             (y - page->widgets().verticalScroll->value()) * m + m / 2);
     }
-    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(page->canvas(), k, mods); }
+    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(page->widgets().canvas, k, mods); }
     std::vector<std::uint8_t> region(const std::vector<std::uint8_t>& pixels, morvi::Rect r) const {
         std::vector<std::uint8_t> out;
         for (int y = r.y; y < r.y + r.height; ++y)
@@ -70,15 +70,15 @@ protected:
 } // namespace
 
 TEST_P(SelectionTest, DragSelectsAndDragInsideMovesInOneStep) {
-    drag(page->canvas(), {at(2, 3), at(5, 5), at(7, 8)});
+    drag(page->widgets().canvas, {at(2, 3), at(5, 5), at(7, 8)});
     ASSERT_TRUE(page->selecting().hasSelection());
     EXPECT_EQ(page->selecting().selectionRect(), (morvi::Rect{2, 3, 6, 6}));
-    EXPECT_FALSE(page->canvas()->outline().isEmpty()) << "the outline is shown";
+    EXPECT_FALSE(page->widgets().canvas->outline().isEmpty()) << "the outline is shown";
     const auto before = picture().pixels;
     const auto moved = region(before, {2, 3, 6, 6});
     const std::size_t done = steps();
     // A fast drag inside, events far apart: the pixels follow, previewed, nothing written yet.
-    drag(page->canvas(), {at(4, 4), at(7, 6), at(9, 7)});
+    drag(page->widgets().canvas, {at(4, 4), at(7, 6), at(9, 7)});
     EXPECT_TRUE(page->selecting().selectionLifted());
     EXPECT_EQ(page->selecting().selectionRect(), (morvi::Rect{7, 6, 6, 6}));
     EXPECT_EQ(picture().pixels, before);
@@ -94,14 +94,14 @@ TEST_P(SelectionTest, DragSelectsAndDragInsideMovesInOneStep) {
     h.window->redo();
     EXPECT_EQ(region(picture().pixels, {7, 6, 6, 6}), moved);
     // A click outside drops the selection.
-    click(page->canvas(), at(30, 30));
+    click(page->widgets().canvas, at(30, 30));
     EXPECT_FALSE(page->selecting().hasSelection());
-    EXPECT_TRUE(page->canvas()->outline().isEmpty());
+    EXPECT_TRUE(page->widgets().canvas->outline().isEmpty());
 }
 
 TEST_P(SelectionTest, ArrowsMoveByOneShiftByEightEscTakesItBack) {
     const auto [cx, cy] = variedSpot();
-    drag(page->canvas(), {at(cx, cy), at(cx + 3, cy + 1)});
+    drag(page->widgets().canvas, {at(cx, cy), at(cx + 3, cy + 1)});
     const auto before = picture().pixels;
     const std::size_t done = steps();
     key(Qt::Key_Right);
@@ -114,13 +114,13 @@ TEST_P(SelectionTest, ArrowsMoveByOneShiftByEightEscTakesItBack) {
     EXPECT_EQ(steps(), done);
     key(Qt::Key_Left);
     // Another tool puts it down.
-    QTest::keyClick(page->canvas(), Qt::Key_B);
+    QTest::keyClick(page->widgets().canvas, Qt::Key_B);
     ASSERT_NE(region(before, {cx - 1, cy, 5, 2}), region(picture().pixels, {cx - 1, cy, 5, 2})) << "a move that shows";
     EXPECT_EQ(steps(), done + 1);
     EXPECT_EQ(region(picture().pixels, {cx - 1, cy, 4, 2}), region(before, {cx, cy, 4, 2}));
     // Undo while lifted puts it down, then takes that back.
-    QTest::keyClick(page->canvas(), Qt::Key_M);
-    drag(page->canvas(), {at(cx - 1, cy), at(cx + 2, cy + 1)});
+    QTest::keyClick(page->widgets().canvas, Qt::Key_M);
+    drag(page->widgets().canvas, {at(cx - 1, cy), at(cx + 2, cy + 1)});
     const auto beforeSecond = picture().pixels;
     key(Qt::Key_Down);
     h.window->undo();
@@ -132,14 +132,14 @@ TEST_P(SelectionTest, ArrowsMoveByOneShiftByEightEscTakesItBack) {
 }
 
 TEST_P(SelectionTest, CopyIntoAnotherPictureKeepsTheIndicesAndCutDeleteClear) {
-    drag(page->canvas(), {at(3, 2), at(8, 9)});
+    drag(page->widgets().canvas, {at(3, 2), at(8, 9)});
     const auto source = region(picture().pixels, {3, 2, 6, 8});
     h.window->action("copy")->trigger();
     const QMimeData* data = QApplication::clipboard()->mimeData();
     ASSERT_TRUE(data->hasFormat(QString::fromLatin1(kRegionMimeType)));
     EXPECT_TRUE(data->hasImage()) << "an ordinary picture for other programs";
     // Another picture of the page (another palette where the page has one).
-    page->pictureList()->setCurrentIndex(page->pictureList()->currentIndex() + 1);
+    page->widgets().pictureList->setCurrentIndex(page->widgets().pictureList->currentIndex() + 1);
     EXPECT_FALSE(page->selecting().hasSelection()) << "a selection lives on its picture";
     const std::size_t done = steps();
     h.window->action("paste")->trigger();
@@ -153,7 +153,7 @@ TEST_P(SelectionTest, CopyIntoAnotherPictureKeepsTheIndicesAndCutDeleteClear) {
 
     // Cut: the clipboard takes the region, the picture keeps colour 0 there.
     const auto before = picture().pixels;
-    QTest::keyClick(page->canvas(), Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(page->widgets().canvas, Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(undoText(), QStringLiteral("&Undo Cut"));
     EXPECT_EQ(region(picture().pixels, {4, 2, 6, 8}), std::vector<std::uint8_t>(48, 0));
     EXPECT_TRUE(h.window->isVisible()) << "Ctrl+X on a selection cuts, it does not exit";
@@ -188,7 +188,7 @@ TEST_P(SelectionTest, ForeignPicturesAreMappedOntoThePalette) {
 TEST_P(SelectionTest, FlipAndRotateActOnTheSelectionOnly) {
     const auto [cx, cy] = variedSpot();
     const int w = picture().width;
-    drag(page->canvas(), {at(cx, cy), at(cx + 3, cy + 1)});
+    drag(page->widgets().canvas, {at(cx, cy), at(cx + 3, cy + 1)});
     const auto before = picture().pixels;
     auto old = [&](int x, int y) { return before[std::size_t(y * w + x)]; };
     page->flipImage(0);
@@ -211,7 +211,7 @@ TEST_P(SelectionTest, FlipAndRotateActOnTheSelectionOnly) {
 }
 
 TEST_P(SelectionTest, MovedPixelsSurviveSaveAndReopen) {
-    drag(page->canvas(), {at(0, 0), at(9, 9)});
+    drag(page->widgets().canvas, {at(0, 0), at(9, 9)});
     key(Qt::Key_Right, Qt::ShiftModifier);
     key(Qt::Key_Return);
     const auto expected = picture().pixels;
@@ -236,17 +236,17 @@ TEST(CharacterSelection, APoseCopiedOverAnotherReachesEverySpriteSharingItsTiles
     h.openDemo();
     h.window->tabBar()->setCurrentIndex(kCharactersTab);
     CharacterPage* page = characterPage(*h.window);
-    page->pictureList()->setCurrentIndex(2);
+    page->widgets().pictureList->setCurrentIndex(2);
     page->chooseTool(Tool::Select);
     page->selecting().selectAll();
     h.window->action("copy")->trigger();
     const auto pose = page->editedPicture()->pixels;
     // Another sprite of the same character: the one at sheet cell (3, 1).
-    QTest::mouseClick(page->preview(), Qt::LeftButton, Qt::NoModifier, QPoint(16 * 3 + 5, 24 + 7));
+    QTest::mouseClick(page->widgets().preview, Qt::LeftButton, Qt::NoModifier, QPoint(16 * 3 + 5, 24 + 7));
     const int target = page->selectedSprite();
     ASSERT_NE(target, 0);
     h.window->action("paste")->trigger();
-    QTest::keyClick(page->canvas(), Qt::Key_Return);
+    QTest::keyClick(page->widgets().canvas, Qt::Key_Return);
     EXPECT_EQ(page->editedPicture()->pixels, pose);
     // Every sprite drawn from the same tiles shows the pasted pixels there.
     const morvi::CharacterSet& set = charactersOf(*h.ws);

@@ -42,9 +42,9 @@ void clearStoredSettings() {
 // Marks the monster page changed with one real stroke on its canvas.
 void paintOnePixel(EditorHarness& h) {
     MonsterPage* page = monsterPage(*h.window);
-    page->colorControls(); // the draw tool and colour 0 are current after a load: pick a colour
-    click(page->strip(), QPoint(18 * 3 + 5, 10));
-    drag(page->canvas(), {page->pictureShift() + QPoint(2, 2)});
+    page->widgets().colorControls; // the draw tool and colour 0 are current after a load: pick a colour
+    click(page->widgets().strip, QPoint(18 * 3 + 5, 10));
+    drag(page->widgets().canvas, {page->editor().pictureShift() + QPoint(2, 2)});
     ASSERT_TRUE(page->changed());
 }
 
@@ -117,7 +117,7 @@ TEST(MainWindow, FirstOpenShowsTheFourTabsEnablesTheMenusAndRemembersThePath) {
     EXPECT_FALSE(monsterPage(w)->isVisible());
     w.tabBar()->setCurrentIndex(0);
     EXPECT_TRUE(monsterPage(w)->isVisible());
-    EXPECT_EQ(monsterPage(w)->pictureList()->count(), 384);
+    EXPECT_EQ(monsterPage(w)->widgets().pictureList->count(), 384);
 }
 
 TEST(MainWindow, OpenWithChangesAsksAndCancelOrNoKeepTheEdits) {
@@ -259,14 +259,14 @@ TEST(MainWindow, CtrlXOnTheCanvasIsCutOnlyAndExitElsewhere) {
     h.openDemo();
     paintOnePixel(h);
     Page* page = monsterPage(*h.window);
-    page->canvas()->setFocus();
+    page->widgets().canvas->setFocus();
     h.prompts.log.clear();
-    QTest::keyClick(page->canvas(), Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(page->widgets().canvas, Qt::Key_X, Qt::ControlModifier);
     EXPECT_TRUE(h.prompts.log.empty()) << "nothing selected: nothing happens, no question about quitting";
     EXPECT_TRUE(h.window->isVisible());
     // Anywhere else Ctrl+X is Exit, which asks about the unsaved change (answered Cancel here).
-    page->pictureList()->setFocus();
-    QTest::keyClick(page->pictureList(), Qt::Key_X, Qt::ControlModifier);
+    page->widgets().pictureList->setFocus();
+    QTest::keyClick(page->widgets().pictureList, Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(h.prompts.texts(), QStringList{"Save changes to the ROM?"});
     EXPECT_TRUE(h.window->isVisible());
 }

@@ -107,10 +107,10 @@ void EditorHarness::pinCanvases(bool pinned) {
                        static_cast<Page*>(characterPage(*window))}) {
         if (!page) continue; // made at the first open, and pinned then
         if (pinned) {
-            page->canvas()->setFixedSize(morvi::kCanvasSide, morvi::kCanvasSide);
+            page->widgets().canvas->setFixedSize(morvi::kCanvasSide, morvi::kCanvasSide);
         } else {
-            page->canvas()->setMinimumSize(morvi::kCanvasSide, morvi::kCanvasSide);
-            page->canvas()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+            page->widgets().canvas->setMinimumSize(morvi::kCanvasSide, morvi::kCanvasSide);
+            page->widgets().canvas->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         }
     }
     QApplication::processEvents();
@@ -145,8 +145,8 @@ void EditorHarness::openDemo() {
 void click(QWidget* widget, QPoint at) { QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, at); }
 
 QPoint canvasPixel(const Page* page, int x, int y) {
-    const int m = page->magnification()->value();
-    return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
+    const int m = page->widgets().magnification->value();
+    return page->editor().pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
 }
 
 void drag(QWidget* widget, const std::vector<QPoint>& points) {

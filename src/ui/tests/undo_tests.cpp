@@ -49,8 +49,8 @@ std::vector<std::uint8_t> savedBytes(EditorHarness& h, int currentEntry) {
 }
 
 QPoint pixelPoint(Page* page, int x, int y) {
-    const int m = page->magnification()->value();
-    return page->pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
+    const int m = page->widgets().magnification->value();
+    return page->editor().pictureShift() + QPoint(x * m + m / 2, y * m + m / 2);
 }
 
 // A small picture file to import.
@@ -71,8 +71,8 @@ TEST(Undo, AStrokeIsOneStepAndTheChangedFlagFollowsTheSavedState) {
     h.openDemo();
     MonsterPage* page = monsterPage(*h.window);
     const auto before = monstersOf(*h.ws).entries[0].image.pixels;
-    click(page->strip(), QPoint(18 * 2 + 4, 5));
-    drag(page->canvas(), {pixelPoint(page, 1, 1), pixelPoint(page, 2, 1), pixelPoint(page, 3, 1), pixelPoint(page, 4, 2)});
+    click(page->widgets().strip, QPoint(18 * 2 + 4, 5));
+    drag(page->widgets().canvas, {pixelPoint(page, 1, 1), pixelPoint(page, 2, 1), pixelPoint(page, 3, 1), pixelPoint(page, 4, 2)});
     const auto after = monstersOf(*h.ws).entries[0].image.pixels;
     ASSERT_NE(after, before);
     EXPECT_TRUE(h.window->action("undo")->isEnabled());
@@ -117,10 +117,10 @@ TEST(Undo, ShowsThePageAndPictureOfTheStepAndASliderDragIsOneStep) {
     h.openDemo();
     h.window->tabBar()->setCurrentIndex(2);
     PortraitPage* portraits = portraitPage(*h.window);
-    portraits->pictureList()->setCurrentIndex(3);
-    click(portraits->strip(), QPoint(18 * 6 + 4, 5));
+    portraits->widgets().pictureList->setCurrentIndex(3);
+    click(portraits->widgets().strip, QPoint(18 * 6 + 4, 5));
     const auto colour = portraitsOf(*h.ws).color(portraitsOf(*h.ws).portraits[3].paletteNumber, 6);
-    QSlider* red = portraits->colorControls()->slider(0);
+    QSlider* red = portraits->widgets().colorControls->slider(0);
     emit red->sliderPressed();
     for (int v : {3, 9, 17, 25}) red->setValue(v);
     emit red->sliderReleased();
@@ -128,17 +128,17 @@ TEST(Undo, ShowsThePageAndPictureOfTheStepAndASliderDragIsOneStep) {
     EXPECT_EQ(h.window->action("undo")->text(), QStringLiteral("&Undo Palette colour"));
 
     h.window->tabBar()->setCurrentIndex(0);
-    portraits->pictureList()->setCurrentIndex(0);
+    portraits->widgets().pictureList->setCurrentIndex(0);
     h.window->undo();
     EXPECT_EQ(portraitsOf(*h.ws).color(portraitsOf(*h.ws).portraits[3].paletteNumber, 6), colour);
     EXPECT_EQ(h.window->tabBar()->currentIndex(), 2) << "undo shows the page where the step happened";
     EXPECT_EQ(portraits->currentPortrait(), 3) << "and the picture";
-    EXPECT_EQ(portraits->colorControls()->valueLabel(0)->text().toInt(), colour.red / 8);
+    EXPECT_EQ(portraits->widgets().colorControls->valueLabel(0)->text().toInt(), colour.red / 8);
 
     // A monster edit on the Espers tab comes back there.
     h.window->tabBar()->setCurrentIndex(1);
     MonsterPage* monsters = monsterPage(*h.window);
-    monsters->pictureList()->setCurrentIndex(4);
+    monsters->widgets().pictureList->setCurrentIndex(4);
     const int esper = monsters->currentEntry();
     monsters->flipImage(0);
     h.window->tabBar()->setCurrentIndex(3);
@@ -155,8 +155,8 @@ TEST(Undo, AMonsterSaveThatRenumbersRecordsIsUndoneExactly) {
     const auto startBytes = savedBytes(h, 0);
     // Give entry 0 a new record (the old one may fall out of use), draw, save.
     page->newImageButton()->click();
-    click(page->strip(), QPoint(18 + 4, 5));
-    drag(page->canvas(), {pixelPoint(page, 10, 10)});
+    click(page->widgets().strip, QPoint(18 + 4, 5));
+    drag(page->widgets().canvas, {pixelPoint(page, 10, 10)});
     QTest::keyClick(h.window.get(), Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(h.prompts.lastText(), QStringLiteral("ROM saved"));
     h.window->undo();
@@ -183,8 +183,8 @@ int randomEdits(EditorHarness& h, std::mt19937& rng, int count, const QString& s
         w.tabBar()->setCurrentIndex(tab);
         Page* page = tab < 2 ? static_cast<Page*>(monsters) : tab == 2 ? static_cast<Page*>(portraits)
                                                                                      : static_cast<Page*>(characters);
-        if (pick(3) == 0) page->pictureList()->setCurrentIndex(pick(page->pictureList()->count()));
-        click(page->strip(), QPoint(18 * (1 + pick(7)) + 4, 5));
+        if (pick(3) == 0) page->widgets().pictureList->setCurrentIndex(pick(page->widgets().pictureList->count()));
+        click(page->widgets().strip, QPoint(18 * (1 + pick(7)) + 4, 5));
         const std::size_t stepsBefore = w.history().size();
         switch (pick(tab < 2 ? 14 : 10)) {
         case 12:
@@ -192,21 +192,21 @@ int randomEdits(EditorHarness& h, std::mt19937& rng, int count, const QString& s
             // A shape or a fill from the tool table.
             const Tool tools[] = {Tool::Line, Tool::Rectangle, Tool::Ellipse, Tool::Fill};
             page->chooseTool(tools[pick(4)]);
-            if (pick(2)) page->tools()->filledButton()->toggle();
-            drag(page->canvas(), {pixelPoint(page, pick(30), pick(20)), pixelPoint(page, pick(30), pick(20))});
+            if (pick(2)) page->widgets().tools->filledButton()->toggle();
+            drag(page->widgets().canvas, {pixelPoint(page, pick(30), pick(20)), pixelPoint(page, pick(30), pick(20))});
             break;
         }
         case 0:
         case 1: {
-            page->tools()->button(pick(4) == 0 ? Tool::Erase : Tool::Draw)->click();
+            page->widgets().tools->button(pick(4) == 0 ? Tool::Erase : Tool::Draw)->click();
             std::vector<QPoint> stroke;
             const int x = pick(30), y = pick(20);
             for (int k = 0; k < 4; ++k) stroke.push_back(pixelPoint(page, x + k, y + k / 2));
-            drag(page->canvas(), stroke);
+            drag(page->widgets().canvas, stroke);
             break;
         }
-        case 2: page->colorControls()->slider(pick(3))->setValue(pick(32)); break;
-        case 3: page->colorControls()->transparentBox()->click(); break;
+        case 2: page->widgets().colorControls->slider(pick(3))->setValue(pick(32)); break;
+        case 3: page->widgets().colorControls->transparentBox()->click(); break;
         case 4: page->flipImage(pick(2)); break;
         case 5:
             h.prompts.answers = {Answer::Ok};
@@ -218,22 +218,22 @@ int randomEdits(EditorHarness& h, std::mt19937& rng, int count, const QString& s
             break;
         case 7:
             if (tab == 3) {
-                characters->copyButton()->click();
+                characters->widgets().copyButton->click();
                 if (auto* choice = openDialogOf<CopyChoiceDialog>(&w)) {
                     choice->radio(pick(2))->setChecked(true);
                     choice->okButton()->click();
                 }
             } else if (tab < 2) {
-                monsters->copyButton()->click();
+                monsters->widgets().copyButton->click();
             } else {
-                portraits->copyButton()->click();
+                portraits->widgets().copyButton->click();
             }
             if (auto* list = openDialogOf<CopyListDialog>(&w)) {
                 list->list()->setCurrentRow(pick(list->list()->count()));
                 list->copyButton()->click();
             }
             break;
-        case 8: page->paletteList()->setCurrentIndex(pick(page->paletteList()->count())); break;
+        case 8: page->widgets().paletteList->setCurrentIndex(pick(page->widgets().paletteList->count())); break;
         case 9: monsters->sizeList()->setCurrentIndex(pick(2)); break;
         case 10: monsters->colorList()->setCurrentIndex(pick(2)); break;
         case 11:

@@ -49,31 +49,31 @@ TEST(Window, ResizingGrowsTheCanvasAndKeepsTheColumns) {
     h.openDemo();
     Page* page = show(h, kMonstersTab);
     QApplication::processEvents();
-    const int listWidth = page->pictureList()->width();
-    const int toolsWidth = page->tools()->parentWidget()->width();
-    const QSize small = page->canvas()->size();
+    const int listWidth = page->widgets().pictureList->width();
+    const int toolsWidth = page->widgets().tools->parentWidget()->width();
+    const QSize small = page->widgets().canvas->size();
     EXPECT_GE(small.width(), 256);
     EXPECT_GE(small.height(), 256);
     h.window->resize(1200, 900);
     QApplication::processEvents();
-    const QSize big = page->canvas()->size();
+    const QSize big = page->widgets().canvas->size();
     EXPECT_GE(big.width(), small.width() + 1200 - 685 - 20);
     EXPECT_GE(big.height(), small.height() + 900 - 490 - 20);
-    EXPECT_EQ(page->canvas()->surface().width, big.width()) << "the surface follows the widget";
-    EXPECT_EQ(page->pictureList()->width(), listWidth);
-    EXPECT_EQ(page->tools()->parentWidget()->width(), toolsWidth);
-    EXPECT_GT(page->strip()->mapTo(h.window.get(), QPoint(0, 0)).y(), page->canvas()->mapTo(h.window.get(), QPoint(0, big.height())).y())
+    EXPECT_EQ(page->widgets().canvas->surface().width, big.width()) << "the surface follows the widget";
+    EXPECT_EQ(page->widgets().pictureList->width(), listWidth);
+    EXPECT_EQ(page->widgets().tools->parentWidget()->width(), toolsWidth);
+    EXPECT_GT(page->widgets().strip->mapTo(h.window.get(), QPoint(0, 0)).y(), page->widgets().canvas->mapTo(h.window.get(), QPoint(0, big.height())).y())
         << "the strip stays under the canvas";
     // A 128 x 128 picture at x4 now fits: no scroll bars, and the picture sits in the middle.
-    page->magnification()->spinBox()->setValue(4);
-    EXPECT_FALSE(page->horizontalScroll()->isVisible());
-    EXPECT_EQ(page->pictureShift().x(), (big.width() - 512) / 2);
-    EXPECT_EQ(page->pictureAt(page->pictureShift()), QPoint(0, 0));
-    EXPECT_EQ(page->pictureAt(page->pictureShift() + QPoint(-1, 0)).x(), -1);
+    page->widgets().magnification->spinBox()->setValue(4);
+    EXPECT_FALSE(page->widgets().horizontalScroll->isVisible());
+    EXPECT_EQ(page->editor().pictureShift().x(), (big.width() - 512) / 2);
+    EXPECT_EQ(page->editor().pictureAt(page->editor().pictureShift()), QPoint(0, 0));
+    EXPECT_EQ(page->editor().pictureAt(page->editor().pictureShift() + QPoint(-1, 0)).x(), -1);
     // Drawing at the corner lands on pixel (0, 0) and the canvas shows it there.
     page->chooseTool(Tool::Draw);
-    click(page->strip(), QPoint(18 * 3 + 4, 10));
-    click(page->canvas(), page->pictureShift() + QPoint(1, 1));
+    click(page->widgets().strip, QPoint(18 * 3 + 4, 10));
+    click(page->widgets().canvas, page->editor().pictureShift() + QPoint(1, 1));
     EXPECT_EQ(page->editedPicture()->pixel(0, 0), 3);
     // The window never gets smaller than the original one.
     h.window->resize(300, 200);
@@ -142,57 +142,57 @@ TEST(Window, ZoomToFitShowsTheWholePictureOnEveryPage) {
     for (int tab : {kMonstersTab, kPortraitsTab, kCharactersTab}) {
         SCOPED_TRACE(tab);
         Page* page = show(h, tab);
-        const QSize canvas = page->canvas()->size();
+        const QSize canvas = page->widgets().canvas->size();
         const QSize picture(page->editedPicture()->width, page->editedPicture()->height);
         h.window->action("zoom-fit")->trigger();
-        const int m = page->magnification()->value();
+        const int m = page->widgets().magnification->value();
         EXPECT_EQ(m, std::min(20, std::min(canvas.width() / picture.width(), canvas.height() / picture.height())));
         EXPECT_LE(m * picture.width(), canvas.width());
         EXPECT_LE(m * picture.height(), canvas.height());
         EXPECT_TRUE(m == 20 || (m + 1) * picture.width() > canvas.width() || (m + 1) * picture.height() > canvas.height());
-        EXPECT_FALSE(page->horizontalScroll()->isVisible());
-        EXPECT_FALSE(page->verticalScroll()->isVisible());
+        EXPECT_FALSE(page->widgets().horizontalScroll->isVisible());
+        EXPECT_FALSE(page->widgets().verticalScroll->isVisible());
         // Every picture pixel is on the canvas: the corners map back.
-        EXPECT_EQ(page->pictureAt(page->pictureShift()), QPoint(0, 0));
-        EXPECT_EQ(page->pictureAt(page->pictureShift() + QPoint(m * picture.width() - 1, m * picture.height() - 1)),
+        EXPECT_EQ(page->editor().pictureAt(page->editor().pictureShift()), QPoint(0, 0));
+        EXPECT_EQ(page->editor().pictureAt(page->editor().pictureShift() + QPoint(m * picture.width() - 1, m * picture.height() - 1)),
                   QPoint(picture.width() - 1, picture.height() - 1));
         h.window->action("actual-size")->trigger();
-        EXPECT_EQ(page->magnification()->value(), 1);
-        EXPECT_EQ(page->magnification()->label()->text(), QStringLiteral("magnification: x1"));
+        EXPECT_EQ(page->widgets().magnification->value(), 1);
+        EXPECT_EQ(page->widgets().magnification->label()->text(), QStringLiteral("magnification: x1"));
         // The button beside the magnification does the same as Ctrl+0.
-        page->magnification()->fitButton()->click();
-        EXPECT_EQ(page->magnification()->value(), m);
+        page->widgets().magnification->fitButton()->click();
+        EXPECT_EQ(page->widgets().magnification->value(), m);
     }
     // A small monster (64 x 64) fits at a larger magnification than a large one.
     MonsterPage* monsters = monsterPage(*h.window);
     show(h, kMonstersTab);
     monsters->editor().zoomToFit();
-    const int large = monsters->magnification()->value();
-    for (int i = 0; i < monsters->pictureList()->count(); ++i) {
-        monsters->pictureList()->setCurrentIndex(i);
+    const int large = monsters->widgets().magnification->value();
+    for (int i = 0; i < monsters->widgets().pictureList->count(); ++i) {
+        monsters->widgets().pictureList->setCurrentIndex(i);
         if (monsters->editedPicture()->width == 64) break;
     }
     ASSERT_EQ(monsters->editedPicture()->width, 64);
     monsters->editor().zoomToFit();
-    EXPECT_GT(monsters->magnification()->value(), large);
+    EXPECT_GT(monsters->widgets().magnification->value(), large);
 }
 
 TEST(Window, CtrlWheelZoomsAroundThePointer) {
     EditorHarness h;
     h.openDemo();
     Page* page = show(h, kMonstersTab);
-    page->magnification()->spinBox()->setValue(4);
+    page->widgets().magnification->spinBox()->setValue(4);
     for (QPoint at : {QPoint(200, 180), QPoint(30, 240), QPoint(130, 10)}) {
-        const QPoint before = page->pictureAt(at);
-        ctrlWheel(page->canvas(), at, 120);
-        EXPECT_EQ(page->magnification()->value(), 5);
-        EXPECT_EQ(page->pictureAt(at), before) << at.x() << "," << at.y();
+        const QPoint before = page->editor().pictureAt(at);
+        ctrlWheel(page->widgets().canvas, at, 120);
+        EXPECT_EQ(page->widgets().magnification->value(), 5);
+        EXPECT_EQ(page->editor().pictureAt(at), before) << at.x() << "," << at.y();
         if (at.x() == 200) {
-            EXPECT_GT(page->horizontalScroll()->value(), 0) << "the view moved to keep the pixel";
+            EXPECT_GT(page->widgets().horizontalScroll->value(), 0) << "the view moved to keep the pixel";
         }
-        ctrlWheel(page->canvas(), at, -120);
-        EXPECT_EQ(page->magnification()->value(), 4);
-        EXPECT_EQ(page->pictureAt(at), before);
+        ctrlWheel(page->widgets().canvas, at, -120);
+        EXPECT_EQ(page->widgets().magnification->value(), 4);
+        EXPECT_EQ(page->editor().pictureAt(at), before);
     }
 }
 
@@ -204,10 +204,10 @@ TEST(Window, TheStatusBarReadsThePointer) {
         EXPECT_FALSE(l->accessibleName().isEmpty());
     Page* page = show(h, kMonstersTab);
     EXPECT_EQ(status.hint->text(), QString::fromLatin1(toolInfo(Tool::Draw).hint));
-    const int m = page->magnification()->value();
-    const QPoint at = page->pictureShift() + QPoint(13 * m + 1, 9 * m + 1);
-    hover(page->canvas(), at);
-    const QPoint p = page->pictureAt(at);
+    const int m = page->widgets().magnification->value();
+    const QPoint at = page->editor().pictureShift() + QPoint(13 * m + 1, 9 * m + 1);
+    hover(page->widgets().canvas, at);
+    const QPoint p = page->editor().pictureAt(at);
     EXPECT_EQ(status.position->text(), QStringLiteral("%1, %2").arg(p.x()).arg(p.y()));
     EXPECT_EQ(status.tile->text(), QStringLiteral("tile %1, %2").arg(p.x() / 8).arg(p.y() / 8));
     const int index = page->editedPicture()->pixel(p.x(), p.y());
@@ -224,27 +224,27 @@ TEST(Window, TheStatusBarReadsThePointer) {
     // A known colour: white is $7FFF.
     h.window->tabBar()->setCurrentIndex(kPortraitsTab);
     Page* portraits = show(h, kPortraitsTab);
-    click(portraits->strip(), QPoint(18 * 4 + 4, 10));
+    click(portraits->widgets().strip, QPoint(18 * 4 + 4, 10));
     portraits->palette().setColor(4, morvi::makeColor(255, 255, 255), QStringLiteral("Palette colour"));
-    click(portraits->canvas(), portraits->pictureShift() + QPoint(2, 2));
-    hover(portraits->canvas(), portraits->pictureShift() + QPoint(3, 3));
+    click(portraits->widgets().canvas, portraits->editor().pictureShift() + QPoint(2, 2));
+    hover(portraits->widgets().canvas, portraits->editor().pictureShift() + QPoint(3, 3));
     EXPECT_EQ(status.position->text(), QStringLiteral("0, 0"));
     EXPECT_EQ(status.color->text(), QStringLiteral("#f8f8f8  $7FFF"));
     // While a rectangle is dragged: its size.
     portraits->chooseTool(Tool::Rectangle);
-    const int pm = portraits->magnification()->value();
-    QTest::mousePress(portraits->canvas(), Qt::LeftButton, Qt::NoModifier, portraits->pictureShift() + QPoint(2, 2));
-    QMouseEvent move(QEvent::MouseMove, QPointF(portraits->pictureShift() + QPoint(5 * pm + 2, 2 * pm + 2)),
-                     portraits->canvas()->mapToGlobal(QPointF(portraits->pictureShift() + QPoint(5 * pm + 2, 2 * pm + 2))),
+    const int pm = portraits->widgets().magnification->value();
+    QTest::mousePress(portraits->widgets().canvas, Qt::LeftButton, Qt::NoModifier, portraits->editor().pictureShift() + QPoint(2, 2));
+    QMouseEvent move(QEvent::MouseMove, QPointF(portraits->editor().pictureShift() + QPoint(5 * pm + 2, 2 * pm + 2)),
+                     portraits->widgets().canvas->mapToGlobal(QPointF(portraits->editor().pictureShift() + QPoint(5 * pm + 2, 2 * pm + 2))),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(portraits->canvas(), &move);
+    QApplication::sendEvent(portraits->widgets().canvas, &move);
     EXPECT_EQ(status.size->text(), QStringLiteral("6 x 3"));
     EXPECT_EQ(status.size->accessibleName(), QStringLiteral("Shape size 6 x 3"));
-    QTest::mouseRelease(portraits->canvas(), Qt::LeftButton, Qt::NoModifier, portraits->pictureShift() + QPoint(5 * pm + 2, 2 * pm + 2));
+    QTest::mouseRelease(portraits->widgets().canvas, Qt::LeftButton, Qt::NoModifier, portraits->editor().pictureShift() + QPoint(5 * pm + 2, 2 * pm + 2));
     EXPECT_TRUE(status.size->text().isEmpty());
     // Off the canvas: the tool's hint.
     QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(portraits->canvas(), &leave);
+    QApplication::sendEvent(portraits->widgets().canvas, &leave);
     EXPECT_EQ(status.hint->text(), QString::fromLatin1(toolInfo(Tool::Rectangle).hint));
     EXPECT_TRUE(status.position->text().isEmpty());
 }
@@ -259,12 +259,12 @@ TEST(HiDpi, CanvasPixelsStaySharpSquaresAtScaleTwo) {
     EditorHarness h;
     h.openDemo();
     Page* page = show(h, kMonstersTab);
-    page->magnification()->spinBox()->setValue(3);
-    const QImage grab = page->canvas()->grab().toImage();
-    ASSERT_EQ(grab.width(), 2 * page->canvas()->width()) << "drawn at device resolution";
+    page->widgets().magnification->spinBox()->setValue(3);
+    const QImage grab = page->widgets().canvas->grab().toImage();
+    ASSERT_EQ(grab.width(), 2 * page->widgets().canvas->width()) << "drawn at device resolution";
     // Each canvas pixel is a 2 x 2 block of exactly the surface's colour: nothing smoothed, so a
     // picture pixel at x3 is a sharp 6 x 6 square.
-    const morvi::Surface& surface = page->canvas()->surface();
+    const morvi::Surface& surface = page->widgets().canvas->surface();
     int edges = 0;
     for (int y = 0; y < surface.height; y += 3)
         for (int x = 0; x < surface.width; x += 3)
@@ -272,6 +272,6 @@ TEST(HiDpi, CanvasPixelsStaySharpSquaresAtScaleTwo) {
                 if ((grab.pixel(2 * x + d % 2, 2 * y + d / 2) | 0xFF000000u) != surface.at(x, y)) ++edges;
     EXPECT_EQ(edges, 0);
     // The tool buttons draw their twice-size pictures.
-    const QPixmap icon = page->tools()->button(Tool::Draw)->icon().pixmap(QSize(32, 32), 2.0);
+    const QPixmap icon = page->widgets().tools->button(Tool::Draw)->icon().pixmap(QSize(32, 32), 2.0);
     EXPECT_EQ(icon.width(), 64);
 }
