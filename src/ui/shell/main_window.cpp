@@ -212,10 +212,16 @@ bool MainWindow::anyChanged() const {
     return std::any_of(all.begin(), all.end(), [](Page* p) { return p->changed(); });
 }
 
-Page* MainWindow::pageOf(morvi::Family family) const {
+Page* MainWindow::pageOf(morvi::Family family) {
     for (Page* page : m_pages)
         if (page->family() == family) return page;
-    return nullptr;
+    const PageRow* row = m_pagesReady ? pageRowOf(family) : nullptr;
+    if (!row) return nullptr;
+    // Made from the data as it stands: a page made after a later open reads that ROM's.
+    Page* page = row->make(m_context, m_stack);
+    m_pages.push_back(page);
+    addPage(page);
+    return page;
 }
 
 int MainWindow::tabOf(morvi::Family family) const {
@@ -258,15 +264,18 @@ void MainWindow::historyMoved(morvi::Family family, morvi::Place place) {
 }
 
 Page* MainWindow::currentPage() const {
-    if (m_pages.empty() || m_ws.settings.tab >= m_tabRefs.size()) return nullptr;
-    return pageOf(m_tabRefs[m_ws.settings.tab].family);
+    if (m_ws.settings.tab >= m_tabRefs.size()) return nullptr;
+    // The page on show was made when its tab was selected.
+    for (Page* page : m_pages)
+        if (page->family() == m_tabRefs[m_ws.settings.tab].family) return page;
+    return nullptr;
 }
 
 void MainWindow::selectTab(int index) {
     // Leaving a page (or switching monsters and espers) puts its selection down.
     if (Page* old = currentPage()) old->selecting().deselect();
     m_ws.settings.tab = std::uint8_t(index);
-    Page* page = currentPage();
+    Page* page = index >= 0 && std::size_t(index) < m_tabRefs.size() ? pageOf(m_tabRefs[std::size_t(index)].family) : nullptr;
     if (!page) return;
     m_stack->setCurrentWidget(page);
     page->showTab(m_tabRefs[std::size_t(index)].familyTab);

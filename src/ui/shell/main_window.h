@@ -67,10 +67,11 @@ public:
     bool anyChanged() const;
 
     QTabBar* tabBar() const { return m_tabs; }
-    // The pages that exist (none before the first open), in the registry's order.
+    // The pages made so far (none before the first open). A page is made when it is first
+    // shown or asked for, so the first open builds only the page it shows.
     const std::vector<Page*>& pages() const { return m_pages; }
-    // The page of a family; null before the first open.
-    Page* pageOf(morvi::Family family) const;
+    // The page of a family, made now if it was not yet; null before the first open.
+    Page* pageOf(morvi::Family family);
     // The first tab of a family's page.
     int tabOf(morvi::Family family) const;
     // The action a command of the table makes (see commands.h for the ids).
@@ -126,6 +127,7 @@ private:
     };
     std::vector<TabRef> m_tabRefs;
     std::vector<Page*> m_pages;
+    bool m_pagesReady = false; // a ROM was opened: pages may be made
     std::map<std::string, QMenu*> m_menus;
     std::map<std::string, QAction*> m_actions;
     std::unique_ptr<StatusTexts> m_status;

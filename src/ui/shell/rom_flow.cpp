@@ -115,10 +115,9 @@ void MainWindow::firstRomLoaded(const morvi::RomBytes& rom) {
     m_hint->hide();
     m_tabs->show();
     m_stack->show();
-    // The pages are made once, from the data just read, and keep their state across later opens.
-    for (morvi::Family family : morvi::families())
-        if (const PageRow* row = pageRowOf(family)) m_pages.push_back(row->make(m_context, m_stack));
-    for (Page* page : m_pages) addPage(page);
+    // Each page is made once, when it is first shown or asked for, and keeps its state across
+    // later opens; the first open makes only the page it shows.
+    m_pagesReady = true;
     emit pagesMade();
     if (m_ws.settings.tab >= m_tabRefs.size()) m_ws.settings.tab = 0;
     {
