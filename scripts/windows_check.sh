@@ -91,7 +91,7 @@ fi
 editor_args=(-DMORVI_EDITOR=OFF)
 if [ "$editor" = 1 ]; then
   qt=$(./scripts/windows_qt.sh | tail -n 1)
-  editor_args=(-DMORVI_EDITOR=ON -DQt6_DIR="$qt/lib/cmake/Qt6"
+  editor_args=(-DMORVI_EDITOR=ON -DQt6_DIR="$qt/lib/cmake/Qt6" -DMORVI_EXTRA_FIND_ROOTS="$qt"
                -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake)
   find_root="$qt;$prefix;$mingw"
   echo "windows: building the core, morvi-cli, the editor and every test program"

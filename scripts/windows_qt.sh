@@ -21,6 +21,8 @@ version="${host_version%%+*}"
 mkdir -p "$cache"
 
 # Everything morvi does not use is left out; what is left is what the editor and its tests link.
+# DirectWrite goes with Direct2D: Qt 6.4's Gui builds its DirectWrite font database only with
+# Direct2D, while the Windows platform plugin names it whenever directwrite3 is on (a link error).
 options=(
   -DBUILD_SHARED_LIBS=OFF -DCMAKE_BUILD_TYPE=Release
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
@@ -31,7 +33,7 @@ options=(
   -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DINPUT_opengl=no -DFEATURE_opengl=OFF -DFEATURE_opengl_desktop=OFF
   -DFEATURE_opengl_dynamic=OFF -DFEATURE_opengles2=OFF -DFEATURE_vulkan=OFF -DFEATURE_tabletevent=OFF
   -DFEATURE_zstd=OFF -DFEATURE_icu=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_ico=OFF
-  -DFEATURE_direct2d=OFF -DFEATURE_direct2d1_1=OFF -DFEATURE_textodfwriter=OFF
+  -DFEATURE_direct2d=OFF -DFEATURE_direct2d1_1=OFF -DFEATURE_directwrite=OFF -DFEATURE_directwrite3=OFF -DFEATURE_textodfwriter=OFF
   -DFEATURE_textmarkdownreader=OFF -DFEATURE_textmarkdownwriter=OFF -DFEATURE_testlib=ON -DFEATURE_widgets=ON -DFEATURE_style_windowsvista=ON
 )
 key=$(printf '%s\n' "$version" "${options[@]}" "$(cat "$toolchain")" | sha256sum | cut -c1-12)
