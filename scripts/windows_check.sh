@@ -94,6 +94,11 @@ if [ "$editor" = 1 ]; then
   editor_args=(-DMORVI_EDITOR=ON -DQt6_DIR="$qt/lib/cmake/Qt6" -DMORVI_EXTRA_FIND_ROOTS="$qt"
                -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake)
   find_root="$qt;$prefix;$mingw"
+  # A build configured against another Qt keeps that Qt's package folders in its cache: start
+  # that configuration afresh (the compiled objects stay, and ccache has the rest).
+  if [ -f build-windows/CMakeCache.txt ] && ! grep -q "^Qt6_DIR:PATH=$qt/" build-windows/CMakeCache.txt; then
+    rm -rf build-windows/CMakeCache.txt build-windows/CMakeFiles
+  fi
   echo "windows: building the core, morvi-cli, the editor and every test program"
 else
   find_root="$prefix;$mingw"

@@ -158,13 +158,15 @@ TEST_F(PortraitFixture, RawPairsImportWhateverTheCaseAndRefuseShortFiles) {
 
 TEST_F(PortraitFixture, TheChoosersOfferEverythingTheyTakePreviewPairsAndRememberTheirFolders) {
     // Export portrait 2 as a pair into a folder of its own; the next export starts there.
-    const QString pairs = QString::fromStdString(h.file("pairs"));
+    // Qt writes paths with '/' on every system; the scratch folder comes with the system's own.
+    const QString pairs = QDir::fromNativeSeparators(QString::fromStdString(h.file("pairs")));
     ASSERT_TRUE(QDir().mkpath(pairs));
     page->widgets().pictureList->setCurrentIndex(2);
     page->exportImage();
     auto* d = qobject_cast<ExportDialog*>(page->transfers().openDialog());
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(QFileInfo(d->pathEdit()->text()).absolutePath(), QString::fromStdString(h.dir.path().string())) << "beside the ROM at first";
+    EXPECT_EQ(QFileInfo(d->pathEdit()->text()).absolutePath(), QDir::fromNativeSeparators(QString::fromStdString(h.dir.path().string())))
+        << "beside the ROM at first";
     d->typeList()->setCurrentIndex(3);
     emit d->typeList()->activated(3);
     const QString tiles = pairs + QStringLiteral("/face.bin");
@@ -217,7 +219,7 @@ TEST_F(PortraitFixture, TheChoosersOfferEverythingTheyTakePreviewPairsAndRemembe
     h.prompts.importFilter.clear();
     h.prompts.importFiles = {QString()};
     page->importImage();
-    EXPECT_EQ(h.prompts.importRequests[2].folder, QString::fromStdString(elsewhere));
+    EXPECT_EQ(h.prompts.importRequests[2].folder, QDir::fromNativeSeparators(QString::fromStdString(elsewhere)));
     EXPECT_EQ(h.prompts.importRequests[2].filter, imageFilesFilter());
 
     // The character page takes sprite pairs, the monster page none.
