@@ -14,7 +14,9 @@ cd "$(dirname "$0")/.."
 morvi_install xvfb openbox xdotool imagemagick wine64
 exe="$(realpath "$1")"
 shots="$(realpath -m "${2:-build-windows/wine-shots}")"
-cli="$(dirname "$exe")/../morvi-cli.exe"
+# morvi-cli.exe beside it (the zip), or where the build puts it.
+cli="$(dirname "$exe")/morvi-cli.exe"
+[ -f "$cli" ] || cli="$(dirname "$exe")/../morvi-cli.exe"
 export WINEDEBUG=-all WINEPREFIX="${WINEPREFIX:-${MORVI_WINDOWS_CACHE:-$HOME/.cache/morvi-windows}/wine}"
 wine=$(command -v wine64 || command -v wine)
 rm -rf "$shots" && mkdir -p "$shots"

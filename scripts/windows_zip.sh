@@ -22,7 +22,7 @@ x86_64-w64-mingw32-strip "$dir/morvi.exe" "$dir/morvi-cli.exe"
 # Only the system's own DLLs may be named: nothing of Qt, GCC's runtime or MinGW's to ship.
 for exe in "$dir"/*.exe; do
   extra=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' |
-          grep -viE '^(kernel32|user32|gdi32|shell32|ole32|oleaut32|advapi32|comdlg32|ws2_32|winmm|imm32|uxtheme|dwmapi|version|netapi32|userenv|shlwapi|uuid|winspool|setupapi|wtsapi32|dwrite|d3d11|d3d9|dxgi|authz|rpcrt4|msvcrt|bcrypt|mpr|comctl32|crypt32|secur32|api-ms-win-[a-z0-9-]*)\.dll$' || true)
+          grep -viE '^(kernel32|shcore|user32|gdi32|shell32|ole32|oleaut32|advapi32|comdlg32|ws2_32|winmm|imm32|uxtheme|dwmapi|version|netapi32|userenv|shlwapi|uuid|winspool|setupapi|wtsapi32|dwrite|d3d11|d3d9|dxgi|authz|rpcrt4|msvcrt|bcrypt|mpr|comctl32|crypt32|secur32|api-ms-win-[a-z0-9-]*)\.dll$' || true)
   [ -z "$extra" ] || { echo "zip: $(basename "$exe") needs DLLs that are not Windows' own: $extra" >&2; exit 1; }
 done
 cp README.md "$dir/README.md"
