@@ -51,8 +51,16 @@ cp "$rom" "$work/before.smc"
 "$wine" "$exe" "Z:$rom" >"$work/morvi.log" 2>&1 &
 morvi=$!
 pids+=("$morvi")
-window=$(timeout 120 xdotool search --sync --onlyvisible --name 'Morvi' | head -n 1) ||
-  fail "no window appeared within two minutes"
+# Searched again until it shows: a search can fail outright on a window that goes while it looks
+# (Wine makes and drops windows of its own as it starts).
+window=""
+for _ in $(seq 240); do
+  window=$(xdotool search --onlyvisible --name 'Morvi V' 2>/dev/null | head -n 1) || true
+  [ -n "$window" ] && break
+  kill -0 "$morvi" 2>/dev/null || fail "morvi.exe ended before its window appeared: $(tail -n 5 "$work/morvi.log")"
+  sleep 0.5
+done
+[ -n "$window" ] || fail "no window appeared within two minutes"
 sleep 3  # the ROM opens once the window is up
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 eval "$(xdotool getwindowgeometry --shell "$window")"  # X, Y, WIDTH, HEIGHT of the client area
