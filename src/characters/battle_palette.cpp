@@ -14,10 +14,9 @@ std::string setCharacterBattlePalette(CharacterSet& set, int index, int number) 
     if (number < 0 || number >= kBattlePaletteCount)
         return "A character's palette is one of 0 to " + std::to_string(kBattlePaletteCount - 1);
     if (number == kEsperTerraBattlePalette) return "Battle palette 6 is Esper Terra's, which the game shows in fixed colours";
-    // Shown as the loader shows a table byte: the field palette of the same number, or the slot
-    // of battle palette 7, which is no field palette's.
+    // Shown as the loader shows a table byte.
     ch.storedNumber = std::uint8_t(number);
-    ch.paletteNumber = std::uint8_t(number == kOwnBattlePalette ? kOwnBattlePaletteSlot : number);
+    ch.paletteNumber = shownPaletteOf(ch.storedNumber);
     reloadCharacterPalette(set, ch);
     return "";
 }

@@ -54,8 +54,11 @@ TEST(CharacterBattlePalette, PaletteSevenIsTheCharactersOwnAndSixIsEsperTerras) 
     set.color(kOwnBattlePaletteSlot, 4) = makeColor(248, 0, 0);
     reloadCharacterPalette(set, set.characters[2]);
     EXPECT_EQ(set.characters[2].sprites[0].palette[4], makeColor(248, 0, 0));
-    for (int n = 0; n < kCharacterCount; ++n)
-        if (n != 2) EXPECT_NE(set.characters[std::size_t(n)].sprites[0].palette[4], makeColor(248, 0, 0)) << n;
+    for (int n = 0; n < kCharacterCount; ++n) {
+        if (n != 2) {
+            EXPECT_NE(set.characters[std::size_t(n)].sprites[0].palette[4], makeColor(248, 0, 0)) << n;
+        }
+    }
 
     std::vector<std::uint8_t> file = demo.bytes;
     RomBuffer buffer(file, false);

@@ -156,9 +156,7 @@ bool loadCharacterSprites(CharacterSet& target, const RomBytes& file) {
         auto& ch = set.characters[std::size_t(n)];
         ch.fixedPalette = n == kEsperTerra;
         ch.storedNumber = t.numbers[std::size_t(n)];
-        ch.paletteNumber = ch.storedNumber == kOwnBattlePalette ? std::uint8_t(kOwnBattlePaletteSlot)
-                           : ch.storedNumber > kLargestShownPaletteNumber ? 0
-                                                                          : ch.storedNumber;
+        ch.paletteNumber = shownPaletteOf(ch.storedNumber);
         ch.tileAddress = t.tileAddresses[std::size_t(n)];
         ch.tileCount = t.tileCounts[std::size_t(n)];
         for (int pose = 0; pose < kPoseCount; ++pose) {

@@ -44,6 +44,11 @@ constexpr int kLargestShownPaletteNumber = 8;
 // sprite palettes, and a character on it shows and edits that slot.
 constexpr int kOwnBattlePalette = 7;
 constexpr int kOwnBattlePaletteSlot = kCharacterPaletteCount;
+// The palette the set shows for a character's table byte: the field palette of that number,
+// battle palette 7's own slot, and 0 for a number the game has no palette for.
+constexpr std::uint8_t shownPaletteOf(std::uint8_t tableByte) {
+    return tableByte == kOwnBattlePalette ? std::uint8_t(kOwnBattlePaletteSlot) : tableByte > kLargestShownPaletteNumber ? 0 : tableByte;
+}
 constexpr int kEsperTerra = 18;
 constexpr int kSheetSide = kSheetWidth;
 

@@ -208,18 +208,17 @@ public:
         if (!palPath.empty() && !readWholeFile(palPath, colours)) return notifier.notify(MessageKind::Error, palPath + ": Error opening file"), false;
         FieldSpriteSet& set = synced(ws);
         const int index = fieldSheetOfPicture(picture);
-        // Both files are checked before either is taken.
-        FieldSpriteSet::Palettes palettes = set.palettes;
-        if (!palPath.empty()) {
-            FieldSpriteSet trial;
-            trial.palettes = palettes;
-            const std::string why = setFieldPaletteFromFile(trial, set.sheet(index).palette, colours);
-            if (!why.empty()) return notifier.notify(MessageKind::Error, palPath + ": " + why), false;
-            palettes = trial.palettes;
+        // Both files are checked before either is taken: the palette file goes into the sheets'
+        // copy of the table first, which the owner's colours overwrite again when the tiles are
+        // refused.
+        std::string why = palPath.empty() ? "" : setFieldPaletteFromFile(set, set.sheet(index).palette, colours);
+        if (!why.empty()) return notifier.notify(MessageKind::Error, palPath + ": " + why), false;
+        why = setFieldSheetFromBytes(set, index, tiles);
+        if (!why.empty()) {
+            synced(ws);
+            return notifier.notify(MessageKind::Error, why), false;
         }
-        const std::string why = setFieldSheetFromBytes(set, index, tiles);
-        if (!why.empty()) return notifier.notify(MessageKind::Error, why), false;
-        std::copy(palettes.begin(), palettes.end(), charactersOf(ws).palettes.begin());
+        std::copy(set.palettes.begin(), set.palettes.end(), charactersOf(ws).palettes.begin());
         palettesChanged(ws);
         return true;
     }

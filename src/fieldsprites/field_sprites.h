@@ -81,8 +81,7 @@ using FieldPoseTable = std::array<std::uint16_t, kFieldPoseRecords * 6>;
 
 struct FieldSpriteSet {
     std::array<FieldSheet, kFieldSheetCount + 1> sheets; // by the game's number; the vehicles last
-    using Palettes = std::array<PaletteColor, kFieldPaletteCount * 16>;
-    Palettes palettes{};
+    std::array<PaletteColor, kFieldPaletteCount * 16> palettes{};
     FieldPoseTable poseTable{};
     std::array<std::uint8_t, kCharacterCount> battlePalettes{}; // the characters' battle table bytes
 

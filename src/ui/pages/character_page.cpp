@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QSlider>
 #include <QDir>
@@ -13,7 +12,6 @@
 #include "family/workspace.h"
 #include "image/canvas.h"
 #include "app/animation_export.h"
-#include "ui/dialogs/animation_export_dialog.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/pages/character_palette_box.h"
 #include "ui/widgets/palette_strip.h"

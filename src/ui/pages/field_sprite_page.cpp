@@ -14,7 +14,6 @@
 #include "fieldsprites/field_files.h"
 #include "fieldsprites/field_palettes.h"
 #include "rom/rom_file.h"
-#include "ui/dialogs/animation_export_dialog.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/widgets/views.h"
 

@@ -212,9 +212,18 @@ bool MainWindow::anyChanged() const {
     return std::any_of(all.begin(), all.end(), [](Page* p) { return p->changed(); });
 }
 
-Page* MainWindow::pageOf(morvi::Family family) {
-    for (Page* page : m_pages)
+namespace {
+
+Page* madePage(const std::vector<Page*>& pages, morvi::Family family) {
+    for (Page* page : pages)
         if (page->family() == family) return page;
+    return nullptr;
+}
+
+} // namespace
+
+Page* MainWindow::pageOf(morvi::Family family) {
+    if (Page* made = madePage(m_pages, family)) return made;
     const PageRow* row = m_pagesReady ? pageRowOf(family) : nullptr;
     if (!row) return nullptr;
     // Made from the data as it stands: a page made after a later open reads that ROM's.
@@ -266,9 +275,7 @@ void MainWindow::historyMoved(morvi::Family family, morvi::Place place) {
 Page* MainWindow::currentPage() const {
     if (m_ws.settings.tab >= m_tabRefs.size()) return nullptr;
     // The page on show was made when its tab was selected.
-    for (Page* page : m_pages)
-        if (page->family() == m_tabRefs[m_ws.settings.tab].family) return page;
-    return nullptr;
+    return madePage(m_pages, m_tabRefs[m_ws.settings.tab].family);
 }
 
 void MainWindow::selectTab(int index) {
